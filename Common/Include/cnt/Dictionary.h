@@ -1,0 +1,123 @@
+#pragma once
+// A growable dictionary kept in one array sorted by key and searched by
+// halving. Fill it with reserve, startBulkUpdate, inserts and endBulkUpdate
+// (one sort); an insert outside a bulk update sorts the whole array at once.
+// Lookups never sort, so a lookup while a bulk update is open may miss.
+// Duplicate keys are kept: inserting a present key adds a second entry.
+#include <cnt/SortedArray.h>
+
+#include <cstdint>
+#include <utility>
+
+namespace cnt
+{
+
+template <typename KEY, typename VALUE>
+class Dictionary
+{
+public:
+    struct Entry
+    {
+        KEY key;
+        VALUE value;
+    };
+
+private:
+    Entry* _entries = nullptr;
+    std::uint32_t _capacity = 0;
+    std::uint32_t _size = 0;
+    sorted::BulkState _bulk;
+    unsigned char _growthPolicy = 0;
+
+    static const KEY& keyOf(const Entry& e) { return e.key; }
+    static bool less(const KEY& a, const KEY& b) { return a < b; }
+
+public:
+    Dictionary() = default;
+    Dictionary(const Dictionary&) = delete;
+    Dictionary& operator=(const Dictionary&) = delete;
+    Dictionary(Dictionary&& other) noexcept { swap(other); }
+    Dictionary& operator=(Dictionary&& other) noexcept
+    {
+        if (this != &other)
+        {
+            Dictionary emptied;
+            swap(other);
+            other.swap(emptied);
+        }
+        return *this;
+    }
+    ~Dictionary() { delete[] _entries; }
+
+    void swap(Dictionary& other) noexcept
+    {
+        std::swap(_entries, other._entries);
+        std::swap(_capacity, other._capacity);
+        std::swap(_size, other._size);
+        std::swap(_bulk, other._bulk);
+        std::swap(_growthPolicy, other._growthPolicy);
+    }
+
+    // Replaces the array with one of n entries, keeping the present ones.
+    // It never goes below the entry count, so the next insert stays inside.
+    void reserve(std::uint32_t n)
+    {
+        if (n < _size)
+            n = _size;
+        if (n == 0 || n == _capacity)
+            return;
+        Entry* entries = new Entry[n];
+        for (std::uint32_t i = 0; i < _size; ++i)
+            entries[i] = std::move(_entries[i]);
+        delete[] _entries;
+        _entries = entries;
+        _capacity = n;
+    }
+
+    // 0 doubles, 1 adds one, 255 adds 65536, any other n adds n.
+    void setGrowthPolicy(unsigned char policy) { _growthPolicy = policy; }
+
+    void startBulkUpdate() { _bulk.start(); }
+    void endBulkUpdate()
+    {
+        if (_bulk.end())
+            sorted::sort(_entries, _size, keyOf, less);
+    }
+    bool isBulkUpdateOpen() const { return _bulk.isOpen(); }
+    bool isUnsorted() const { return _bulk.isUnsorted(); }
+
+    void insert(const KEY& key, const VALUE& value)
+    {
+        if (_size == _capacity)
+            reserve(sorted::grownCapacity(_capacity, _growthPolicy));
+        _entries[_size].key = key;
+        _entries[_size].value = value;
+        ++_size;
+        if (_bulk.inserted())
+            sorted::sort(_entries, _size, keyOf, less);
+    }
+
+    bool find(const KEY& key, VALUE& value) const
+    {
+        const Entry* e = sorted::find(_entries, _size, key, keyOf, less);
+        if (!e)
+            return false;
+        value = e->value;
+        return true;
+    }
+
+    VALUE* findValPtr(const KEY& key) const
+    {
+        Entry* e = sorted::find(_entries, _size, key, keyOf, less);
+        return e ? &e->value : nullptr;
+    }
+
+    std::uint32_t size() const { return _size; }
+    std::uint32_t capacity() const { return _capacity; }
+
+    // The entries in stored order (sorted once no update is pending).
+    const Entry* begin() const { return _entries; }
+    const Entry* end() const { return _entries + _size; }
+};
+
+} // namespace cnt

@@ -1,0 +1,132 @@
+#pragma once
+// Slot pool: hands out fixed-size slots of one type from chunks of a fixed
+// byte budget. Slots are never given back to the heap one by one; the whole
+// pool goes with its owner. Allocation is a pop from a free list threaded
+// through the free slots themselves.
+#include <cstddef>
+#include <cstring>
+#include <new>
+#include <type_traits>
+#include <mu/Assert.h>
+
+namespace mem
+{
+
+template <typename T, size_t BUCKET_SIZE, bool SetMemoryToZero = false>
+class Manager
+{
+    // A free slot keeps the link to the next free slot in its first bytes.
+    static_assert(sizeof(T) >= sizeof(void*), "a slot must be able to hold the free-list link");
+    // Slots are dropped with their chunk without running destructors.
+    static_assert(std::is_trivially_destructible_v<T>, "pooled slots are never destroyed");
+    static_assert(std::is_default_constructible_v<T>, "chunks are constructed once when allocated");
+
+public:
+    static constexpr size_t slotsPerChunk = (BUCKET_SIZE / sizeof(T) > 0) ? BUCKET_SIZE / sizeof(T) : 1;
+
+    Manager() = default;
+    Manager(const Manager&) = delete;
+    Manager& operator=(const Manager&) = delete;
+
+    ~Manager()
+    {
+        while (_pChunks)
+        {
+            ChunkNode* pNext = _pChunks->pNext;
+            ::operator delete(_pChunks->pSlots, std::align_val_t{alignof(T)});
+            delete _pChunks;
+            _pChunks = pNext;
+        }
+        _pSpare = nullptr;
+        _current = nullptr;
+    }
+
+    // One slot, not constructed again: it holds what the chunk's construction
+    // or its last user left, except for the free-list link in its first bytes.
+    T* allocate()
+    {
+        if (!_current)
+        {
+            allocateChunk();
+            MU_ASSERT(_current);
+        }
+        T* pSlot = _current;
+        _current = nextFree(pSlot);
+        return pSlot;
+    }
+
+    // Gives a slot back; the next allocate hands it out again.
+    void deallocate(T* pSlot)
+    {
+        setNextFree(pSlot, _current);
+        _current = pSlot;
+    }
+
+    // Makes every chunk spare again: the slots handed out so far become
+    // invalid and are reused before any new chunk is allocated.
+    void reset()
+    {
+        _current = nullptr;
+        _pSpare = _pChunks;
+    }
+
+    void allocateChunk()
+    {
+        T* pSlots;
+        if (_pSpare)
+        {
+            pSlots = _pSpare->pSlots;
+            _pSpare = _pSpare->pNext;
+        }
+        else
+        {
+            pSlots = createChunk();
+        }
+        // Thread in address order so that slots are handed out front to back.
+        for (size_t i = slotsPerChunk - 1; i > 0; --i)
+            setNextFree(pSlots + i - 1, pSlots + i);
+        setNextFree(pSlots + slotsPerChunk - 1, _current);
+        _current = pSlots;
+    }
+
+    size_t getNoOfChunks() const { return _nChunks; }
+
+private:
+    struct ChunkNode
+    {
+        T* pSlots;
+        ChunkNode* pNext;
+    };
+
+    T* createChunk()
+    {
+        void* pMem = ::operator new(slotsPerChunk * sizeof(T), std::align_val_t{alignof(T)});
+        if constexpr (SetMemoryToZero)
+            std::memset(pMem, 0, slotsPerChunk * sizeof(T));
+        T* pSlots = static_cast<T*>(pMem);
+        for (size_t i = 0; i < slotsPerChunk; ++i)
+            ::new (static_cast<void*>(pSlots + i)) T();
+        _pChunks = new ChunkNode{pSlots, _pChunks};
+        ++_nChunks;
+        return pSlots;
+    }
+
+    static T* nextFree(T* pSlot)
+    {
+        T* pNext;
+        std::memcpy(&pNext, static_cast<void*>(pSlot), sizeof(pNext));
+        return pNext;
+    }
+
+    static void setNextFree(T* pSlot, T* pNext)
+    {
+        std::memcpy(static_cast<void*>(pSlot), &pNext, sizeof(pNext));
+    }
+
+    ChunkNode* _pChunks = nullptr; // newest first; reset makes all of them spare
+    ChunkNode* _pSpare = nullptr;  // next allocated chunk not threaded yet
+    T* _current = nullptr;         // first free slot
+    size_t _nChunks = 0;
+};
+
+} // namespace mem

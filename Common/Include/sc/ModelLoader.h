@@ -1,0 +1,164 @@
+#pragma once
+// Reads a model text into a TokenizedModel, in two passes: the header block
+// and the declarations first (names must be known before expressions are
+// read), then the token lists of the whole body. Lives on the stack of one
+// load.
+#include <cstdint>
+#include <fstream>
+#include <sc/ILog.h>
+#include <sc/Naming.h>
+#include <sc/TokenizedModel.h>
+#include <sc/TokenizerBase.h>
+
+namespace mu
+{
+class LineLoader;
+}
+
+namespace sc
+{
+
+// Where a line stands among the declarations. Below MainOther is the main
+// model, from SubOther on the sub-model.
+enum class Location : std::uint8_t
+{
+    BeforeModel = 0,
+    ModelLine = 1,
+    MainOutsideDecl = 2,
+    MainVars = 3,
+    MainDistribs = 4,
+    MainStats = 5,
+    MainParams = 6,
+    MainOther = 7,
+    SubOther = 8,
+    SubVars = 9,
+    SubDistribs = 10,
+    SubStats = 11,
+    SubParams = 12,
+    AfterModel = 14
+};
+
+class ModelLoader
+{
+public:
+    using Tokenizer = TokenizerBase<true>;
+    static constexpr std::uint32_t ErrorLimit = 32;
+
+    ModelLoader(TokenizedModel& model, bool resetNaming);
+    ModelLoader(const ModelLoader&) = delete;
+    ModelLoader& operator=(const ModelLoader&) = delete;
+
+    // Header and declarations; the body position (0 when the header failed).
+    std::uint32_t loadHeaders(td::MutableString& line, std::ifstream& source,
+                              cnt::SafeFullVector<td::Variant>& headerValues);
+    std::uint32_t loadHeaders(td::MutableString& line, const td::String& source,
+                              cnt::SafeFullVector<td::Variant>& headerValues);
+    // The declaration pass; it reports what it meets and never fails.
+    bool loadVarsAndParams(mu::LineLoader& source, td::MutableString& line);
+    // The body pass; stops at its first error.
+    bool createTokenLists(mu::LineLoader& source, td::MutableString& line, Domain domain);
+    bool getSolverType(ModelLevel level, _MI& info);
+
+    std::uint32_t getErrorCount() const { return _nErrors; }
+    std::uint32_t getHeaderLines() const { return _headerLines; }
+    bool isComplex() const { return _complex; }
+    std::int32_t getCopyCount() const { return _copyCount; }
+
+    void addLogEntry(const ILog::LE& entry, ILog::Type type);
+    void reportError(const char* key, std::uint32_t line, std::uint32_t column, const char* name = nullptr);
+    void reportNoPosition(const char* key);
+
+private:
+    friend class TokenizedModel;
+
+    struct HeaderResult
+    {
+        std::uint32_t bodyPosition = 0;
+        std::uint32_t headerLines = 0;
+    };
+    // The cycle name "=" value on a Model or SubModel line.
+    struct ModelAttribState
+    {
+        enum Step
+        {
+            Name,
+            Assign,
+            Value,
+            SkipLine
+        } step = Name;
+        AttribID attribID = AttribID::domain;
+        td::Variant* pSlot = nullptr;
+    };
+    struct BodyState;
+    enum class Step
+    {
+        Next,
+        LineDone,
+        Fail
+    };
+
+    std::uint32_t loadHeaders(mu::LineLoader& source, td::MutableString& line,
+                              cnt::SafeFullVector<td::Variant>& headerValues);
+    HeaderResult loadHeader(cnt::SafeFullVector<td::Variant>& headerValues, td::MutableString& line,
+                            mu::LineLoader& source);
+    void reportHeader(const char* key, std::uint32_t line, std::uint32_t column,
+                      ILog::Type type = ILog::Type::Error);
+    HeaderResult headerFailed(const char* key, std::uint32_t line, std::uint32_t column);
+    void reportDuplicate(const char* key, const char* name, std::uint32_t line, std::uint32_t column);
+    void reportModelInfo(const char* key, std::uint32_t line, std::uint32_t column, ILog::Type type);
+
+    // Declaration pass steps.
+    void prepareDeclarations();
+    Location getLocation(std::uint32_t line) const;
+    void declare(const Tokenizer& tok, Group group, int modelLines, std::uint32_t line);
+    void insertVarPrParam(const char* name, std::uint32_t line, std::uint32_t column, Location location);
+    void addTimeDomainParams();
+    void closeRange(int group, std::uint32_t line);
+    void readModelAttribute(Tokenizer& tok, Token t, int level, ModelAttribState& st);
+    static std::uint32_t countAssignments(const char* text);
+    cnt::Array<LineRange, 2>& rangesOf(Group group) const;
+
+    // Body pass steps.
+    Step bodyToken(BodyState& st, Tokenizer& tok, Token t, std::uint32_t line);
+    Step fail(const char* key, std::uint32_t line, std::uint32_t column, const char* name = nullptr);
+    bool makeRecord(BodyState& st, Tokenizer& tok, Token t, std::uint32_t line, _TokV& rec);
+    Step mainReference(BodyState& st, Tokenizer& tok, std::uint32_t line);
+    bool groupHeading(BodyState& st, Tokenizer& tok, std::uint32_t line);
+    Step endLine(BodyState& st, Tokenizer& tok, _TokV& rec, std::uint32_t line);
+    bool attributeCycle(BodyState& st, Token t, const _TokV& rec, std::uint32_t line);
+    bool appendLineRecord(BodyState& st, std::uint32_t line, std::uint32_t column);
+    bool endOfExpression(BodyState& st, std::uint32_t line, std::uint32_t column);
+    bool endOfLine(BodyState& st, std::uint32_t line, std::uint32_t column);
+    static bool setModelType(const _TokV& val, _MI& info);
+    TokenizedModel::Lines& linesOf(int level) const;
+    TokenizedModel::GroupCounts& groupsOf(int level) const;
+    std::uint32_t exprTokenCount() const;
+    std::uint32_t attribTokenCount() const;
+
+    // The value of a named constant: pi, e, or 0 for the solution flag.
+    static double constantValue(std::uint32_t id);
+    VarAndParamMap& map(UserLabel kind, bool main) const;
+    const td::StringExt* poolCopy(const char* text, std::uint32_t len);
+
+    ILog* _pLog = nullptr;
+    Tokenizer& _tokenizer;
+    TokenizedModel& _model;
+    Naming& _naming;
+    TokenizedModel::TranslateFn _translate;
+    td::String _complexDomainText;
+    const Tokenizer::FnDict* _pRealFunctions = nullptr;
+    const Tokenizer::FnDict* _pCmplxFunctions = nullptr;
+    const Tokenizer::ReservedDict* _pReserved = nullptr;
+    const Tokenizer::GroupDict* _pGroups = nullptr;
+    const Tokenizer::AttribDict* _pAttribs = nullptr;
+    const Tokenizer::ConstDict* _pSpecConsts = nullptr;
+    std::uint32_t _headerLines = 0;
+    std::uint32_t _bodyPosition = 0;
+    std::uint32_t _nErrors = 0;
+    std::uint32_t _errorLimit = ~0u;
+    std::int32_t _copyCount = 0;
+    bool _dynamic = false;
+    bool _complex = false;
+};
+
+} // namespace sc

@@ -1,0 +1,218 @@
+#pragma once
+// The sparse layer against KLU called directly on the same matrix: a pattern
+// (in the order a Jacobian is put, row by row) with base values, scaled
+// slightly differently in each iteration as a Newton step would change them.
+// Two pairs are timed: a refill + factorise + solve against klu_refactor +
+// klu_solve on a prepared CSC matrix, and a first factorisation against
+// klu_analyze + klu_factor. The ratios are printed after the runs.
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdio>
+#include <klu.h>
+#include <map>
+#include <numeric>
+#include <sparse/Factory.h>
+#include <string>
+#include <vector>
+
+struct Pattern
+{
+    int n = 0;
+    std::vector<int> rows, cols;
+    std::vector<double> values;
+
+    void add(int row, int col, double value)
+    {
+        rows.push_back(row);
+        cols.push_back(col);
+        values.push_back(value);
+    }
+
+    // Diagonal entries change less than the others, so the matrix stays
+    // diagonally dominant and the old pivot order stays good.
+    double valueAt(size_t k, int iteration) const
+    {
+        double f = rows[k] == cols[k] ? 1.0 : 1.0 + 0.01 * std::sin(0.7 * iteration + double(k % 13));
+        return values[k] * f;
+    }
+};
+
+// The CSC form built directly (the caller of KLU prepares it once); the
+// pattern has no duplicates.
+struct Csc
+{
+    std::vector<int> Ap, Ai, source; // source: the pattern entry of each place
+    std::vector<double> Ax;
+
+    explicit Csc(const Pattern& p)
+    {
+        size_t nnz = p.rows.size();
+        std::vector<size_t> order(nnz);
+        std::iota(order.begin(), order.end(), size_t(0));
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            return p.cols[a] != p.cols[b] ? p.cols[a] < p.cols[b] : p.rows[a] < p.rows[b];
+        });
+        Ap.assign(size_t(p.n) + 1, 0);
+        for (size_t k : order)
+        {
+            ++Ap[size_t(p.cols[k]) + 1];
+            Ai.push_back(p.rows[k]);
+            source.push_back(int(k));
+        }
+        for (int j = 0; j < p.n; ++j)
+            Ap[size_t(j) + 1] += Ap[size_t(j)];
+        Ax.resize(nnz);
+    }
+
+    void fill(const Pattern& p, int iteration)
+    {
+        for (size_t q = 0; q < Ax.size(); ++q)
+            Ax[q] = p.valueAt(size_t(source[q]), iteration);
+    }
+};
+
+inline const Pattern* g_pPattern = nullptr;
+
+inline sparse::ISolver<double, int>* createFilledSolver(const Pattern& p, int iteration)
+{
+    auto* pSolver = sparse::createDblSolver(p.n, int(p.rows.size() * 3 / 2), sparse::Symmetry::General,
+                                            sparse::SolverType::LU, sparse::Pivoting::Relaxed,
+                                            sparse::Ordering::AMD);
+    for (size_t k = 0; k < p.rows.size(); ++k)
+        pSolver->put(p.rows[k], p.cols[k], p.valueAt(k, iteration));
+    return pSolver;
+}
+
+inline void BM_LayerRefactorSolve(benchmark::State& state)
+{
+    const Pattern& p = *g_pPattern;
+    auto* pSolver = createFilledSolver(p, 0);
+    if (!pSolver->factorise())
+        state.SkipWithError("first factorisation failed");
+    std::vector<double> b(size_t(p.n), 1.0), x(size_t(p.n));
+    int iteration = 1;
+    for (auto _ : state)
+    {
+        pSolver->reset();
+        for (size_t k = 0; k < p.rows.size(); ++k)
+            pSolver->put(p.rows[k], p.cols[k], p.valueAt(k, iteration));
+        if (!pSolver->factorise() || !pSolver->solve(b.data(), x.data()))
+            state.SkipWithError("refill failed");
+        benchmark::DoNotOptimize(x.data());
+        ++iteration;
+    }
+    pSolver->release();
+}
+
+inline void BM_KluRefactorSolve(benchmark::State& state)
+{
+    const Pattern& p = *g_pPattern;
+    Csc a(p);
+    a.fill(p, 0);
+    klu_common common;
+    klu_defaults(&common);
+    klu_symbolic* pS = klu_analyze(p.n, a.Ap.data(), a.Ai.data(), &common);
+    klu_numeric* pN = klu_factor(a.Ap.data(), a.Ai.data(), a.Ax.data(), pS, &common);
+    std::vector<double> b(size_t(p.n), 1.0), x(size_t(p.n));
+    int iteration = 1;
+    for (auto _ : state)
+    {
+        a.fill(p, iteration);
+        std::copy(b.begin(), b.end(), x.begin());
+        if (!klu_refactor(a.Ap.data(), a.Ai.data(), a.Ax.data(), pS, pN, &common) ||
+            !klu_solve(pS, pN, p.n, 1, x.data(), &common))
+            state.SkipWithError("refactor failed");
+        benchmark::DoNotOptimize(x.data());
+        ++iteration;
+    }
+    klu_free_numeric(&pN, &common);
+    klu_free_symbolic(&pS, &common);
+}
+
+inline void BM_LayerFirstFactorisation(benchmark::State& state)
+{
+    const Pattern& p = *g_pPattern;
+    for (auto _ : state)
+    {
+        auto* pSolver = createFilledSolver(p, 0);
+        if (!pSolver->factorise())
+            state.SkipWithError("factorisation failed");
+        pSolver->release();
+    }
+}
+
+inline void BM_KluFirstFactorisation(benchmark::State& state)
+{
+    const Pattern& p = *g_pPattern;
+    Csc a(p);
+    a.fill(p, 0);
+    klu_common common;
+    klu_defaults(&common);
+    for (auto _ : state)
+    {
+        klu_symbolic* pS = klu_analyze(p.n, a.Ap.data(), a.Ai.data(), &common);
+        klu_numeric* pN = klu_factor(a.Ap.data(), a.Ai.data(), a.Ax.data(), pS, &common);
+        if (!pN)
+            state.SkipWithError("factorisation failed");
+        klu_free_numeric(&pN, &common);
+        klu_free_symbolic(&pS, &common);
+    }
+}
+
+// Keeps the best time per iteration over the repetitions of each benchmark:
+// on a shared machine the minimum is the estimate least disturbed by others.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0 && !run.error_occurred)
+            {
+                auto [pos, isNew] = _times.emplace(run.run_name.function_name, run.GetAdjustedRealTime());
+                if (!isNew)
+                    pos->second = std::min(pos->second, run.GetAdjustedRealTime());
+            }
+    }
+
+    void printRatio(const char* what, const char* layer, const char* klu) const
+    {
+        auto l = _times.find(layer), k = _times.find(klu);
+        if (l != _times.end() && k != _times.end())
+            std::printf("%s: layer %.3f ms, KLU %.3f ms, ratio %.3f\n", what, l->second, k->second,
+                        l->second / k->second);
+    }
+
+private:
+    std::map<std::string, double> _times;
+};
+
+inline int runLayerVsKlu(int argc, char** argv, const Pattern& pattern, const char* title)
+{
+    g_pPattern = &pattern;
+    std::printf("%s: %d rows, %zu entries\n", title, pattern.n, pattern.rows.size());
+    using Benchmark = void (*)(benchmark::State&);
+    const std::pair<const char*, Benchmark> benchmarks[] = {
+        {"BM_LayerRefactorSolve", BM_LayerRefactorSolve},
+        {"BM_KluRefactorSolve", BM_KluRefactorSolve},
+        {"BM_LayerFirstFactorisation", BM_LayerFirstFactorisation},
+        {"BM_KluFirstFactorisation", BM_KluFirstFactorisation},
+    };
+    for (const auto& [name, fn] : benchmarks)
+        benchmark::RegisterBenchmark(name, fn)->Unit(benchmark::kMillisecond)->MinTime(1.0)->Repetitions(5);
+    // The layer and KLU runs take turns, so that a load from elsewhere falls
+    // on both; flags given on the command line still win.
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    int nArgs = int(args.size());
+    benchmark::Initialize(&nArgs, args.data());
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatio("refill + factorise + solve", "BM_LayerRefactorSolve", "BM_KluRefactorSolve");
+    reporter.printRatio("first factorisation", "BM_LayerFirstFactorisation", "BM_KluFirstFactorisation");
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Creation of the sparse solvers and matrices. Never null; release() frees.
+#include <complex>
+#include <sparse/IMatrix.h>
+#include <sparse/ISolver.h>
+#include <sparse/Options.h>
+
+namespace sparse
+{
+// An n x n system (n may be 0). capacity is the expected number of puts per
+// fill, a hint only: the entry store grows as needed.
+ISolver<double, int>* createDblSolver(int n, int capacity, Symmetry symmetry, SolverType type,
+                                      Pivoting pivoting, Ordering ordering);
+ISolver<std::complex<double>, int>* createCmplxSolver(int n, int capacity, Symmetry symmetry,
+                                                      SolverType type, Pivoting pivoting,
+                                                      Ordering ordering);
+
+// A rows x cols matrix; a rectangular Jacobian has no symmetry, so only
+// Symmetry::General is accepted.
+IMatrix<int, double>* createDblMatrix(int rows, int cols, int capacity, Symmetry symmetry);
+IMatrix<int, std::complex<double>>* createCmplxMatrix(int rows, int cols, int capacity,
+                                                      Symmetry symmetry);
+} // namespace sparse

@@ -1,0 +1,39 @@
+#pragma once
+// A sparse linear solver: the system is assembled entry by entry, factorised
+// and solved. A solver is refilled with reset() and the same puts again;
+// when the (row, column) sequence repeats, the analysis of the previous fill
+// is reused and only the numeric factorisation is redone.
+// Objects come from the factories of <sparse/Factory.h> and are destroyed by
+// release() only.
+
+namespace sparse
+{
+template <typename T, typename TIndex>
+class ISolver
+{
+public:
+    // Adds value to entry (row, col) of the system; entries put more than
+    // once are summed. Indices must lie in 0 .. n - 1.
+    virtual void put(TIndex row, TIndex col, T value) = 0;
+    // Value i of the solution of the last successful solve().
+    virtual const T* solutionValue(TIndex i) const = 0;
+    // False for a structurally or numerically singular matrix and for any
+    // non-finite entry; the solver then holds no factorisation.
+    virtual bool factorise() = 0;
+    // Factorises the assembled system and solves it for the right-hand side
+    // assembled with putRHS (zero where nothing was put).
+    virtual bool solve() = 0;
+    // Solves with the present factorisation: x := A^-1 rhs (rhs may be x).
+    // False when nothing is factorised or the solution is not finite.
+    virtual bool solve(const T* rhs, T* x) = 0;
+    virtual void release() = 0;
+    // Starts a refill: entries, right-hand side and factorisation are
+    // cleared; the pattern and its analysis are kept.
+    virtual void reset() = 0;
+    // Adds value to entry row of the right-hand side that solve() uses.
+    virtual void putRHS(TIndex row, T value) = 0;
+
+protected:
+    ~ISolver() = default;
+};
+} // namespace sparse

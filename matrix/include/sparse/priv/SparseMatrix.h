@@ -1,0 +1,44 @@
+#pragma once
+// The rectangular sparse matrix behind IMatrix. Its entries are compressed
+// by rows when a system is built from them, through the same cached map as
+// the solver's, so a refill of the same pattern costs one pass.
+#include <mu/Assert.h>
+#include <sparse/IMatrix.h>
+#include <sparse/priv/CompressedPattern.h>
+#include <sparse/priv/TripletStore.h>
+#include <vector>
+
+namespace sparse::priv
+{
+template <typename T>
+class SparseMatrix final : public IMatrix<int, T>
+{
+public:
+    SparseMatrix(int nRows, int nCols, int capacity);
+    SparseMatrix(const SparseMatrix&) = delete;
+    SparseMatrix& operator=(const SparseMatrix&) = delete;
+
+    void put(int row, int col, T value) override
+    {
+        MU_ASSERT(row >= 0 && row < _nRows && col >= 0 && col < _nCols);
+        _triplets.put(row, col, value);
+    }
+
+    void reset() override { _triplets.reset(); }
+    void addNormalEquations(const dense::DiagMatrix<double>& W, dense::Matrix<T>& r,
+                            ISolver<T, int>* pSolver) override;
+    void addConstraintBlock(int offset, dense::Matrix<T>& c, ISolver<T, int>* pSolver) override;
+    void release() override { delete this; }
+
+private:
+    ~SparseMatrix() = default;
+
+    void compress();
+
+    int _nRows;
+    int _nCols;
+    TripletStore<T> _triplets;
+    CompressedPattern _csr;
+    std::vector<T> _values; // in _csr order
+};
+} // namespace sparse::priv

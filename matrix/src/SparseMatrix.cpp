@@ -1,0 +1,77 @@
+#include <complex>
+#include <sparse/priv/SparseMatrix.h>
+#include <sparse/priv/Values.h>
+
+namespace sparse::priv
+{
+template <typename T>
+SparseMatrix<T>::SparseMatrix(int nRows, int nCols, int capacity)
+    : _nRows(nRows)
+    , _nCols(nCols)
+    , _triplets(size_t(capacity > 0 ? capacity : 0))
+{
+    MU_ASSERT(nRows >= 0 && nCols >= 0);
+}
+
+template <typename T>
+void SparseMatrix<T>::compress()
+{
+    if (!_triplets.isSamePattern())
+    {
+        _csr.build(_nRows, _nCols, _triplets.rows(), _triplets.cols(), _triplets.count());
+        _triplets.markCompressed();
+        _values.resize(size_t(_csr.nonZeros()));
+    }
+    _csr.scatter(_triplets.values(), _values.data());
+}
+
+// Row k of H adds w_k h_k* h_k to H*WH and w_k h_k* r_k to H*Wr, so the
+// system is the sum of one small outer product per measurement. The puts
+// follow the compressed rows, so the same pattern gives the same sequence.
+template <typename T>
+void SparseMatrix<T>::addNormalEquations(const dense::DiagMatrix<double>& W, dense::Matrix<T>& r,
+                                         ISolver<T, int>* pSolver)
+{
+    MU_ASSERT(pSolver && r.getNoOfRows() == _nRows && r.getNoOfCols() >= 1 && W.getSize() >= _nRows);
+    compress();
+    const int* starts = _csr.starts();
+    const int* cols = _csr.indices();
+    const T* residual = r.getData();
+    for (int k = 0; k < _nRows; ++k)
+    {
+        double w = W.getValue(k);
+        for (int p = starts[k]; p < starts[k + 1]; ++p)
+        {
+            T weighted = conjugate(_values[size_t(p)]) * w;
+            pSolver->putRHS(cols[p], weighted * residual[k]);
+            for (int q = starts[k]; q < starts[k + 1]; ++q)
+                pSolver->put(cols[p], cols[q], weighted * _values[size_t(q)]);
+        }
+    }
+}
+
+// The bordered system [A C*; C 0] [dx; l] = [b; c]: C dx = c linearises the
+// constraints, and no entry is put in the corner block.
+template <typename T>
+void SparseMatrix<T>::addConstraintBlock(int offset, dense::Matrix<T>& c, ISolver<T, int>* pSolver)
+{
+    MU_ASSERT(pSolver && offset >= 0 && c.getNoOfRows() == _nRows && c.getNoOfCols() >= 1);
+    compress();
+    const int* starts = _csr.starts();
+    const int* cols = _csr.indices();
+    const T* column = c.getData();
+    for (int i = 0; i < _nRows; ++i)
+    {
+        int row = offset + i;
+        for (int p = starts[i]; p < starts[i + 1]; ++p)
+        {
+            pSolver->put(row, cols[p], _values[size_t(p)]);
+            pSolver->put(cols[p], row, conjugate(_values[size_t(p)]));
+        }
+        pSolver->putRHS(row, column[i]);
+    }
+}
+
+template class SparseMatrix<double>;
+template class SparseMatrix<std::complex<double>>;
+} // namespace sparse::priv

@@ -1,0 +1,41 @@
+#include <sc/ILog.h>
+#include <string>
+
+namespace sc
+{
+td::String translate(ILog::TranslationFn fn, const char* key)
+{
+    if (!key)
+        return td::String();
+    if (fn)
+        return fn(key);
+    return td::String(key);
+}
+
+td::String fillPlaceholders(const char* text, const char* first, std::va_list further)
+{
+    if (!text)
+        return td::String();
+    std::string out;
+    // Arguments are fetched only when a "@" asks for one, so a caller that
+    // passes exactly as many texts as placeholders is never read past.
+    bool firstTaken = false;
+    bool exhausted = false;
+    for (const char* p = text; *p; ++p)
+    {
+        if (*p == '@' && !exhausted)
+        {
+            const char* arg = firstTaken ? va_arg(further, const char*) : first;
+            firstTaken = true;
+            if (arg)
+            {
+                out.append(arg);
+                continue;
+            }
+            exhausted = true;
+        }
+        out.push_back(*p);
+    }
+    return td::String(out.c_str());
+}
+} // namespace sc
