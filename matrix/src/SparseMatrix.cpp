@@ -10,7 +10,6 @@ SparseMatrix<T>::SparseMatrix(int nRows, int nCols, int capacity)
     , _nCols(nCols)
     , _triplets(size_t(capacity > 0 ? capacity : 0))
 {
-    MU_ASSERT(nRows >= 0 && nCols >= 0);
 }
 
 template <typename T>

@@ -89,6 +89,7 @@ private:
         AttribID attribID = AttribID::domain;
         td::Variant* pSlot = nullptr;
     };
+    struct DeclState;
     struct BodyState;
     enum class Step
     {
@@ -109,6 +110,9 @@ private:
 
     // Declaration pass steps.
     void prepareDeclarations();
+    void declarationLine(DeclState& st, const char* text, std::uint32_t lineNo);
+    void declarationEnd(DeclState& st, std::uint32_t lineNo);
+    int declarationGroup(DeclState& st, Group group, const char* text, std::uint32_t lineNo, std::uint32_t col);
     Location getLocation(std::uint32_t line) const;
     void declare(const Tokenizer& tok, Group group, int modelLines, std::uint32_t line);
     void insertVarPrParam(const char* name, std::uint32_t line, std::uint32_t column, Location location);
@@ -129,7 +133,9 @@ private:
     bool appendLineRecord(BodyState& st, std::uint32_t line, std::uint32_t column);
     bool endOfExpression(BodyState& st, std::uint32_t line, std::uint32_t column);
     bool endOfLine(BodyState& st, std::uint32_t line, std::uint32_t column);
-    static bool setModelType(const _TokV& val, _MI& info);
+    // 0 NL, 1 WLS, 2 ODE, 3 DAE; -1 for any other text.
+    static int modelTypeOf(const char* text);
+    static std::int32_t truncToInt32(double val);
     TokenizedModel::Lines& linesOf(int level) const;
     TokenizedModel::GroupCounts& groupsOf(int level) const;
     std::uint32_t exprTokenCount() const;

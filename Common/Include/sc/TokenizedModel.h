@@ -5,7 +5,6 @@
 // information of each level and the header values. Filled by one load,
 // then only read (by the model compiler and the model objects).
 #include <cstdint>
-#include <cstdlib>
 #include <type_traits>
 #include <cnt/Array.h>
 #include <cnt/BlockVector.h>
@@ -16,6 +15,7 @@
 #include <sc/ILog.h>
 #include <sc/ModelLevel.h>
 #include <sc/ModelRecords.h>
+#include <sc/SymbolInfo.h>
 #include <sc/Vocabulary.h>
 #include <td/MutableString.h>
 #include <td/String.h>
@@ -185,12 +185,7 @@ public:
 
     [[noreturn]] void populateOutVars(td::INT4*) const;
     [[noreturn]] void populateOutParams(td::INT4*, td::INT4) const;
-    template <typename TVECTOR>
-    [[noreturn]] void populateOutSymbols(TVECTOR&, td::UINT4) const
-    {
-        MU_ASSERT(false);
-        std::abort();
-    }
+    [[noreturn]] void populateOutSymbols(cnt::SafeFullVector<SymbolInfo>&, td::UINT4) const;
 
     void addLogEntry(const ILog::LE& entry, ILog::Type type) const;
 

@@ -12,6 +12,8 @@
 namespace sc
 {
 
+// The one instance, TokenizerBase<true>, reads UTF-8 text: a multi-byte
+// sequence is one character of a word, a string or a comment.
 template <bool UTF8>
 class TokenizerBase
 {

@@ -117,22 +117,22 @@ int findHeaderParam(const char* name)
     return -1;
 }
 
-// An integer parameter takes any number: truncated toward zero and kept
-// within 32 bits, so 1e3 is 1000 and 2.5 is 2.
-td::INT4 toHeaderInteger(const char* text)
-{
-    const double val = std::trunc(mu::toDouble(text));
-    if (std::isnan(val))
-        return 0;
-    if (val >= static_cast<double>(std::numeric_limits<td::INT4>::max()))
-        return std::numeric_limits<td::INT4>::max();
-    if (val <= static_cast<double>(std::numeric_limits<td::INT4>::min()))
-        return std::numeric_limits<td::INT4>::min();
-    return static_cast<td::INT4>(val);
-}
-
 bool endsLine(Token t) { return t == Token::EndOfLine || t == Token::Comment; }
 } // namespace
+
+// A number read as an integer: truncated toward zero and kept within 32
+// bits, so that 1e3 is 1000 and 2.5 is 2.
+std::int32_t ModelLoader::truncToInt32(double val)
+{
+    val = std::trunc(val);
+    if (std::isnan(val))
+        return 0;
+    if (val >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (val <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(val);
+}
 
 ModelLoader::HeaderResult ModelLoader::loadHeader(cnt::SafeFullVector<td::Variant>& headerValues,
                                                   td::MutableString& line, mu::LineLoader& source)
@@ -216,7 +216,7 @@ ModelLoader::HeaderResult ModelLoader::loadHeader(cnt::SafeFullVector<td::Varian
                 if (state != ExpectValue)
                     key = "@ML.HeaderWrongConstPos";
                 else if (HeaderParamTypes[param] == Token::Integer)
-                    headerValues[param] = td::Variant(toHeaderInteger(tok.text()));
+                    headerValues[param] = td::Variant(truncToInt32(mu::toDouble(tok.text())));
                 else if (HeaderParamTypes[param] == Token::Real)
                     headerValues[param] = td::Variant(mu::toDouble(tok.text()));
                 else

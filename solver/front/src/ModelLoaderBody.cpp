@@ -72,6 +72,16 @@ struct ModelLoader::BodyState
     }
 };
 
+double ModelLoader::constantValue(std::uint32_t id)
+{
+    switch (static_cast<SpecialConstant>(id))
+    {
+    case SpecialConstant::Pi: return 3.14159265358979323846;
+    case SpecialConstant::E: return 2.71828182845904523536;
+    default: return 0.0;
+    }
+}
+
 TokenizedModel::Lines& ModelLoader::linesOf(int level) const
 {
     return level == 0 ? _model._mainLines : _model._subLines;
@@ -468,8 +478,10 @@ bool ModelLoader::getSolverType(ModelLevel level, _MI& info)
         case AttribID::type:
             if (val.code != Token::Identifier)
                 key = "@ML.MissModelTypeEn";
-            else if (!setModelType(val, info))
+            else if (const int type = modelTypeOf(val.pStr ? val.pStr->c_str() : ""); type < 0)
                 key = "@ML.WrongModelType";
+            else
+                info.type = static_cast<std::uint8_t>(type);
             break;
         case AttribID::method:
             if (val.code != Token::Identifier)
@@ -508,17 +520,13 @@ bool ModelLoader::getSolverType(ModelLevel level, _MI& info)
 }
 
 // Types match on their leading letters: "NL" on two, the others on three.
-bool ModelLoader::setModelType(const _TokV& val, _MI& info)
+int ModelLoader::modelTypeOf(const char* text)
 {
     static constexpr const char* types[] = {"NL", "WLS", "ODE", "DAE"};
-    const char* text = val.pStr ? val.pStr->c_str() : "";
-    for (std::uint8_t i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i)
         if (std::strncmp(text, types[i], std::strlen(types[i])) == 0)
-        {
-            info.type = i;
-            return true;
-        }
-    return false;
+            return i;
+    return -1;
 }
 
 void ModelLoader::reportModelInfo(const char* key, std::uint32_t line, std::uint32_t column, ILog::Type type)

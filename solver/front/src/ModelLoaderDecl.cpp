@@ -1,8 +1,6 @@
 // The declaration pass: names of variables, parameters, random generators
 // and statistics of both model levels, and the attributes of the model lines.
-#include <cmath>
 #include <cstring>
-#include <limits>
 #include <string_view>
 #include <sc/ModelLoader.h>
 #include <mu/LineLoader.h>
@@ -14,36 +12,7 @@ namespace sc
 namespace
 {
 bool isSubModel(Location loc) { return loc >= Location::SubOther; }
-
-// The model type is matched on its leading letters, as the model information does.
-bool isDynamicType(const char* text)
-{
-    return std::strncmp(text, "ODE", 3) == 0 || std::strncmp(text, "DAE", 3) == 0;
-}
-
-std::int32_t truncToInt32(double val)
-{
-    val = std::trunc(val);
-    if (std::isnan(val))
-        return 0;
-    if (val >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        return std::numeric_limits<std::int32_t>::max();
-    if (val <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(val);
-}
-
 } // namespace
-
-double ModelLoader::constantValue(std::uint32_t id)
-{
-    switch (static_cast<SpecialConstant>(id))
-    {
-    case SpecialConstant::Pi: return 3.14159265358979323846;
-    case SpecialConstant::E: return 2.71828182845904523536;
-    default: return 0.0;
-    }
-}
 
 VarAndParamMap& ModelLoader::map(UserLabel kind, bool main) const
 {
@@ -221,10 +190,7 @@ void ModelLoader::readModelAttribute(Tokenizer& tok, Token t, int level, ModelAt
     case Token::True:
     case Token::False: *st.pSlot = td::Variant(t == Token::True); break;
     case Token::Integer:
-    case Token::Real:
-    case Token::SpecialConst:
-        *st.pSlot = td::Variant(t == Token::SpecialConst ? constantValue(tok._identifier) : mu::toDouble(text));
-        break;
+    case Token::Real: *st.pSlot = td::Variant(mu::toDouble(text)); break;
     default: return;
     }
     if (level == 0 && t == Token::Identifier && st.attribID == AttribID::domain)
@@ -233,7 +199,7 @@ void ModelLoader::readModelAttribute(Tokenizer& tok, Token t, int level, ModelAt
         tok._complex = _complex;
     }
     else if (level == 0 && t == Token::Identifier && st.attribID == AttribID::type)
-        _dynamic = isDynamicType(text);
+        _dynamic = modelTypeOf(text) >= 2; // ODE or DAE
     else if (level == 1 && st.attribID == AttribID::copyPars && (t == Token::Integer || t == Token::Real))
         _copyCount = truncToInt32(mu::toDouble(text));
 }
@@ -259,122 +225,131 @@ void ModelLoader::prepareDeclarations()
     _copyCount = 0;
 }
 
+// What the declaration pass keeps across lines.
+struct ModelLoader::DeclState
+{
+    int modelLines = 0; // 0 before the Model line, 1 in the main model, 2 in the sub-model
+    bool modelLineSeen = false;
+    int openGroup = -1; // the open declaration group
+    bool done = false;
+};
+
 bool ModelLoader::loadVarsAndParams(mu::LineLoader& source, td::MutableString& line)
 {
     prepareDeclarations();
-    Tokenizer& tok = _tokenizer;
-    int modelLines = 0;       // 0 before the Model line, 1 in the main model, 2 in the sub-model
-    bool modelLineSeen = false;
-    int openGroup = -1;       // the open declaration group
+    DeclState st;
     std::uint32_t lineNo = 0;
-    bool done = false;
-    while (!done && source.getLine(line))
-    {
-        ++lineNo;
-        tok.startLine(line.c_str());
-        bool exprStart = true;
-        int attribLevel = -1; // the model line whose attributes are read
-        ModelAttribState attribs;
-        for (bool lineDone = false; !lineDone && !done;)
-        {
-            const Token t = tok.getNextToken();
-            const std::uint32_t col = tok._firstColumn + 1;
-            if (t == Token::EndOfLine)
-                break;
-            if (t == Token::Error)
-            {
-                reportError("@ML.UnexpectedToken", lineNo, col);
-                break;
-            }
-            if (t == Token::SemiColon)
-            {
-                exprStart = true;
-                continue;
-            }
-            const bool atStart = exprStart;
-            exprStart = false;
-            if (t == Token::Reserved)
-            {
-                lineDone = true;
-                if (static_cast<ReservedID>(tok._identifier) != ReservedID::End)
-                    continue;
-                const int c = modelLines - 1;
-                if (isSubModel(getLocation(lineNo)) && c == 1)
-                {
-                    LineRange& sub = _model._locationOfModels[1];
-                    sub.count = lineNo - sub.location;
-                    done = true;
-                    continue;
-                }
-                modelLines = c;
-                if (c == 0)
-                {
-                    LineRange& mainModel = _model._locationOfModels[0];
-                    mainModel.count = lineNo - mainModel.location + 1;
-                    done = true;
-                }
-                continue;
-            }
-            if (attribLevel >= 0)
-            {
-                readModelAttribute(tok, t, attribLevel, attribs);
-                if (attribs.step == ModelAttribState::SkipLine)
-                    lineDone = true;
-                continue;
-            }
-            if (t == Token::Name && atStart && openGroup >= 0)
-            {
-                declare(tok, static_cast<Group>(openGroup), modelLines, lineNo);
-                continue;
-            }
-            if (t != Token::Group)
-                continue;
-            const auto group = static_cast<Group>(tok._identifier);
-            switch (group)
-            {
-            case Group::Model:
-                if (modelLineSeen)
-                {
-                    reportError("@ML.WrongModelPos", lineNo, col);
-                    ++modelLines;
-                    break;
-                }
-                modelLineSeen = true;
-                _model._locationOfModels[0].location = lineNo;
-                _model._modelAttribValues[0].reserve(countAssignments(line.c_str()));
-                modelLines = 1;
-                attribLevel = 0;
-                break;
-            case Group::SubModel:
-                modelLineSeen = true;
-                if (++modelLines != 2)
-                    reportError("@ML.WrongSubModelPos", lineNo, col);
-                _model._locationOfModels[1] = LineRange {lineNo, ~0u};
-                closeRange(openGroup, lineNo);
-                openGroup = -1;
-                _model._modelAttribValues[1].reserve(countAssignments(line.c_str()));
-                attribLevel = 1;
-                break;
-            case Group::Vars:
-            case Group::Params:
-            case Group::Distribs:
-            case Group::Stats:
-                closeRange(openGroup, lineNo);
-                rangesOf(group)[isSubModel(getLocation(lineNo)) ? 1 : 0] = LineRange {lineNo, ~0u};
-                openGroup = static_cast<int>(group);
-                break;
-            default:
-                closeRange(openGroup, lineNo);
-                openGroup = -1;
-                // a main-model group of expressions ends the declarations
-                if (!isSubModel(getLocation(lineNo)))
-                    done = true;
-                break;
-            }
-        }
-    }
+    while (!st.done && source.getLine(line))
+        declarationLine(st, line.c_str(), ++lineNo);
     addTimeDomainParams();
     return true;
+}
+
+void ModelLoader::declarationLine(DeclState& st, const char* text, std::uint32_t lineNo)
+{
+    Tokenizer& tok = _tokenizer;
+    tok.startLine(text);
+    bool exprStart = true;
+    int attribLevel = -1; // the model line whose attributes are read
+    ModelAttribState attribs;
+    while (!st.done)
+    {
+        const Token t = tok.getNextToken();
+        if (t == Token::EndOfLine)
+            return;
+        if (t == Token::Error)
+            return reportError("@ML.UnexpectedToken", lineNo, tok._firstColumn + 1);
+        if (t == Token::SemiColon)
+        {
+            exprStart = true;
+            continue;
+        }
+        const bool atStart = exprStart;
+        exprStart = false;
+        if (t == Token::Reserved)
+        {
+            // the rest of the line holds no declaration
+            if (static_cast<ReservedID>(tok._identifier) == ReservedID::End)
+                declarationEnd(st, lineNo);
+            return;
+        }
+        if (attribLevel >= 0)
+        {
+            readModelAttribute(tok, t, attribLevel, attribs);
+            if (attribs.step == ModelAttribState::SkipLine)
+                return;
+        }
+        else if (t == Token::Name && atStart && st.openGroup >= 0)
+            declare(tok, static_cast<Group>(st.openGroup), st.modelLines, lineNo);
+        else if (t == Token::Group)
+            attribLevel = declarationGroup(st, static_cast<Group>(tok._identifier), text, lineNo,
+                                           tok._firstColumn + 1);
+    }
+}
+
+// An "end" closes the sub-model or, at the last level, the model; either ends the pass.
+void ModelLoader::declarationEnd(DeclState& st, std::uint32_t lineNo)
+{
+    const int c = st.modelLines - 1;
+    if (isSubModel(getLocation(lineNo)) && c == 1)
+    {
+        LineRange& sub = _model._locationOfModels[1];
+        sub.count = lineNo - sub.location;
+        st.done = true;
+        return;
+    }
+    st.modelLines = c;
+    LineRange& mainModel = _model._locationOfModels[0];
+    if (c == 0 && mainModel.location <= lineNo)
+    {
+        mainModel.count = lineNo - mainModel.location + 1;
+        st.done = true;
+    }
+}
+
+// A group line; the level whose model attributes the rest of the line holds, or -1.
+int ModelLoader::declarationGroup(DeclState& st, Group group, const char* text, std::uint32_t lineNo,
+                                  std::uint32_t col)
+{
+    switch (group)
+    {
+    case Group::Model:
+        if (st.modelLineSeen)
+        {
+            reportError("@ML.WrongModelPos", lineNo, col);
+            ++st.modelLines;
+            return -1;
+        }
+        st.modelLineSeen = true;
+        _model._locationOfModels[0].location = lineNo;
+        _model._modelAttribValues[0].reserve(countAssignments(text));
+        st.modelLines = 1;
+        return 0;
+    case Group::SubModel:
+        st.modelLineSeen = true;
+        if (++st.modelLines != 2)
+            reportError("@ML.WrongSubModelPos", lineNo, col);
+        _model._locationOfModels[1] = LineRange {lineNo, ~0u};
+        closeRange(st.openGroup, lineNo);
+        st.openGroup = -1;
+        _model._modelAttribValues[1].reserve(countAssignments(text));
+        return 1;
+    case Group::Vars:
+    case Group::Params:
+    case Group::Distribs:
+    case Group::Stats:
+        closeRange(st.openGroup, lineNo);
+        rangesOf(group)[isSubModel(getLocation(lineNo)) ? 1 : 0] = LineRange {lineNo, ~0u};
+        st.openGroup = static_cast<int>(group);
+        return -1;
+    default:
+        closeRange(st.openGroup, lineNo);
+        st.openGroup = -1;
+        // a main-model group of expressions ends the declarations
+        if (!isSubModel(getLocation(lineNo)))
+            st.done = true;
+        return -1;
+    }
 }
 
 std::uint32_t ModelLoader::countAssignments(const char* text)

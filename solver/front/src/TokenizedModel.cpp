@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <sc/TokenizedModel.h>
 #include <sc/Naming.h>
 
@@ -251,6 +252,12 @@ void TokenizedModel::populateOutVars(td::INT4*) const
 }
 
 void TokenizedModel::populateOutParams(td::INT4*, td::INT4) const
+{
+    MU_ASSERT(false);
+    std::abort();
+}
+
+void TokenizedModel::populateOutSymbols(cnt::SafeFullVector<SymbolInfo>&, td::UINT4) const
 {
     MU_ASSERT(false);
     std::abort();

@@ -76,6 +76,11 @@ bool TokenizedModel::loadFromEditor(mu::ILineLoader* source, bool reloadNames, D
         names.setSource(source);
         if (!loader.loadVarsAndParams(names, line) || !loadVarsAndParams(loader))
             return false;
+        // the declarations may end early: read the source to its end so that
+        // it starts over with its first line
+        while (names.getLine(line))
+        {
+        }
     }
     mu::LineLoader content(0, mu::LineLoader::Source::TextEdit);
     content.setSource(source);

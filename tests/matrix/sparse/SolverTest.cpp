@@ -72,16 +72,17 @@ std::vector<T> chosenSolution(int n)
     return x;
 }
 
-// Solves A x = A xChosen through solve(rhs, x) and compares.
+// Solves A x = A xChosen through solve(rhs, x) and compares within the
+// relative tolerance.
 template <typename T>
-void expectSolves(ISolver<T, int>* pSolver, const DenseReference<T>& ref)
+void expectSolves(ISolver<T, int>* pSolver, const DenseReference<T>& ref, double tolerance = 1e-12)
 {
     std::vector<T> expected = chosenSolution<T>(ref.n);
     std::vector<T> b = ref.multiply(expected);
     std::vector<T> x(b.size());
     ASSERT_TRUE(pSolver->solve(b.data(), x.data()));
     for (size_t i = 0; i < x.size(); ++i)
-        EXPECT_NEAR(std::abs(x[i] - expected[i]), 0.0, 1e-12 * (1.0 + std::abs(expected[i]))) << "x" << i;
+        EXPECT_NEAR(std::abs(x[i] - expected[i]), 0.0, tolerance * (1.0 + std::abs(expected[i]))) << "x" << i;
 }
 
 struct Options
@@ -102,18 +103,23 @@ const Options allOptions[] = {
     {Symmetry::Symmetric, SolverType::LU, Pivoting::Relaxed, Ordering::AMD},
 };
 
+// Every option, with the entries put row by row and in reverse order.
 template <typename T>
 void solvesUnsymmetricWithEveryOption()
 {
+    const std::vector<Entry> reversed(unsymmetric6.rbegin(), unsymmetric6.rend());
     for (const Options& o : allOptions)
     {
         SCOPED_TRACE(int(o.type) * 100 + int(o.pivoting) * 10 + int(o.ordering));
-        ISolver<T, int>* pSolver = create<T>(6, o.symmetry, o.type, o.pivoting, o.ordering);
-        DenseReference<T> ref(6);
-        fill(pSolver, ref, unsymmetric6);
-        ASSERT_TRUE(pSolver->factorise());
-        expectSolves(pSolver, ref);
-        pSolver->release();
+        for (const std::vector<Entry>* pEntries : {&unsymmetric6, &reversed})
+        {
+            ISolver<T, int>* pSolver = create<T>(6, o.symmetry, o.type, o.pivoting, o.ordering);
+            DenseReference<T> ref(6);
+            fill(pSolver, ref, *pEntries);
+            ASSERT_TRUE(pSolver->factorise());
+            expectSolves(pSolver, ref);
+            pSolver->release();
+        }
     }
 }
 
@@ -324,3 +330,24 @@ TEST(SparseSolver, PoorRefactorisationFallsBackToFreshPivoting)
         pSolver->release();
     }
 }
+
+TEST(SparseSolver, RefactorisationWithLargePivotGrowthFallsBack)
+{
+    // With the old pivots the refill's U has the diagonal (1e-7, 1, 1), so the
+    // estimate min|U_kk| / max|U_kk| = 1e-7 alone would pass, but u_23 grows
+    // to -1e7: the growth must be caught. The matrix itself has a condition
+    // number near 1e7, hence the wider tolerance.
+    ISolver<double, int>* pSolver = createDblSolver(3, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed,
+                                                    Ordering::AMD);
+    DenseReference<double> ref(3);
+    fill(pSolver, ref, {{0, 0, 4}, {0, 1, 1}, {0, 2, 1}, {1, 0, 1}, {1, 1, 4}, {1, 2, 1}, {2, 0, 1}, {2, 1, 1}, {2, 2, 4}});
+    ASSERT_TRUE(pSolver->factorise());
+    pSolver->reset();
+    ref.reset();
+    fill(pSolver, ref, {{0, 0, 1e-7}, {0, 1, 0}, {0, 2, 1}, {1, 0, 1}, {1, 1, 1}, {1, 2, 0}, {2, 0, 0}, {2, 1, 0}, {2, 2, 1}});
+    ASSERT_TRUE(pSolver->factorise());
+    expectSolves(pSolver, ref, 1e-8);
+    EXPECT_EQ(statisticsOf(pSolver).factorisations, 2u);
+    pSolver->release();
+}
+

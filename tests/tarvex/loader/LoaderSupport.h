@@ -3,6 +3,7 @@
 #include <CollectingLog.h>
 #include <cnt/SafeFullVector.h>
 #include <memory>
+#include <ostream>
 #include <sc/Naming.h>
 #include <sc/SCLib.h>
 #include <sc/TokenizedModel.h>
@@ -65,6 +66,13 @@ struct Load
         return p ? p->c_str() : "";
     }
 };
+
+inline std::ostream& operator<<(std::ostream& os, const CollectingLog& log)
+{
+    for (const auto& e : log.entries)
+        os << "  [" << static_cast<int>(e.type) << "] " << e.text << " at " << e.line << ":" << e.column << "\n";
+    return os;
+}
 
 // A short model around the given lines of the main model's NLEs group.
 inline std::string mainModel(const std::string& decls, const std::string& body)

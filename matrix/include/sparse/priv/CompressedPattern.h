@@ -34,6 +34,18 @@ public:
     const int* indices() const { return _indices.data(); }
 
 private:
+    // Calls f(k) for the pairs in ascending minor order.
+    template <typename F>
+    void forEachInOrder(F f) const
+    {
+        if (_isOrdered)
+            for (size_t k = 0; k < _count; ++k)
+                f(k);
+        else
+            for (int k : _order)
+                f(size_t(k));
+    }
+
     std::vector<int> _starts;
     std::vector<int> _indices;
     std::vector<int> _map;
@@ -42,5 +54,6 @@ private:
     std::vector<int> _next;
     size_t _count = 0;
     int _nonZeros = 0;
+    bool _isOrdered = false;
 };
 } // namespace sparse::priv

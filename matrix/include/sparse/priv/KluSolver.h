@@ -77,6 +77,7 @@ private:
     klu_common _common;
     klu_symbolic* _pSymbolic = nullptr;
     klu_numeric* _pNumeric = nullptr;
+    double _pivotRcond = 0.0; // condition estimate when the pivots were chosen
     bool _factorised = false;
     Statistics _stats;
 };

@@ -3,7 +3,7 @@
 // (row, column) sequence still equals the one last compressed. Refilling the
 // same pattern writes values only; rows and columns are compared, not
 // stored again, and nothing is allocated once the store is large enough.
-#include <algorithm>
+// Entries beyond those of the longest fill so far are appended.
 #include <cstddef>
 #include <vector>
 
@@ -13,25 +13,34 @@ template <typename T>
 class TripletStore
 {
 public:
+    // The capacity is reserved, not filled: untouched memory costs nothing.
     explicit TripletStore(size_t capacity)
     {
-        size_t n = std::max<size_t>(capacity, 16);
-        _rows.resize(n);
-        _cols.resize(n);
-        _values.resize(n);
+        _rows.reserve(capacity);
+        _cols.reserve(capacity);
+        _values.reserve(capacity);
     }
 
     void put(int row, int col, T value)
     {
-        if (_count == _rows.size())
-            grow();
-        if (_rows[_count] != row || _cols[_count] != col)
+        if (_count < _rows.size())
         {
-            _rows[_count] = row;
-            _cols[_count] = col;
+            if (_rows[_count] != row || _cols[_count] != col)
+            {
+                _rows[_count] = row;
+                _cols[_count] = col;
+                _patternChanged = true;
+            }
+            _values[_count] = value;
+        }
+        else
+        {
+            _rows.push_back(row);
+            _cols.push_back(col);
+            _values.push_back(value);
             _patternChanged = true;
         }
-        _values[_count++] = value;
+        ++_count;
     }
 
     // Starts a refill; the pattern of the last fill stays for comparison.
@@ -52,14 +61,6 @@ public:
     const T* values() const { return _values.data(); }
 
 private:
-    void grow()
-    {
-        size_t n = 2 * _rows.size();
-        _rows.resize(n);
-        _cols.resize(n);
-        _values.resize(n);
-    }
-
     std::vector<int> _rows;
     std::vector<int> _cols;
     std::vector<T> _values;

@@ -1,0 +1,171 @@
+// Malformed model texts: the message each pass reports, where, and that the
+// load fails.
+#include <LoaderSupport.h>
+#include <gtest/gtest.h>
+
+namespace
+{
+using sc::Group;
+using sc::ModelLevel;
+using Type = sc::ILog::Type;
+
+struct ErrorCase
+{
+    const char* name;
+    std::string text;
+    std::string message;
+    unsigned line;
+    unsigned column;
+};
+
+bool hasEntry(const test::CollectingLog& log, const ErrorCase& c)
+{
+    for (const auto& e : log.entries)
+        if (e.type == Type::Error && e.text == c.message && e.line == c.line && e.column == c.column)
+            return true;
+    return false;
+}
+
+void expectFailure(const ErrorCase& c)
+{
+    test::Load ld;
+    ld.fromString(c.text);
+    EXPECT_FALSE(ld.ok) << c.name;
+    EXPECT_TRUE(hasEntry(ld.log, c)) << c.name << ": expected " << c.message << " at " << c.line << ":"
+                                     << c.column << ", got\n"
+                                     << ld.log;
+}
+
+// Body lines of test::mainModel("x\ny", ...) start at line 6.
+std::string nle(const std::string& body) { return test::mainModel("x\ny", body); }
+
+TEST(LoadErrors, BodyPass)
+{
+    const std::string sub = "Header:\nend\nModel [type = NL, eps = 1]\nVars\nx\nSubModel\nVars\nu\nNLEs\n";
+    const ErrorCase cases[] = {
+        {"undeclared name", nle("x = z + 1"), "@ML.UnknownLbl:z", 6, 5},
+        {"undeclared in sub-model", sub + "u = y\nend\nend\n", "@ML.UnknownLblSM:y", 8, 5},
+        {"tokenizer error", nle("x $ 1"), "@ML.UnexpectedToken:$", 6, 3},
+        {"@main in main model", nle("x = @main.y"), "@ML.MainRefInMainModel", 6, 5},
+        {"@main without dot", sub + "u = @main x\nend\nend\n", "@ML.NoDotAfterBase", 8, 11},
+        {"@main dot without name", sub + "u = @main.1\nend\nend\n", "@ML.NoDotAfterBase", 8, 11},
+        {"@main unknown name", sub + "u = @main.q\nend\nend\n", "@ML.UnknownLblBase", 8, 11},
+        {"attributes only, then ;", nle("[eps = 1];"), "@ML.SemiColNoExpr", 6, 10},
+        {"attributes only", nle("[eps = 1]"), "@ML.EmptyExpression", 6, 9},
+        {"expression before end", nle("x = 1 end"), "@ML.ExprAfterEnd", 6, 7},
+        {"text after end", nle("end x"), "@ML.ExprAfterEnd", 6, 5},
+        {"consecutive case", nle("switch\ncase x case"), "@ML.ConsecCase", 7, 8},
+        {"; in case condition", nle("switch\ncase x; x = 1"), "@ML.;InCaseCond", 7, 7},
+        {"second bracket", nle("x = 1 [eps = 1] [eps = 2]"), "@ML.ConsAttribStartToken", 6, 17},
+        {"bracket open at ;", nle("x = 1 [eps = 1; y = 1"), "@ML.AttribStartEndMismatch", 6, 15},
+        {"bracket open at line end", nle("x = 1 [eps = 1"), "@ML.AttribStartEndMismatch", 6, 14},
+        {"no attribute name", nle("x = 1 [y = 1]"), "@ML.ExpectedAttName", 6, 8},
+        {"no = after name", nle("x = 1 [eps 1]"), "@ML.Expected=InAttDef", 6, 12},
+        {"group repeated", nle("x = 1\nPreProc\ny = 1\nNLEs\ny = 2"), "@ML.GroupRepeated", 9, 1},
+        {"expression before a group", "Header:\nend\n1 + 2\n", "@ML.WrongCurrentGroup", 1, 5},
+        // columns count characters: the name before w has two bytes
+        {"column in characters", test::mainModel("z\xC3\xA4", "z\xC3\xA4 = w"), "@ML.UnknownLbl:w", 5, 6},
+        // a sub-model after the main model's first expression group is never declared
+        {"late sub-model", "Header:\nend\nModel\nVars\nx\nNLEs\nx = 1\nSubModel\nVars\nu\nNLEs\nu = 1\nend\nend\n",
+         "@ML.UnknownLblSM:u", 8, 1},
+        {"bracket before a group", "Header:\nend\n[eps = 1]\n", "@ML.AttribStartGr", 1, 1},
+        // after the sub-model's end no group is current until the next heading
+        {"line after sub-model", sub + "u = 1\nend\nx = 1\nend\n", "@ML.WrongCurrentGroup", 10, 5},
+    };
+    for (const ErrorCase& c : cases)
+        expectFailure(c);
+}
+
+TEST(LoadErrors, DeclarationPass)
+{
+    const std::string head = "Header:\nend\nModel [type = NL, eps = 1]\n";
+    const std::string tail = "NLEs\nx = 1\nend\n";
+    const ErrorCase cases[] = {
+        {"variable twice", head + "Vars\nx\nx\n" + tail, "@ML.VarDDVars (x)", 4, 1},
+        {"parameter twice", head + "Vars\nx\nParams\np\np = 1\n" + tail, "@ML.ParDDInPars (p)", 6, 1},
+        {"parameter named as variable", head + "Vars\nx\nParams\n  x\n" + tail, "@ML.ParDDInVars (x)", 5, 3},
+        {"generator named as parameter", head + "Vars\nx\nParams\np\nDistribs\np\n" + tail, "@ML.DistDDInPars (p)",
+         7, 1},
+        {"statistic named as generator", head + "Vars\nx\nDistribs\nd\nStats\nd\n" + tail, "@ML.DistDDInDists (d)",
+         7, 1},
+        {"sub-model parameter named as main parameter",
+         head + "Vars\nx\nParams\np\nSubModel\nVars\nu\nParams\np\nNLEs\nu = p\nend\n" + tail,
+         "@ML.SubParDDInPars (p)", 10, 1},
+        {"sub-model variable twice", head + "Vars\nx\nSubModel\nVars\nu; u\nNLEs\nu = 1\nend\n" + tail,
+         "@ML.SubVarDDSubVars (u)", 6, 4},
+        {"second Model line", head + "Vars\nx\nModel\n" + tail, "@ML.WrongModelPos", 4, 1},
+        {"sub-model first", "Header:\nend\nSubModel\nModel\nVars\nx\n" + tail, "@ML.WrongSubModelPos", 1, 1},
+        {"tokenizer error", head + "Vars\nx ? 1\n" + tail, "@ML.UnexpectedToken", 3, 3},
+    };
+    for (const ErrorCase& c : cases)
+        expectFailure(c);
+}
+
+TEST(LoadErrors, ModelInformationAndStructure)
+{
+    const std::string body = "\nVars\nx\nNLEs\nx = 1\nend\n";
+    const ErrorCase cases[] = {
+        {"model type", "Header:\nend\nModel [type = XY, eps = 1]" + body, "@ML.WrongModelType", 1, 15},
+        {"model type not a word", "Header:\nend\nModel [type = 1, eps = 1]" + body, "@ML.MissModelTypeEn", 1, 15},
+        {"domain not a word", "Header:\nend\nModel [domain = \"c\", eps = 1]" + body, "@ML.MissDomainEn", 1, 18},
+        {"eps not a number", "Header:\nend\nModel [type = NL, eps = x]" + body, "@ML.WrongEpsType", 1, 25},
+        {"name not a string", "Header:\nend\nModel [type = NL, name = x]" + body, "@ML.WrongModelNameType", 1, 26},
+        {"method not a word", "Header:\nend\nModel [type = NL, method = 1]" + body, "@ML.WrongMethodType", 1, 28},
+        {"repeat outside Repeats", test::mainModel("x", "repeat"), "@CE.RepeatOnlyInRepeatsGroup", 0, 0},
+    };
+    for (const ErrorCase& c : cases)
+        expectFailure(c);
+}
+
+TEST(LoadErrors, MissingHeaderStillReportsTheBody)
+{
+    // no header: nothing is declared and the body pass reads from the first line
+    test::Load ld;
+    ld.fromString("Model [type = NL, eps = 1]\nVars\nx\nNLEs\nx = 1\nend\n");
+    EXPECT_FALSE(ld.ok);
+    ASSERT_EQ(ld.log.entries.size(), 3u) << ld.log;
+    EXPECT_EQ(ld.log.entries[0].text, "@ML.HeaderFirstTokenErr");
+    EXPECT_EQ(ld.log.entries[0].line, 1u);
+    EXPECT_EQ(ld.log.entries[1].text, "@ML.HeaderIncorrectOrMissing");
+    EXPECT_EQ(ld.log.entries[1].line, 0u);
+    EXPECT_EQ(ld.log.entries[2].text, "@ML.UnknownLbl:x");
+    EXPECT_EQ(ld.log.entries[2].line, 3u);
+    EXPECT_EQ(ld.naming.getNumberOfVars(ModelLevel::Main), 0u);
+}
+
+TEST(LoadErrors, ErrorsAreLimitedButCounted)
+{
+    // 40 duplicates: the logger receives 32 errors, the load fails
+    std::string text = "Header:\nend\nModel [type = NL, eps = 1]\nVars\nx\n";
+    for (int i = 0; i < 40; ++i)
+        text += "x\n";
+    text += "NLEs\nx = 1\nend\n";
+    test::Load ld;
+    ld.fromString(text);
+    EXPECT_FALSE(ld.ok);
+    EXPECT_EQ(ld.log.texts(Type::Error).size(), 32u);
+
+    // a logger already full still gets warnings
+    test::Load full;
+    full.log.extraErrors = 40;
+    full.fromString("Header:\nend\nModel [type = NL, eps = -1]\nVars\nx\nx\nNLEs\nx = 1\nend\n");
+    EXPECT_FALSE(full.ok);
+    EXPECT_TRUE(full.log.texts(Type::Error).empty());
+    EXPECT_EQ(full.log.texts(Type::Warning), std::vector<std::string> {"@ML.NegativeEpsUseDefault"});
+}
+
+TEST(LoadErrors, WithoutLoggerTheLoadStillFails)
+{
+    test::Load ld(false);
+    ld.fromString("Header:\nend\nModel [type = NL, eps = 1]\nVars\nx\nx\nNLEs\nx = 1\nend\n");
+    EXPECT_FALSE(ld.ok);
+}
+
+TEST(LoadErrors, MissingFileGivesFalseWithoutMessage)
+{
+    test::Load ld;
+    ld.fromFile("/nonexistent/model.txt");
+    EXPECT_FALSE(ld.ok);
+    EXPECT_TRUE(ld.log.entries.empty());
+}
+} // namespace

@@ -1,0 +1,107 @@
+// Texts of any shape load to a result without stopping the process; the
+// sanitizer build runs these.
+#include <LoaderSupport.h>
+#include <chrono>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace
+{
+const std::string head = "Header:\nend\nModel [type = NL, eps = 1]\nVars\nx\nNLEs\n";
+
+std::string repeat(const std::string& s, int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+TEST(Robustness, MalformedTexts)
+{
+    struct Case
+    {
+        std::string text;
+        bool loads; // brackets and block structure are the compiler's to check
+    };
+    const Case cases[] = {
+        {head + "x = 1 \xC3\nend\n", false}, // UTF-8 cut off at a line's end
+        {head + "x = \"\xE2\x82\nend\n", false}, // the same inside a string
+        {head + "x = ((((1\nend\n", true},
+        {head + "x = 1 [[[[\nend\n", false},
+        {head + "x = 1 ]]]]\nend\n", false},
+        {head + "x = 1\n", true}, // no closing end
+        {head + repeat("if x > 0\n", 20000) + "end\n", true}, // deep nesting, never closed
+        {head + repeat("end\n", 100), false},                 // more ends than blocks
+        {head + "x = " + repeat("x+", 500000) + "1\nend\ny\n", false}, // a 1 MB line, then a fault
+        {head + "x = " + std::string(1 << 20, 'a') + "\nend\n", false}, // a 1 MB undeclared name
+        {std::string("Header:\n") + repeat("maxIter = 1 ", 100000) + "\n", false},
+        {std::string("\xFF\xFE\x00\x01", 4) + "Header:\nend\n", false},
+        {"Header:\nend\nModel\nSubModel\nSubModel\nend\nend\nend\n", false},
+        {"", false},
+        {"\n\n\n", false},
+        {"Header:", false},
+    };
+    for (const Case& c : cases)
+    {
+        test::Load ld;
+        ld.fromString(c.text);
+        EXPECT_EQ(ld.ok, c.loads) << c.text.substr(0, 80) << "\n" << ld.log;
+    }
+}
+
+TEST(Robustness, RandomBytesFromFile)
+{
+    std::mt19937 gen(12345);
+    std::uniform_int_distribution<int> byte(0, 255);
+    const std::string path = ::testing::TempDir() + "robustness_model.txt";
+    for (int round = 0; round < 50; ++round)
+    {
+        // valid start, then noise: every pass meets it somewhere
+        std::string text = round % 2 ? "Header:\nend\nModel [type = NL]\nVars\nx\nNLEs\n" : "";
+        for (int i = 0; i < 2000; ++i)
+            text += static_cast<char>(byte(gen));
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        test::Load fromFile;
+        fromFile.fromFile(path);
+        test::Load fromString;
+        fromString.fromString(text);
+        EXPECT_FALSE(fromFile.ok);
+        EXPECT_FALSE(fromString.ok);
+    }
+    std::remove(path.c_str());
+}
+
+// Time of one load of a generated model of n equations.
+double loadSeconds(int n)
+{
+    std::string text = "Header:\nend\nModel [type = NL, eps = 1e-6]\nVars\n";
+    for (int i = 0; i < n; ++i)
+        text += "x" + std::to_string(i) + " = 1\n";
+    text += "NLEs\n";
+    for (int i = 0; i < n; ++i)
+        text += "x" + std::to_string(i) + " = 2 * x" + std::to_string((i + 1) % n) + " + sin(x0) [w = 1]\n";
+    text += "end\n";
+    test::Load ld;
+    const auto start = std::chrono::steady_clock::now();
+    ld.fromString(text);
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(ld.ok);
+    EXPECT_EQ(ld.model->getNumberOfExpressions(sc::Group::NLEs, sc::ModelLevel::Main), static_cast<unsigned>(n));
+    return spent.count();
+}
+
+TEST(Robustness, LoadTimeGrowsLinearly)
+{
+    // five times the lines: a linear load takes about five times as long,
+    // a quadratic one twenty-five times
+    loadSeconds(20000); // warm-up
+    const double small = loadSeconds(20000);
+    const double large = loadSeconds(100000);
+    EXPECT_LT(large, small * 12) << small << " s, " << large << " s";
+}
+} // namespace
