@@ -7,6 +7,7 @@
 #include <sc/TokenizedModel.h>
 #include <string>
 #include <td/Variant.h>
+#include <Vocabulary.h>
 
 namespace
 {
@@ -28,14 +29,7 @@ td::String generateModel(int nLines)
 
 void BM_ModelLoad(benchmark::State& state)
 {
-    static bool filled = false;
-    if (!filled)
-    {
-        sc::reserveNamings(1);
-        sc::setDefaultDataForAllNamings();
-        sc::setDefaultDataForNaming(0);
-        filled = true;
-    }
+    test::fillVocabulary();
     const td::String text = generateModel(static_cast<int>(state.range(0)));
     for (auto _ : state)
     {

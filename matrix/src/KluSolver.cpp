@@ -45,12 +45,13 @@ double pivotTolerance(Pivoting pivoting)
 template <typename T>
 KluSolver<T>::KluSolver(int n, int capacity, Symmetry symmetry, SolverType type, Pivoting pivoting,
                         Ordering ordering)
-    : _n(n)
+    : _n(std::max(n, 0))
+    , _isSizeValid(n >= 0)
     , _type(type)
     , _triplets(size_t(std::max(capacity, 0)))
-    , _rhs(size_t(n))
-    , _solution(size_t(n))
-    , _work(type == SolverType::LURefined ? 2 * size_t(n) : 0)
+    , _rhs(size_t(_n))
+    , _solution(size_t(_n))
+    , _work(type == SolverType::LURefined ? 2 * size_t(_n) : 0)
 {
     klu_defaults(&_common);
     _common.tol = pivotTolerance(pivoting);
@@ -79,12 +80,15 @@ void KluSolver<T>::reset()
     _triplets.reset();
     std::fill(_rhs.begin(), _rhs.end(), T());
     _factorised = false;
+    _hasStrayEntry = false;
 }
 
 template <typename T>
 bool KluSolver<T>::factorise()
 {
     _factorised = false;
+    if (!_isSizeValid || _hasStrayEntry)
+        return false;
     if (_n == 0)
     {
         _factorised = true;

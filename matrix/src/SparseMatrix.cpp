@@ -6,8 +6,9 @@ namespace sparse::priv
 {
 template <typename T>
 SparseMatrix<T>::SparseMatrix(int nRows, int nCols, int capacity)
-    : _nRows(nRows)
-    , _nCols(nCols)
+    : _nRows(nRows > 0 ? nRows : 0)
+    , _nCols(nCols > 0 ? nCols : 0)
+    , _isSizeValid(nRows >= 0 && nCols >= 0)
     , _triplets(size_t(capacity > 0 ? capacity : 0))
 {
 }
@@ -24,6 +25,18 @@ void SparseMatrix<T>::compress()
     _csr.scatter(_triplets.values(), _values.data());
 }
 
+// A matrix with an entry outside it is not the one meant: rather than build
+// a wrong system, it hands the solver an entry outside the system too, so
+// that the solver's fill fails to factorise.
+template <typename T>
+bool SparseMatrix<T>::passOnStrayEntry(ISolver<T, int>* pSolver) const
+{
+    if (_isSizeValid && !_hasStrayEntry)
+        return false;
+    pSolver->put(-1, -1, T());
+    return true;
+}
+
 // Row k of H adds w_k h_k* h_k to H*WH and w_k h_k* r_k to H*Wr, so the
 // system is the sum of one small outer product per measurement. The puts
 // follow the compressed rows, so the same pattern gives the same sequence.
@@ -32,6 +45,8 @@ void SparseMatrix<T>::addNormalEquations(const dense::DiagMatrix<double>& W, den
                                          ISolver<T, int>* pSolver)
 {
     MU_ASSERT(pSolver && r.getNoOfRows() == _nRows && r.getNoOfCols() >= 1 && W.getSize() >= _nRows);
+    if (passOnStrayEntry(pSolver))
+        return;
     compress();
     const int* starts = _csr.starts();
     const int* cols = _csr.indices();
@@ -55,6 +70,8 @@ template <typename T>
 void SparseMatrix<T>::addConstraintBlock(int offset, dense::Matrix<T>& c, ISolver<T, int>* pSolver)
 {
     MU_ASSERT(pSolver && offset >= 0 && c.getNoOfRows() == _nRows && c.getNoOfCols() >= 1);
+    if (passOnStrayEntry(pSolver))
+        return;
     compress();
     const int* starts = _csr.starts();
     const int* cols = _csr.indices();

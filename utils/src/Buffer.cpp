@@ -119,8 +119,9 @@ void Buffer::releaseRef()
 
 bool Buffer::isShared() const
 {
-    const Entry* pFirst = _list.getFirstEntry();
-    return pFirst && pFirst->value.extraOwners > 0;
+    // Read as the other owners write it: they may be on other threads.
+    Entry* pFirst = _list.getFirstEntry();
+    return pFirst && std::atomic_ref<uint32_t>(pFirst->value.extraOwners).load() > 0;
 }
 
 bool Buffer::reserve(size_t n)
@@ -338,6 +339,9 @@ td::String Buffer::toString() const
     if (!pFirst->pNext)
         return td::String(pFirst->value.data, pFirst->value.used);
     size_t total = getTotalSize();
+    // A loaded file may hold more than a string can.
+    if (total > td::String::MaxLength)
+        return td::String();
     std::unique_ptr<char[]> text(new char[total]);
     getDataFromBegin(text.get(), total);
     return td::String(text.get(), total);

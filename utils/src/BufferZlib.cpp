@@ -216,8 +216,13 @@ size_t Buffer::loadFile(const td::String& fileName, int level)
     if (size <= 0)
         return 0;
     in.seekg(0, std::ios::beg);
-    releaseRef();
+    // Read aside, so that a read that fails (a folder opens and seeks like a
+    // huge file) leaves the old content in place.
+    Buffer loaded(_pAllocator);
     Entry* at = nullptr;
-    return appendStream(in, at, level);
+    size_t n = loaded.appendStream(in, at, level);
+    if (n != 0)
+        *this = loaded;
+    return n;
 }
 } // namespace mem

@@ -1,10 +1,8 @@
 #include <td/ColorID.h>
 
 #include <array>
-#include <bit>
 #include <cstring>
 #include <mutex>
-#include <type_traits>
 
 namespace td
 {
@@ -41,7 +39,7 @@ constexpr std::array<const char*, 256> s_colorNames = [] {
 }();
 
 using ColorKey = KeyStringBase<GUID>;
-static_assert(sizeof(ColorKey) == 16 && std::is_trivially_copyable_v<ColorKey>);
+static_assert(sizeof(ColorKey) == 16);
 
 // buildKey packs at most nine characters; any length above 9 makes it pack
 // nine and look at the tenth to flag a longer name.
@@ -56,11 +54,23 @@ int packLength(size_t n)
 // name inside a longer text gives the key of the name alone.
 ColorKey colorKey(const char* name, size_t n)
 {
-    std::array<unsigned long long, 2> words{0, 0};
-    ColorKey::buildKey(name, words[0], true, packLength(n));
+    unsigned long long first = 0;
+    unsigned long long second = 0;
+    ColorKey::buildKey(name, first, true, packLength(n));
     if (n >= 10)
-        ColorKey::buildKey(name + 9, words[1], true, packLength(n - 9));
-    return std::bit_cast<ColorKey>(words);
+        ColorKey::buildKey(name + 9, second, true, packLength(n - 9));
+    return ColorKey(first, second);
+}
+
+// Case-insensitive equality of the n characters of text with name, lowering
+// ASCII letters only so that no byte above 127 can pass for a letter.
+bool sameName(const char* text, size_t n, const char* name)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < n; ++i)
+        if (name[i] == '\0' || lower(text[i]) != lower(name[i]))
+            return false;
+    return name[n] == '\0';
 }
 
 void fillColorNames()
@@ -91,14 +101,21 @@ ColorID toColorID(const char* name, int length, ColorID defaultValue)
 {
     if (!name)
         return defaultValue;
-    const size_t n = length < 0 ? std::strlen(name) : static_cast<size_t>(length);
+    // A length past the text's end stops at its NUL, so the second half of
+    // the key never reads beyond the text.
+    const size_t n = length < 0 ? std::strlen(name) : strnlen(name, static_cast<size_t>(length));
     if (n == 0)
         return defaultValue;
     // The first conversion fills the table; the once flag keeps threads that
     // convert at the same moment from filling it twice.
     std::call_once(s_colorNamesFilled, fillColorNames);
+    // The key keeps seven bits of at most eighteen characters, so a hit is
+    // confirmed against the whole name: "sysHighlightBackgroundX" or a text
+    // with bytes above 127 must not pass for a colour.
     ColorID found;
-    return s_colorNamesToID.find(colorKey(name, n), found) ? found : defaultValue;
+    if (s_colorNamesToID.find(colorKey(name, n), found) && sameName(name, n, toString(found)))
+        return found;
+    return defaultValue;
 }
 
 bool isSystemBackgroundColor(ColorID color)

@@ -60,9 +60,7 @@ int Date::format(char* buf) const
 
 td::String Date::toString() const
 {
-    char buf[32];
-    int len = format(buf);
-    return td::String(buf, static_cast<size_t>(len));
+    return priv::formattedText(*this);
 }
 
 Date::Format dateFormatFromString(const char* name)

@@ -1,9 +1,12 @@
 #pragma once
-// Reading the numeric fields of date and time texts the way "%d" of scanf
+// The text fields of dates and times. Reading works the way "%d" of scanf
 // reads them, but with a defined result for any input: a value beyond the
 // int range stops at its nearer end instead of overflowing.
+#include <td/String.h>
+
 #include <cctype>
 #include <climits>
+#include <cstddef>
 
 namespace td::priv
 {
@@ -52,5 +55,14 @@ inline const char* readFields(const char* p, int* fields, int nFields, const cha
 inline int clampField(int value, int lo, int hi)
 {
     return value < lo ? lo : (value > hi ? hi : value);
+}
+
+// The text that value.format(buf) writes into its 32-byte buffer.
+template <class T>
+td::String formattedText(const T& value)
+{
+    char buf[32];
+    const int len = value.format(buf);
+    return td::String(buf, static_cast<std::size_t>(len));
 }
 } // namespace td::priv

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "DateFields.h"
+
 namespace td
 {
 DateTime DateTime::now()
@@ -30,8 +32,6 @@ int DateTime::format(char* buf) const
 
 td::String DateTime::toString() const
 {
-    char buf[32];
-    int len = format(buf);
-    return td::String(buf, static_cast<size_t>(len));
+    return priv::formattedText(*this);
 }
 } // namespace td

@@ -11,24 +11,16 @@ struct ClockReading
     unsigned microseconds;
 };
 
-// One reading of the real-time clock in local time. Whole seconds are taken
-// by flooring, so a time before 1970 keeps a non-negative rest of second.
+// One reading of the real-time clock in local time. tv_nsec is never
+// negative, so tv_sec is the floor of the time, before 1970 too.
 ClockReading readClock()
 {
     timespec ts;
     clock_gettime(CLOCK_REALTIME, &ts);
-    long long ns = static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
-    long long secs = ns / 1000000000LL;
-    long long rest = ns % 1000000000LL;
-    if (rest < 0)
-    {
-        rest += 1000000000LL;
-        --secs;
-    }
     ClockReading r{};
-    time_t t = static_cast<time_t>(secs);
+    const time_t t = ts.tv_sec;
     localtime_r(&t, &r.local);
-    r.microseconds = static_cast<unsigned>(rest / 1000);
+    r.microseconds = static_cast<unsigned>(ts.tv_nsec / 1000);
     return r;
 }
 
@@ -88,10 +80,9 @@ void convertTime(td::_BaseDate& date, td::_BaseTime& time, bool toUTC)
     if (t == static_cast<time_t>(-1) && errno != 0)
         return;
     std::tm out{};
-    if (toUTC)
-        gmtime_r(&t, &out);
-    else
-        localtime_r(&t, &out);
+    const std::tm* split = toUTC ? gmtime_r(&t, &out) : localtime_r(&t, &out);
+    if (!split)
+        return;
     fillDate(date, out);
     fillTime(time, out);
 }

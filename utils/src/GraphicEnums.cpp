@@ -99,7 +99,7 @@ ColorScheme toColorScheme(const char* text, int length, ColorScheme defaultValue
 {
     if (!text)
         return defaultValue;
-    const size_t len = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
+    const size_t len = length < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(length));
     if (len == 4 && std::memcmp(text, "dark", 4) == 0)
         return ColorScheme::dark;
     if (len == 5 && std::memcmp(text, "light", 5) == 0)

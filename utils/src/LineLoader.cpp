@@ -16,23 +16,41 @@ bool getLine(STREAM& f, td::MutableString& line, unsigned& position)
         line.reserve(4096);
     line.erase();
     // Straight from the stream buffer: every byte value, 0xFF included, is
-    // text; only the buffer's own end-of-file marker ends the stream.
+    // text; only the buffer's own end-of-file marker ends the stream. Bytes
+    // are gathered in a block and appended to the line a block at a time.
     auto* pBuf = f.rdbuf();
+    char block[256];
+    size_t n = 0;
+    auto flush = [&] {
+        if (n)
+            line.append(block, n); // n = 0 would mean a C string here
+        n = 0;
+    };
     for (;;)
     {
-        typename Traits::int_type c = pBuf->sbumpc();
+        typename Traits::int_type c = pBuf->sgetc();
         if (Traits::eq_int_type(c, Traits::eof()))
         {
+            flush();
             f.setstate(std::ios_base::eofbit);
             return !line.isEmpty();
         }
-        ++position;
         char ch = Traits::to_char_type(c);
+        // A line longer than a string can hold goes on as the next line.
+        if (ch != '\n' && ch != '\r' && line.length() + n == td::String::MaxLength)
+            break;
+        pBuf->sbumpc();
+        ++position;
         if (ch == '\n')
-            return true;
-        if (ch != '\r')
-            line.append(ch);
+            break;
+        if (ch == '\r')
+            continue;
+        block[n++] = ch;
+        if (n == sizeof(block))
+            flush();
     }
+    flush();
+    return true;
 }
 
 template bool getLine<std::ifstream>(std::ifstream&, td::MutableString&, unsigned&);

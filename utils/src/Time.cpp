@@ -34,8 +34,6 @@ int Time::format(char* buf) const
 
 td::String Time::toString() const
 {
-    char buf[32];
-    int len = format(buf);
-    return td::String(buf, static_cast<size_t>(len));
+    return priv::formattedText(*this);
 }
 } // namespace td

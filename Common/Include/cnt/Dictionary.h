@@ -1,7 +1,7 @@
 #pragma once
 // A growable dictionary kept in one array sorted by key and searched by
 // halving. Fill it with reserve, startBulkUpdate, inserts and endBulkUpdate
-// (one sort); an insert outside a bulk update sorts the whole array at once.
+// (one sort); an insert outside a bulk update puts the entry in its place at once.
 // Lookups never sort, so a lookup while a bulk update is open may miss.
 // Duplicate keys are kept: inserting a present key adds a second entry.
 #include <cnt/SortedArray.h>
@@ -29,8 +29,6 @@ private:
     sorted::BulkState _bulk;
     unsigned char _growthPolicy = 0;
 
-    static const KEY& keyOf(const Entry& e) { return e.key; }
-    static bool less(const KEY& a, const KEY& b) { return a < b; }
 
 public:
     Dictionary() = default;
@@ -58,13 +56,16 @@ public:
         std::swap(_growthPolicy, other._growthPolicy);
     }
 
-    // Replaces the array with one of n entries, keeping the present ones.
-    // It never goes below the entry count, so the next insert stays inside.
+    // Replaces the array with one of n entries, keeping the present ones;
+    // n = 0 changes nothing. It never goes below the entry count, so the
+    // next insert stays inside the array.
     void reserve(std::uint32_t n)
     {
+        if (n == 0)
+            return;
         if (n < _size)
             n = _size;
-        if (n == 0 || n == _capacity)
+        if (n == _capacity)
             return;
         Entry* entries = new Entry[n];
         for (std::uint32_t i = 0; i < _size; ++i)
@@ -81,7 +82,7 @@ public:
     void endBulkUpdate()
     {
         if (_bulk.end())
-            sorted::sort(_entries, _size, keyOf, less);
+            sorted::sortEntries(_entries, _size);
     }
     bool isBulkUpdateOpen() const { return _bulk.isOpen(); }
     bool isUnsorted() const { return _bulk.isUnsorted(); }
@@ -94,21 +95,17 @@ public:
         _entries[_size].value = value;
         ++_size;
         if (_bulk.inserted())
-            sorted::sort(_entries, _size, keyOf, less);
+            sorted::placeLastEntry(_entries, _size);
     }
 
     bool find(const KEY& key, VALUE& value) const
     {
-        const Entry* e = sorted::find(_entries, _size, key, keyOf, less);
-        if (!e)
-            return false;
-        value = e->value;
-        return true;
+        return sorted::findValue(_entries, _size, key, value);
     }
 
     VALUE* findValPtr(const KEY& key) const
     {
-        Entry* e = sorted::find(_entries, _size, key, keyOf, less);
+        Entry* e = sorted::findEntry(_entries, _size, key);
         return e ? &e->value : nullptr;
     }
 

@@ -26,9 +26,6 @@ private:
     std::uint32_t _noEntries = 0;
     sorted::BulkState _bulk;
 
-    static const TKey& keyOf(const Entry& e) { return e.key; }
-    static bool less(const TKey& a, const TKey& b) { return a < b; }
-
 public:
     void insert(TKey key, const TVal& value)
     {
@@ -37,23 +34,19 @@ public:
         _entries[_noEntries].value = value;
         ++_noEntries;
         if (_bulk.inserted())
-            sorted::sort(_entries, _noEntries, keyOf, less);
+            sorted::placeLastEntry(_entries, _noEntries);
     }
 
     void startBulkUpdate() { _bulk.start(); }
     void endBulkUpdate()
     {
         if (_bulk.end())
-            sorted::sort(_entries, _noEntries, keyOf, less);
+            sorted::sortEntries(_entries, _noEntries);
     }
 
     bool find(const TKey& key, TVal& value) const
     {
-        const Entry* e = sorted::find(_entries, _noEntries, key, keyOf, less);
-        if (!e)
-            return false;
-        value = e->value;
-        return true;
+        return sorted::findValue(_entries, _noEntries, key, value);
     }
 
     // Forgets every entry; the slots are overwritten by later inserts.

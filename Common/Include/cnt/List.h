@@ -7,6 +7,33 @@
 namespace cnt
 {
 
+// Forward iterator over the entries {value; pNext} of a singly linked list;
+// it stands on nothing at the end.
+template <typename TENTRY, typename TVAL>
+class ListIterator
+{
+public:
+    ListIterator(TENTRY* pEntry = nullptr)
+        : pIt(pEntry)
+    {
+    }
+    TVAL& operator*() const { return pIt->value; }
+    TVAL* operator->() const { return &pIt->value; }
+    ListIterator& operator++()
+    {
+        MU_ASSERT(pIt);
+        pIt = pIt->pNext;
+        return *this;
+    }
+    bool operator==(const ListIterator& other) const = default;
+    bool isValid() const { return pIt != nullptr; }
+    bool hasNext() const { return pIt && pIt->pNext; }
+    TENTRY* getEntry() const { return pIt; }
+
+private:
+    TENTRY* pIt;
+};
+
 template <typename T, bool EXTERN_ALLOCATOR = false>
 class List
 {
@@ -17,29 +44,7 @@ public:
         _tEntry* pNext;
     };
 
-    class iterator
-    {
-    public:
-        iterator(_tEntry* pEntry = nullptr)
-            : pIt(pEntry)
-        {
-        }
-        T& operator*() const { return pIt->value; }
-        T* operator->() const { return &pIt->value; }
-        iterator& operator++()
-        {
-            MU_ASSERT(pIt);
-            pIt = pIt->pNext;
-            return *this;
-        }
-        bool operator==(const iterator& other) const = default;
-        bool isValid() const { return pIt != nullptr; }
-        bool hasNext() const { return pIt && pIt->pNext; }
-        _tEntry* getEntry() const { return pIt; }
-
-    private:
-        _tEntry* pIt;
-    };
+    using iterator = ListIterator<_tEntry, T>;
 
     List() = default;
     List(const List&) = delete;
@@ -68,17 +73,21 @@ public:
     iterator push_back()
         requires(!EXTERN_ALLOCATOR)
     {
-        _tEntry* pEntry = new _tEntry; // no zeroing: chunk bodies are overwritten anyway
-        pEntry->pNext = nullptr;
-        if (!_pFirst)
-        {
-            _pFirst = pEntry;
-            return iterator(pEntry);
-        }
         _tEntry* pLast = _pFirst;
-        while (pLast->pNext)
+        while (pLast && pLast->pNext)
             pLast = pLast->pNext;
-        pLast->pNext = pEntry;
+        return insertAfter(iterator(pLast));
+    }
+
+    // A default-constructed value behind pos, or in front when pos stands on
+    // nothing; a caller that holds the last entry appends without a walk.
+    iterator insertAfter(iterator pos)
+        requires(!EXTERN_ALLOCATOR)
+    {
+        _tEntry* pEntry = new _tEntry; // no zeroing: chunk bodies are overwritten anyway
+        _tEntry*& pLink = pos.isValid() ? pos.getEntry()->pNext : _pFirst;
+        pEntry->pNext = pLink;
+        pLink = pEntry;
         return iterator(pEntry);
     }
 

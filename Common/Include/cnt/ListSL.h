@@ -5,7 +5,7 @@
 // at once; the list only links them and never frees one.
 #include <cstddef>
 #include <utility>
-#include <mu/Assert.h>
+#include <cnt/List.h>
 
 namespace cnt
 {
@@ -22,30 +22,8 @@ public:
         _tEntry* pNext;
     };
 
-    template <typename TENTRY, typename TVAL>
-    class Iterator
-    {
-    public:
-        Iterator(TENTRY* pEntry = nullptr)
-            : pIt(pEntry)
-        {
-        }
-        TVAL& operator*() const { return pIt->value; }
-        TVAL* operator->() const { return &pIt->value; }
-        Iterator& operator++()
-        {
-            MU_ASSERT(pIt);
-            pIt = pIt->pNext;
-            return *this;
-        }
-        bool operator==(const Iterator& other) const = default;
-        TENTRY* getEntry() const { return pIt; }
-
-    private:
-        TENTRY* pIt;
-    };
-    using iterator = Iterator<_tEntry, T>;
-    using const_iterator = Iterator<const _tEntry, const T>;
+    using iterator = ListIterator<_tEntry, T>;
+    using const_iterator = ListIterator<const _tEntry, const T>;
 
     ListSL() = default;
     ListSL(const ListSL&) = delete;

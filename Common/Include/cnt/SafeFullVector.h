@@ -80,14 +80,14 @@ public:
     }
 
     // n elements, old contents discarded unless n is the present size. The
-    // new array is made first, so a failed allocation loses nothing.
+    // old array goes first so that the two never coexist; a failed
+    // allocation throws and leaves the vector empty, not dangling.
     void reserve(std::size_t n)
     {
         if (n == _size)
             return;
-        T* data = allocate(n);
-        delete[] _data;
-        _data = data;
+        clean();
+        _data = allocate(n);
         _size = n;
     }
 

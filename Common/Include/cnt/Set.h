@@ -75,7 +75,7 @@ public:
         std::memcpy(static_cast<void*>(_data + _size), &value, sizeof(T));
         ++_size;
         if (_bulk.inserted())
-            sorted::sort(_data, _size, keyOf, less);
+            sorted::placeLast(_data, _size, keyOf, less);
     }
 
     // The member, or end() when absent.

@@ -28,7 +28,7 @@ inline std::uint32_t grownCapacity(std::uint32_t capacity, unsigned char policy)
 }
 
 // Entries added while a bulk update is open stay unsorted until it closes;
-// outside a bulk update every insert sorts at once.
+// outside a bulk update every insert takes its sorted place at once.
 class BulkState
 {
     bool _open = false;
@@ -102,6 +102,41 @@ E* find(E* a, std::uint32_t count, const K& key, KeyOf keyOf, Less less)
     return searchRange(a, 0, count - 1, key, keyOf, less);
 }
 
+// The key of a dictionary entry, and the keys' own ordering.
+struct EntryKey
+{
+    template <typename E>
+    const auto& operator()(const E& e) const
+    {
+        return e.key;
+    }
+};
+struct KeyLess
+{
+    template <typename K>
+    bool operator()(const K& a, const K& b) const
+    {
+        return a < b;
+    }
+};
+
+// Dictionary lookups: the entry of key or null, and a copy of its value.
+template <typename E, typename K>
+E* findEntry(E* a, std::uint32_t count, const K& key)
+{
+    return find(a, count, key, EntryKey(), KeyLess());
+}
+
+template <typename E, typename K, typename V>
+bool findValue(const E* a, std::uint32_t count, const K& key, V& value)
+{
+    const E* e = findEntry(a, count, key);
+    if (!e)
+        return false;
+    value = e->value;
+    return true;
+}
+
 // Kept out of line: inlined into a small fixed array, g++ 12 warns about the
 // branch of std::sort for more than 16 entries that such an array never
 // takes.
@@ -109,6 +144,32 @@ template <typename E, typename KeyOf, typename Less>
 [[gnu::noinline]] void sort(E* a, std::uint32_t count, KeyOf keyOf, Less less)
 {
     std::sort(a, a + count, [&](const E& x, const E& y) { return less(keyOf(x), keyOf(y)); });
+}
+
+template <typename E>
+void sortEntries(E* a, std::uint32_t count)
+{
+    sort(a, count, EntryKey(), KeyLess());
+}
+
+// An insert outside a bulk update leaves the array sorted but for its last
+// entry; moving that entry into place gives what a full sort gives, in
+// linear instead of n log n time per insert.
+template <typename E, typename KeyOf, typename Less>
+void placeLast(E* a, std::uint32_t count, KeyOf keyOf, Less less)
+{
+    if (count < 2)
+        return;
+    E* last = a + count - 1;
+    E* pos = std::upper_bound(a, last, keyOf(*last),
+                              [&](const auto& key, const E& e) { return less(key, keyOf(e)); });
+    std::rotate(pos, last, a + count);
+}
+
+template <typename E>
+void placeLastEntry(E* a, std::uint32_t count)
+{
+    placeLast(a, count, EntryKey(), KeyLess());
 }
 
 } // namespace cnt::sorted

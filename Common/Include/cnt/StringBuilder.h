@@ -104,7 +104,8 @@ private:
             _current = typename ChunkList::iterator(pNext);
         else
         {
-            _current = _chunks.push_back();
+            // The current chunk is the last one (or there is none yet).
+            _current = _chunks.insertAfter(_current);
             _capacity += CHUNK;
         }
     }

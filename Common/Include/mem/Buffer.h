@@ -99,6 +99,7 @@ public:
     char* getContinuousWritingDataChunk(unsigned n, Entry* at);
     Entry* writer() { return _list.getFirstEntry(); }
 
+    // All bytes in one string; empty when they are more than a string holds.
     td::String toString() const;
     bool saveToFile(const char* path) const;
     // Position of the first occurrence of the n pattern bytes, or npos.

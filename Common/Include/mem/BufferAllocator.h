@@ -28,54 +28,19 @@ public:
     {
         if (n == 0)
             return false;
-        // Build the whole run first so that a failed allocation leaves the
-        // list as it was.
-        Entry* pFirst = nullptr;
-        Entry* pLast = nullptr;
-        try
-        {
-            for (size_t got = 0; got < n; got += CHUNK_SIZE)
-            {
-                Entry* pEntry = newRecord();
-                Chunk* pChunk = _chunks.allocate();
-                pEntry->value = {pChunk->data, static_cast<uint32_t>(CHUNK_SIZE), 0, 0, 1};
-                (pLast ? pLast->pNext : pFirst) = pEntry;
-                pLast = pEntry;
-            }
-        }
-        catch (const std::bad_alloc&)
-        {
-            releaseRun(pFirst);
-            return false;
-        }
-        linkBehind(list, after, pFirst, pLast);
-        return true;
+        size_t count = n / CHUNK_SIZE + (n % CHUNK_SIZE != 0); // no overflow near SIZE_MAX
+        return appendRun(list, after, count, [this](size_t) -> Buffer::Desc {
+            return {_chunks.allocate()->data, static_cast<uint32_t>(CHUNK_SIZE), 0, 0, 1};
+        });
     }
 
     bool allocateFromStringArray(ChunkList& list, const td::String* strings, size_t n) override
     {
-        Entry* pFirst = nullptr;
-        Entry* pLast = nullptr;
-        try
-        {
-            for (size_t i = 0; i < n; ++i)
-            {
-                Entry* pEntry = newRecord();
-                uint32_t len = static_cast<uint32_t>(strings[i].length());
-                // Read-only: records that are not pooled are never written into.
-                pEntry->value = {const_cast<char*>(strings[i].c_str()), len, len, 0, 0};
-                (pLast ? pLast->pNext : pFirst) = pEntry;
-                pLast = pEntry;
-            }
-        }
-        catch (const std::bad_alloc&)
-        {
-            releaseRun(pFirst);
-            return false;
-        }
-        if (pFirst)
-            linkBehind(list, nullptr, pFirst, pLast);
-        return true;
+        // Read-only: records that are not pooled are never written into.
+        return appendRun(list, nullptr, n, [strings](size_t i) -> Buffer::Desc {
+            uint32_t len = static_cast<uint32_t>(strings[i].length());
+            return {const_cast<char*>(strings[i].c_str()), len, len, 0, 0};
+        });
     }
 
     void release(ChunkList& list) override
@@ -125,11 +90,35 @@ public:
     size_t getUnitChunkSize() const override { return CHUNK_SIZE; }
 
 private:
-    Entry* newRecord()
+    // Links `count` new records, each described by fill(i), behind `after`.
+    // The run is built apart first, so that a failed allocation leaves the
+    // list as it was and gives back what the run took.
+    template <class FILL>
+    bool appendRun(ChunkList& list, Entry* after, size_t count, FILL fill)
     {
-        Entry* pEntry = _records.allocate();
-        pEntry->pNext = nullptr;
-        return pEntry;
+        if (count == 0)
+            return true;
+        Entry* pFirst = nullptr;
+        Entry* pLast = nullptr;
+        try
+        {
+            for (size_t i = 0; i < count; ++i)
+            {
+                Entry* pEntry = _records.allocate();
+                pEntry->value = {};
+                pEntry->pNext = nullptr;
+                (pLast ? pLast->pNext : pFirst) = pEntry;
+                pLast = pEntry;
+                pEntry->value = fill(i);
+            }
+        }
+        catch (const std::bad_alloc&)
+        {
+            releaseRun(pFirst);
+            return false;
+        }
+        linkBehind(list, after, pFirst, pLast);
+        return true;
     }
 
     void releaseRecord(Entry* pEntry)

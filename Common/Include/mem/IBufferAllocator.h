@@ -20,7 +20,10 @@ public:
     // Appends one read-only record over each string's bytes.
     virtual bool allocateFromStringArray(ChunkList& list, const td::String* strings, size_t n) = 0;
     virtual void release(ChunkList& list) = 0;
+    // Returns the record given back: already in the pool, so only its address
+    // may be used.
     virtual Entry* releaseFirstEntry(ChunkList& list) = 0;
+    // `entry` becomes the first record and takes over the owner count.
     virtual void releasBeforeEntry(ChunkList& list, Entry* entry) = 0;
     virtual void releasAfterEntry(Entry* entry) = 0;
     virtual size_t getUnitChunkSize() const = 0;

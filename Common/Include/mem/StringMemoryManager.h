@@ -21,7 +21,11 @@ public:
     StringMemoryManager(const StringMemoryManager&) = delete;
     StringMemoryManager& operator=(const StringMemoryManager&) = delete;
 
-    ~StringMemoryManager()
+    ~StringMemoryManager() { clean(); }
+
+    // Frees every block at once; strings handed out before are gone, and the
+    // pool starts again from nothing on its next request.
+    void clean()
     {
         while (_pFirstBlock)
         {
@@ -32,52 +36,40 @@ public:
         }
         _pLastBlock = nullptr;
         _firstAvailableChunk = nullptr;
+        _pLastLeftover = nullptr;
+        _maxLeftover = 0;
+        _pTail = nullptr;
+        _tailSize = 0;
     }
 
     // First fit: n bytes (or the whole piece when less than minRest would be
     // left over) from the first free piece that is large enough, else from a
-    // new block of max(SINGLEBUFFLEN, n) bytes. Callers ask multiples of 8 so
-    // that pieces stay aligned for the string objects they hold.
+    // new block of max(SINGLEBUFFLEN, n) bytes. The free pieces are the
+    // leftovers of older blocks, in block order, then the rest of the newest
+    // block (the tail); the tail is kept apart so that the common request is
+    // a bump of the tail, and the leftovers are walked only when one of them
+    // may be large enough. Callers ask multiples of 8 so that pieces stay
+    // aligned for the string objects they hold.
     char* findFirstSuitableChunk(unsigned n)
     {
         MU_ASSERT(n > 0);
-        if (!_firstAvailableChunk)
-            _firstAvailableChunk = makeFreePiece(newBlock(n), bytesForBlock(n), nullptr);
-
-        char* pPrev = nullptr;
-        for (char* pChunk = _firstAvailableChunk; pChunk; pPrev = pChunk, pChunk = nextOf(pChunk))
+        if (n <= _maxLeftover)
         {
-            uint32_t size = sizeOf(pChunk);
-            if (size < n)
-                continue;
-            char* pReplacement = nextOf(pChunk);
-            if (size - n >= minRest)
-                pReplacement = makeFreePiece(pChunk + n, size - n, pReplacement);
-            if (pPrev)
-                setNext(pPrev, pReplacement);
-            else
-            {
-                MU_ASSERT(_firstAvailableChunk == pChunk);
-                _firstAvailableChunk = pReplacement;
-            }
-            return pChunk;
+            if (char* pPiece = takeFromLeftovers(n))
+                return pPiece;
         }
-
-        // Nothing fits: a new block, its rest (if worth keeping) at the end of
-        // the free list, behind pPrev, the last free piece.
-        uint32_t size = bytesForBlock(n);
-        char* pBlock = newBlock(n);
-        if (size - n >= minRest)
-            setNext(pPrev, makeFreePiece(pBlock + n, size - n, nullptr));
-        return pBlock;
+        if (_tailSize >= n)
+            return cutTail(n);
+        return takeFromNewBlock(n);
     }
 
     // A pooled copy of text[0..n): the string object (one pointer) at the
     // start of the piece, then its block [u32 header][bytes][NUL].
     TUSEDSTRING* alloc(const char* text, unsigned n)
     {
-        size_t byteLen = (size_t(n) + 1) * sizeof(char);
-        MU_ASSERT(byteLen > sizeof(char));
+        using T_CHAR = char;
+        size_t byteLen = (size_t(n) + 1) * sizeof(T_CHAR);
+        MU_ASSERT(byteLen > sizeof(T_CHAR)); // an empty text takes no piece
         char* pPiece = findFirstSuitableChunk(unsigned(pieceSize(n)));
         char* pBlock = pPiece + sizeof(TUSEDSTRING);
         TUSEDSTRING::writeBlock(pBlock, text, n);
@@ -145,6 +137,80 @@ private:
         return pNode->pBlock;
     }
 
+    // Walks the leftovers; on a miss all of them are known to be smaller
+    // than n, which later requests of that size use to skip the walk.
+    char* takeFromLeftovers(unsigned n)
+    {
+        uint32_t largest = 0;
+        char* pPrev = nullptr;
+        for (char* pChunk = _firstAvailableChunk; pChunk; pPrev = pChunk, pChunk = nextOf(pChunk))
+        {
+            uint32_t size = sizeOf(pChunk);
+            if (size < n)
+            {
+                largest = size > largest ? size : largest;
+                continue;
+            }
+            char* pReplacement = nextOf(pChunk);
+            if (size - n >= minRest)
+                pReplacement = makeFreePiece(pChunk + n, size - n, pReplacement);
+            if (pPrev)
+                setNext(pPrev, pReplacement);
+            else
+            {
+                MU_ASSERT(_firstAvailableChunk == pChunk);
+                _firstAvailableChunk = pReplacement;
+            }
+            if (_pLastLeftover == pChunk)
+                _pLastLeftover = pReplacement ? pReplacement : pPrev;
+            return pChunk;
+        }
+        _maxLeftover = largest;
+        return nullptr;
+    }
+
+    char* cutTail(unsigned n)
+    {
+        char* pPiece = _pTail;
+        if (_tailSize - n >= minRest)
+        {
+            _pTail += n;
+            _tailSize -= n;
+        }
+        else
+        {
+            _pTail = nullptr;
+            _tailSize = 0;
+        }
+        return pPiece;
+    }
+
+    // Nothing fits: a new block. Its rest, when worth keeping, becomes the
+    // tail, and the old tail goes behind the leftovers.
+    char* takeFromNewBlock(unsigned n)
+    {
+        uint32_t size = bytesForBlock(n);
+        char* pBlock = newBlock(n);
+        if (size - n < minRest)
+            return pBlock;
+        if (_pTail)
+            appendLeftover(makeFreePiece(_pTail, _tailSize, nullptr));
+        _pTail = pBlock + n;
+        _tailSize = size - n;
+        return pBlock;
+    }
+
+    void appendLeftover(char* pChunk)
+    {
+        if (_pLastLeftover)
+            setNext(_pLastLeftover, pChunk);
+        else
+            _firstAvailableChunk = pChunk;
+        _pLastLeftover = pChunk;
+        uint32_t size = sizeOf(pChunk);
+        _maxLeftover = size > _maxLeftover ? size : _maxLeftover;
+    }
+
     // A free piece starts with {next free piece; u32 size}. Pieces may lie at
     // any byte offset when callers ask odd sizes, hence the byte copies.
     static char* nextOf(const char* pChunk)
@@ -172,7 +238,11 @@ private:
 
     BlockNode* _pFirstBlock = nullptr;
     BlockNode* _pLastBlock = nullptr;
-    char* _firstAvailableChunk = nullptr; // head of the free pieces
+    char* _firstAvailableChunk = nullptr; // head of the leftovers
+    char* _pLastLeftover = nullptr;
+    uint32_t _maxLeftover = 0; // no leftover is larger than this
+    char* _pTail = nullptr;    // rest of the newest block; _tailSize bytes
+    uint32_t _tailSize = 0;
 };
 
 } // namespace mem

@@ -58,6 +58,8 @@ public:
     // The body pass; stops at its first error.
     bool createTokenLists(mu::LineLoader& source, td::MutableString& line, Domain domain);
     bool getSolverType(ModelLevel level, _MI& info);
+    // The ten header values as they are before a header is read.
+    static void setDefaultHeader(cnt::SafeFullVector<td::Variant>& headerValues);
 
     std::uint32_t getErrorCount() const { return _nErrors; }
     std::uint32_t getHeaderLines() const { return _headerLines; }
@@ -75,6 +77,17 @@ private:
     {
         std::uint32_t bodyPosition = 0;
         std::uint32_t headerLines = 0;
+    };
+    // The cycle name "=" value of the header's assignments, and its parameter.
+    struct HeaderCycle
+    {
+        enum Step
+        {
+            Name,
+            Assign,
+            Value
+        } step = Name;
+        int param = -1;
     };
     // The cycle name "=" value on a Model or SubModel line.
     struct ModelAttribState
@@ -102,6 +115,10 @@ private:
                               cnt::SafeFullVector<td::Variant>& headerValues);
     HeaderResult loadHeader(cnt::SafeFullVector<td::Variant>& headerValues, td::MutableString& line,
                             mu::LineLoader& source);
+    bool headerOpens(Tokenizer& tok, const char*& key);
+    const char* headerToken(HeaderCycle& cycle, Tokenizer& tok, Token t,
+                            cnt::SafeFullVector<td::Variant>& headerValues, std::uint32_t line);
+    static td::Variant headerValue(Token paramType, Token t, const char* text);
     void reportHeader(const char* key, std::uint32_t line, std::uint32_t column,
                       ILog::Type type = ILog::Type::Error);
     HeaderResult headerFailed(const char* key, std::uint32_t line, std::uint32_t column);
@@ -131,8 +148,7 @@ private:
     Step endLine(BodyState& st, Tokenizer& tok, _TokV& rec, std::uint32_t line);
     bool attributeCycle(BodyState& st, Token t, const _TokV& rec, std::uint32_t line);
     bool appendLineRecord(BodyState& st, std::uint32_t line, std::uint32_t column);
-    bool endOfExpression(BodyState& st, std::uint32_t line, std::uint32_t column);
-    bool endOfLine(BodyState& st, std::uint32_t line, std::uint32_t column);
+    bool endExpression(BodyState& st, std::uint32_t line, std::uint32_t column, const char* emptyKey);
     // 0 NL, 1 WLS, 2 ODE, 3 DAE; -1 for any other text.
     static int modelTypeOf(const char* text);
     static std::int32_t truncToInt32(double val);

@@ -206,6 +206,11 @@ private:
     bool copyMainParams(ModelLoader& loader, std::uint32_t nCopy);
     bool countExpressions(GroupCounts& groups, const Lines& lines, ModelLevel level);
     std::uint32_t structureError(const char* key, std::uint32_t line) const;
+    // The first token of an expression line; null for a line without one.
+    const _TokV* firstTokenOf(const _tl& line) const
+    {
+        return line.nTokens ? &_expressionTokens[line.firstToken] : nullptr;
+    }
 
     cnt::SafeFullVector<td::Variant>& _headerValues;
     TranslateFn _translate;

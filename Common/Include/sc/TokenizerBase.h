@@ -74,7 +74,6 @@ public:
 private:
     char cur() const { return _line[_position]; }
     char at(std::uint32_t off) const { return _line[_position + off]; }
-    void appendChars(std::uint32_t nBytes);
     void take(std::uint32_t nBytes);
     Token finish(Token t);
     Token readOperator();
@@ -84,7 +83,9 @@ private:
     Token readComment();
     Token classifyWord(std::uint32_t nBytes, bool onlyUnderscores);
     Token attribValue(Token t);
-    std::uint32_t utf8SeqLen(std::uint32_t off) const;
+    Token attribWordValue(const char* word, std::uint32_t nBytes);
+    std::uint32_t utf8SeqLen() const;
+    bool takeSequencesUntil(char stop);
 };
 
 extern TokenizerBase<true> s_tokenizer;

@@ -4,6 +4,8 @@
 // buffers are filled block by block. _size is the capacity in characters,
 // not counting the one more kept for a terminating NUL.
 #include <cstring>
+#include <limits>
+#include <stdexcept>
 #include <utility>
 
 #include <mu/Assert.h>
@@ -33,7 +35,7 @@ public:
     void append(T c)
     {
         if (_length == _size)
-            grow(1);
+            grow();
         _pData[_length++] = c;
         _pData[_length] = 0;
         if (!(c == 9 || c == 10 || c == 13 || c == 32))
@@ -70,16 +72,20 @@ public:
     }
 
 private:
-    // A buffer without an increment grows by what is needed, so appending
+    // A buffer without an increment grows by one character, so appending
     // never writes past the array.
-    void grow(int needed) { reallocate(_size + (BS_INCREMENT > needed ? BS_INCREMENT : needed)); }
+    void grow() { reallocate(static_cast<long long>(_size) + (BS_INCREMENT > 0 ? BS_INCREMENT : 1)); }
 
-    void reallocate(int size)
+    // The int counts (and the one more for the NUL) must not wrap on a text
+    // of 2 GB.
+    void reallocate(long long size)
     {
+        if (size >= std::numeric_limits<int>::max())
+            throw std::length_error("td::BufferString: text too long");
         T* pNew = new T[size + 1];
         std::memcpy(pNew, _pData, (_length + 1) * sizeof(T));
         delete[] std::exchange(_pData, pNew);
-        _size = size;
+        _size = static_cast<int>(size);
     }
 
     T* _pData;

@@ -34,7 +34,6 @@ class Decimal
     static_assert(N >= 0 && N <= 4, "decimals carry 0 to 4 digits");
 
 public:
-    static constexpr int NDec = N;
     static constexpr T Scale = static_cast<T>(powerOf10(N));
 
     constexpr Decimal() = default;

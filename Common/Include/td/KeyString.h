@@ -24,6 +24,13 @@ public:
         buildKey(name, _words[0], toLower, length);
     }
 
+    // A key from its two words, e.g. a name longer than nine characters
+    // packed as two halves.
+    constexpr KeyStringBase(unsigned long long first, unsigned long long second) noexcept
+        : _words{first, second}
+    {
+    }
+
     unsigned long long getKey() const noexcept { return _words[0]; }
 
     // Packs up to nine characters, 7 bits each: character i (0-7) at bit
@@ -52,7 +59,16 @@ public:
             key |= 1;
     }
 
-    auto operator<=>(const KeyStringBase&) const = default;
+    bool operator==(const KeyStringBase&) const = default;
+
+    // The order the colour-name table is sorted and searched in: the words
+    // as signed numbers, first word first.
+    std::strong_ordering operator<=>(const KeyStringBase& other) const noexcept
+    {
+        if (auto cmp = static_cast<long long>(_words[0]) <=> static_cast<long long>(other._words[0]); cmp != 0)
+            return cmp;
+        return static_cast<long long>(_words[1]) <=> static_cast<long long>(other._words[1]);
+    }
 
 private:
     unsigned long long _words[2] = {0, 0};

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include <mu/Assert.h>
-
 namespace mu
 {
 extern const char __zeroBuffer[8];
@@ -69,9 +67,11 @@ private:
     {
         size_t size = text ? std::strlen(text) : 0;
         char* pNew = nullptr;
+        // Any length is kept: the names come from settings files, and since
+        // length() finds the end from the stored low byte on, a long text
+        // needs no limit that would stop the process.
         if (size > 0)
         {
-            MU_ASSERT(size <= 0x0000FFFF);
             pNew = new char[size + SIZEINSIDE + 1];
             if constexpr (SIZEINSIDE == 1)
                 pNew[0] = static_cast<char>(size & 0xFF);

@@ -249,8 +249,9 @@ public:
 
     // Pieces between separators go to out (a cnt::PushBackVector<td::String>
     // or a container with its push_back, capacity and emptying reserve); no
-    // separator gives one piece, the empty text one empty piece. Heap strings share their block for an untrimmed single piece;
-    // pooled strings always hand out private copies.
+    // separator gives one piece, the empty text one empty piece. Heap strings
+    // share their block for an untrimmed single piece; pooled strings always
+    // hand out private copies.
     template <class TVECTOR>
     void split(char separator, TVECTOR& out, bool trimPieces, bool clear) const
     {
@@ -283,8 +284,9 @@ public:
 
     // Appends count bytes of text. Appending to a shared string always makes
     // a new block of the exact size; only MutableString grows in place.
-    void appendString(const char* text, int count)
-        requires(!EXTERN_ALLOCATOR)
+    template <typename TCHAR = T_CHAR>
+    void appendString(const std::type_identity_t<TCHAR>* text, int count)
+        requires(!EXTERN_ALLOCATOR && std::is_same_v<TCHAR, T_CHAR>)
     {
         detach();
         if (!text || count < 1)

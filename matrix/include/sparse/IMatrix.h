@@ -13,6 +13,8 @@ class IMatrix
 {
 public:
     // Adds value to entry (row, col); entries put more than once are summed.
+    // An entry outside the matrix is dropped, and until reset() the systems
+    // added from this fill make the solver's factorisation fail.
     virtual void put(TIndex row, TIndex col, T value) = 0;
     // Clears the values before a refill; the pattern is kept.
     virtual void reset() = 0;

@@ -13,7 +13,8 @@ class ISolver
 {
 public:
     // Adds value to entry (row, col) of the system; entries put more than
-    // once are summed. Indices must lie in 0 .. n - 1.
+    // once are summed. An entry outside 0 .. n - 1 is dropped and the fill
+    // then fails to factorise until reset().
     virtual void put(TIndex row, TIndex col, T value) = 0;
     // Value i of the solution of the last successful solve().
     virtual const T* solutionValue(TIndex i) const = 0;
@@ -30,7 +31,8 @@ public:
     // Starts a refill: entries, right-hand side and factorisation are
     // cleared; the pattern and its analysis are kept.
     virtual void reset() = 0;
-    // Adds value to entry row of the right-hand side that solve() uses.
+    // Adds value to entry row of the right-hand side that solve() uses; a
+    // row outside the system fails the fill as put does.
     virtual void putRHS(TIndex row, T value) = 0;
 
 protected:

@@ -118,6 +118,30 @@ int findHeaderParam(const char* name)
 }
 
 bool endsLine(Token t) { return t == Token::EndOfLine || t == Token::Comment; }
+
+// The parameter's type decides which values it takes: any number for a
+// number, true or false for a switch, a string for a text.
+bool acceptsValue(Token paramType, Token t)
+{
+    switch (t)
+    {
+    case Token::Integer:
+    case Token::SpecialConst:
+    case Token::Real: return paramType == Token::Integer || paramType == Token::Real;
+    case Token::True:
+    case Token::False: return paramType == Token::Switch;
+    case Token::String: return paramType == Token::String;
+    default: return false;
+    }
+}
+
+// "Solved" 0, "All" 1, any other word 2.
+td::INT4 reportingType(const char* word)
+{
+    if (std::strcmp(word, "Solved") == 0)
+        return 0;
+    return std::strcmp(word, "All") == 0 ? 1 : 2;
+}
 } // namespace
 
 // A number read as an integer: truncated toward zero and kept within 32
@@ -134,22 +158,92 @@ std::int32_t ModelLoader::truncToInt32(double val)
     return static_cast<std::int32_t>(val);
 }
 
+// A value converted by the parameter's type, whatever the token's own kind.
+td::Variant ModelLoader::headerValue(Token paramType, Token t, const char* text)
+{
+    switch (paramType)
+    {
+    case Token::Integer: return td::Variant(truncToInt32(mu::toDouble(text)));
+    case Token::Real: return td::Variant(mu::toDouble(text));
+    case Token::Switch: return td::Variant(t == Token::True);
+    default: return td::Variant(td::String(text));
+    }
+}
+
+// A line before the header: true when it opens the header; a key names
+// what is wrong with it, an empty line or a comment gives false and no key.
+bool ModelLoader::headerOpens(Tokenizer& tok, const char*& key)
+{
+    const Token first = tok.getNextToken();
+    if (endsLine(first))
+        return false;
+    if (first == Token::Error)
+        key = "@ML.HeaderTokError";
+    else if (first != Token::Name || std::strcmp(tok.text(), "Header") != 0)
+        key = "@ML.HeaderFirstTokenErr";
+    else if (tok.getNextToken() != Token::Colon)
+        key = "@ML.HeaderWithout:";
+    else if (!endsLine(tok.getNextToken()))
+        key = "@ML.HeaderTokenAfter:";
+    return key == nullptr;
+}
+
+// One token of the cycle name "=" value inside the header; the key of an
+// error, or null.
+const char* ModelLoader::headerToken(HeaderCycle& cycle, Tokenizer& tok, Token t,
+                                     cnt::SafeFullVector<td::Variant>& headerValues, std::uint32_t line)
+{
+    switch (t)
+    {
+    case Token::Name:
+        if (cycle.step == HeaderCycle::Name)
+        {
+            cycle.param = findHeaderParam(tok.text());
+            cycle.step = HeaderCycle::Assign;
+            return cycle.param < 0 ? "@ML.HeaderParamUnknown" : nullptr;
+        }
+        if (cycle.step == HeaderCycle::Assign)
+            return "@ML.HeaderParamExp=";
+        if (static_cast<HeaderParam>(cycle.param) != HeaderParam::report)
+            return "@ML.HeaderReportExp";
+        headerValues[cycle.param] = td::Variant(reportingType(tok.text()));
+        cycle.step = HeaderCycle::Name;
+        return nullptr;
+    case Token::Assign:
+        if (cycle.step != HeaderCycle::Assign)
+            return "@ML.HeaderWrong=Pos";
+        cycle.step = HeaderCycle::Value;
+        return nullptr;
+    case Token::Integer:
+    case Token::SpecialConst:
+    case Token::Real:
+    case Token::True:
+    case Token::False:
+    case Token::String:
+    {
+        if (cycle.step != HeaderCycle::Value)
+            return "@ML.HeaderWrongConstPos";
+        const Token type = HeaderParamTypes[cycle.param];
+        if (!acceptsValue(type, t))
+            return "@ML.HeaderWrongParamType";
+        headerValues[cycle.param] = headerValue(type, t, tok.text());
+        cycle.step = HeaderCycle::Name;
+        return nullptr;
+    }
+    case Token::Error: return "@ML.HeaderTokError";
+    default:
+        reportHeader("@ML.HeaderUnknownParamType", line, tok._firstColumn + 1, ILog::Type::Warning);
+        return nullptr;
+    }
+}
+
 ModelLoader::HeaderResult ModelLoader::loadHeader(cnt::SafeFullVector<td::Variant>& headerValues,
                                                   td::MutableString& line, mu::LineLoader& source)
 {
-    headerValues.reserve(NumberOfHeaderParams);
-    for (unsigned i = 0; i < NumberOfHeaderParams; ++i)
-        headerValues[i] = HeaderDefaultValues[i];
-
+    setDefaultHeader(headerValues);
     // no dictionaries: every word but true and false is a name
     Tokenizer tok;
-    enum
-    {
-        ExpectName,
-        ExpectAssign,
-        ExpectValue
-    } state = ExpectName;
-    int param = -1;
+    HeaderCycle cycle;
     bool inHeader = false;
     std::uint32_t lineNo = 0;
     while (source.getLine(line))
@@ -158,100 +252,35 @@ ModelLoader::HeaderResult ModelLoader::loadHeader(cnt::SafeFullVector<td::Varian
         tok.startLine(line.c_str());
         if (!inHeader)
         {
-            const Token first = tok.getNextToken();
-            if (endsLine(first))
-                continue;
-            if (first == Token::Error)
-                return headerFailed("@ML.HeaderTokError", lineNo, tok._firstColumn + 1);
-            if (first != Token::Name || std::strcmp(tok.text(), "Header") != 0)
-                return headerFailed("@ML.HeaderFirstTokenErr", lineNo, tok._firstColumn + 1);
-            if (tok.getNextToken() != Token::Colon)
-                return headerFailed("@ML.HeaderWithout:", lineNo, tok._firstColumn + 1);
-            if (!endsLine(tok.getNextToken()))
-                return headerFailed("@ML.HeaderTokenAfter:", lineNo, tok._firstColumn + 1);
-            inHeader = true;
+            const char* key = nullptr;
+            inHeader = headerOpens(tok, key);
+            if (key)
+                return headerFailed(key, lineNo, tok._firstColumn + 1);
             continue;
         }
         for (Token t = tok.getNextToken(); !endsLine(t); t = tok.getNextToken())
         {
             const std::uint32_t col = tok._firstColumn + 1;
-            const char* key = nullptr;
-            switch (t)
+            if (t == Token::Name && cycle.step == HeaderCycle::Name && std::strcmp(tok.text(), "end") == 0)
             {
-            case Token::Name:
-                if (state == ExpectName)
-                {
-                    if (std::strcmp(tok.text(), "end") == 0)
-                    {
-                        if (!endsLine(tok.getNextToken()))
-                            return headerFailed("@ML.HeaderEndAfter", lineNo, tok._firstColumn + 1);
-                        return {source.getCurrentPosition(), lineNo};
-                    }
-                    param = findHeaderParam(tok.text());
-                    if (param < 0)
-                        key = "@ML.HeaderParamUnknown";
-                    state = ExpectAssign;
-                }
-                else if (state == ExpectAssign)
-                    key = "@ML.HeaderParamExp=";
-                else if (static_cast<HeaderParam>(param) != HeaderParam::report)
-                    key = "@ML.HeaderReportExp";
-                else
-                {
-                    const char* word = tok.text();
-                    const td::INT4 report = std::strcmp(word, "Solved") == 0 ? 0 : std::strcmp(word, "All") == 0 ? 1 : 2;
-                    headerValues[param] = td::Variant(report);
-                    state = ExpectName;
-                }
-                break;
-            case Token::Assign:
-                if (state == ExpectAssign)
-                    state = ExpectValue;
-                else
-                    key = "@ML.HeaderWrong=Pos";
-                break;
-            case Token::Integer:
-            case Token::SpecialConst:
-            case Token::Real:
-                if (state != ExpectValue)
-                    key = "@ML.HeaderWrongConstPos";
-                else if (HeaderParamTypes[param] == Token::Integer)
-                    headerValues[param] = td::Variant(truncToInt32(mu::toDouble(tok.text())));
-                else if (HeaderParamTypes[param] == Token::Real)
-                    headerValues[param] = td::Variant(mu::toDouble(tok.text()));
-                else
-                    key = "@ML.HeaderWrongParamType";
-                state = ExpectName;
-                break;
-            case Token::True:
-            case Token::False:
-                if (state != ExpectValue)
-                    key = "@ML.HeaderWrongConstPos";
-                else if (HeaderParamTypes[param] == Token::Switch)
-                    headerValues[param] = td::Variant(t == Token::True);
-                else
-                    key = "@ML.HeaderWrongParamType";
-                state = ExpectName;
-                break;
-            case Token::String:
-                if (state != ExpectValue)
-                    key = "@ML.HeaderWrongConstPos";
-                else if (HeaderParamTypes[param] == Token::String)
-                    headerValues[param] = td::Variant(td::String(tok.text()));
-                else
-                    key = "@ML.HeaderWrongParamType";
-                state = ExpectName;
-                break;
-            case Token::Error: key = "@ML.HeaderTokError"; break;
-            default: reportHeader("@ML.HeaderUnknownParamType", lineNo, col, ILog::Type::Warning); break;
+                if (!endsLine(tok.getNextToken()))
+                    return headerFailed("@ML.HeaderEndAfter", lineNo, tok._firstColumn + 1);
+                return {source.getCurrentPosition(), lineNo};
             }
-            if (key)
+            if (const char* key = headerToken(cycle, tok, t, headerValues, lineNo))
                 return headerFailed(key, lineNo, col);
         }
-        if (state != ExpectName)
+        if (cycle.step != HeaderCycle::Name)
             return headerFailed("@ML.HeaderParamIncomplete", lineNo, tok._firstColumn + 1);
     }
     return {}; // the text ended before the header's "end"
+}
+
+void ModelLoader::setDefaultHeader(cnt::SafeFullVector<td::Variant>& headerValues)
+{
+    headerValues.reserve(NumberOfHeaderParams);
+    for (unsigned i = 0; i < NumberOfHeaderParams; ++i)
+        headerValues[i] = HeaderDefaultValues[i];
 }
 
 } // namespace sc

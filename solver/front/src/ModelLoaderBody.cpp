@@ -17,6 +17,8 @@ namespace
 constexpr std::uint8_t NoAttrib = static_cast<std::uint8_t>(NumberOfAttributes);
 constexpr std::uint32_t LimFunction = 29;
 
+constexpr std::uint32_t groupBit(Group group) { return 1u << static_cast<unsigned>(group); }
+
 } // namespace
 
 // What the body pass keeps across lines and per expression.
@@ -160,13 +162,13 @@ ModelLoader::Step ModelLoader::bodyToken(BodyState& st, Tokenizer& tok, Token t,
             return mainReference(st, tok, line);
     }
     if (t == Token::Comment || t == Token::EndOfLine)
-        return endOfLine(st, line, col) ? Step::LineDone : Step::Fail;
+        return endExpression(st, line, col, "@ML.EmptyExpression") ? Step::LineDone : Step::Fail;
     if (t == Token::SemiColon || (t == Token::RightArrow && st.caseOpen))
     {
         if (t == Token::SemiColon && st.caseOpen)
             return fail("@ML.;InCaseCond", line, col);
         st.caseOpen = false;
-        return endOfExpression(st, line, col) ? Step::Next : Step::Fail;
+        return endExpression(st, line, col, "@ML.SemiColNoExpr") ? Step::Next : Step::Fail;
     }
     if (t == Token::AttribStart)
     {
@@ -306,7 +308,7 @@ bool ModelLoader::groupHeading(BodyState& st, Tokenizer& tok, std::uint32_t line
     if (group == Group::SubModel)
         st.level = 1;
     // a second heading would make the group's range cover other groups' lines
-    const std::uint32_t bit = 1u << static_cast<unsigned>(group);
+    const std::uint32_t bit = groupBit(group);
     if (st.seenGroups[st.level] & bit)
     {
         reportError("@ML.GroupRepeated", line, tok._firstColumn + 1);
@@ -330,8 +332,11 @@ ModelLoader::Step ModelLoader::endLine(BodyState& st, Tokenizer& tok, _TokV& rec
     if (next != Token::EndOfLine && next != Token::Comment)
         return fail("@ML.ExprAfterEnd", line, tok._firstColumn + 1);
 
+    // Without its Model line the text's depth is one short: an "end" that
+    // brings it to 0 closes a block of the current group, and must not count
+    // in a Model group whose heading would come after it.
     int group = st.currentGroup;
-    if (st.level == 0 && st.depth == 0)
+    if (st.level == 0 && st.depth == 0 && (st.seenGroups[0] & groupBit(Group::Model)))
         group = static_cast<int>(Group::Model);
     else if (st.level == 1 && st.depth == 1)
         group = static_cast<int>(Group::SubModel);
@@ -403,48 +408,34 @@ bool ModelLoader::appendLineRecord(BodyState& st, std::uint32_t line, std::uint3
     const std::uint32_t nAttribs = st.bracketClosed ? st.attribEnd - st.firstAttrib : 0;
     linesOf(st.level).push_back(
         _tl {line, st.linePosition, st.firstToken, exprTokenCount() - st.firstToken, st.firstAttrib, nAttribs});
+    // Only the heading's own expression stays out of its group: a record
+    // after it on the same line must count, or the group's range would end
+    // one line early.
+    st.lineCounts = true;
     return true;
 }
 
-bool ModelLoader::endOfExpression(BodyState& st, std::uint32_t line, std::uint32_t column)
+// An expression ends at ";" (emptyKey "@ML.SemiColNoExpr") or at the end of
+// its line ("@ML.EmptyExpression"); one without content leaves no record.
+bool ModelLoader::endExpression(BodyState& st, std::uint32_t line, std::uint32_t column, const char* emptyKey)
 {
     if (st.hasContent)
     {
         if (!st.hasExprToken)
         {
-            reportError("@ML.SemiColNoExpr", line, column);
+            reportError(emptyKey, line, column);
             return false;
         }
         if (!appendLineRecord(st, line, column))
             return false;
     }
+    // a bracket closes within its expression, never on a later line
     if (st.bracketOpen)
     {
         reportError("@ML.AttribStartEndMismatch", line, column);
         return false;
     }
     st.startExpression(exprTokenCount(), attribTokenCount());
-    return true;
-}
-
-bool ModelLoader::endOfLine(BodyState& st, std::uint32_t line, std::uint32_t column)
-{
-    if (st.hasContent)
-    {
-        if (!st.hasExprToken)
-        {
-            reportError("@ML.EmptyExpression", line, column);
-            return false;
-        }
-        if (!appendLineRecord(st, line, column))
-            return false;
-    }
-    // a bracket never spans lines
-    if (st.bracketOpen)
-    {
-        reportError("@ML.AttribStartEndMismatch", line, column);
-        return false;
-    }
     return true;
 }
 

@@ -83,63 +83,90 @@ void ModelLoader::closeRange(int group, std::uint32_t line)
         range.count = line - range.location;
 }
 
-void ModelLoader::insertVarPrParam(const char* name, std::uint32_t line, std::uint32_t column, Location location)
+namespace
 {
-    const std::string_view key(name);
-    const bool main = !isSubModel(location);
-    auto has = [&](UserLabel kind, bool inMain) { return map(kind, inMain).contains(key); };
-    const char* clash = nullptr;
-    UserLabel kind = UserLabel::Var;
+// A name the new one must not equal: the map of a kind at a level, and the
+// key reported when it does.
+struct Clash
+{
+    UserLabel kind;
+    bool inMain;
+    const char* key;
+};
+
+// What a declaration at one location enters, and the clashes checked first,
+// in order.
+struct DeclRule
+{
+    UserLabel kind;
+    Clash clashes[4];
+    unsigned nClashes;
+};
+
+constexpr Clash mainDistClashes[] = {{UserLabel::Param, true, "@ML.DistDDInPars"},
+                                     {UserLabel::Var, true, "@ML.DistDDInVars"},
+                                     {UserLabel::Distrib, true, "@ML.DistDDInDists"},
+                                     {UserLabel::Stat, true, "@ML.DistDDInDists"}};
+constexpr Clash subDistClashes[] = {{UserLabel::Var, false, "@ML.DistDDInVars"},
+                                    {UserLabel::Param, false, "@ML.DistDDInPars"},
+                                    {UserLabel::Distrib, false, "@ML.DistDDInDists"},
+                                    {UserLabel::Stat, false, "@ML.DistDDInDists"}};
+
+constexpr DeclRule distRule(UserLabel kind, const Clash (&clashes)[4])
+{
+    return {kind, {clashes[0], clashes[1], clashes[2], clashes[3]}, 4};
+}
+
+const DeclRule* declRule(Location location)
+{
+    static constexpr DeclRule mainVars {UserLabel::Var, {{UserLabel::Var, true, "@ML.VarDDVars"}}, 1};
+    static constexpr DeclRule mainParams {
+        UserLabel::Param, {{UserLabel::Param, true, "@ML.ParDDInPars"}, {UserLabel::Var, true, "@ML.ParDDInVars"}}, 2};
+    static constexpr DeclRule mainDistribs = distRule(UserLabel::Distrib, mainDistClashes);
+    static constexpr DeclRule mainStats = distRule(UserLabel::Stat, mainDistClashes);
+    static constexpr DeclRule subVars {UserLabel::Var, {{UserLabel::Var, false, "@ML.SubVarDDSubVars"}}, 1};
+    static constexpr DeclRule subParams {UserLabel::Param,
+                                         {{UserLabel::Var, false, "@ML.SubParDDSubVars"},
+                                          {UserLabel::Param, false, "@ML.SubParDDSubPars"},
+                                          {UserLabel::Param, true, "@ML.SubParDDInPars"}},
+                                         3};
+    static constexpr DeclRule subDistribs = distRule(UserLabel::Distrib, subDistClashes);
+    static constexpr DeclRule subStats = distRule(UserLabel::Stat, subDistClashes);
     switch (location)
     {
-    case Location::MainVars:
-        if (has(UserLabel::Var, true))
-            clash = "@ML.VarDDVars";
-        break;
-    case Location::MainParams:
-        kind = UserLabel::Param;
-        if (has(UserLabel::Param, true))
-            clash = "@ML.ParDDInPars";
-        else if (has(UserLabel::Var, true))
-            clash = "@ML.ParDDInVars";
-        break;
-    case Location::SubVars:
-        if (has(UserLabel::Var, false))
-            clash = "@ML.SubVarDDSubVars";
-        break;
-    case Location::SubParams:
-        kind = UserLabel::Param;
-        if (has(UserLabel::Var, false))
-            clash = "@ML.SubParDDSubVars";
-        else if (has(UserLabel::Param, false))
-            clash = "@ML.SubParDDSubPars";
-        else if (has(UserLabel::Param, true))
-            clash = "@ML.SubParDDInPars";
-        break;
-    case Location::MainDistribs:
-    case Location::MainStats:
-    case Location::SubDistribs:
-    case Location::SubStats:
-        kind = (location == Location::MainDistribs || location == Location::SubDistribs) ? UserLabel::Distrib
-                                                                                         : UserLabel::Stat;
-        if (has(UserLabel::Param, main))
-            clash = "@ML.DistDDInPars";
-        else if (has(UserLabel::Var, main))
-            clash = "@ML.DistDDInVars";
-        else if (has(UserLabel::Distrib, main) || has(UserLabel::Stat, main))
-            clash = "@ML.DistDDInDists";
-        break;
-    default: return;
+    case Location::MainVars: return &mainVars;
+    case Location::MainParams: return &mainParams;
+    case Location::MainDistribs: return &mainDistribs;
+    case Location::MainStats: return &mainStats;
+    case Location::SubVars: return &subVars;
+    case Location::SubParams: return &subParams;
+    case Location::SubDistribs: return &subDistribs;
+    case Location::SubStats: return &subStats;
+    default: return nullptr;
     }
-    const td::StringExt* pName = poolCopy(key.data(), static_cast<std::uint32_t>(key.size()));
-    if (clash)
-    {
-        reportDuplicate(clash, name, line, column);
-        VarAndParamMap& dup = _naming.getDuplicatedVarsAndParams();
-        dup.try_emplace(*pName, static_cast<td::UINT4>(dup.size()));
+}
+} // namespace
+
+// A clash is reported and the name goes to the naming's duplicates instead.
+void ModelLoader::insertVarPrParam(const char* name, std::uint32_t line, std::uint32_t column, Location location)
+{
+    const DeclRule* rule = declRule(location);
+    if (!rule)
         return;
+    const std::string_view key(name);
+    const td::StringExt* pName = poolCopy(key.data(), static_cast<std::uint32_t>(key.size()));
+    for (unsigned i = 0; i < rule->nClashes; ++i)
+    {
+        const Clash& clash = rule->clashes[i];
+        if (map(clash.kind, clash.inMain).contains(key))
+        {
+            reportDuplicate(clash.key, name, line, column);
+            VarAndParamMap& dup = _naming.getDuplicatedVarsAndParams();
+            dup.try_emplace(*pName, static_cast<td::UINT4>(dup.size()));
+            return;
+        }
     }
-    VarAndParamMap& target = map(kind, main);
+    VarAndParamMap& target = map(rule->kind, !isSubModel(location));
     target.try_emplace(*pName, static_cast<td::UINT4>(target.size()));
 }
 
@@ -190,6 +217,7 @@ void ModelLoader::readModelAttribute(Tokenizer& tok, Token t, int level, ModelAt
     case Token::True:
     case Token::False: *st.pSlot = td::Variant(t == Token::True); break;
     case Token::Integer:
+    case Token::SpecialConst:
     case Token::Real: *st.pSlot = td::Variant(mu::toDouble(text)); break;
     default: return;
     }

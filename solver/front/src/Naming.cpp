@@ -1,6 +1,5 @@
 #include <sc/Naming.h>
 #include <bit>
-#include <memory>
 #include <mu/Assert.h>
 
 namespace sc
@@ -145,9 +144,7 @@ void Naming::clean()
     for (cnt::Array<NameArray, 4>* level : {&_mainNames, &_subNames})
         for (NameArray& arr : *level)
             arr.clean();
-    // The pool has no reset of its own: a fresh one frees every block.
-    std::destroy_at(&_stringMem);
-    std::construct_at(&_stringMem);
+    _stringMem.clean();
 }
 
 namespace

@@ -141,6 +141,29 @@ void fillFunctionSet(NameIndexMap& dict, const char* const* names, td::UINT4 cou
     for (td::UINT4 i = 0; i < count; ++i)
         dict.insert(labelKey(names[i]), static_cast<int>(i));
 }
+
+// Name i of the list gets value i, unless the set already holds names.
+void setFunctionSet(FunctionSet labelID, td::UINT2 naming, const char* const* names, td::UINT4 count)
+{
+    NameIndexMap& dict = s_commonFunctions[naming][static_cast<size_t>(labelID)];
+    if (count == 0 || dict.size() > 0)
+        return;
+    bulkFill(dict, count, [&] { fillFunctionSet(dict, names, count); });
+}
+
+// Entries from..to-1 of a common name list into a naming's dictionary. An
+// upper bound of 1 or less adds nothing, and a filled dictionary is kept.
+template <typename V, typename Desc, typename MakeValue>
+void setRange(cnt::Dictionary<td::StrKey, V>& dict, const cnt::SafeFullVector<Desc>& list, unsigned first,
+              unsigned last, MakeValue value)
+{
+    if (last <= 1 || last <= first || dict.size() > 0)
+        return;
+    bulkFill(dict, last - first, [&] {
+        for (unsigned i = first; i < last; ++i)
+            dict.insert(list[i].key, value(list[i]));
+    });
+}
 } // namespace
 
 cnt::SafeFullVector<_AttNameDesc> s_commonAttribNames;
@@ -244,20 +267,13 @@ void setDefaultDataForNaming(td::UINT2 naming)
 void setCommonFunctions(FunctionSet labelID, td::UINT2 naming, std::initializer_list<const char*> names)
 {
     MU_ASSERT(labelID < sc::FunctionSet::NA);
-    NameIndexMap& dict = s_commonFunctions[naming][static_cast<size_t>(labelID)];
-    if (names.size() == 0 || dict.size() > 0)
-        return;
-    bulkFill(dict, static_cast<td::UINT4>(names.size()),
-             [&] { fillFunctionSet(dict, names.begin(), static_cast<td::UINT4>(names.size())); });
+    setFunctionSet(labelID, naming, names.begin(), static_cast<td::UINT4>(names.size()));
 }
 
 void setCommonFunctions(FunctionSet labelID, td::UINT2 naming, const char* const* names, td::UINT4 count)
 {
     MU_ASSERT((labelID < sc::FunctionSet::NA));
-    NameIndexMap& dict = s_commonFunctions[naming][static_cast<size_t>(labelID)];
-    if (count == 0 || dict.size() > 0)
-        return;
-    bulkFill(dict, count, [&] { fillFunctionSet(dict, names, count); });
+    setFunctionSet(labelID, naming, names, count);
 }
 
 void setCommonRealFunctions(td::UINT2 naming, const char* const* names, td::UINT4 count,
@@ -297,41 +313,22 @@ void setCommonComplexFunctions(td::UINT2 naming, const char* const* realNames, t
 void setCommonAttribNames(td::UINT2 naming, AttribID from, AttribID to)
 {
     MU_ASSERT(s_commonAttribNames.size() > 0);
-    auto& dict = s_commonAttribMaps[naming];
-    const unsigned first = static_cast<unsigned>(from);
-    const unsigned last = static_cast<unsigned>(to);
-    if (last <= 1 || last <= first || dict.size() > 0)
-        return;
-    bulkFill(dict, last - first, [&] {
-        for (unsigned i = first; i < last; ++i)
-        {
-            const _AttNameDesc& d = s_commonAttribNames[i];
-            dict.insert(d.key, _AttDesc{d.id, d.valueType});
-        }
-    });
+    setRange(s_commonAttribMaps[naming], s_commonAttribNames, static_cast<unsigned>(from), static_cast<unsigned>(to),
+             [](const _AttNameDesc& d) { return _AttDesc{d.id, d.valueType}; });
 }
 
 void setCommonReservedNames(td::UINT2 naming, ReservedID from, ReservedID to)
 {
     MU_ASSERT(s_commonReservedNames.size() > 0);
-    auto& dict = s_commonReservedMaps[naming];
-    const unsigned first = static_cast<unsigned>(from);
-    const unsigned last = static_cast<unsigned>(to);
-    if (last <= 1 || last <= first || dict.size() > 0)
-        return;
-    bulkFill(dict, last - first, [&] {
-        for (unsigned i = first; i < last; ++i)
-        {
-            const _RNDS& d = s_commonReservedNames[i];
-            dict.insert(d.key, _RDS{d.id, d.opens, d.closes});
-        }
-    });
+    setRange(s_commonReservedMaps[naming], s_commonReservedNames, static_cast<unsigned>(from),
+             static_cast<unsigned>(to), [](const _RNDS& d) { return _RDS{d.id, d.opens, d.closes}; });
 }
 
 namespace
 {
-template <typename Groups>
-void fillGroups(td::UINT2 naming, const Groups& groups, td::UINT4 count)
+// The group setters refuse a filled dictionary instead of keeping it.
+template <typename GroupAt>
+void fillGroups(td::UINT2 naming, td::UINT4 count, GroupAt groupAt)
 {
     MU_ASSERT((s_commonGroupNames.size() > 0) && "First populate4 s_commonGroupNames");
     auto& lblDict = s_commonGroupMaps[naming];
@@ -339,47 +336,25 @@ void fillGroups(td::UINT2 naming, const Groups& groups, td::UINT4 count)
     if (count == 0)
         return;
     bulkFill(lblDict, count, [&] {
-        for (Group g : groups)
+        for (td::UINT4 i = 0; i < count; ++i)
         {
-            const _GNDS& d = s_commonGroupNames[static_cast<size_t>(g)];
+            const _GNDS& d = s_commonGroupNames[static_cast<size_t>(groupAt(i))];
             lblDict.insert(d.key, _GDS{d.id});
         }
     });
 }
-
-// The groups from..to-1 as a range for fillGroups.
-struct GroupRange
-{
-    struct It
-    {
-        unsigned pos;
-        Group operator*() const { return static_cast<Group>(pos); }
-        It& operator++()
-        {
-            ++pos;
-            return *this;
-        }
-        bool operator!=(const It& o) const { return pos != o.pos; }
-    };
-    unsigned first;
-    unsigned last;
-    It begin() const { return {first}; }
-    It end() const { return {last}; }
-};
 } // namespace
 
 void setCommonGroupNames(td::UINT2 naming, Group from, Group to)
 {
-    unsigned first = static_cast<unsigned>(from);
+    const unsigned first = static_cast<unsigned>(from);
     const unsigned last = static_cast<unsigned>(to);
-    if (first > last)
-        first = last;
-    fillGroups(naming, GroupRange{first, last}, last - first);
+    fillGroups(naming, last > first ? last - first : 0, [first](td::UINT4 i) { return static_cast<Group>(first + i); });
 }
 
 void setCommonGroupNames(td::UINT2 naming, std::initializer_list<Group> groups)
 {
-    fillGroups(naming, groups, static_cast<td::UINT4>(groups.size()));
+    fillGroups(naming, static_cast<td::UINT4>(groups.size()), [&](td::UINT4 i) { return groups.begin()[i]; });
 }
 
 void setLogicalLabels(std::initializer_list<_tokLab> labels)

@@ -37,9 +37,7 @@ std::uint32_t HashMap::getIndex(const char* name) const
 
 td::StringExt StringPool::copyOf(const char* text, std::size_t len)
 {
-    if (len == 0)
-        return td::StringExt();
-    return *_stringMem.alloc(text, static_cast<unsigned>(len));
+    return _stringMem.makeString(text, static_cast<unsigned>(len));
 }
 
 void StringPool::add(const char* text, std::size_t len, int index)

@@ -8,6 +8,20 @@ namespace sc
 namespace
 {
 bool isHeaderParam(HeaderParam param) { return static_cast<unsigned>(param) < NumberOfHeaderParams; }
+
+// 1 and the value when the parameter holds the type, -1 (nothing written)
+// when it holds another, 0 for no parameter.
+template <typename T>
+int readHeaderValue(const cnt::SafeFullVector<td::Variant>& header, HeaderParam param, td::_tDataType type, T& val)
+{
+    if (!isHeaderParam(param))
+        return 0;
+    const td::Variant& v = header[static_cast<unsigned>(param)];
+    if (v.getType() != type)
+        return -1;
+    v.getValue(val);
+    return 1;
+}
 } // namespace
 
 TokenizedModel::TokenizedModel(ILog* pLog, cnt::SafeFullVector<td::Variant>& header, TranslateFn translate,
@@ -87,9 +101,10 @@ std::uint32_t TokenizedModel::countChildren(const iterator& it, std::uint16_t, G
     for (std::uint32_t i = it._current + 1; i < it._end; ++i)
     {
         const _tl& line = lines[i];
-        if (line.nTokens == 0)
+        const _TokV* pFirst = firstTokenOf(line);
+        if (!pFirst)
             return structureError("@CE.NoTokensInExpr", line.line);
-        const _TokV& first = _expressionTokens[line.firstToken];
+        const _TokV& first = *pFirst;
         if (first.code != Token::Reserved)
         {
             count += depth == 0;
@@ -139,9 +154,10 @@ std::uint32_t TokenizedModel::countSwitchCases(const iterator& it, std::uint16_t
     for (std::uint32_t i = it._current + 1; i < it._end; ++i)
     {
         const _tl& line = lines[i];
-        if (line.nTokens == 0)
+        const _TokV* pFirst = firstTokenOf(line);
+        if (!pFirst)
             return structureError("@CE.NoTokensInExpr", line.line);
-        const _TokV& first = _expressionTokens[line.firstToken];
+        const _TokV& first = *pFirst;
         if (first.code != Token::Reserved)
             continue;
         switch (static_cast<ReservedID>(first.id))
@@ -204,24 +220,12 @@ bool TokenizedModel::getHeaderVariantValue(HeaderParam param, td::Variant& val) 
 
 int TokenizedModel::getHeaderParamValue(HeaderParam param, double& val) const
 {
-    if (!isHeaderParam(param))
-        return 0;
-    const td::Variant& v = _headerValues[static_cast<unsigned>(param)];
-    if (v.getType() != td::real8)
-        return -1;
-    v.getValue(val);
-    return 1;
+    return readHeaderValue(_headerValues, param, td::real8, val);
 }
 
 int TokenizedModel::getHeaderParamValue(HeaderParam param, int& val) const
 {
-    if (!isHeaderParam(param))
-        return 0;
-    const td::Variant& v = _headerValues[static_cast<unsigned>(param)];
-    if (v.getType() != td::int4)
-        return -1;
-    v.getValue(val);
-    return 1;
+    return readHeaderValue(_headerValues, param, td::int4, val);
 }
 
 td::String TokenizedModel::getHeaderParamString(HeaderParam param) const

@@ -68,6 +68,8 @@ bool TokenizedModel::loadFromEditor(mu::ILineLoader* source, bool reloadNames, D
 {
     ModelLoader loader(*this, false);
     initModelLoader(loader);
+    // the text has no header block: every parameter keeps its default
+    ModelLoader::setDefaultHeader(_headerValues);
     td::MutableString line;
     if (reloadNames)
     {
@@ -164,13 +166,13 @@ bool TokenizedModel::countExpressions(GroupCounts& groups, const Lines& lines, M
         const std::uint32_t end = cp.nLines == 0 ? 0 : cp.headingLine + cp.nLines + 1;
         for (std::uint32_t i = cp.headingLine + 1; i < end && i < lines.size(); ++i)
         {
-            const _tl& line = lines[i];
             const char* key = nullptr;
-            if (line.nTokens == 0)
+            const _TokV* pFirst = firstTokenOf(lines[i]);
+            if (!pFirst)
                 key = "@CE.NoTokensCountExpr";
             else
             {
-                const _TokV& first = _expressionTokens[line.firstToken];
+                const _TokV& first = *pFirst;
                 const auto id = static_cast<ReservedID>(first.id);
                 if (first.code != Token::Reserved)
                     cp.nExpressions += depth == 0;

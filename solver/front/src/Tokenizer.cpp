@@ -1,3 +1,4 @@
+#include <cstring>
 #include <sc/TokenizerBase.h>
 #include <td/ColorID.h>
 #include <td/DotPattern.h>
@@ -13,32 +14,8 @@ constexpr signed char NoColor = static_cast<signed char>(167);
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Bytes announced by a UTF-8 lead byte; 0 for a byte that begins no sequence.
-std::uint32_t leadLength(unsigned char c)
-{
-    if (c < 0x80)
-        return 1;
-    if ((c & 0xE0) == 0xC0)
-        return 2;
-    if ((c & 0xF0) == 0xE0)
-        return 3;
-    if ((c & 0xF8) == 0xF0)
-        return 4;
-    return 0;
-}
-
-// Characters (sequences) in a NUL-terminated text; continuation bytes do not
-// count, so a broken sequence never makes the count read past the NUL.
-std::uint32_t countChars(const char* p, std::uint32_t nBytes)
-{
-    std::uint32_t n = 0;
-    for (std::uint32_t i = 0; i < nBytes; ++i)
-        if (!isContinuation(static_cast<unsigned char>(p[i])))
-            ++n;
-    return n;
-}
+bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool isUtf8Lead(char c) { return td::utf8SequenceLength(static_cast<unsigned char>(c)) > 1; }
 } // namespace
 
 template <bool UTF8>
@@ -69,29 +46,50 @@ void TokenizerBase<UTF8>::startLine(const char* line)
     _attribState = OutsideBrackets;
 }
 
-// Length of the complete UTF-8 sequence at _position + off, 0 when its lead
-// byte is invalid or the sequence is cut off (by the line's end or otherwise).
+// Length of the complete UTF-8 sequence at the position, 0 when its lead
+// byte begins none or the sequence is cut off (by the line's end or
+// otherwise): the NUL is no continuation byte, so nothing past it is read.
 template <bool UTF8>
-std::uint32_t TokenizerBase<UTF8>::utf8SeqLen(std::uint32_t off) const
+std::uint32_t TokenizerBase<UTF8>::utf8SeqLen() const
 {
-    const std::uint32_t n = leadLength(static_cast<unsigned char>(at(off)));
+    const std::uint32_t n = td::utf8SequenceLength(static_cast<unsigned char>(cur()));
     for (std::uint32_t i = 1; i < n; ++i)
-        if (!isContinuation(static_cast<unsigned char>(at(off + i))))
+        if (!isContinuation(at(i)))
             return 0;
     return n;
 }
 
+// Takes whole UTF-8 sequences up to the stop byte or the line's end, each
+// one character; false at a broken sequence, which is left unread.
 template <bool UTF8>
-void TokenizerBase<UTF8>::appendChars(std::uint32_t nBytes)
+bool TokenizerBase<UTF8>::takeSequencesUntil(char stop)
 {
-    _text.append(_line + _position, nBytes);
+    const std::uint32_t start = _position;
+    std::uint32_t nChars = 0;
+    bool whole = true;
+    while (cur() != stop && cur() != '\0')
+    {
+        const std::uint32_t n = utf8SeqLen();
+        if (n == 0)
+        {
+            whole = false;
+            break;
+        }
+        _position += n;
+        ++nChars;
+    }
+    if (_position > start)
+        _text.append(_line + start, _position - start);
+    _column += nChars;
+    _length += nChars;
+    return whole;
 }
 
 // Appends one character of nBytes bytes and counts it.
 template <bool UTF8>
 void TokenizerBase<UTF8>::take(std::uint32_t nBytes)
 {
-    appendChars(nBytes);
+    _text.append(_line + _position, nBytes);
     _position += nBytes;
     ++_column;
     ++_length;
@@ -132,10 +130,9 @@ Token TokenizerBase<UTF8>::getNextToken()
         return Token::EndOfLine;
 
     _firstColumn = _column;
-    const auto uc = static_cast<unsigned char>(c);
-    if (isLetter(c) || c == '@' || c == '_' || (uc >= 0x80 && leadLength(uc) > 1))
+    if (isLetter(c) || c == '@' || c == '_' || isUtf8Lead(c))
         return readWord();
-    if (uc >= 127)
+    if (static_cast<unsigned char>(c) >= 127)
         return finish(Token::Error);
     if (isDigit(c))
         return readNumber(false);
@@ -244,32 +241,15 @@ Token TokenizerBase<UTF8>::readComment()
 {
     // the text keeps the whole comment, "//" included
     take(1);
-    const char* rest = _line + _position;
-    std::uint32_t nBytes = 0;
-    while (rest[nBytes] != '\0')
-        ++nBytes;
-    if (nBytes > 0)
-        appendChars(nBytes);
-    const std::uint32_t nChars = countChars(rest, nBytes);
-    _position += nBytes;
-    _column += nChars;
-    _length += nChars;
-    return finish(Token::Comment);
+    return finish(takeSequencesUntil('\0') ? Token::Comment : Token::Error);
 }
 
 template <bool UTF8>
 Token TokenizerBase<UTF8>::readString()
 {
     _firstColumn = _column;
-    while (cur() != '"')
-    {
-        if (cur() == '\0')
-            return finish(Token::Error);
-        const std::uint32_t n = utf8SeqLen(0);
-        if (n == 0)
-            return finish(Token::Error);
-        take(n);
-    }
+    if (!takeSequencesUntil('"') || cur() != '"')
+        return finish(Token::Error);
     // the closing quote is stepped over by the next call
     return attribValue(Token::String);
 }
@@ -325,13 +305,12 @@ Token TokenizerBase<UTF8>::readWord()
     for (;;)
     {
         const char c = cur();
-        const auto uc = static_cast<unsigned char>(c);
         std::uint32_t n = 0;
         if (isLetter(c) || isDigit(c) || c == '#' || c == '@' || c == '_')
             n = 1;
-        else if (uc >= 0x80)
+        else if (static_cast<unsigned char>(c) >= 0x80)
         {
-            n = utf8SeqLen(0);
+            n = utf8SeqLen();
             if (n == 0)
                 return finish(Token::Error); // a broken or cut-off sequence
         }
@@ -345,43 +324,49 @@ Token TokenizerBase<UTF8>::readWord()
     return classifyWord(nBytes, onlyUnderscores);
 }
 
+// A word after "attribute =" is the value, read by the kind the attribute
+// takes; no dictionary is asked.
+template <bool UTF8>
+Token TokenizerBase<UTF8>::attribWordValue(const char* word, std::uint32_t nBytes)
+{
+    _attribState = ExpectName;
+    const auto kind = static_cast<Token>(_valueKind);
+    _valueKind = NoValueKind;
+    switch (kind)
+    {
+    case Token::Color:
+        _identifier = static_cast<std::uint8_t>(
+            td::toColorID(word, static_cast<int>(nBytes), static_cast<td::ColorID>(NoColor)));
+        return finish(Token::Color);
+    case Token::LinePattern:
+    {
+        const td::LinePattern lp = td::toLinePattern(word);
+        _identifier = lp == td::LinePattern::NA ? 0 : static_cast<std::uint16_t>(lp); // NA draws nothing
+        return finish(Token::LinePattern);
+    }
+    case Token::DotPattern:
+    {
+        const td::DotPattern dp = td::toDotPattern(word);
+        _identifier = dp == td::DotPattern::NA ? 0 : static_cast<std::uint16_t>(dp);
+        return finish(Token::DotPattern);
+    }
+    default: return finish(Token::Identifier);
+    }
+}
+
 template <bool UTF8>
 Token TokenizerBase<UTF8>::classifyWord(std::uint32_t nBytes, bool onlyUnderscores)
 {
     if (onlyUnderscores)
         return finish(Token::Error);
     const char* word = _text.c_str();
-    if (nBytes == 4 && word[0] == 't' && word[1] == 'r' && word[2] == 'u' && word[3] == 'e')
+    if (nBytes == 4 && std::memcmp(word, "true", 4) == 0)
         return attribValue(Token::True);
-    if (nBytes == 5 && word[0] == 'f' && word[1] == 'a' && word[2] == 'l' && word[3] == 's' && word[4] == 'e')
+    if (nBytes == 5 && std::memcmp(word, "false", 5) == 0)
         return attribValue(Token::False);
 
     if (_attribState == AfterAssign)
-    {
-        _attribState = ExpectName;
-        const std::uint8_t kind = _valueKind;
-        _valueKind = NoValueKind;
-        switch (static_cast<Token>(kind))
-        {
-        case Token::Color:
-            _identifier = static_cast<std::uint8_t>(
-                td::toColorID(word, static_cast<int>(nBytes), static_cast<td::ColorID>(NoColor)));
-            return finish(Token::Color);
-        case Token::LinePattern:
-        {
-            const auto lp = static_cast<std::uint16_t>(td::toLinePattern(word));
-            _identifier = lp == 5 ? 0 : lp; // "NA" is no pattern to draw
-            return finish(Token::LinePattern);
-        }
-        case Token::DotPattern:
-        {
-            const auto dp = static_cast<std::uint16_t>(td::toDotPattern(word));
-            _identifier = dp == 9 ? 0 : dp;
-            return finish(Token::DotPattern);
-        }
-        default: return finish(Token::Identifier);
-        }
-    }
+        return attribWordValue(word, nBytes);
 
     // dictionary keys hold at most 9 bytes: a longer word is always a name
     if (nBytes > td::StrKey::Length)

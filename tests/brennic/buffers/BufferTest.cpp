@@ -419,9 +419,10 @@ TEST(BufferTest, FilesLoadAndSave)
     EXPECT_EQ(loaded.loadFile(path.c_str(), 0), text.size());
     EXPECT_EQ(contentOf(loaded), text);
 
-    // A missing or empty file leaves the buffer as it was.
+    // A missing or empty file, or a folder, leaves the buffer as it was.
     EXPECT_EQ(loaded.loadFile(dir.path("missing").c_str(), 0), 0u);
     EXPECT_EQ(loaded.loadFile(dir.file("empty", "").c_str(), 0), 0u);
+    EXPECT_EQ(loaded.loadFile(dir.path(".").c_str(), 0), 0u);
     EXPECT_EQ(contentOf(loaded), text);
     at = nullptr;
     EXPECT_EQ(loaded.appendFileContent(dir.path("missing").c_str(), at, 0), 0u);
@@ -433,4 +434,112 @@ TEST(BufferTest, FilesLoadAndSave)
     {
         EXPECT_FALSE(b.saveToFile("/dev/full"));
     }
+}
+
+TEST(BufferTest, AppendingABufferToItselfCopiesWhatWasThereOnce)
+{
+    mem::Buffer b(mu::getMainThreadBufferAllocator());
+    std::string text = sampleText(1500);
+    Entry* at = nullptr;
+    b.append(text.data(), text.size(), at);
+    ASSERT_TRUE(b.append(b, at, 0));
+    EXPECT_EQ(contentOf(b), text + text);
+
+    // A copy shares the list, so appending it is appending to itself too.
+    mem::Buffer copy(b);
+    ASSERT_TRUE(b.append(copy, at, 0));
+    EXPECT_EQ(contentOf(b), text + text + text + text);
+    EXPECT_EQ(contentOf(copy), contentOf(b));
+}
+
+namespace
+{
+// Serves a fixed number of data chunks, then reports that memory ran out.
+class ScarceAllocator final : public mem::IBufferAllocator
+{
+public:
+    explicit ScarceAllocator(size_t chunks)
+        : _chunksLeft(chunks)
+    {
+    }
+    bool allocate(ChunkList& list, Entry* after, size_t n) override
+    {
+        size_t chunks = (n + 1023) / 1024;
+        if (chunks > _chunksLeft)
+            return false;
+        _chunksLeft -= chunks;
+        return _pool.allocate(list, after, n);
+    }
+    bool allocateFromStringArray(ChunkList& list, const td::String* strings, size_t n) override
+    {
+        return _pool.allocateFromStringArray(list, strings, n);
+    }
+    void release(ChunkList& list) override { _pool.release(list); }
+    Entry* releaseFirstEntry(ChunkList& list) override { return _pool.releaseFirstEntry(list); }
+    void releasBeforeEntry(ChunkList& list, Entry* entry) override { _pool.releasBeforeEntry(list, entry); }
+    void releasAfterEntry(Entry* entry) override { _pool.releasAfterEntry(entry); }
+    size_t getUnitChunkSize() const override { return 1024; }
+
+private:
+    Allocator _pool;
+    size_t _chunksLeft;
+};
+} // namespace
+
+TEST(BufferTest, AllocatorThatRunsOutIsReportedAsFailure)
+{
+    ScarceAllocator allocator(2);
+    mem::Buffer b(&allocator);
+    std::string text = sampleText(3000);
+    Entry* at = nullptr;
+    EXPECT_FALSE(b.append(text.data(), 3000, at));
+    EXPECT_TRUE(b.isEmpty());
+
+    // What fits stays; the rest is refused.
+    ASSERT_TRUE(b.append(text.data(), 2000, at));
+    EXPECT_FALSE(b.append(text.data() + 2000, 100, at));
+    EXPECT_EQ(contentOf(b), text.substr(0, 2048));
+    EXPECT_EQ(b.getNumberOfChunks(), 2u);
+
+    mem::Buffer raw(mu::getMainThreadBufferAllocator());
+    Entry* rawAt = nullptr;
+    raw.append(text.data(), text.size(), rawAt);
+    mem::Buffer packed(&allocator);
+    Entry* packedAt = nullptr;
+    EXPECT_EQ(packed.zlibCompress(raw, packedAt, 6), 0u);
+    EXPECT_FALSE(b.reserve(5000));
+}
+
+TEST(BufferTest, ContentLongerThanAStringGivesTheEmptyString)
+{
+    // 256 records over one shared 1 MiB string: one byte more than a string
+    // can hold, without copying anything.
+    td::String mebibyte(std::string(1 << 20, 'm').c_str());
+    std::vector<td::String> strings(256, mebibyte);
+    mem::Buffer b(strings.data(), strings.size(), mu::getMainThreadBufferAllocator());
+    ASSERT_EQ(b.getTotalSize(), 0x10000000u);
+    EXPECT_TRUE(b.toString().isEmpty());
+}
+
+TEST(BufferTest, ReleasedRecordsGiveBackExactlyTheChunksTheyOwn)
+{
+    Allocator allocator;
+    const td::String strings[] = {"head"};
+    mem::Buffer b(strings, 1, &allocator);
+    Entry* at = nullptr;
+    ASSERT_TRUE(b.append("tail", 4, at));
+    const Entry* tail = b.getFirstEntry()->pNext;
+    ASSERT_NE(tail, nullptr);
+    char* chunk = tail->value.data;
+
+    // The record over the string goes; the pooled one keeps its own flag.
+    b.relaseChunksUntilCurrent(tail);
+    EXPECT_EQ(contentOf(b), "tail");
+    b.clean();
+    // A freed chunk goes to the front of the pool: the next buffer gets it.
+    mem::Buffer next(&allocator);
+    at = nullptr;
+    next.append("x", 1, at);
+    EXPECT_EQ(next.getFirstChunk(), chunk);
+    EXPECT_STREQ(strings[0].c_str(), "head");
 }

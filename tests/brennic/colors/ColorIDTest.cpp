@@ -73,6 +73,21 @@ TEST(ColorID, UnknownNamesGiveTheDefault)
     EXPECT_EQ(td::toColorID("red", 0, td::ColorID::teal), td::ColorID::teal);
 }
 
+// The packed key holds seven bits of eighteen characters at most; texts
+// that share a key with a name but are not that name give the default.
+TEST(ColorID, TextsSharingANameKeyGiveTheDefault)
+{
+    const char* lookalikes[] = {
+        "sysHighlightBackgroundX", // same first eighteen characters, longer
+        "lightGoldenRodYellowXYZ",
+        "sysCtrlTextDisabledAnd",
+        "\xE4" "arkRed", // 0xE4 keeps the seven bits of 'd'
+    };
+    for (const char* text : lookalikes)
+        EXPECT_EQ(td::toColorID(text, -1, td::ColorID::teal), td::ColorID::teal) << text;
+    EXPECT_EQ(td::toColorID("sysHighlightBackground", -1, td::ColorID::teal), td::ColorID::sysHighlightBackground);
+}
+
 // A name inside a longer text is read by its length alone, also when it
 // reaches into the second half of the key.
 TEST(ColorID, LengthLimitsTheName)
@@ -82,6 +97,9 @@ TEST(ColorID, LengthLimitsTheName)
     EXPECT_EQ(td::toColorID("mediumSeaGreen, width=2", 14, s_default), td::ColorID::mediumSeaGreen);
     EXPECT_EQ(td::toColorID("lightGoldenRodYellow]", 20, s_default), td::ColorID::lightGoldenRodYellow);
     EXPECT_EQ(td::toColorID("darkRed", 4, s_default), s_default); // "dark"
+    // A length past the end of the text stops at its NUL.
+    EXPECT_EQ(td::toColorID("red", 12, s_default), td::ColorID::red);
+    EXPECT_EQ(td::toColorID("lightGoldenRodYellow", 40, s_default), td::ColorID::lightGoldenRodYellow);
 }
 
 TEST(ColorID, SystemBackgrounds)
@@ -110,6 +128,7 @@ TEST(ColorScheme, Names)
     EXPECT_EQ(td::toColorScheme("dark", 0, ColorScheme::light), ColorScheme::light);
     EXPECT_EQ(td::toColorScheme("auto", -1, ColorScheme::light), ColorScheme::light);
     EXPECT_EQ(td::toColorScheme(nullptr, -1, ColorScheme::dark), ColorScheme::dark);
+    EXPECT_EQ(td::toColorScheme("da", 4, ColorScheme::light), ColorScheme::light);
     EXPECT_STREQ(td::toString(ColorScheme::light), "light");
     EXPECT_STREQ(td::toString(ColorScheme::dark), "dark");
     EXPECT_STREQ(td::toString(ColorScheme::automatic), "auto");

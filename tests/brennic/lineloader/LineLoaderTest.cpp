@@ -208,6 +208,19 @@ TEST(LineLoaderTest, EditorSourceGivesItsLinesAndPositions)
     loader.setPosition(0);
     EXPECT_EQ(readAll(loader).size(), 2u);
 
+    // Bytes that start no character count one each; a character cut short
+    // at the end counts once.
+    const std::pair<const char*, unsigned> leftOvers[] = {{"\x80\xFF" "a", 3}, {"a\xF0\x9F", 2}};
+    for (const auto& [leftOver, characters] : leftOvers)
+    {
+        Editor onlyLeftOver({}, leftOver);
+        mu::LineLoader counting(100, Source::TextEdit);
+        counting.setSource(&onlyLeftOver);
+        td::MutableString line;
+        EXPECT_FALSE(counting.getLine(line));
+        EXPECT_EQ(counting.getCurrentPosition(), 100 + characters) << testing::PrintToString(leftOver);
+    }
+
     Editor empty({}, "");
     mu::LineLoader atOnce(7, Source::TextEdit);
     atOnce.setSource(&empty);
@@ -237,4 +250,24 @@ TEST(LineLoaderDeathTest, SourceOfAnotherKindIsRefused)
     mu::LineLoader loader(0, Source::String);
     std::ifstream in;
     EXPECT_DEATH(loader.setSource(&in), "_source == Source::File");
+}
+
+TEST(LineLoaderTest, FileLineLongerThanAStringGoesOnAsTheNextLine)
+{
+    const unsigned longest = td::String::MaxLength;
+    // A sparse file: zero bytes that cost no disk and no writing.
+    TempFile file("");
+    std::filesystem::resize_file(file.path(), longest + 2u);
+    std::ifstream in(file.path(), std::ios::binary);
+    mu::LineLoader loader(0, Source::File);
+    loader.setSource(&in);
+    td::MutableString line;
+    line.reserve(longest + 1u); // spares the test the growth on the way
+    ASSERT_TRUE(loader.getLine(line));
+    EXPECT_EQ(line.length(), longest);
+    EXPECT_EQ(loader.getCurrentPosition(), longest);
+    ASSERT_TRUE(loader.getLine(line));
+    EXPECT_EQ(line.length(), 2u);
+    EXPECT_EQ(loader.getCurrentPosition(), longest + 2u);
+    EXPECT_FALSE(loader.getLine(line));
 }

@@ -95,6 +95,14 @@ TEST(ListTest, HeapListAppendsAtTheEnd)
     for (int* p : list)
         seen.push_back(*p);
     EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+
+    int front = 0, middle = 9;
+    *list.insertAfter(cnt::List<int*>::iterator()) = &front;
+    *list.insertAfter(++list.begin()) = &middle;
+    seen.clear();
+    for (int* p : list)
+        seen.push_back(*p);
+    EXPECT_EQ(seen, (std::vector<int>{0, 1, 9, 2, 3}));
     list.clean();
     EXPECT_TRUE(list.isEmpty());
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <cstring>
+#include <list>
+#include <random>
 #include <string>
 #include <vector>
 #include <mem/StringMemoryManager.h>
@@ -59,6 +61,104 @@ TEST(StringMemoryManagerTest, RestOfALaterBlockGoesBehindTheOlderFreePieces)
     EXPECT_EQ(pool.findFirstSuitableChunk(32), pA + 65500);
     EXPECT_EQ(pool.findFirstSuitableChunk(60000), pB + 140);
     EXPECT_EQ(pool.getNoOfBlocks(), 2u);
+}
+
+// Free pieces stay in block order when the last of the older pieces goes
+// whole and a later block's rest joins the list behind the rest of them.
+TEST(StringMemoryManagerTest, OlderFreePiecesSurviveWhenTheLastOneIsTaken)
+{
+    Pool pool;
+    char* pBlock0 = pool.findFirstSuitableChunk(65500); // rest 36
+    char* pBlock1 = pool.findFirstSuitableChunk(100);   // new block; free: 36, 65436
+    EXPECT_EQ(pool.findFirstSuitableChunk(65336), pBlock1 + 100); // free: 36, 100
+    char* pBlock2 = pool.findFirstSuitableChunk(200);   // new block; free: 36, 100, 65336
+    EXPECT_EQ(pool.findFirstSuitableChunk(80), pBlock1 + 65436);  // the 100 goes whole
+    EXPECT_EQ(pool.findFirstSuitableChunk(65300), pBlock2 + 200); // free: 36, 36
+    pool.findFirstSuitableChunk(40);                    // new block; free: 36, 36, 65496
+    EXPECT_EQ(pool.getNoOfBlocks(), 4u);
+    EXPECT_EQ(pool.findFirstSuitableChunk(32), pBlock0 + 65500);
+    EXPECT_EQ(pool.findFirstSuitableChunk(32), pBlock2 + 65500);
+}
+
+// The plain first fit, written out over (block, offset) pairs: one free list
+// in block order, walked from its head for every request.
+class FirstFitModel
+{
+public:
+    struct Place
+    {
+        size_t block;
+        uint32_t offset;
+    };
+
+    Place take(uint32_t n)
+    {
+        if (_free.empty())
+            _free.push_back({newBlock(n), 0, blockBytes(n)});
+        for (auto it = _free.begin(); it != _free.end(); ++it)
+        {
+            if (it->size < n)
+                continue;
+            Place place{it->block, it->offset};
+            if (it->size - n < 32)
+                _free.erase(it);
+            else
+            {
+                it->offset += n;
+                it->size -= n;
+            }
+            return place;
+        }
+        size_t block = newBlock(n);
+        if (blockBytes(n) - n >= 32)
+            _free.push_back({block, n, blockBytes(n) - n});
+        return {block, 0};
+    }
+
+    size_t blocks() const { return _blocks; }
+
+private:
+    struct Piece
+    {
+        size_t block;
+        uint32_t offset;
+        uint32_t size;
+    };
+
+    static uint32_t blockBytes(uint32_t n) { return n > 65536 ? n : 65536; }
+    size_t newBlock(uint32_t) { return _blocks++; }
+
+    std::list<Piece> _free;
+    size_t _blocks = 0;
+};
+
+// Mixed request sizes leave pieces behind in many blocks; every piece handed
+// out must be the one the plain first fit picks.
+TEST(StringMemoryManagerTest, HandsOutWhatThePlainFirstFitPicks)
+{
+    Pool pool;
+    FirstFitModel model;
+    std::vector<char*> blockStarts;
+    std::mt19937 random(12345);
+    for (int i = 0; i < 5000; ++i)
+    {
+        uint32_t n;
+        switch (random() % 4)
+        {
+        case 0: n = 8 * (2 + random() % 12); break;      // names: 16 to 104
+        case 1: n = 60000 + random() % 12000; break;     // near or over a block
+        default: n = 8 * (1 + random() % 4000); break;   // up to 32000
+        }
+        FirstFitModel::Place place = model.take(n);
+        char* pPiece = pool.findFirstSuitableChunk(n);
+        ASSERT_EQ(pool.getNoOfBlocks(), model.blocks()) << i;
+        if (place.block == blockStarts.size())
+        {
+            ASSERT_EQ(place.offset, 0u);
+            blockStarts.push_back(pPiece);
+        }
+        ASSERT_EQ(pPiece, blockStarts[place.block] + place.offset) << i;
+    }
 }
 
 // Layout of a pooled string: the string object (a pointer to the 8th byte of
@@ -121,6 +221,22 @@ TEST(StringMemoryManagerTest, StringsStayValidAcrossBlocksUntilThePoolGoes)
     EXPECT_GT(pool.getNoOfBlocks(), 2u);
     for (const auto& [pStr, text] : held)
         ASSERT_EQ(std::string(pStr->c_str(), pStr->length()), text);
+}
+
+// After clean() the pool holds no block and serves requests as a fresh one.
+TEST(StringMemoryManagerTest, CleanFreesEveryBlockAndLeavesThePoolReusable)
+{
+    Pool pool;
+    pool.alloc("abc", 3);
+    pool.findFirstSuitableChunk(70000);
+    EXPECT_EQ(pool.getNoOfBlocks(), 2u);
+    pool.clean();
+    EXPECT_EQ(pool.getNoOfBlocks(), 0u);
+    pool.clean();
+    char* pFirst = pool.findFirstSuitableChunk(24);
+    EXPECT_EQ(pool.findFirstSuitableChunk(65512), pFirst + 24);
+    EXPECT_EQ(pool.getNoOfBlocks(), 1u);
+    EXPECT_STREQ(pool.alloc("again", 5)->c_str(), "again");
 }
 
 } // namespace

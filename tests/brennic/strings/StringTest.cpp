@@ -102,7 +102,7 @@ TEST(StringTest, AppendCopiesBeforeChangingASharedText)
     EXPECT_STREQ(c.c_str(), "ab");
 
     td::String empty;
-    empty.appendString("xyz", 2);
+    empty.appendString<char>("xyz", 2);
     EXPECT_STREQ(empty.c_str(), "xy");
 }
 

@@ -111,6 +111,14 @@ TEST(TextHelpersTest, BuildKeyPacksNineCharacters)
     // A default key is a fresh identifier, never equal to another one.
     EXPECT_NE(Key(), Key());
     EXPECT_LT(Key("a"), Key("b"));
+
+    // A key from its two words: a name key is its packed word and a zero word.
+    EXPECT_EQ(Key(lower, 0), Key("darkRed"));
+    EXPECT_NE(Key(lower, 1), Key("darkRed"));
+    EXPECT_LT(Key(lower, 0), Key(lower, 1));
+    // Words compare as signed numbers: a set top bit sorts first.
+    EXPECT_LT(Key(1ull << 63, 0), Key(1, 0));
+    EXPECT_LT(Key(5, 1ull << 63), Key(5, 0));
 }
 
 TEST(TextHelpersTest, PascalStringsAreOwnedCopies)
@@ -125,6 +133,11 @@ TEST(TextHelpersTest, PascalStringsAreOwnedCopies)
     const std::string longText(300, 'x');
     td::PascalString<1> longOne(longText.c_str());
     EXPECT_EQ(longOne.length(), 300u);
+    // Past 65535 bytes (a name from a settings file) the text is still kept whole.
+    const std::string hugeText(70000, 'y');
+    td::PascalString<1> hugeOne(hugeText.c_str());
+    EXPECT_EQ(hugeOne.length(), 70000u);
+    EXPECT_EQ(std::string(hugeOne.c_str()), hugeText);
 
     td::PascalString<0> plain;
     EXPECT_STREQ(plain.c_str(), "");

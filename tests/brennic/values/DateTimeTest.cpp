@@ -126,6 +126,11 @@ TEST(DateTime, NowIsTheLocalClock)
     {
         time_t before = std::time(nullptr);
         td::DateTime now = td::DateTime::now();
+        td::_BaseDate d{};
+        td::_BaseTime t{};
+        d.zero = 9;
+        mu::getCurrentLocalDate(d);
+        mu::getCurrentLocalTime(t);
         if (std::time(nullptr) != before)
             continue;
         std::tm tm{};
@@ -134,6 +139,14 @@ TEST(DateTime, NowIsTheLocalClock)
         EXPECT_EQ(now.getTime().hours(), tm.tm_hour);
         EXPECT_EQ(now.getTime().minutes(), tm.tm_min);
         EXPECT_EQ(now.getTime().seconds(), tm.tm_sec);
+        EXPECT_EQ(d.year, tm.tm_year + 1900);
+        EXPECT_EQ(d.month, tm.tm_mon + 1);
+        EXPECT_EQ(d.day, tm.tm_mday);
+        EXPECT_EQ(d.zero, 0);
+        EXPECT_EQ(t.hours, tm.tm_hour);
+        EXPECT_EQ(t.minutes, tm.tm_min);
+        EXPECT_EQ(t.seconds, tm.tm_sec);
+        EXPECT_LT(t.microseconds, 1000000u);
         return;
     }
     FAIL() << "the clock never held still for one second";

@@ -48,6 +48,7 @@ std::vector<TextCase> textCases()
         {td::Variant(100000.0), td::real8, "100000"},
         {td::Variant("abc"), td::string8, "abc"},
         {td::Variant(""), td::string8, ""},
+        {td::Variant(static_cast<const char*>(nullptr)), td::string8, ""},
         {td::Variant(td::Date(2024, 2, 9)), td::date, "2024-02-09"},
         {td::Variant(td::Time(7, 5, 3, 42)), td::time, "07:05:03.0042"},
         {td::Variant(td::DateTime(td::Date(999, 12, 31), td::Time(23, 59, 59, 9999))), td::dateTime,
@@ -229,6 +230,21 @@ TEST(VariantCopy, StringsShareAndReleaseTheirBlock)
     td::String out;
     moved.getValue(out);
     EXPECT_EQ(out.c_str(), s.c_str());
+}
+
+// A block already shared by sixteen holders is copied, not shared again.
+TEST(VariantCopy, FullySharedBlockIsCopied)
+{
+    td::String s("full");
+    std::vector<td::String> sharers(15, s);
+    ASSERT_EQ(sharers.back().c_str(), s.c_str());
+    td::Variant v(s);
+    EXPECT_NE(v.strVal().c_str(), s.c_str());
+    EXPECT_EQ(text(v), "full");
+    td::Variant w;
+    w.takeFromString(s);
+    EXPECT_NE(w.strVal().c_str(), s.c_str());
+    EXPECT_EQ(text(w), "full");
 }
 
 TEST(VariantCopy, TakeFromStringReplacesAnyValue)

@@ -41,6 +41,28 @@ TEST(MemoryManagerTest, EntriesAreDefaultConstructed)
         ASSERT_EQ(run[i], std::complex<double>(0, 0)) << i;
 }
 
+// Instruction sequences are runs of member-function pointers.
+struct Machine
+{
+    int acc = 0;
+    void add() { acc += 1; }
+    void twice() { acc *= 2; }
+};
+
+TEST(MemoryManagerTest, HoldsRunsOfInstructions)
+{
+    using Instruction = void (Machine::*)();
+    mem::MemoryManager<Instruction> mgr(4095);
+    Instruction* program = mgr.getEntries(3);
+    program[0] = &Machine::add;
+    program[1] = &Machine::add;
+    program[2] = &Machine::twice;
+    Machine m;
+    for (int i = 0; i < 3; ++i)
+        (m.*program[i])();
+    EXPECT_EQ(m.acc, 4); // (0 + 1 + 1) * 2
+}
+
 // A buffer made before the size was raised is shorter than the buffers
 // after it: reusing it must not hand out a run that passes its end.
 TEST(MemoryManagerTest, ReusedBuffersKeepTheirOwnLength)

@@ -6,6 +6,7 @@
 #include <td/StrKey.h>
 #include <td/String.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -136,6 +137,8 @@ TEST(DictionaryTest, ReserveNeverDropsBelowTheEntryCount)
     dict.reserve(8);
     for (int k = 1; k <= 5; ++k)
         dict.insert(k, k);
+    dict.reserve(0); // nothing happens
+    EXPECT_EQ(dict.capacity(), 8u);
     dict.reserve(2);
     EXPECT_EQ(dict.capacity(), 5u);
     dict.insert(6, 6); // grows from a full array instead of writing past it
@@ -182,6 +185,25 @@ TEST(SetTest, IntegerLookups)
     EXPECT_EQ(set.findEntry(20, 2, 3), nullptr);
     EXPECT_EQ(set.findEntry(40, 0, 2), nullptr);
     EXPECT_EQ(set.findEntry(10, 3, 2), nullptr);
+}
+
+TEST(SetTest, GrowsFromNothingAndSortsEachInsertOutsideABulkUpdate)
+{
+    cnt::Set<int> set;
+    std::vector<unsigned> capacities;
+    for (int v : {30, 10, 50, 20, 40})
+    {
+        set.insert(v);
+        capacities.push_back(set.capacity());
+        EXPECT_TRUE(std::is_sorted(set.begin(), set.end())) << v;
+    }
+    EXPECT_EQ(capacities, (std::vector<unsigned>{1, 2, 4, 4, 8}));
+    EXPECT_EQ(std::vector<int>(set.begin(), set.end()), (std::vector<int>{10, 20, 30, 40, 50}));
+
+    set.reserve(2); // never below the member count
+    EXPECT_EQ(set.capacity(), 5u);
+    for (int v : {10, 30, 50})
+        EXPECT_TRUE(set.findKey(v)) << v;
 }
 
 TEST(SetTest, PoolStringsOrderByUnsignedBytesShorterFirst)

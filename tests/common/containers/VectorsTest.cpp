@@ -9,6 +9,7 @@
 
 #include <complex>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -116,7 +117,9 @@ TEST(SafeFullVectorTest, WholeVectorOperations)
     EXPECT_EQ(moved.getData(), nullptr);
 }
 
-TEST(SafeFullVectorTest, FailedAllocationKeepsTheContents)
+// A failed resize changes nothing; a failed reserve has already dropped
+// the contents it would discard anyway and leaves a usable empty vector.
+TEST(SafeFullVectorTest, FailedAllocationLeavesAConsistentVector)
 {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer's allocator stops the process on oversized requests";
@@ -125,11 +128,17 @@ TEST(SafeFullVectorTest, FailedAllocationKeepsTheContents)
     v[0] = 1.5;
     v[1] = 2.5;
     const size_t tooMany = SIZE_MAX / 2;
-    EXPECT_THROW(v.reserve(tooMany), std::bad_alloc);
     EXPECT_THROW(v.resize(tooMany), std::bad_alloc);
     ASSERT_EQ(v.size(), 2u);
     EXPECT_EQ(v[0], 1.5);
     EXPECT_EQ(v[1], 2.5);
+
+    EXPECT_THROW(v.reserve(tooMany), std::bad_alloc);
+    EXPECT_EQ(v.size(), 0u);
+    EXPECT_EQ(v.getData(), nullptr);
+    v.reserve(1);
+    v[0] = 3.5;
+    EXPECT_EQ(v[0], 3.5);
 }
 
 TEST(SafeFullVectorDeathTest, CheckedAccessAndEqualSizes)
@@ -175,6 +184,22 @@ TEST(PushBackVectorTest, ReserveAlwaysEmptiesAndNewSlotsAreFresh)
         EXPECT_TRUE(v.push_back().isEmpty()) << "push_back() hands out a default element";
         EXPECT_TRUE(v.push_back().isEmpty());
     }
+}
+
+// Records that own their arrays (plots) cannot be copied: growth must move
+// them, and a reserve of the same capacity must reset the slots it reuses.
+TEST(PushBackVectorTest, MovesOwningElementsWhenGrowing)
+{
+    cnt::PushBackVector<std::unique_ptr<int>> v;
+    for (int i = 0; i < 5; ++i)
+        v.push_back() = std::make_unique<int>(i);
+    ASSERT_EQ(v.capacity(), 8u);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(*v[i], i);
+
+    v.reserve(8);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(v.push_back(), nullptr) << i;
 }
 
 TEST(PushBackVectorTest, PushBackOfOwnElementWhileGrowing)

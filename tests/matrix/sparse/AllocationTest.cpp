@@ -1,6 +1,8 @@
 // A refill of the same pattern must not allocate: operator new is counted
-// for the whole program, and the count must not move across a refill,
-// factorisation and solve.
+// for the whole program, and so is every allocation of KLU (which takes
+// its memory through the hooks of SuiteSparse_config); the count must not
+// move across a refill, factorisation and solve.
+#include <SuiteSparse_config.h>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <new>
@@ -9,7 +11,33 @@
 namespace
 {
 unsigned long g_allocations = 0;
+
+void* countedMalloc(size_t size)
+{
+    ++g_allocations;
+    return std::malloc(size);
 }
+
+void* countedCalloc(size_t count, size_t size)
+{
+    ++g_allocations;
+    return std::calloc(count, size);
+}
+
+void* countedRealloc(void* p, size_t size)
+{
+    ++g_allocations;
+    return std::realloc(p, size);
+}
+
+// Installed before main, so that KLU's memory is counted from the start.
+const bool g_isKluCounted = [] {
+    SuiteSparse_config.malloc_func = countedMalloc;
+    SuiteSparse_config.calloc_func = countedCalloc;
+    SuiteSparse_config.realloc_func = countedRealloc;
+    return true;
+}();
+} // namespace
 
 void* operator new(size_t size)
 {
@@ -60,9 +88,12 @@ TEST(SparseSolverAllocation, SamePatternRefillAllocatesNothing)
     ISolver<double, int>* pSolver = createDblSolver(n, 10, Symmetry::General, SolverType::LURefined,
                                                     Pivoting::Relaxed, Ordering::AMD);
     std::vector<double> b(static_cast<size_t>(n), 1.0), x(static_cast<size_t>(n));
+    unsigned long start = g_allocations;
     fillGrid(pSolver, m, 0.0); // the store grows past its capacity hint here
     ASSERT_TRUE(pSolver->factorise());
     unsigned long before = g_allocations;
+    ASSERT_GT(before, start) << "the counting must see the first factorisation";
+    ASSERT_TRUE(g_isKluCounted);
     for (double shift : {0.1, 0.2})
     {
         pSolver->reset();

@@ -162,3 +162,63 @@ TEST(SparseMatrix, ConstraintBlockBordersTheSystem)
     EXPECT_EQ(ref.rhs, (std::vector<Cmplx>{0.0, 0.0, 5.0}));
     pC->release();
 }
+
+// A measurement or constraint Jacobian entry outside the matrix (a switch
+// entry has column -1) must make the solve fail, not stop the process; the
+// next fill after reset() is good again.
+TEST(SparseMatrix, EntryOutsideTheMatrixFailsTheSolve)
+{
+    struct StrayCase
+    {
+        const char* name;
+        int row;
+        int col;
+        bool inConstraints;
+    };
+    const StrayCase cases[] = {
+        {"measurement column -1", 0, -1, false},
+        {"measurement row beyond", 2, 0, false},
+        {"constraint column beyond", 0, 2, true},
+    };
+    for (const StrayCase& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        // H = I (2 x 2), W = I, r = (1, 2); constraint dx0 - dx1 = 1 at offset 2.
+        IMatrix<int, double>* pH = createDblMatrix(2, 2, 2, Symmetry::General);
+        IMatrix<int, double>* pC = createDblMatrix(1, 2, 2, Symmetry::General);
+        ISolver<double, int>* pSolver = createDblSolver(3, 8, Symmetry::SymmetricIndefinite, SolverType::LURefined,
+                                                        Pivoting::Relaxed, Ordering::AMD);
+        dense::DiagMatrix<double> W;
+        reserveWeights(W, {1, 1});
+        dense::Matrix<double> r, cc;
+        reserveColumn(r, {1.0, 2.0});
+        reserveColumn(cc, {1.0});
+        for (bool withStray : {true, false})
+        {
+            pH->reset();
+            pC->reset();
+            pSolver->reset();
+            pH->put(0, 0, 1);
+            pH->put(1, 1, 1);
+            pC->put(0, 0, 1);
+            pC->put(0, 1, -1);
+            if (withStray)
+                (c.inConstraints ? pC : pH)->put(c.row, c.col, 1.0);
+            pH->addNormalEquations(W, r, pSolver);
+            pC->addConstraintBlock(2, cc, pSolver);
+            if (withStray)
+            {
+                EXPECT_FALSE(pSolver->solve());
+                continue;
+            }
+            // dx + (l, -l) = (1, 2), dx0 - dx1 = 1: l = -1, dx = (2, 1).
+            ASSERT_TRUE(pSolver->solve());
+            EXPECT_NEAR(*pSolver->solutionValue(0), 2.0, 1e-14);
+            EXPECT_NEAR(*pSolver->solutionValue(1), 1.0, 1e-14);
+            EXPECT_NEAR(*pSolver->solutionValue(2), -1.0, 1e-14);
+        }
+        pSolver->release();
+        pC->release();
+        pH->release();
+    }
+}

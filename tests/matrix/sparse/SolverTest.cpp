@@ -230,6 +230,60 @@ TEST(SparseSolver, ComplexFactoriseFailsOnSingularOrNonFiniteSystems)
     }
 }
 
+// An entry outside the system (a Jacobian entry with a bad column) must not
+// stop the process or touch memory outside the solver: the fill fails, and a
+// reset starts a good one.
+TEST(SparseSolver, EntryOutsideTheSystemFailsTheFill)
+{
+    struct StrayCase
+    {
+        const char* name;
+        int row;
+        int col;
+        bool isRHS;
+    };
+    const StrayCase cases[] = {
+        {"row -1", -1, 0, false},   {"column -1", 1, -1, false},    {"row n", 2, 1, false},
+        {"column n", 0, 2, false},  {"huge row", 1 << 30, 0, false}, {"right-hand side row n", 2, 0, true},
+        {"right-hand side row -1", -1, 0, true},
+    };
+    for (const StrayCase& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ISolver<double, int>* pSolver = createDblSolver(2, 0, Symmetry::General, SolverType::LURefined,
+                                                        Pivoting::Relaxed, Ordering::AMD);
+        pSolver->put(0, 0, 2);
+        pSolver->put(1, 1, 4);
+        if (c.isRHS)
+            pSolver->putRHS(c.row, 1.0);
+        else
+            pSolver->put(c.row, c.col, 1.0);
+        EXPECT_FALSE(pSolver->factorise());
+        EXPECT_FALSE(pSolver->solve());
+        pSolver->reset();
+        pSolver->put(0, 0, 2);
+        pSolver->put(1, 1, 4);
+        pSolver->putRHS(1, 2.0);
+        ASSERT_TRUE(pSolver->solve());
+        EXPECT_EQ(*pSolver->solutionValue(0), 0.0);
+        EXPECT_EQ(*pSolver->solutionValue(1), 0.5);
+        pSolver->release();
+    }
+}
+
+TEST(SparseSolver, NegativeSizeNeverFactorises)
+{
+    ISolver<Cmplx, int>* pSolver = createCmplxSolver(-3, -5, Symmetry::General, SolverType::LURefined,
+                                                     Pivoting::Relaxed, Ordering::AMD);
+    pSolver->put(0, 0, 1.0);
+    pSolver->putRHS(0, 1.0);
+    EXPECT_FALSE(pSolver->factorise());
+    EXPECT_FALSE(pSolver->solve());
+    pSolver->reset();
+    EXPECT_FALSE(pSolver->factorise());
+    pSolver->release();
+}
+
 TEST(SparseSolver, SolveFailsWithoutAFactorisation)
 {
     ISolver<double, int>* pSolver = createDblSolver(2, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed,

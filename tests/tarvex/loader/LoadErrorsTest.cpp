@@ -69,6 +69,8 @@ TEST(LoadErrors, BodyPass)
         {"late sub-model", "Header:\nend\nModel\nVars\nx\nNLEs\nx = 1\nSubModel\nVars\nu\nNLEs\nu = 1\nend\nend\n",
          "@ML.UnknownLblSM:u", 8, 1},
         {"bracket before a group", "Header:\nend\n[eps = 1]\n", "@ML.AttribStartGr", 1, 1},
+        // the tokenizer refuses a "]" that closes no bracket
+        {"second bracket end", nle("x = 1 [eps = 1] ]"), "@ML.UnexpectedToken:]", 6, 17},
         // after the sub-model's end no group is current until the next heading
         {"line after sub-model", sub + "u = 1\nend\nx = 1\nend\n", "@ML.WrongCurrentGroup", 10, 5},
     };
@@ -93,6 +95,12 @@ TEST(LoadErrors, DeclarationPass)
          "@ML.SubParDDInPars (p)", 10, 1},
         {"sub-model variable twice", head + "Vars\nx\nSubModel\nVars\nu; u\nNLEs\nu = 1\nend\n" + tail,
          "@ML.SubVarDDSubVars (u)", 6, 4},
+        {"sub-model parameter named as sub-model variable",
+         head + "Vars\nx\nSubModel\nVars\nu\nParams\nu\nNLEs\nu = 1\nend\n" + tail, "@ML.SubParDDSubVars (u)", 8, 1},
+        {"sub-model parameter twice", head + "Vars\nx\nSubModel\nVars\nu\nParams\nk; k\nNLEs\nu = k\nend\n" + tail,
+         "@ML.SubParDDSubPars (k)", 8, 4},
+        {"sub-model statistic named as sub-model variable",
+         head + "Vars\nx\nSubModel\nVars\nu\nStats\nu\nNLEs\nu = 1\nend\n" + tail, "@ML.DistDDInVars (u)", 8, 1},
         {"second Model line", head + "Vars\nx\nModel\n" + tail, "@ML.WrongModelPos", 4, 1},
         {"sub-model first", "Header:\nend\nSubModel\nModel\nVars\nx\n" + tail, "@ML.WrongSubModelPos", 1, 1},
         {"tokenizer error", head + "Vars\nx ? 1\n" + tail, "@ML.UnexpectedToken", 3, 3},
@@ -112,6 +120,10 @@ TEST(LoadErrors, ModelInformationAndStructure)
         {"name not a string", "Header:\nend\nModel [type = NL, name = x]" + body, "@ML.WrongModelNameType", 1, 26},
         {"method not a word", "Header:\nend\nModel [type = NL, method = 1]" + body, "@ML.WrongMethodType", 1, 28},
         {"repeat outside Repeats", test::mainModel("x", "repeat"), "@CE.RepeatOnlyInRepeatsGroup", 0, 0},
+        // the second expression has attributes only: it leaves a record without tokens
+        {"attributes only after ;", nle("x = 1; [eps = 1];"), "@CE.NoTokensCountExpr", 0, 0},
+        // a line after the model's end counts in the last group, past the end line
+        {"text after the model", test::mainModel("x", "x = 1") + "x = 2\n", "@CE.OutOfModel", 0, 0},
     };
     for (const ErrorCase& c : cases)
         expectFailure(c);
@@ -131,6 +143,13 @@ TEST(LoadErrors, MissingHeaderStillReportsTheBody)
     EXPECT_EQ(ld.log.entries[2].text, "@ML.UnknownLbl:x");
     EXPECT_EQ(ld.log.entries[2].line, 3u);
     EXPECT_EQ(ld.naming.getNumberOfVars(ModelLevel::Main), 0u);
+
+    // a body without names loads cleanly, yet the header failed
+    test::Load noNames;
+    noNames.fromString("Model\nend\n");
+    EXPECT_FALSE(noNames.ok);
+    EXPECT_EQ(noNames.log.texts(Type::Error),
+              (std::vector<std::string> {"@ML.HeaderFirstTokenErr", "@ML.HeaderIncorrectOrMissing"}));
 }
 
 TEST(LoadErrors, ErrorsAreLimitedButCounted)
@@ -167,5 +186,52 @@ TEST(LoadErrors, MissingFileGivesFalseWithoutMessage)
     ld.fromFile("/nonexistent/model.txt");
     EXPECT_FALSE(ld.ok);
     EXPECT_TRUE(ld.log.entries.empty());
+}
+TEST(LoadErrors, BlockQueries)
+{
+    // the block opened at the first line of PostProc, whose lines start at body line 5
+    struct Case
+    {
+        const char* body;
+        bool switchCases;
+        Group group;
+        const char* key;
+        unsigned line;
+    };
+    const Case cases[] = {
+        {"group\nx = 1\nelse\nend", false, Group::PostProc, "@CE.ElseWoEnd", 7},
+        {"if x > 0\ns\nend", false, Group::PostProc, "@CE.EqStartWReservedKW", 6},
+        {"if x > 0\nrepeat\nend", false, Group::PostProc, "@CE.RepeatWrongPos", 6},
+        {"if x > 0\nrepeat\nend", false, Group::Repeats, nullptr, 0},
+        {"if x > 0\nx = 1; [eps = 1];\nend", false, Group::PostProc, "@CE.NoTokensInExpr", 6},
+        {"switch\ncase x > 0\ndefault\ndefault\nend", true, Group::PostProc, "@CE.DblDefaultInCase", 8},
+        {"switch\ncase x > 0\nif x > 1\nend", true, Group::PostProc, "@CE.EqStartWReservedKW", 7},
+        {"switch\nrepeat\nend", true, Group::PostProc, "@CE.RepeatWrongPos", 6},
+    };
+    for (const Case& c : cases)
+    {
+        // the load itself may fail (an empty expression): the records stay
+        test::Load ld;
+        ld.fromString(std::string("Header:\nend\nModel [type = NL, eps = 1]\nVars\nx\nPostProc\n") + c.body +
+                      "\nend\n");
+        ld.log.clean();
+        const auto it = ld.model->getGroupIterator(Group::PostProc, ModelLevel::Main);
+        bool hasDefault = false;
+        const unsigned n = c.switchCases
+                               ? ld.model->countSwitchCases(it, 0, c.group, hasDefault)
+                               : ld.model->countChildren(it, 0, c.group, ld.model->getExpressionType(it));
+        if (!c.key)
+        {
+            EXPECT_EQ(n, 1u) << c.body;
+            EXPECT_TRUE(ld.log.entries.empty()) << c.body;
+            continue;
+        }
+        EXPECT_EQ(n, 0u) << c.body;
+        ASSERT_EQ(ld.log.entries.size(), 1u) << c.body;
+        EXPECT_EQ(ld.log.entries[0].text, c.key) << c.body;
+        EXPECT_EQ(ld.log.entries[0].line, c.line) << c.body;
+        EXPECT_EQ(ld.log.entries[0].column, 1u) << c.body;
+        EXPECT_EQ(ld.log.entries[0].type, Type::Error) << c.body;
+    }
 }
 } // namespace

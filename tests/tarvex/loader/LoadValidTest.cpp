@@ -199,6 +199,50 @@ TEST(LoadValid, DeclarationForms)
     EXPECT_EQ(ld.model->getModelInfo(Main).type, 4); // fewer than two attributes: no information
     // ";;" adds no line record
     EXPECT_EQ(ld.model->getGroupCounts(Group::Vars, Main).nLines, 3u);
+
+    // a main model without Vars and Params still gives its sub-model names
+    test::Load sub;
+    sub.fromString("Header:\nend\nModel\nSubModel\nVars\nu\nNLEs\nu = 1\nend\nend\n");
+    EXPECT_TRUE(sub.ok) << sub.log;
+    EXPECT_EQ(sub.name(UserLabel::Var, 0, Sub), "u");
+}
+
+TEST(LoadValid, HeadingLineKeepsOnlyItsFirstExpression)
+{
+    // what follows a ";" on a group's own line belongs to the group
+    test::Load ld;
+    ld.fromString("Header:\nend\nModel [type = NL, eps = 1]\nVars; x\ny\nNLEs [w = 1]; x = 1\ny = 2\nend\n");
+    ASSERT_TRUE(ld.ok) << ld.log;
+    EXPECT_EQ(ld.naming.getNumberOfVars(Main), 2u);
+    EXPECT_EQ(ld.model->getNumberOfExpressions(Group::Vars, Main), 2u);
+    EXPECT_EQ(ld.model->getNumberOfExpressions(Group::NLEs, Main), 2u);
+    EXPECT_EQ(ld.line(Group::NLEs, Main, 0).line, 4u);
+    EXPECT_EQ(ld.line(Group::NLEs, Main, 0).nTokens, 3u);
+    EXPECT_EQ(ld.line(Group::NLEs, Main, 1).line, 5u);
+}
+
+TEST(LoadValid, EveryGroupHoldsItsLines)
+{
+    // the expression groups in their fixed order, each with one line (the
+    // default vocabulary has no Plots group)
+    const char* const names[] = {"ReInit", "PreProc",   "NLEs",      "WLSEs",    "ECs",    "ODEs",   "PDEs",
+                                 "TFs",    "IterPostP", "BasePostP", "PostProc", "Limits", "Repeats"};
+    std::string text = "Header:\nend\nModel [type = NL, eps = 1]\nVars\nx\n";
+    for (const char* name : names)
+        text += std::string(name) + "\nx = 1\n";
+    test::Load ld;
+    ld.fromString(text + "end\n");
+    ASSERT_TRUE(ld.ok) << ld.log;
+    // records: Model, Vars, x, then a heading and a line per group
+    for (unsigned k = 0; k < std::size(names); ++k)
+    {
+        const auto group = static_cast<Group>(static_cast<unsigned>(Group::ReInit) + k);
+        const sc::_CP& cp = ld.model->getGroupCounts(group, Main);
+        EXPECT_EQ(cp.headingLine, 3 + 2 * k) << names[k];
+        EXPECT_EQ(cp.nLines, 1u) << names[k];
+        EXPECT_EQ(cp.nExpressions, 1u) << names[k];
+        EXPECT_EQ(ld.line(group, Main, 0).line, 5 + 2 * k) << names[k];
+    }
 }
 
 TEST(LoadValid, ComplexDomainChangesFunctionsAndLiterals)
@@ -265,5 +309,9 @@ TEST(LoadValid, EditorTextHasNoHeader)
     EXPECT_EQ(ld.model->getModelInfo(Main).type, 1);
     EXPECT_EQ(ld.line(Group::WLSEs, Main, 0).line, 7u);
     EXPECT_EQ(ld.line(Group::WLSEs, Main, 0).position, 54u);
+    // no header block: the header values are the defaults
+    int maxIter = 0;
+    EXPECT_EQ(ld.model->getHeaderParamValue(sc::HeaderParam::maxIter, maxIter), 1);
+    EXPECT_EQ(maxIter, 200);
 }
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Loads a model text into a tokenized model with a collecting logger.
 #include <CollectingLog.h>
+#include <Vocabulary.h>
 #include <cnt/SafeFullVector.h>
 #include <memory>
 #include <ostream>
@@ -13,18 +14,6 @@
 namespace test
 {
 inline td::String identity(const char* key) { return td::String(key); }
-
-inline void fillVocabulary()
-{
-    static bool filled = false;
-    if (!filled)
-    {
-        sc::reserveNamings(1);
-        sc::setDefaultDataForAllNamings();
-        sc::setDefaultDataForNaming(0);
-        filled = true;
-    }
-}
 
 struct Load
 {

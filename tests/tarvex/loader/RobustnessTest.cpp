@@ -10,6 +10,31 @@ namespace
 {
 const std::string head = "Header:\nend\nModel [type = NL, eps = 1]\nVars\nx\nNLEs\n";
 
+// Every query the model compiler makes, on every line of every group: a
+// partly filled model must answer them within its records.
+void queryEverything(sc::TokenizedModel& m)
+{
+    m.countOutSymbols();
+    for (sc::ModelLevel level : {sc::ModelLevel::Main, sc::ModelLevel::SubModel})
+        for (unsigned g = 0; g < sc::NumberOfGroups; ++g)
+        {
+            const auto group = static_cast<sc::Group>(g);
+            m.getNumberOfExpressions(group, level);
+            for (auto it = m.getGroupIterator(group, level); it.isValid(); ++it)
+            {
+                const sc::ExpressionType type = m.getExpressionType(it);
+                m.countChildren(it, 0, group, type);
+                bool hasDefault = false;
+                m.countSwitchCases(it, 0, group, hasDefault);
+                double w = 0;
+                it.getAttribValue(sc::AttribID::w, w);
+                it.getAttribValueStrPtr(sc::AttribID::name);
+                for (unsigned i = 0; i < it.getLine().nTokens; ++i)
+                    it.getToken(i);
+            }
+        }
+}
+
 std::string repeat(const std::string& s, int n)
 {
     std::string out;
@@ -42,12 +67,15 @@ TEST(Robustness, MalformedTexts)
         {"", false},
         {"\n\n\n", false},
         {"Header:", false},
+        // an "end" met before the Model line must not count as the model's end
+        {"Header:\nend\nVars\nif\nend\nModel\n", true},
     };
     for (const Case& c : cases)
     {
         test::Load ld;
         ld.fromString(c.text);
         EXPECT_EQ(ld.ok, c.loads) << c.text.substr(0, 80) << "\n" << ld.log;
+        queryEverything(*ld.model);
     }
 }
 
@@ -72,6 +100,8 @@ TEST(Robustness, RandomBytesFromFile)
         fromString.fromString(text);
         EXPECT_FALSE(fromFile.ok);
         EXPECT_FALSE(fromString.ok);
+        queryEverything(*fromFile.model);
+        queryEverything(*fromString.model);
     }
     std::remove(path.c_str());
 }

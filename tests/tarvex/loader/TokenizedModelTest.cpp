@@ -113,6 +113,33 @@ TEST_F(Blocks, IntegerLiteralsBeyond32BitsStayExact)
     EXPECT_EQ(v, 2147483647.0);
 }
 
+TEST(TokenValue, NumbersConstantsAndTruthValues)
+{
+    struct Case
+    {
+        Token code;
+        double stored; // as the loader stores it: an integer in intVal, else in dblVal
+        bool numeric;
+        double expected;
+    };
+    const Case cases[] = {{Token::Integer, -7, true, -7.0},   {Token::SpecialConst, 2.5, true, 2.5},
+                          {Token::Real, 0.125, true, 0.125},  {Token::Imaginary, 3, true, 3.0},
+                          {Token::True, 0, true, 1.0},        {Token::False, 0, true, 0.0},
+                          {Token::Identifier, 0, false, 0.0}, {Token::String, 0, false, 0.0}};
+    for (const Case& c : cases)
+    {
+        sc::_TokV tok;
+        tok.code = c.code;
+        if (c.code == Token::Integer)
+            tok.intVal = static_cast<std::int32_t>(c.stored);
+        else
+            tok.dblVal = c.stored;
+        double v = 42;
+        EXPECT_EQ(tok.getValue(v), c.numeric) << static_cast<int>(c.code);
+        EXPECT_EQ(v, c.numeric ? c.expected : 42.0) << static_cast<int>(c.code);
+    }
+}
+
 TEST(CopyPars, SharedParametersFollowTheSubModelsOwn)
 {
     struct Case

@@ -77,6 +77,7 @@ TEST(Naming, NamesAndPositionsPerKindAndLevel)
     EXPECT_EQ(naming.getParamPos(ext("x"), Main), -1); // a variable, not a parameter
     EXPECT_EQ(naming.getUserLabelPos(UserLabel::Stat, ext("s"), Main), 0);
     EXPECT_EQ(naming.getVarPos(ext("q"), Main), -1);
+    EXPECT_EQ(naming.getUserLabelPos(UserLabel::Last, ext("x"), Main), -1); // no such kind: absent, no lookup
 
     const td::StringExt empty;
     EXPECT_EQ(naming.getVarPos(nullptr, Main), -1);

@@ -83,6 +83,11 @@ TEST(StringPool, TaggedNamesAreFoundUnderTheCombinedText)
     pool.setString(*v, 2, '#');
     EXPECT_EQ(pool.getIndex("#v"), 1u); // first of the run wins
     EXPECT_STREQ(pool.getNames()[2].c_str(), "#v");
+
+    // A tag of 96 or more counts 40 less, as in any text: cv is 59 * 8 + 78.
+    pool.addString(v, 3, 'c');
+    EXPECT_EQ(sc::HashMap::hash("cv"), 550u);
+    EXPECT_EQ(pool.getIndex("cv"), 3u);
 }
 
 TEST(StringPool, SetStringFillsASlotSizedBeforehand)

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <cnt/Dictionary.h>
+#include <cstring>
+#include <memory>
+#include <random>
 #include <sc/SCLib.h>
 #include <sc/TokenizerBase.h>
+#include <Vocabulary.h>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,23 @@ struct Tok
     bool operator==(const Tok&) const = default;
 };
 
+// The line in a heap block of exactly its size and NUL, so that the sanitizer
+// build catches any read past the line's end (a std::string may hold spare
+// bytes there).
+std::unique_ptr<char[]> exactCopy(const std::string& line)
+{
+    auto p = std::make_unique<char[]>(line.size() + 1);
+    std::memcpy(p.get(), line.c_str(), line.size() + 1);
+    return p;
+}
+
+void setDefaultDictionaries(sc::TokenizerBase<true>& tok)
+{
+    const auto& fns = sc::s_commonFunctions[0];
+    tok.setDictionaries(&fns[0], &fns[1], &sc::s_commonReservedMaps[0], &sc::s_commonGroupMaps[0],
+                        &sc::s_commonAttribMaps[0], &sc::s_specialConstantMap);
+}
+
 std::ostream& operator<<(std::ostream& os, const Tok& t)
 {
     return os << "{" << t.code << ", \"" << t.text << "\", col " << t.column << ", len " << t.length << ", id "
@@ -29,28 +50,17 @@ std::ostream& operator<<(std::ostream& os, const Tok& t)
 class Tokenizer : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static bool filled = false;
-        if (!filled)
-        {
-            sc::reserveNamings(1);
-            sc::setDefaultDataForAllNamings();
-            sc::setDefaultDataForNaming(0);
-            filled = true;
-        }
-    }
+    static void SetUpTestSuite() { test::fillVocabulary(); }
 
     // Every token of one line up to the end of the line, or up to the first
     // error (the loader asks for no more after one).
     static std::vector<Tok> lex(const std::string& line, bool complex = false)
     {
         sc::TokenizerBase<true> tok;
-        const auto& fns = sc::s_commonFunctions[0];
-        tok.setDictionaries(&fns[0], &fns[1], &sc::s_commonReservedMaps[0], &sc::s_commonGroupMaps[0],
-                            &sc::s_commonAttribMaps[0], &sc::s_specialConstantMap);
+        setDefaultDictionaries(tok);
         tok._complex = complex;
-        tok.startLine(line.c_str());
+        const auto bytes = exactCopy(line);
+        tok.startLine(bytes.get());
         std::vector<Tok> out;
         for (int guard = 0; guard < 1000; ++guard)
         {
@@ -96,6 +106,8 @@ TEST_F(Tokenizer, CodesOfLines)
         {"x_1# ___", {0, 72}},
         {"sin pi e @solOk# end NLEs and or xor not repeat#", {4, 12, 12, 12, 9, 5, 54, 53, 55, 52, 3, 71}},
         {"abcdefghij", {0, 71}},
+        // nine bytes is still a key; one more makes a name even with a key as its prefix
+        {"BasePostP BasePostPx", {5, 0, 71}},
         {"linePlot Plots minX", {0, 0, 0, 71}},
         {"! != # ## % & && ' '' ( ) { } + += * *= / /= ^ ^= \\ | ||", {52, 61, 51, 55, 33, 50, 54, 46, 47, 23, 24, 27, 28,
                                                                      29, 38, 31, 36, 32, 37, 35, 40, 34, 49, 53, 71}},
@@ -128,6 +140,7 @@ TEST_F(Tokenizer, TextColumnLengthAndIdentifier)
         std::vector<Tok> tokens;
     };
     const Case cases[] = {
+        {"x-1", false, {{0, "x", 0, 1, None}, {30, "-", 1, 1, None}, {11, "1", 2, 1, None}, {71, "", 2, 0, None}}},
         {"x=-1", false, {{0, "x", 0, 1, None}, {45, "=", 1, 1, None}, {11, "-1", 2, 2, None}, {71, "", 2, 0, None}}},
         {"  -2e", false, {{13, "-2e", 2, 3, None}, {71, "", 2, 0, None}}},
         // the i counts in the length but is not part of the text
@@ -170,6 +183,7 @@ TEST_F(Tokenizer, MalformedBytesGiveError)
         std::string("x\xC3"),          // a sequence cut off at the end of the line
         std::string("\"a\xE2\x82"),    // the same inside a string
         std::string("\xE2\x82" "a"),   // a continuation byte missing inside a word
+        std::string("x // a\xF0\x9F"), // cut off at the end of a comment
         std::string("\x80"),           // a continuation byte alone
         std::string("\xFF"),           // no lead byte at all
         std::string("\x7F"),
@@ -186,22 +200,28 @@ TEST_F(Tokenizer, MalformedBytesGiveError)
 
 TEST_F(Tokenizer, AttributeValueKinds)
 {
-    // plot attributes are not in the default naming: a dictionary of their own
+    // plot attributes are not in the default naming, and no attribute there
+    // takes a dot pattern: a dictionary of their own
     cnt::Dictionary<td::StrKey, sc::_AttDesc> attribs;
     attribs.insert(td::StrKey("colorL", -1), {sc::AttribID::colorL, Token::Color});
     attribs.insert(td::StrKey("pattern", -1), {sc::AttribID::pattern, Token::LinePattern});
+    attribs.insert(td::StrKey("dots", -1), {sc::AttribID::pattern, Token::DotPattern});
     attribs.insert(td::StrKey("domain", -1), {sc::AttribID::domain, Token::Identifier});
     sc::TokenizerBase<true> tok;
     tok.setDictionaries(nullptr, nullptr, nullptr, nullptr, &attribs, nullptr);
-    tok.startLine("[colorL = RED, pattern = dashDotDot, pattern = NA, domain = cmplx]");
+    tok.startLine("[colorL = RED, colorL = nosuch, pattern = dashDotDot, pattern = NA, dots = square, dots = NA, "
+                  "domain = cmplx, domain = aVeryLongWord]");
     std::vector<std::pair<Token, unsigned>> values;
     for (Token t = tok.getNextToken(); t != Token::EndOfLine && t != Token::Error; t = tok.getNextToken())
         if (t != Token::AttribName && t != Token::Assign && t != Token::Comma && t != Token::AttribStart &&
             t != Token::AttribEnd)
             values.emplace_back(t, tok._identifier);
+    // NA (line 5, dot 9) draws nothing and becomes 0; an unknown colour is 167
     const std::vector<std::pair<Token, unsigned>> expected = {
-        {Token::Color, 7}, {Token::LinePattern, 4}, {Token::LinePattern, 0}, {Token::Identifier, None}};
+        {Token::Color, 7},      {Token::Color, 167},     {Token::LinePattern, 4},   {Token::LinePattern, 0},
+        {Token::DotPattern, 7}, {Token::DotPattern, 0}, {Token::Identifier, None}, {Token::Identifier, None}};
     EXPECT_EQ(values, expected);
+    EXPECT_EQ(tok._attribState, 0);
 }
 
 TEST_F(Tokenizer, StateIsResetPerLine)
@@ -219,7 +239,7 @@ TEST_F(Tokenizer, StateIsResetPerLine)
     EXPECT_EQ(tok.getNextToken(), Token::Error); // the bracket did not survive the line
 }
 
-TEST_F(Tokenizer, LongLineIsLinear)
+TEST_F(Tokenizer, MegabyteLineIsReadToItsEnd)
 {
     // a 1 MB line of "x+" pairs, then a comment of the same size
     std::string line;
@@ -228,7 +248,8 @@ TEST_F(Tokenizer, LongLineIsLinear)
     line += "1 //";
     line.append(1 << 20, 'c');
     sc::TokenizerBase<true> tok;
-    tok.startLine(line.c_str());
+    const auto bytes = exactCopy(line);
+    tok.startLine(bytes.get());
     unsigned n = 0;
     Token t;
     while ((t = tok.getNextToken()) != Token::EndOfLine && t != Token::Error)
@@ -236,5 +257,52 @@ TEST_F(Tokenizer, LongLineIsLinear)
     EXPECT_EQ(t, Token::EndOfLine);
     EXPECT_EQ(n, 1000002u);
     EXPECT_EQ(tok._column, line.size());
+}
+
+// The two switches that every instance of the system leaves at their defaults.
+TEST_F(Tokenizer, BlockCommentAndBracketSwitches)
+{
+    sc::TokenizerBase<true> tok;
+    tok._blockComments = true;
+    tok._bracketCheck = false;
+    tok.startLine("/* ] [ [ */");
+    std::vector<int> got;
+    for (Token t = tok.getNextToken(); t != Token::EndOfLine && t != Token::Error; t = tok.getNextToken())
+        got.push_back(static_cast<int>(t));
+    EXPECT_EQ(got, (std::vector<int> {69, 26, 25, 25, 70}));
+    EXPECT_EQ(tok._attribState, 0);
+}
+
+// Lines of arbitrary bytes: every line ends in 71 or 72 after at most one
+// call per byte, nothing is read past the line (the sanitizer build checks
+// that), and every token's first column plus its length is the column reached.
+TEST_F(Tokenizer, ArbitraryBytesStayInsideTheLine)
+{
+    // token characters are frequent so that longer tokens form too
+    const std::string common = "aZ_@#09.eE+-i\"[]=;/ \t\xC3\xA4\xE2\x82\xAC";
+    std::mt19937 rng(12345);
+    sc::TokenizerBase<true> tok;
+    setDefaultDictionaries(tok);
+    for (int iLine = 0; iLine < 20000; ++iLine)
+    {
+        std::string line(rng() % 24, ' ');
+        for (char& c : line)
+            c = (rng() % 2) ? common[rng() % common.size()] : static_cast<char>(1 + rng() % 255);
+        const auto bytes = exactCopy(line);
+        tok._complex = (iLine % 2) != 0;
+        tok.startLine(bytes.get());
+        Token t = Token::Name;
+        std::size_t calls = 0;
+        for (; calls <= line.size() + 1; ++calls)
+        {
+            t = tok.getNextToken();
+            if (t == Token::EndOfLine || t == Token::Error)
+                break;
+            ASSERT_EQ(tok._firstColumn + tok._length, tok._column) << "line " << iLine;
+        }
+        ASSERT_TRUE(t == Token::EndOfLine || t == Token::Error) << "line " << iLine << " after " << calls << " calls";
+        ASSERT_LE(tok._position, line.size()) << "line " << iLine;
+        ASSERT_LE(tok._column, tok._position) << "line " << iLine;
+    }
 }
 } // namespace

@@ -339,6 +339,24 @@ TEST_F(Vocabulary, ReservingTheSameCountKeepsEveryNamingTable)
     EXPECT_EQ(sc::s_cmplxPartIndex[0][1], 39);
 }
 
+TEST_F(Vocabulary, FilledNamingDictionariesAreLeftAsTheyAre)
+{
+    const char* const other[2] = {"real", "imag"};
+    sc::setCommonFunctions(sc::FunctionSet::Real, 0, {"zz"});
+    sc::setCommonRealFunctions(0, other, 2, {{"fx", 100}});
+    sc::setCommonComplexFunctions(0, other, 2, other, 2);
+    sc::setCommonAttribNames(0, sc::AttribID::domain, static_cast<sc::AttribID>(42));
+    sc::setCommonReservedNames(0, sc::ReservedID::Main, static_cast<sc::ReservedID>(20));
+    EXPECT_EQ(sc::s_commonFunctions[0][0].size(), 34u);
+    EXPECT_EQ(sc::s_commonFunctions[0][1].size(), 40u);
+    // The refused complex fill would have put real at 2 and imag at 3.
+    EXPECT_EQ(sc::s_cmplxPartIndex[0][0], 38);
+    EXPECT_EQ(sc::s_cmplxPartIndex[0][1], 39);
+    EXPECT_EQ(sc::s_commonAttribMaps[0].size(), 30u);
+    EXPECT_EQ(sc::s_commonReservedMaps[0].size(), 10u);
+    EXPECT_FALSE(has(sc::s_commonAttribMaps[0], "minX"));
+}
+
 TEST_F(Vocabulary, ReservingAnotherCountEmptiesTheNamings)
 {
     sc::reserveNamings(2);

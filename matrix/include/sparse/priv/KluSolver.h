@@ -17,7 +17,7 @@ template <typename T>
 class KluSolver final : public ISolver<T, int>
 {
 public:
-    // How the factorisations came about, for tests and benchmarks.
+    // How the factorisations came about: tests and benchmarks check the path taken.
     struct Statistics
     {
         unsigned analyses = 0;         // compress + klu_analyze
@@ -31,8 +31,10 @@ public:
 
     void put(int row, int col, T value) override
     {
-        MU_ASSERT(row >= 0 && row < _n && col >= 0 && col < _n);
-        _triplets.put(row, col, value);
+        if (isInRange(row) && isInRange(col))
+            _triplets.put(row, col, value);
+        else
+            _hasStrayEntry = true;
     }
 
     const T* solutionValue(int i) const override
@@ -49,14 +51,18 @@ public:
 
     void putRHS(int row, T value) override
     {
-        MU_ASSERT(row >= 0 && row < _n);
-        _rhs[size_t(row)] += value;
+        if (isInRange(row))
+            _rhs[size_t(row)] += value;
+        else
+            _hasStrayEntry = true;
     }
 
     const Statistics& getStatistics() const { return _stats; }
 
 private:
     ~KluSolver();
+
+    bool isInRange(int i) const { return unsigned(i) < unsigned(_n); }
 
     bool analyse();
     bool factoriseFully();
@@ -67,6 +73,8 @@ private:
     void freeSymbolic();
 
     int _n;
+    // A negative size describes no system: such a solver never factorises.
+    const bool _isSizeValid;
     SolverType _type;
     TripletStore<T> _triplets;
     CompressedPattern _csc;
@@ -79,6 +87,10 @@ private:
     klu_numeric* _pNumeric = nullptr;
     double _pivotRcond = 0.0; // condition estimate when the pivots were chosen
     bool _factorised = false;
+    // An entry of this fill fell outside the system (a Jacobian entry with a
+    // bad column, say): the fill is not the system meant, so it must not
+    // factorise. Cleared by reset().
+    bool _hasStrayEntry = false;
     Statistics _stats;
 };
 } // namespace sparse::priv

@@ -20,11 +20,17 @@ public:
 
     void put(int row, int col, T value) override
     {
-        MU_ASSERT(row >= 0 && row < _nRows && col >= 0 && col < _nCols);
-        _triplets.put(row, col, value);
+        if (unsigned(row) < unsigned(_nRows) && unsigned(col) < unsigned(_nCols))
+            _triplets.put(row, col, value);
+        else
+            _hasStrayEntry = true;
     }
 
-    void reset() override { _triplets.reset(); }
+    void reset() override
+    {
+        _triplets.reset();
+        _hasStrayEntry = false;
+    }
     void addNormalEquations(const dense::DiagMatrix<double>& W, dense::Matrix<T>& r,
                             ISolver<T, int>* pSolver) override;
     void addConstraintBlock(int offset, dense::Matrix<T>& c, ISolver<T, int>* pSolver) override;
@@ -34,9 +40,14 @@ private:
     ~SparseMatrix() = default;
 
     void compress();
+    bool passOnStrayEntry(ISolver<T, int>* pSolver) const;
 
     int _nRows;
     int _nCols;
+    const bool _isSizeValid;
+    // An entry of this fill fell outside the matrix; the systems built from
+    // it must then fail in the solver. Cleared by reset().
+    bool _hasStrayEntry = false;
     TripletStore<T> _triplets;
     CompressedPattern _csr;
     std::vector<T> _values; // in _csr order
