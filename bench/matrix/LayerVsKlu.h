@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <klu.h>
+#include <malloc.h>
 #include <map>
 #include <numeric>
 #include <sparse/Factory.h>
@@ -153,72 +154,67 @@ inline void BM_KluRefactorSolve(benchmark::State& state)
 // analysis, factorisation and freeing; the layer then also pays for its
 // own fresh memory (the entries and the compressed pattern), which KLU's
 // caller had prepared beforehand.
-inline void BM_LayerFirstFactorise(benchmark::State& state)
+inline void layerFirstFactorisation(benchmark::State& state, bool isInFull)
 {
     const Pattern& p = *g_pPattern;
     const std::vector<double> values = p.valuesAt(0);
     for (auto _ : state)
     {
-        state.PauseTiming();
+        if (!isInFull)
+            state.PauseTiming();
         auto* pSolver = createFilledSolver(p, values);
-        state.ResumeTiming();
+        if (!isInFull)
+            state.ResumeTiming();
         if (!pSolver->factorise())
             state.SkipWithError("factorisation failed");
-        state.PauseTiming();
+        if (!isInFull)
+            state.PauseTiming();
         pSolver->release();
-        state.ResumeTiming();
+        if (!isInFull)
+            state.ResumeTiming();
     }
+}
+
+inline void kluFirstFactorisation(benchmark::State& state, bool isInFull)
+{
+    const Pattern& p = *g_pPattern;
+    Csc a(p);
+    a.Ax = a.reorder(p.valuesAt(0));
+    klu_common common;
+    klu_defaults(&common);
+    for (auto _ : state)
+    {
+        klu_symbolic* pS = klu_analyze(p.n, a.Ap.data(), a.Ai.data(), &common);
+        klu_numeric* pN = klu_factor(a.Ap.data(), a.Ai.data(), a.Ax.data(), pS, &common);
+        if (!pN)
+            state.SkipWithError("factorisation failed");
+        if (!isInFull)
+            state.PauseTiming();
+        klu_free_numeric(&pN, &common);
+        klu_free_symbolic(&pS, &common);
+        if (!isInFull)
+            state.ResumeTiming();
+    }
+}
+
+inline void BM_LayerFirstFactorise(benchmark::State& state)
+{
+    layerFirstFactorisation(state, false);
 }
 
 inline void BM_KluAnalyzeFactor(benchmark::State& state)
 {
-    const Pattern& p = *g_pPattern;
-    Csc a(p);
-    a.Ax = a.reorder(p.valuesAt(0));
-    klu_common common;
-    klu_defaults(&common);
-    for (auto _ : state)
-    {
-        klu_symbolic* pS = klu_analyze(p.n, a.Ap.data(), a.Ai.data(), &common);
-        klu_numeric* pN = klu_factor(a.Ap.data(), a.Ai.data(), a.Ax.data(), pS, &common);
-        if (!pN)
-            state.SkipWithError("factorisation failed");
-        state.PauseTiming();
-        klu_free_numeric(&pN, &common);
-        klu_free_symbolic(&pS, &common);
-        state.ResumeTiming();
-    }
+    kluFirstFactorisation(state, false);
 }
 
 inline void BM_LayerCreatePutFactoriseRelease(benchmark::State& state)
 {
-    const Pattern& p = *g_pPattern;
-    const std::vector<double> values = p.valuesAt(0);
-    for (auto _ : state)
-    {
-        auto* pSolver = createFilledSolver(p, values);
-        if (!pSolver->factorise())
-            state.SkipWithError("factorisation failed");
-        pSolver->release();
-    }
+    layerFirstFactorisation(state, true);
 }
 
 inline void BM_KluAnalyzeFactorFree(benchmark::State& state)
 {
-    const Pattern& p = *g_pPattern;
-    Csc a(p);
-    a.Ax = a.reorder(p.valuesAt(0));
-    klu_common common;
-    klu_defaults(&common);
-    for (auto _ : state)
-    {
-        klu_symbolic* pS = klu_analyze(p.n, a.Ap.data(), a.Ai.data(), &common);
-        klu_numeric* pN = klu_factor(a.Ap.data(), a.Ai.data(), a.Ax.data(), pS, &common);
-        if (!pN)
-            state.SkipWithError("factorisation failed");
-        klu_free_numeric(&pN, &common);
-        klu_free_symbolic(&pS, &common);
-    }
+    kluFirstFactorisation(state, true);
 }
 
 // Keeps the best time per iteration over the repetitions of each benchmark:
@@ -253,6 +249,13 @@ private:
 inline int runLayerVsKlu(int argc, char** argv, const Pattern& pattern, const char* title)
 {
     g_pPattern = &pattern;
+    // glibc moves its mmap and trim thresholds up to the size of large freed
+    // blocks, so a loop that frees and allocates the same blocks (the KLU
+    // side) gets warm memory back, while the layer's creation and release in
+    // between disturb that. Fixed thresholds give both sides fresh memory in
+    // every first factorisation, as a caller that creates a solver has.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
     std::printf("%s: %d rows, %zu entries\n", title, pattern.n, pattern.rows.size());
     using Benchmark = void (*)(benchmark::State&);
     const std::pair<const char*, Benchmark> benchmarks[] = {

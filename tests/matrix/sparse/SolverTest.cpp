@@ -340,6 +340,53 @@ TEST(SparseSolver, RefillWithTheSamePatternRefactorisesWithTheCachedAnalysis)
     pSolver->release();
 }
 
+// A 12 x 12 grid stencil put in scrambled order, every entry in two parts:
+// the compression must sort and sum what arrives in any order, and refills
+// in that same order must keep the one analysis.
+TEST(SparseSolver, ScrambledGridWithDuplicatesSolvesOnEveryRefill)
+{
+    const int m = 12, n = m * m;
+    std::vector<Entry> grid;
+    for (int row = 0; row < n; ++row)
+    {
+        int i = row / m, j = row % m;
+        grid.push_back({row, row, 2.0});
+        if (i > 0)
+            grid.push_back({row, row - m, -0.6});
+        if (i + 1 < m)
+            grid.push_back({row, row + m, -0.4});
+        if (j > 0)
+            grid.push_back({row, row - 1, -0.55});
+        if (j + 1 < m)
+            grid.push_back({row, row + 1, -0.45});
+    }
+    const size_t count = grid.size();
+    std::vector<Entry> scrambled;
+    for (size_t k = 0; k < 2 * count; ++k)
+    {
+        // 101 is prime and does not divide count: each entry comes twice.
+        Entry e = grid[(k * 101) % count];
+        e.value *= 0.5;
+        scrambled.push_back(e);
+    }
+    ISolver<double, int>* pSolver = createDblSolver(n, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed,
+                                                    Ordering::AMD);
+    for (double scale : {1.0, 1.1, 0.9})
+    {
+        SCOPED_TRACE(scale);
+        DenseReference<double> ref(n);
+        pSolver->reset();
+        fill(pSolver, ref, scrambled, scale);
+        pSolver->put(0, 0, scale); // the matrices are not multiples of each other
+        ref.put(0, 0, scale);
+        ASSERT_TRUE(pSolver->factorise());
+        expectSolves(pSolver, ref);
+    }
+    EXPECT_EQ(statisticsOf(pSolver).analyses, 1u);
+    EXPECT_EQ(statisticsOf(pSolver).refactorisations, 2u);
+    pSolver->release();
+}
+
 TEST(SparseSolver, ChangedPatternIsAnalysedAgain)
 {
     // The second fill keeps the number of entries but moves one of them, as

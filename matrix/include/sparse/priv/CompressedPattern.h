@@ -19,9 +19,16 @@ public:
     template <typename T>
     void scatter(const T* values, T* out) const
     {
+        const int* map = _map.data();
+        // Without duplicates the map is a permutation: one pass fills every place.
+        if (size_t(_nonZeros) == _count)
+        {
+            for (size_t k = 0; k < _count; ++k)
+                out[map[k]] = values[k];
+            return;
+        }
         for (int i = 0; i < _nonZeros; ++i)
             out[i] = T();
-        const int* map = _map.data();
         for (size_t k = 0; k < _count; ++k)
             out[map[k]] += values[k];
     }
