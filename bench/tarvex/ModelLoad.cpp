@@ -7,30 +7,19 @@
 #include <sc/TokenizedModel.h>
 #include <string>
 #include <td/Variant.h>
+#include <GeneratedModel.h>
 #include <Vocabulary.h>
 
 namespace
 {
 td::String identity(const char* key) { return td::String(key); }
 
-// A model of nLines body lines: nLines / 2 variables and as many equations.
-td::String generateModel(int nLines)
-{
-    const int n = nLines / 2;
-    std::string text = "Header:\n  maxIter = 50\nend\nModel [type = NL, eps = 1e-6]\nVars\n";
-    for (int i = 0; i < n; ++i)
-        text += "x" + std::to_string(i) + " = 1\n";
-    text += "NLEs\n";
-    for (int i = 0; i < n; ++i)
-        text += "x" + std::to_string(i) + "^2 - 2 * x" + std::to_string((i + 1) % n) + " + sin(x0) = 1 [w = 1]\n";
-    text += "end\n";
-    return td::String(text.c_str(), text.size());
-}
-
 void BM_ModelLoad(benchmark::State& state)
 {
     test::fillVocabulary();
-    const td::String text = generateModel(static_cast<int>(state.range(0)));
+    // the argument counts body lines: half declarations, half equations
+    const std::string source = test::generatedModel(static_cast<int>(state.range(0)) / 2);
+    const td::String text(source.c_str(), source.size());
     for (auto _ : state)
     {
         sc::Naming naming;

@@ -27,6 +27,14 @@ uint32_t freeSpace(const Buffer::Entry* pEntry)
 {
     return pEntry->value.pooled ? pEntry->value.capacity - pEntry->value.used : 0;
 }
+
+bool hasForeignRecords(const Buffer::Entry* pEntry)
+{
+    for (; pEntry; pEntry = pEntry->pNext)
+        if (!pEntry->value.pooled)
+            return true;
+    return false;
+}
 } // namespace
 
 Buffer::Buffer(IBufferAllocator* pAllocator)
@@ -130,10 +138,7 @@ bool Buffer::reserve(size_t n)
         return false;
     // Reserving rewrites the records, so a list shared with other buffers or
     // holding records over strings is left to its owners and replaced.
-    bool hasForeignRecords = false;
-    for (const Entry* p = _list.getFirstEntry(); p; p = p->pNext)
-        hasForeignRecords = hasForeignRecords || !p->value.pooled;
-    if (isShared() || hasForeignRecords)
+    if (isShared() || hasForeignRecords(_list.getFirstEntry()))
         releaseRef();
     if (isEmpty())
         return _pAllocator->allocate(_list, nullptr, n);
@@ -233,18 +238,9 @@ bool Buffer::appendFrom(const char* data, size_t n, Entry*& at)
 
 bool Buffer::appendRaw(const Buffer& other, Entry*& at)
 {
-    // The size is taken first, so that appending a buffer to itself (or to
-    // a copy sharing its list) copies what was there and stops. Empty
-    // records are skipped: they may stand anywhere after a reserve.
-    size_t left = other.getTotalSize();
-    for (const Entry* p = other._list.getFirstEntry(); p && left; p = p->pNext)
-    {
-        size_t piece = std::min<size_t>(p->value.used, left);
-        if (piece && !append(p->value.data, piece, at))
-            return false;
-        left -= piece;
-    }
-    return true;
+    // other may be this buffer, or a copy sharing its list: what was there is
+    // copied once.
+    return forEachPiece(other, [this, &at](const char* data, size_t n) { return append(data, n, at); });
 }
 
 bool Buffer::append(const Buffer& other, Entry*& at, int level)

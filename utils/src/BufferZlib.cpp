@@ -1,7 +1,6 @@
 // Deflate and inflate of buffer contents, and buffers to and from files.
 #include <mem/Buffer.h>
 
-#include <algorithm>
 #include <fstream>
 
 #include <mem/IBufferAllocator.h>
@@ -109,23 +108,21 @@ bool inflateContent(const Buffer& src, SINK&& sink)
 }
 } // namespace
 
-Buffer::DeflateResult Buffer::deflateStream(std::ifstream& in, Entry*& at, int level)
+size_t Buffer::zlibCompress(std::ifstream& in, Entry*& at, int level)
 {
     Deflater deflater(*this, at);
     if (!deflater.start(level))
-        return {false, 0};
+        return 0;
     char block[s_blockSize];
     size_t consumed = 0;
     for (;;)
     {
         in.read(block, sizeof(block));
         size_t got = static_cast<size_t>(in.gcount());
-        if (in.bad())
-            return {false, consumed};
-        if (!deflater.feed(block, got, got == 0))
-            return {false, consumed};
+        if (in.bad() || !deflater.feed(block, got, got == 0))
+            return 0;
         if (got == 0)
-            return {true, consumed};
+            return consumed;
         consumed += got;
     }
 }
@@ -135,25 +132,17 @@ Buffer::DeflateResult Buffer::deflateBuffer(const Buffer& other, Entry*& at, int
     Deflater deflater(*this, at);
     if (!deflater.start(level))
         return {false, 0};
-    // The size is taken first: the output may grow the very list being read
-    // when both buffers share it.
-    size_t left = other.getTotalSize();
+    // The output may grow the very list being read when both buffers share it.
     size_t consumed = 0;
-    for (const Entry* p = other.getFirstEntry(); p && left; p = p->pNext)
-    {
-        size_t piece = std::min<size_t>(p->value.used, left);
-        if (!deflater.feed(p->value.data, piece, false))
-            return {false, consumed};
-        consumed += piece;
-        left -= piece;
-    }
+    bool fed = forEachPiece(other, [&deflater, &consumed](const char* data, size_t n) {
+        if (!deflater.feed(data, n, false))
+            return false;
+        consumed += n;
+        return true;
+    });
+    if (!fed)
+        return {false, consumed};
     return {deflater.feed(nullptr, 0, true), consumed};
-}
-
-size_t Buffer::zlibCompress(std::ifstream& in, Entry*& at, int level)
-{
-    DeflateResult r = deflateStream(in, at, level);
-    return r.ok ? r.consumed : 0;
 }
 
 size_t Buffer::zlibCompress(const Buffer& other, Entry*& at, int level)

@@ -96,13 +96,12 @@ bool LineLoader::getLine(td::MutableString& line)
 {
     if (!_pSource)
         return false;
+    _previous = _current;
     switch (_source)
     {
     case Source::File:
-        _previous = _current;
         return fo::getLine(*stream(), line, _current);
     case Source::String:
-        _previous = _current;
         return line.getLine(*text(), _current, false);
     case Source::TextEdit:
         return getLineFromEditor(line);
@@ -112,7 +111,6 @@ bool LineLoader::getLine(td::MutableString& line)
 
 bool LineLoader::getLineFromEditor(td::MutableString& line)
 {
-    _previous = _current;
     unsigned next = lineLoader()->loadNextLine(line);
     if (next != 0)
     {

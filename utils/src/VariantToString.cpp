@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include <mu/Utils.h>
+
 namespace td
 {
 namespace
@@ -15,13 +17,12 @@ String numberText(T val)
     return String(buf, static_cast<size_t>(res.ptr - buf));
 }
 
-// The form of "%g": six significant digits.
-template <typename R>
-String realText(R val)
+// The form of "%g", as names and messages write numbers. A float widens to
+// double exactly, so its six significant digits are the same.
+String realText(double val)
 {
-    char buf[32];
-    auto res = std::to_chars(buf, buf + sizeof(buf), val, std::chars_format::general, 6);
-    return String(buf, static_cast<size_t>(res.ptr - buf));
+    mu::Utils utils;
+    return String(utils.c_str(val));
 }
 } // namespace
 

@@ -29,7 +29,6 @@ private:
     sorted::BulkState _bulk;
     unsigned char _growthPolicy = 0;
 
-
 public:
     Dictionary() = default;
     Dictionary(const Dictionary&) = delete;

@@ -3,9 +3,9 @@
 // number of buckets of entries chained newest first. Entries are cut from
 // blocks of 128 and the texts go to the owner's string pool, so interning a
 // name costs no heap call of its own. Entries are never removed.
+#include <td/NameHash.h>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <type_traits>
 #include <mu/Assert.h>
 
@@ -52,15 +52,8 @@ public:
         }
     }
 
-    // The hash the callers compute over a name: rotate left by 5, then xor
-    // the byte read as a signed char widened to 32 bits.
-    static uint32_t hashOf(const char* text, size_t length)
-    {
-        uint32_t h = 0;
-        for (size_t i = 0; i < length; ++i)
-            h = ((h << 5) | (h >> 27)) ^ static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(text[i])));
-        return h;
-    }
+    // The hash the callers compute over a name.
+    static uint32_t hashOf(const char* text, size_t length) { return td::nameHash(text, length); }
 
     // The entry of text[0..length), made on first sight with the text copied
     // into owner's string pool (owner->alloc(text, length)); a repeated name

@@ -63,8 +63,7 @@ public:
             return;
         }
         // value may be one of our own elements, which growing moves away
-        T copy;
-        copy = value;
+        T copy(value);
         grow();
         *_end++ = std::move(copy);
     }

@@ -69,8 +69,6 @@ public:
     unsigned capacity() const { return _capacity; }
 
 private:
-    // Moves the elements over so that shared strings keep their blocks and
-    // counts instead of being copied.
     // One step while the stack is small; half its size (in whole steps) once
     // it is large, so that nesting as deep as the input allows costs linear
     // time rather than quadratic.
@@ -83,6 +81,7 @@ private:
             step = GROW_BY;
         unsigned newCapacity = (maxCapacity - _capacity < step) ? maxCapacity : _capacity + step;
         T* pNew = new T[newCapacity];
+        // Moved, not copied, so that shared strings keep their blocks and counts.
         for (unsigned i = 0; i < _capacity; ++i)
             pNew[i] = std::move(_data[i]);
         delete[] _data;

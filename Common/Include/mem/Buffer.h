@@ -125,13 +125,31 @@ private:
     // Appends n bytes behind `at`, which must be a record of this list.
     bool appendFrom(const char* data, size_t n, Entry*& at);
     bool appendRaw(const Buffer& other, Entry*& at);
+    // Passes other's written bytes, record by record, to fn(data, n), which
+    // returns false to stop. The size is taken first: a caller that appends
+    // to the very list it reads (other is the target or shares its list)
+    // reads only what was there. Empty records are skipped: they may stand
+    // anywhere after a reserve.
+    template <class FN>
+    static bool forEachPiece(const Buffer& other, FN fn)
+    {
+        size_t left = other.getTotalSize();
+        for (const Entry* p = other._list.getFirstEntry(); p && left; p = p->pNext)
+        {
+            size_t piece = p->value.used < left ? p->value.used : left;
+            if (piece && !fn(p->value.data, piece))
+                return false;
+            left -= piece;
+        }
+        return true;
+    }
     size_t appendStream(std::ifstream& in, Entry*& at, int level);
+    // The byte count alone cannot tell an empty input from a failure.
     struct DeflateResult
     {
         bool ok;
         size_t consumed;
     };
-    DeflateResult deflateStream(std::ifstream& in, Entry*& at, int level);
     DeflateResult deflateBuffer(const Buffer& other, Entry*& at, int level);
 
     ChunkList _list;

@@ -125,9 +125,8 @@ private:
 
     static uint32_t bytesForBlock(unsigned n) { return n > SINGLEBUFFLEN ? n : SINGLEBUFFLEN; }
 
-    char* newBlock(unsigned n)
+    char* newBlock(uint32_t size)
     {
-        uint32_t size = bytesForBlock(n);
         BlockNode* pNode = new BlockNode{new char[size], size, nullptr};
         if (_pLastBlock)
             _pLastBlock->pNext = pNode;
@@ -189,8 +188,8 @@ private:
     // tail, and the old tail goes behind the leftovers.
     char* takeFromNewBlock(unsigned n)
     {
-        uint32_t size = bytesForBlock(n);
-        char* pBlock = newBlock(n);
+        const uint32_t size = bytesForBlock(n);
+        char* pBlock = newBlock(size);
         if (size - n < minRest)
             return pBlock;
         if (_pTail)

@@ -5,6 +5,7 @@
 // load.
 #include <cstdint>
 #include <fstream>
+#include <string_view>
 #include <sc/ILog.h>
 #include <sc/Naming.h>
 #include <sc/TokenizedModel.h>
@@ -135,6 +136,8 @@ private:
     void insertVarPrParam(const char* name, std::uint32_t line, std::uint32_t column, Location location);
     void addTimeDomainParams();
     void closeRange(int group, std::uint32_t line);
+    // The domain attribute's value names the complex domain.
+    bool isComplexDomain(const char* text) const;
     void readModelAttribute(Tokenizer& tok, Token t, int level, ModelAttribState& st);
     static std::uint32_t countAssignments(const char* text);
     cnt::Array<LineRange, 2>& rangesOf(Group group) const;
@@ -142,8 +145,11 @@ private:
     // Body pass steps.
     Step bodyToken(BodyState& st, Tokenizer& tok, Token t, std::uint32_t line);
     Step fail(const char* key, std::uint32_t line, std::uint32_t column, const char* name = nullptr);
+    Step openBracket(BodyState& st, std::uint32_t line, std::uint32_t column);
+    Step closeBracket(BodyState& st, std::uint32_t line, std::uint32_t column);
     bool makeRecord(BodyState& st, Tokenizer& tok, Token t, std::uint32_t line, _TokV& rec);
     Step mainReference(BodyState& st, Tokenizer& tok, std::uint32_t line);
+    bool resolveName(std::string_view name, bool main, unsigned nKinds, _TokV& rec) const;
     bool groupHeading(BodyState& st, Tokenizer& tok, std::uint32_t line);
     Step endLine(BodyState& st, Tokenizer& tok, _TokV& rec, std::uint32_t line);
     bool attributeCycle(BodyState& st, Token t, const _TokV& rec, std::uint32_t line);
@@ -175,7 +181,6 @@ private:
     const Tokenizer::AttribDict* _pAttribs = nullptr;
     const Tokenizer::ConstDict* _pSpecConsts = nullptr;
     std::uint32_t _headerLines = 0;
-    std::uint32_t _bodyPosition = 0;
     std::uint32_t _nErrors = 0;
     std::uint32_t _errorLimit = ~0u;
     std::int32_t _copyCount = 0;

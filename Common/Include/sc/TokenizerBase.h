@@ -75,6 +75,7 @@ private:
     char cur() const { return _line[_position]; }
     char at(std::uint32_t off) const { return _line[_position + off]; }
     void take(std::uint32_t nBytes);
+    void keep(std::uint32_t start, std::uint32_t nChars);
     Token finish(Token t);
     Token readOperator();
     Token readWord();

@@ -288,15 +288,19 @@ public:
     void appendString(const std::type_identity_t<TCHAR>* text, int count)
         requires(!EXTERN_ALLOCATOR && std::is_same_v<TCHAR, T_CHAR>)
     {
-        detach();
         if (!text || count < 1)
+        {
+            detach();
             return;
+        }
+        // The new block is the private copy: a shared block is copied once,
+        // and released only after the copy since text may point into it.
         size_t oldLen = length();
         size_t newLen = oldLen + static_cast<size_t>(count);
         char* pNew = allocBlock(newLen);
         std::memcpy(pNew + SPACE_FOR_SIZE, c_str(), oldLen);
         std::memcpy(pNew + SPACE_FOR_SIZE + oldLen, text, static_cast<size_t>(count));
-        freeStringBlock(_pBuffer);
+        release();
         _pBuffer = pNew;
     }
 
@@ -372,11 +376,11 @@ private:
 
     static uint32_t sharers(uint32_t hdr) noexcept { return hdr >> 28; }
 
-    // A block for len bytes of text (uninitialised) with its NUL written.
+    // A block for size bytes of text (uninitialised) with its NUL written.
     static char* allocBlock(size_t size)
     {
         MU_ASSERT(size <= 0x0FFFFFFF);
-        char* pBlock = new char[size + SPACE_FOR_SIZE + 1];
+        char* pBlock = new char[blockSize(size)];
         setHeader(pBlock, static_cast<uint32_t>(size));
         pBlock[SPACE_FOR_SIZE + size] = 0;
         return pBlock;

@@ -1,7 +1,6 @@
 #pragma once
 // The value storage shared by the dense matrix kinds: owned, or borrowed
 // from a MatrixMgr.
-#include <algorithm>
 #include <dense/MatrixMgr.h>
 #include <mu/Assert.h>
 #include <vector>
@@ -22,8 +21,7 @@ public:
         {
             _own.clear();
             _own.shrink_to_fit();
-            _data = pMgr->allocate(n);
-            std::fill(_data, _data + n, T());
+            _data = pMgr->allocate(n); // fresh memory, already zero
         }
         else
         {

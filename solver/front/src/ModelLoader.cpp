@@ -102,7 +102,6 @@ std::uint32_t ModelLoader::loadHeaders(mu::LineLoader& source, td::MutableString
         reportNoPosition("@ML.HeaderIncorrectOrMissing");
         return 0;
     }
-    _bodyPosition = res.bodyPosition;
     loadVarsAndParams(source, line);
     return res.bodyPosition;
 }

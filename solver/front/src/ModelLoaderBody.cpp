@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <numbers>
 #include <string_view>
 #include <sc/ModelLoader.h>
 #include <mu/LineLoader.h>
@@ -15,9 +16,13 @@ namespace sc
 namespace
 {
 constexpr std::uint8_t NoAttrib = static_cast<std::uint8_t>(NumberOfAttributes);
+// "lim": its position among the real functions, kept by the complex set.
 constexpr std::uint32_t LimFunction = 29;
 
 constexpr std::uint32_t groupBit(Group group) { return 1u << static_cast<unsigned>(group); }
+
+// A token record keeps a column of up to 16 bits, 0 for a larger one.
+std::uint16_t recordColumn(std::uint32_t col) { return col <= 0xFFFF ? static_cast<std::uint16_t>(col) : 0; }
 
 } // namespace
 
@@ -78,8 +83,8 @@ double ModelLoader::constantValue(std::uint32_t id)
 {
     switch (static_cast<SpecialConstant>(id))
     {
-    case SpecialConstant::Pi: return 3.14159265358979323846;
-    case SpecialConstant::E: return 2.71828182845904523536;
+    case SpecialConstant::Pi: return std::numbers::pi;
+    case SpecialConstant::E: return std::numbers::e;
     default: return 0.0;
     }
 }
@@ -171,26 +176,9 @@ ModelLoader::Step ModelLoader::bodyToken(BodyState& st, Tokenizer& tok, Token t,
         return endExpression(st, line, col, "@ML.SemiColNoExpr") ? Step::Next : Step::Fail;
     }
     if (t == Token::AttribStart)
-    {
-        if (st.currentGroup < 0)
-            return fail("@ML.AttribStartGr", line, col);
-        if (st.bracketOpened)
-            return fail("@ML.ConsAttribStartToken", line, col);
-        st.bracketOpen = st.bracketOpened = true;
-        st.firstAttrib = attribTokenCount();
-        return Step::Next;
-    }
+        return openBracket(st, line, col);
     if (t == Token::AttribEnd)
-    {
-        if (st.currentGroup < 0)
-            return fail("@ML.AttribEndGr", line, col);
-        if (st.bracketClosed)
-            return fail("@ML.ConsAttribEndToken", line, col);
-        st.bracketOpen = false;
-        st.bracketClosed = true;
-        st.attribEnd = attribTokenCount();
-        return Step::Next;
-    }
+        return closeBracket(st, line, col);
 
     st.hasContent = true;
     _TokV rec;
@@ -213,34 +201,44 @@ ModelLoader::Step ModelLoader::bodyToken(BodyState& st, Tokenizer& tok, Token t,
     return Step::Next;
 }
 
+// An expression's attributes stand in one bracket pair, inside a group.
+ModelLoader::Step ModelLoader::openBracket(BodyState& st, std::uint32_t line, std::uint32_t col)
+{
+    if (st.currentGroup < 0)
+        return fail("@ML.AttribStartGr", line, col);
+    if (st.bracketOpened)
+        return fail("@ML.ConsAttribStartToken", line, col);
+    st.bracketOpen = st.bracketOpened = true;
+    st.firstAttrib = attribTokenCount();
+    return Step::Next;
+}
+
+ModelLoader::Step ModelLoader::closeBracket(BodyState& st, std::uint32_t line, std::uint32_t col)
+{
+    if (st.currentGroup < 0)
+        return fail("@ML.AttribEndGr", line, col);
+    if (st.bracketClosed)
+        return fail("@ML.ConsAttribEndToken", line, col);
+    st.bracketOpen = false;
+    st.bracketClosed = true;
+    st.attribEnd = attribTokenCount();
+    return Step::Next;
+}
+
 bool ModelLoader::makeRecord(BodyState& st, Tokenizer& tok, Token t, std::uint32_t line, _TokV& rec)
 {
     const std::uint32_t col = tok._firstColumn + 1;
-    rec.column = col <= 0xFFFF ? static_cast<std::uint16_t>(col) : 0;
+    rec.column = recordColumn(col);
     rec.code = t;
     rec.id = static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<std::int16_t>(tok._identifier)));
     const char* text = tok.text();
     switch (t)
     {
     case Token::Name:
-    {
-        static constexpr Token codes[] = {Token::Var, Token::Param, Token::Distrib, Token::Stat};
-        const std::string_view name(text, tok._text.length());
-        for (int kind = 0; kind < 4; ++kind)
-        {
-            const VarAndParamMap& symbols = map(static_cast<UserLabel>(kind), st.level == 0);
-            auto it = symbols.find(name);
-            if (it != symbols.end())
-            {
-                rec.code = codes[kind];
-                rec.pStr = &it->first;
-                rec.id = it->second;
-                return true;
-            }
-        }
+        if (resolveName(std::string_view(text, tok._text.length()), st.level == 0, 4, rec))
+            return true;
         reportError(st.level == 0 ? "@ML.UnknownLbl" : "@ML.UnknownLblSM", line, col, text);
         return false;
-    }
     case Token::Identifier:
     case Token::String: rec.pStr = poolCopy(text, static_cast<std::uint32_t>(tok._text.length())); break;
     case Token::Integer:
@@ -276,28 +274,35 @@ ModelLoader::Step ModelLoader::mainReference(BodyState& st, Tokenizer& tok, std:
     if (tok.getNextToken() != Token::Name)
         return fail("@ML.NoDotAfterBase", line, tok._firstColumn + 1);
     const std::uint32_t col = tok._firstColumn + 1;
-    const std::string_view name(tok.text(), tok._text.length());
     _TokV rec;
-    rec.column = col <= 0xFFFF ? static_cast<std::uint16_t>(col) : 0;
-    rec.attribID = 1;
-    rec.pStr = nullptr;
-    const VarAndParamMap& vars = map(UserLabel::Var, true);
-    const VarAndParamMap& params = map(UserLabel::Param, true);
-    if (auto it = vars.find(name); it != vars.end())
-    {
-        rec.code = Token::Var;
-        rec.id = it->second;
-    }
-    else if (auto ip = params.find(name); ip != params.end())
-    {
-        rec.code = Token::Param;
-        rec.id = ip->second;
-    }
-    else
+    if (!resolveName(std::string_view(tok.text(), tok._text.length()), true, 2, rec))
         return fail("@ML.UnknownLblBase", line, col);
+    rec.column = recordColumn(col);
+    rec.attribID = 1;
+    rec.pStr = nullptr; // a name reached through "@main" carries no text
     _model._expressionTokens.push_back(rec);
     st.hasContent = st.hasExprToken = true;
     return Step::Next;
+}
+
+// The first of the first nKinds symbol kinds (variables, parameters, random
+// generators, statistics) of a level that declares the name: its code, name
+// and position go into rec.
+bool ModelLoader::resolveName(std::string_view name, bool main, unsigned nKinds, _TokV& rec) const
+{
+    static constexpr Token codes[] = {Token::Var, Token::Param, Token::Distrib, Token::Stat};
+    for (unsigned kind = 0; kind < nKinds; ++kind)
+    {
+        const VarAndParamMap& symbols = map(static_cast<UserLabel>(kind), main);
+        if (auto it = symbols.find(name); it != symbols.end())
+        {
+            rec.code = codes[kind];
+            rec.pStr = &it->first;
+            rec.id = it->second;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ModelLoader::groupHeading(BodyState& st, Tokenizer& tok, std::uint32_t line)
@@ -463,8 +468,7 @@ bool ModelLoader::getSolverType(ModelLevel level, _MI& info)
             if (val.code != Token::Identifier)
                 key = "@ML.MissDomainEn";
             else
-                info.complex = val.pStr && _complexDomainText.length() > 0 &&
-                               std::strcmp(val.pStr->c_str(), _complexDomainText.c_str()) == 0;
+                info.complex = val.pStr && isComplexDomain(val.pStr->c_str());
             break;
         case AttribID::type:
             if (val.code != Token::Identifier)

@@ -14,9 +14,11 @@ namespace
 bool isSubModel(Location loc) { return loc >= Location::SubOther; }
 } // namespace
 
+// Asked for every name of the text: the label arrays are read directly,
+// the kind being always one of the four.
 VarAndParamMap& ModelLoader::map(UserLabel kind, bool main) const
 {
-    return main ? _naming.getUserSymbolMap(kind) : _naming.getUserSymbolSubModelMap(kind);
+    return (main ? _naming.getUserLabels() : _naming.getUserSubModelLabels())[static_cast<unsigned>(kind)];
 }
 
 const td::StringExt* ModelLoader::poolCopy(const char* text, std::uint32_t len)
@@ -189,6 +191,11 @@ void ModelLoader::addTimeDomainParams()
     _model._timeParam[0] = indexOf("t");
 }
 
+bool ModelLoader::isComplexDomain(const char* text) const
+{
+    return _complexDomainText.length() > 0 && std::strcmp(text, _complexDomainText.c_str()) == 0;
+}
+
 // One token on a Model or SubModel line: name "=" value, repeated.
 void ModelLoader::readModelAttribute(Tokenizer& tok, Token t, int level, ModelAttribState& st)
 {
@@ -223,7 +230,7 @@ void ModelLoader::readModelAttribute(Tokenizer& tok, Token t, int level, ModelAt
     }
     if (level == 0 && t == Token::Identifier && st.attribID == AttribID::domain)
     {
-        _complex = _complexDomainText.length() > 0 && std::strcmp(text, _complexDomainText.c_str()) == 0;
+        _complex = isComplexDomain(text);
         tok._complex = _complex;
     }
     else if (level == 0 && t == Token::Identifier && st.attribID == AttribID::type)

@@ -1,15 +1,12 @@
 #include <sc/Naming.h>
-#include <bit>
+#include <td/NameHash.h>
 #include <mu/Assert.h>
 
 namespace sc
 {
 std::uint32_t VarAndParamHash::hash(std::string_view name)
 {
-    std::uint32_t h = 0;
-    for (char c : name)
-        h = std::rotl(h, 5) ^ static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
-    return h;
+    return td::nameHash(name.data(), name.size());
 }
 
 VarAndParamMap& Naming::getUserSymbolMap(UserLabel userSymbolType)

@@ -136,7 +136,8 @@ td::String nameOfValue(const NameIndexMap& dict, int value)
     return name;
 }
 
-void fillFunctionSet(NameIndexMap& dict, const char* const* names, td::UINT4 count)
+// Each name of the list under its position.
+void fillByPosition(NameIndexMap& dict, const char* const* names, td::UINT4 count)
 {
     for (td::UINT4 i = 0; i < count; ++i)
         dict.insert(labelKey(names[i]), static_cast<int>(i));
@@ -148,7 +149,7 @@ void setFunctionSet(FunctionSet labelID, td::UINT2 naming, const char* const* na
     NameIndexMap& dict = s_commonFunctions[naming][static_cast<size_t>(labelID)];
     if (count == 0 || dict.size() > 0)
         return;
-    bulkFill(dict, count, [&] { fillFunctionSet(dict, names, count); });
+    bulkFill(dict, count, [&] { fillByPosition(dict, names, count); });
 }
 
 // Entries from..to-1 of a common name list into a naming's dictionary. An
@@ -215,14 +216,8 @@ void setDefaultDataForAllNamings()
         d.valueType = AtttribNames[i].valueType;
     }
 
-    bulkFill(s_commonAttribEnumValues, NumberOfAttribEnumValues, [] {
-        for (unsigned i = 0; i < NumberOfAttribEnumValues; ++i)
-        {
-            const char* name = AttribEnumValueNames[i];
-            MU_ASSERT(strlen(name) <= td::StrKey::Length);
-            s_commonAttribEnumValues.insert(td::StrKey(name, -1), static_cast<int>(i));
-        }
-    });
+    bulkFill(s_commonAttribEnumValues, NumberOfAttribEnumValues,
+             [] { fillByPosition(s_commonAttribEnumValues, AttribEnumValueNames, NumberOfAttribEnumValues); });
 
     s_commonReservedNames.reserve(NumberOfReservedWords);
     for (unsigned i = 0; i < NumberOfReservedWords; ++i)
@@ -247,10 +242,8 @@ void setDefaultDataForAllNamings()
     addLabels(s_specialConstantMap, SpecialConstantTable, std::size(SpecialConstantTable),
               [](const _SpecConstInf& l) { return l.constant; });
 
-    bulkFill(s_embeddedParamMap, NumberOfEmbeddedParams, [] {
-        for (unsigned i = 0; i < NumberOfEmbeddedParams; ++i)
-            s_embeddedParamMap.insert(labelKey(EmbeddedParamNames[i]), static_cast<int>(i));
-    });
+    bulkFill(s_embeddedParamMap, NumberOfEmbeddedParams,
+             [] { fillByPosition(s_embeddedParamMap, EmbeddedParamNames, NumberOfEmbeddedParams); });
 }
 
 void setDefaultDataForNaming(td::UINT2 naming)
@@ -283,7 +276,7 @@ void setCommonRealFunctions(td::UINT2 naming, const char* const* names, td::UINT
     if (count == 0 || dict.size() > 0)
         return;
     bulkFill(dict, count + static_cast<td::UINT4>(additional.size()), [&] {
-        fillFunctionSet(dict, names, count);
+        fillByPosition(dict, names, count);
         for (const _ARFn& fn : additional)
             dict.insert(labelKey(fn.text), fn.index);
     });
@@ -297,7 +290,7 @@ void setCommonComplexFunctions(td::UINT2 naming, const char* const* realNames, t
     if ((nReal == 0 && nCmplx == 0) || dict.size() > 0)
         return;
     bulkFill(dict, nReal + nCmplx, [&] {
-        fillFunctionSet(dict, realNames, nReal);
+        fillByPosition(dict, realNames, nReal);
         for (td::UINT4 j = 0; j < nCmplx; ++j)
         {
             const int index = static_cast<int>(nReal + j);

@@ -87,8 +87,7 @@ ExpressionType TokenizedModel::getExpressionType(const iterator& it, std::uint16
 // Block-structure errors: at the offending line, column 1; the count is 0.
 std::uint32_t TokenizedModel::structureError(const char* key, std::uint32_t line) const
 {
-    if (_pLog)
-        _pLog->add(ILog::LE {translate(_translate, key), line, 1}, ILog::Type::Error);
+    addLogEntry(ILog::LE {translate(_translate, key), line, 1}, ILog::Type::Error);
     return 0;
 }
 

@@ -149,7 +149,40 @@ bool TokenizedModel::copyMainParams(ModelLoader& loader, std::uint32_t nCopy)
     return true;
 }
 
-// Top-level expressions per group; blocks count once.
+namespace
+{
+// One line of a group: counted when it begins a top-level expression (a
+// block counts once); the key of what is wrong with it, or null.
+const char* countLine(const _TokV* pFirst, bool inRepeats, bool main, int& depth, std::uint32_t& nExpressions)
+{
+    if (!pFirst)
+        return "@CE.NoTokensCountExpr";
+    if (pFirst->code != Token::Reserved)
+    {
+        nExpressions += depth == 0;
+        return nullptr;
+    }
+    const auto id = static_cast<ReservedID>(pFirst->id);
+    if (id == ReservedID::Main && main)
+        return "@CE.MainRefInMainModel";
+    if (id == ReservedID::Repeat && !inRepeats)
+        return "@CE.RepeatOnlyInRepeatsGroup";
+    if (id == ReservedID::End)
+    {
+        if (depth == 0)
+            return "@CE.OutOfModel";
+        --depth;
+        return nullptr;
+    }
+    const bool opens = TokenizedModel::opensBlock(id);
+    if (opens || id == ReservedID::Main || id == ReservedID::Repeat)
+        nExpressions += depth == 0;
+    depth += opens;
+    return nullptr;
+}
+} // namespace
+
+// Top-level expressions per group; the declaration groups count their lines.
 bool TokenizedModel::countExpressions(GroupCounts& groups, const Lines& lines, ModelLevel level)
 {
     const bool main = isMain(level);
@@ -162,50 +195,14 @@ bool TokenizedModel::countExpressions(GroupCounts& groups, const Lines& lines, M
             cp.nExpressions = cp.nLines;
             continue;
         }
+        const bool inRepeats = g == static_cast<unsigned>(Group::Repeats);
         int depth = 0;
         const std::uint32_t end = cp.nLines == 0 ? 0 : cp.headingLine + cp.nLines + 1;
         for (std::uint32_t i = cp.headingLine + 1; i < end && i < lines.size(); ++i)
         {
-            const char* key = nullptr;
-            const _TokV* pFirst = firstTokenOf(lines[i]);
-            if (!pFirst)
-                key = "@CE.NoTokensCountExpr";
-            else
+            if (const char* key = countLine(firstTokenOf(lines[i]), inRepeats, main, depth, cp.nExpressions))
             {
-                const _TokV& first = *pFirst;
-                const auto id = static_cast<ReservedID>(first.id);
-                if (first.code != Token::Reserved)
-                    cp.nExpressions += depth == 0;
-                else if (id == ReservedID::Main)
-                {
-                    if (main)
-                        key = "@CE.MainRefInMainModel";
-                    else
-                        cp.nExpressions += depth == 0;
-                }
-                else if (id == ReservedID::Repeat)
-                {
-                    if (g != static_cast<unsigned>(Group::Repeats))
-                        key = "@CE.RepeatOnlyInRepeatsGroup";
-                    else
-                        cp.nExpressions += depth == 0;
-                }
-                else if (opensBlock(id))
-                {
-                    cp.nExpressions += depth == 0;
-                    ++depth;
-                }
-                else if (id == ReservedID::End)
-                {
-                    if (depth == 0)
-                        key = "@CE.OutOfModel";
-                    --depth;
-                }
-            }
-            if (key)
-            {
-                if (_pLog)
-                    _pLog->add(ILog::LE {translate(_translate, key), 0, 0}, ILog::Type::Error);
+                addLogEntry(ILog::LE {translate(_translate, key), 0, 0}, ILog::Type::Error);
                 return false;
             }
         }

@@ -78,11 +78,19 @@ bool TokenizerBase<UTF8>::takeSequencesUntil(char stop)
         _position += n;
         ++nChars;
     }
+    keep(start, nChars);
+    return whole;
+}
+
+// The bytes from start up to the position, nChars characters, join the text
+// in one append rather than one per character.
+template <bool UTF8>
+void TokenizerBase<UTF8>::keep(std::uint32_t start, std::uint32_t nChars)
+{
     if (_position > start)
         _text.append(_line + start, _position - start);
     _column += nChars;
     _length += nChars;
-    return whole;
 }
 
 // Appends one character of nBytes bytes and counts it.
@@ -265,27 +273,34 @@ Token TokenizerBase<UTF8>::attribValue(Token t)
 template <bool UTF8>
 Token TokenizerBase<UTF8>::readNumber(bool negative)
 {
+    // a number is ASCII: a byte is a character
+    const std::uint32_t start = _position;
+    auto skipDigits = [this] {
+        while (isDigit(cur()))
+            ++_position;
+    };
     Token t = Token::Integer;
-    while (isDigit(cur()))
-        take(1);
+    skipDigits();
     if (cur() == '.')
     {
         t = Token::Real;
-        take(1);
-        while (isDigit(cur()))
-            take(1);
+        ++_position;
+        skipDigits();
     }
     if (cur() == 'e' || cur() == 'E')
     {
         t = Token::Real;
-        take(1);
+        ++_position;
         if (cur() == '+' || cur() == '-')
-            take(1);
+            ++_position;
         if (!isDigit(cur()) && !negative)
+        {
+            keep(start, _position - start);
             return finish(Token::Error);
-        while (isDigit(cur()))
-            take(1);
+        }
+        skipDigits();
     }
+    keep(start, _position - start);
     if (_complex && cur() == 'i')
     {
         // the i counts in the length but is not part of the text
@@ -300,8 +315,10 @@ Token TokenizerBase<UTF8>::readNumber(bool negative)
 template <bool UTF8>
 Token TokenizerBase<UTF8>::readWord()
 {
-    std::uint32_t nBytes = 0;
+    const std::uint32_t start = _position;
+    std::uint32_t nChars = 0;
     bool onlyUnderscores = true;
+    bool broken = false; // a broken or cut-off sequence ends the word as an error
     for (;;)
     {
         const char c = cur();
@@ -311,17 +328,17 @@ Token TokenizerBase<UTF8>::readWord()
         else if (static_cast<unsigned char>(c) >= 0x80)
         {
             n = utf8SeqLen();
-            if (n == 0)
-                return finish(Token::Error); // a broken or cut-off sequence
+            broken = n == 0;
         }
-        else
+        if (n == 0)
             break;
         if (c != '_')
             onlyUnderscores = false;
-        take(n);
-        nBytes += n;
+        _position += n;
+        ++nChars;
     }
-    return classifyWord(nBytes, onlyUnderscores);
+    keep(start, nChars);
+    return broken ? finish(Token::Error) : classifyWord(_position - start, onlyUnderscores);
 }
 
 // A word after "attribute =" is the value, read by the kind the attribute

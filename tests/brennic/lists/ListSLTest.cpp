@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <StringHeader.h>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -37,9 +38,7 @@ TEST(ListSLTest, HeapListAppendsInOrderAndReleasesItsValues)
     }
     // Every copy held by the list was released: the block has no sharer left.
     td::String copy(name);
-    uint32_t header;
-    std::memcpy(&header, name.c_str() - 4, sizeof(header));
-    EXPECT_EQ(header >> 28, 1u);
+    EXPECT_EQ(test::sharersOf(name), 1u);
 }
 
 // Entries cut from a slot pool: a chunk of 64 bytes holds four 16-byte entries,

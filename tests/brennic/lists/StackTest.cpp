@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <StringHeader.h>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -8,12 +9,7 @@
 
 namespace
 {
-uint32_t headerOf(const td::String& s)
-{
-    uint32_t header;
-    std::memcpy(&header, s.c_str() - 4, sizeof(header));
-    return header;
-}
+using test::headerOf;
 
 TEST(StackTest, GrowingKeepsTheStringsAndTheirSharedBlocks)
 {

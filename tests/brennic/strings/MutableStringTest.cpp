@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <StringHeader.h>
 #include <td/MutableString.h>
 
 #include <cstring>
@@ -14,9 +15,7 @@ TEST(MutableStringTest, AppendsInPlaceWithNoSharingMark)
     m.append("");
     EXPECT_STREQ(m.c_str(), "abcde");
     EXPECT_EQ(m.length(), 5u);
-    uint32_t hdr;
-    std::memcpy(&hdr, m.c_str() - 4, 4);
-    EXPECT_EQ(hdr, (15u << 28) | 5u);
+    EXPECT_EQ(test::headerOf(m), (15u << 28) | 5u);
 }
 
 TEST(MutableStringTest, StringMadeFromItKeepsItsTextAfterLaterAppends)

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <StringHeader.h>
 #include <td/String.h>
 
 #include <cstring>
@@ -8,18 +9,8 @@
 
 namespace
 {
-// The u32 header in front of a string's bytes.
-uint32_t headerOf(const td::String& s)
-{
-    uint32_t hdr;
-    std::memcpy(&hdr, s.c_str() - 4, sizeof(hdr));
-    return hdr;
-}
-
-uint32_t sharersOf(const td::String& s)
-{
-    return headerOf(s) >> 28;
-}
+using test::headerOf;
+using test::sharersOf;
 } // namespace
 
 TEST(StringTest, EmptyTextHasNoBlockAndReadsAsZeroBuffer)

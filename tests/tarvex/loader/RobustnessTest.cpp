@@ -1,5 +1,6 @@
 // Texts of any shape load to a result without stopping the process; the
 // sanitizer build runs these.
+#include <GeneratedModel.h>
 #include <LoaderSupport.h>
 #include <chrono>
 #include <cstdio>
@@ -109,13 +110,7 @@ TEST(Robustness, RandomBytesFromFile)
 // Time of one load of a generated model of n equations.
 double loadSeconds(int n)
 {
-    std::string text = "Header:\nend\nModel [type = NL, eps = 1e-6]\nVars\n";
-    for (int i = 0; i < n; ++i)
-        text += "x" + std::to_string(i) + " = 1\n";
-    text += "NLEs\n";
-    for (int i = 0; i < n; ++i)
-        text += "x" + std::to_string(i) + " = 2 * x" + std::to_string((i + 1) % n) + " + sin(x0) [w = 1]\n";
-    text += "end\n";
+    const std::string text = test::generatedModel(n);
     test::Load ld;
     const auto start = std::chrono::steady_clock::now();
     ld.fromString(text);

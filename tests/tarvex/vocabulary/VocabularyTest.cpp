@@ -3,22 +3,11 @@
 #include <string>
 #include <mem/StringMemoryManager.h>
 #include <sc/SCLib.h>
+#include <Vocabulary.h>
 
 namespace
 {
 using sc::Token;
-
-// What the model library does once per process before it reads a model.
-void fillDefaultVocabulary()
-{
-    static bool filled = false;
-    if (filled)
-        return;
-    sc::reserveNamings(1);
-    sc::setDefaultDataForAllNamings();
-    sc::setDefaultDataForNaming(0);
-    filled = true;
-}
 
 // Tests that resize the namings put naming 0 back as it was.
 void restoreDefaultNaming()
@@ -38,7 +27,7 @@ bool has(const cnt::Dictionary<td::StrKey, V>& dict, const char* name)
 class Vocabulary : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { fillDefaultVocabulary(); }
+    static void SetUpTestSuite() { test::fillVocabulary(); }
 };
 
 const char* const groupNames[20] = {"Model", "SubModel", "Vars",      "Params",    "Distribs", "Stats",  "ReInit",
@@ -454,7 +443,7 @@ TEST_F(Vocabulary, ComplexDomainNameFollowsThePosition)
 
 TEST(VocabularyDeathTest, MisuseOfTheSettersStops)
 {
-    fillDefaultVocabulary();
+    test::fillVocabulary();
     EXPECT_DEATH(sc::setDefaultDataForAllNamings(), "s_commonAttribNames.size\\(\\) == 0");
     EXPECT_DEATH(sc::setDefaultDataForNaming(1), "pos >= 0 && pos < _size && _data");
     EXPECT_DEATH(sc::setCommonGroupNames(0, sc::Group::Model, sc::Group::Vars), "lblDict.size\\(\\) == 0");
