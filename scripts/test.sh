@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
 
-apt_packages=(build-essential cmake ninja-build pkg-config python3-dev locales
+apt_packages=(build-essential cmake ninja-build pkg-config python3-dev locales clang-format
               libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev uuid-dev libsuitesparse-dev)
 missing=()
 for p in "${apt_packages[@]}"; do
@@ -35,6 +35,14 @@ run_flavour() {
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --no-tests=error
 }
+
+echo "== formatting"
+unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*: warning' | cut -d: -f1 | sort -u || true)
+if [ -n "$unformatted" ]; then
+  echo "not formatted with .clang-format (run clang-format -i on them):"
+  echo "$unformatted"
+  exit 1
+fi
 
 echo "== normal build"
 run_flavour build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -89,8 +89,7 @@ inline const Pattern* g_pPattern = nullptr;
 inline sparse::ISolver<double, int>* createFilledSolver(const Pattern& p, const std::vector<double>& values)
 {
     auto* pSolver = sparse::createDblSolver(p.n, int(p.rows.size() * 3 / 2), sparse::Symmetry::General,
-                                            sparse::SolverType::LU, sparse::Pivoting::Relaxed,
-                                            sparse::Ordering::AMD);
+                                            sparse::SolverType::LU, sparse::Pivoting::Relaxed, sparse::Ordering::AMD);
     for (size_t k = 0; k < p.rows.size(); ++k)
         pSolver->put(p.rows[k], p.cols[k], values[k]);
     return pSolver;
@@ -197,25 +196,13 @@ inline void kluFirstFactorisation(benchmark::State& state, bool isInFull)
     }
 }
 
-inline void BM_LayerFirstFactorise(benchmark::State& state)
-{
-    layerFirstFactorisation(state, false);
-}
+inline void BM_LayerFirstFactorise(benchmark::State& state) { layerFirstFactorisation(state, false); }
 
-inline void BM_KluAnalyzeFactor(benchmark::State& state)
-{
-    kluFirstFactorisation(state, false);
-}
+inline void BM_KluAnalyzeFactor(benchmark::State& state) { kluFirstFactorisation(state, false); }
 
-inline void BM_LayerCreatePutFactoriseRelease(benchmark::State& state)
-{
-    layerFirstFactorisation(state, true);
-}
+inline void BM_LayerCreatePutFactoriseRelease(benchmark::State& state) { layerFirstFactorisation(state, true); }
 
-inline void BM_KluAnalyzeFactorFree(benchmark::State& state)
-{
-    kluFirstFactorisation(state, true);
-}
+inline void BM_KluAnalyzeFactorFree(benchmark::State& state) { kluFirstFactorisation(state, true); }
 
 // Keeps the best time per iteration over the repetitions of each benchmark:
 // on a shared machine the minimum is the estimate least disturbed by others.

@@ -29,22 +29,17 @@ double pivotTolerance(Pivoting pivoting)
 {
     switch (pivoting)
     {
-    case Pivoting::Diagonal:
-        return 1e-12;
-    case Pivoting::Strict:
-        return 1.0;
-    case Pivoting::Threshold:
-        return 0.1;
-    case Pivoting::Relaxed:
-        break;
+    case Pivoting::Diagonal: return 1e-12;
+    case Pivoting::Strict: return 1.0;
+    case Pivoting::Threshold: return 0.1;
+    case Pivoting::Relaxed: break;
     }
     return 0.001;
 }
 } // namespace
 
 template <typename T>
-KluSolver<T>::KluSolver(int n, int capacity, Symmetry symmetry, SolverType type, Pivoting pivoting,
-                        Ordering ordering)
+KluSolver<T>::KluSolver(int n, int capacity, Symmetry symmetry, SolverType type, Pivoting pivoting, Ordering ordering)
     : _n(std::max(n, 0))
     , _isSizeValid(n >= 0)
     , _type(type)

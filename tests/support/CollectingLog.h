@@ -38,7 +38,7 @@ public:
 
     void setTranslationFn(TranslationFn fn) override { _fn = fn; }
 
-    void addWoTranslation(const td::String& text, Type type) override { add(LE{text, 0, 0}, type); }
+    void addWoTranslation(const td::String& text, Type type) override { add(LE {text, 0, 0}, type); }
 
     void translateAndAdd(const char* key, Type type) override { translateAndAdd(key, 0, 0, type); }
 
@@ -46,7 +46,7 @@ public:
     {
         if (!key || !*key)
             return;
-        add(LE{sc::translate(_fn, key), line, col}, type);
+        add(LE {sc::translate(_fn, key), line, col}, type);
     }
 
     void translateAndAdd(const char* key, unsigned int line, unsigned int col, Type type, const char* strName,
@@ -59,7 +59,7 @@ public:
         va_start(further, strName);
         td::String filled = sc::fillPlaceholders(text.c_str(), strName, further);
         va_end(further);
-        add(LE{filled, line, col}, type);
+        add(LE {filled, line, col}, type);
     }
 
     std::uint32_t getNoOfErrors() const override { return _errors + extraErrors; }

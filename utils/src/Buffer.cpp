@@ -75,10 +75,7 @@ Buffer& Buffer::operator=(const Buffer& other)
     return *this;
 }
 
-Buffer::~Buffer()
-{
-    releaseRef();
-}
+Buffer::~Buffer() { releaseRef(); }
 
 void Buffer::addRef()
 {

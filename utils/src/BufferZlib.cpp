@@ -63,7 +63,7 @@ public:
 private:
     Buffer& _out;
     Buffer::Entry*& _at;
-    z_stream _z{};
+    z_stream _z {};
     bool _started = false;
 };
 
@@ -73,7 +73,7 @@ private:
 template <class SINK>
 bool inflateContent(const Buffer& src, SINK&& sink)
 {
-    z_stream z{};
+    z_stream z {};
     if (inflateInit(&z) != Z_OK)
         return false;
     int ret = Z_OK;

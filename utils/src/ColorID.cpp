@@ -22,14 +22,11 @@ constexpr size_t s_nHigh = std::size(s_highRunNames);
 constexpr size_t s_nNamed = s_nLow + s_nHigh;
 static_assert(s_nLow == 56 && s_nHigh == 128, "the low run ends at -73, the high run at 127");
 
-constexpr size_t tableIndex(ColorID color)
-{
-    return static_cast<size_t>(static_cast<int>(color) + 128) & 0xFF;
-}
+constexpr size_t tableIndex(ColorID color) { return static_cast<size_t>(static_cast<int>(color) + 128) & 0xFF; }
 
 // Every value's name at tableIndex(value); the unnamed ones read "nAColor".
 constexpr std::array<const char*, 256> s_colorNames = [] {
-    std::array<const char*, 256> names{};
+    std::array<const char*, 256> names {};
     names.fill("nAColor");
     for (size_t i = 0; i < s_nLow; ++i)
         names[i] = s_lowRunNames[i];
@@ -43,10 +40,7 @@ static_assert(sizeof(ColorKey) == 16);
 
 // buildKey packs at most nine characters; any length above 9 makes it pack
 // nine and look at the tenth to flag a longer name.
-int packLength(size_t n)
-{
-    return n <= 9 ? static_cast<int>(n) : 10;
-}
+int packLength(size_t n) { return n <= 9 ? static_cast<int>(n) : 10; }
 
 // The key of the first n characters of name (n >= 1): the first nine
 // characters lower-cased in the first word, the next nine in the second
@@ -92,10 +86,7 @@ void fillColorNames()
 std::once_flag s_colorNamesFilled;
 } // namespace
 
-const char* toString(ColorID color)
-{
-    return s_colorNames[tableIndex(color)];
-}
+const char* toString(ColorID color) { return s_colorNames[tableIndex(color)]; }
 
 ColorID toColorID(const char* name, int length, ColorID defaultValue)
 {
@@ -127,10 +118,8 @@ bool isSystemBackgroundColor(ColorID color)
     case ColorID::sysBackAlt1:
     case ColorID::sysBackAlt2:
     case ColorID::sysCtrlBack:
-    case ColorID::sysHighlightBackground:
-        return true;
-    default:
-        return false;
+    case ColorID::sysHighlightBackground: return true;
+    default: return false;
     }
 }
 } // namespace td

@@ -14,10 +14,7 @@ const char* const s_formatNames[] = {"DateOwnShortDM", "DateOwnShortY2", "DateOw
 constexpr int s_nFormats = sizeof(s_formatNames) / sizeof(s_formatNames[0]);
 } // namespace
 
-bool Date::isLeapYear(int year)
-{
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
+bool Date::isLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 int Date::daysInMonth(int year, int month)
 {
@@ -26,12 +23,9 @@ int Date::daysInMonth(int year, int month)
     case 4:
     case 6:
     case 9:
-    case 11:
-        return 30;
-    case 2:
-        return isLeapYear(year) ? 29 : 28;
-    default:
-        return 31;
+    case 11: return 30;
+    case 2: return isLeapYear(year) ? 29 : 28;
+    default: return 31;
     }
 }
 
@@ -53,15 +47,9 @@ Date Date::fromString(const char* text)
     return Date(fields[0], fields[1], fields[2]);
 }
 
-int Date::format(char* buf) const
-{
-    return std::snprintf(buf, 32, "%04d-%02d-%02d", year(), month(), day());
-}
+int Date::format(char* buf) const { return std::snprintf(buf, 32, "%04d-%02d-%02d", year(), month(), day()); }
 
-td::String Date::toString() const
-{
-    return priv::formattedText(*this);
-}
+td::String Date::toString() const { return priv::formattedText(*this); }
 
 Date::Format dateFormatFromString(const char* name)
 {

@@ -52,10 +52,7 @@ inline const char* readFields(const char* p, int* fields, int nFields, const cha
     return p;
 }
 
-inline int clampField(int value, int lo, int hi)
-{
-    return value < lo ? lo : (value > hi ? hi : value);
-}
+inline int clampField(int value, int lo, int hi) { return value < lo ? lo : (value > hi ? hi : value); }
 
 // The text that value.format(buf) writes into its 32-byte buffer.
 template <class T>

@@ -30,8 +30,5 @@ int DateTime::format(char* buf) const
                          _time.hours(), _time.minutes(), _time.seconds(), _time.fractions());
 }
 
-td::String DateTime::toString() const
-{
-    return priv::formattedText(*this);
-}
+td::String DateTime::toString() const { return priv::formattedText(*this); }
 } // namespace td

@@ -17,7 +17,7 @@ ClockReading readClock()
 {
     timespec ts;
     clock_gettime(CLOCK_REALTIME, &ts);
-    ClockReading r{};
+    ClockReading r {};
     const time_t t = ts.tv_sec;
     localtime_r(&t, &r.local);
     r.microseconds = static_cast<unsigned>(ts.tv_nsec / 1000);
@@ -42,10 +42,7 @@ void fillTime(td::_BaseTime& time, const std::tm& tm)
 
 namespace mu
 {
-void getCurrentLocalDate(td::_BaseDate& date)
-{
-    fillDate(date, readClock().local);
-}
+void getCurrentLocalDate(td::_BaseDate& date) { fillDate(date, readClock().local); }
 
 void getCurrentLocalTime(td::_BaseTime& time)
 {
@@ -65,7 +62,7 @@ void getCurrentDateTime(td::_BaseDate& date, td::_BaseTime& time, bool flag)
 
 void convertTime(td::_BaseDate& date, td::_BaseTime& time, bool toUTC)
 {
-    std::tm tm{};
+    std::tm tm {};
     tm.tm_year = date.year - 1900;
     tm.tm_mon = date.month - 1;
     tm.tm_mday = date.day;
@@ -79,7 +76,7 @@ void convertTime(td::_BaseDate& date, td::_BaseTime& time, bool toUTC)
     time_t t = mktime(&tm);
     if (t == static_cast<time_t>(-1) && errno != 0)
         return;
-    std::tm out{};
+    std::tm out {};
     const std::tm* split = toUTC ? gmtime_r(&t, &out) : localtime_r(&t, &out);
     if (!split)
         return;

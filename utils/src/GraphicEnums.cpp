@@ -12,11 +12,11 @@ namespace
 const char* const s_anchorNames[] = {"fixed",  "center",  "left",     "right",      "top",
                                      "bottom", "topLeft", "topRight", "bottomLeft", "bottomRight"};
 const char* const s_linePatternNames[] = {"solid", "dash", "dot", "dashDot", "dashDotDot", "NA"};
-const char* const s_dotPatternNames[] = {"pixel",          "plus",   "x",           "circle", "filledCircle",
-                                         "triangle",       "filledTriangle", "square", "filledSqaure", "NA"};
+const char* const s_dotPatternNames[] = {"pixel",    "plus",           "x",      "circle",       "filledCircle",
+                                         "triangle", "filledTriangle", "square", "filledSqaure", "NA"};
 // Model texts write the cross as "X"; the lower-case "x" is not read back.
-const char* const s_dotPatternReadNames[] = {"pixel",          "plus",   "X",           "circle", "filledCircle",
-                                             "triangle",       "filledTriangle", "square", "filledSqaure", "NA"};
+const char* const s_dotPatternReadNames[] = {"pixel",    "plus",           "X",      "circle",       "filledCircle",
+                                             "triangle", "filledTriangle", "square", "filledSqaure", "NA"};
 
 template <size_t N>
 const char* nameOf(const char* const (&names)[N], unsigned value)
@@ -37,61 +37,40 @@ unsigned indexOf(const char* const (&names)[N], const char* text, unsigned defau
 }
 } // namespace
 
-const char* toString(Anchor anchor)
-{
-    return nameOf(s_anchorNames, static_cast<unsigned>(anchor));
-}
+const char* toString(Anchor anchor) { return nameOf(s_anchorNames, static_cast<unsigned>(anchor)); }
 
 Anchor toAnchor(const char* name)
 {
     return static_cast<Anchor>(indexOf(s_anchorNames, name, static_cast<unsigned>(Anchor::fixed)));
 }
 
-Anchor toAnchor(const td::String& name)
-{
-    return toAnchor(name.c_str());
-}
+Anchor toAnchor(const td::String& name) { return toAnchor(name.c_str()); }
 
-const char* toString(LinePattern pattern)
-{
-    return nameOf(s_linePatternNames, static_cast<unsigned>(pattern));
-}
+const char* toString(LinePattern pattern) { return nameOf(s_linePatternNames, static_cast<unsigned>(pattern)); }
 
 LinePattern toLinePattern(const char* name)
 {
     return static_cast<LinePattern>(indexOf(s_linePatternNames, name, static_cast<unsigned>(LinePattern::solid)));
 }
 
-LinePattern toLinePattern(const td::String& name)
-{
-    return toLinePattern(name.c_str());
-}
+LinePattern toLinePattern(const td::String& name) { return toLinePattern(name.c_str()); }
 
-const char* toString(DotPattern pattern)
-{
-    return nameOf(s_dotPatternNames, static_cast<unsigned>(pattern));
-}
+const char* toString(DotPattern pattern) { return nameOf(s_dotPatternNames, static_cast<unsigned>(pattern)); }
 
 DotPattern toDotPattern(const char* name)
 {
     return static_cast<DotPattern>(indexOf(s_dotPatternReadNames, name, static_cast<unsigned>(DotPattern::plus)));
 }
 
-DotPattern toDotPattern(const td::String& name)
-{
-    return toDotPattern(name.c_str());
-}
+DotPattern toDotPattern(const td::String& name) { return toDotPattern(name.c_str()); }
 
 const char* toString(ColorScheme scheme)
 {
     switch (scheme)
     {
-    case ColorScheme::light:
-        return "light";
-    case ColorScheme::dark:
-        return "dark";
-    default:
-        return "auto";
+    case ColorScheme::light: return "light";
+    case ColorScheme::dark: return "dark";
+    default: return "auto";
     }
 }
 

@@ -11,8 +11,5 @@ namespace mu
 __attribute__((init_priority(101))) td::MutableString __globalMutableString;
 __attribute__((init_priority(101))) mem::BufferAllocator<1024, 65536, 2048> g_sMTAllocator;
 
-mem::IBufferAllocator* getMainThreadBufferAllocator()
-{
-    return &g_sMTAllocator;
-}
+mem::IBufferAllocator* getMainThreadBufferAllocator() { return &g_sMTAllocator; }
 } // namespace mu

@@ -99,12 +99,9 @@ bool LineLoader::getLine(td::MutableString& line)
     _previous = _current;
     switch (_source)
     {
-    case Source::File:
-        return fo::getLine(*stream(), line, _current);
-    case Source::String:
-        return line.getLine(*text(), _current, false);
-    case Source::TextEdit:
-        return getLineFromEditor(line);
+    case Source::File: return fo::getLine(*stream(), line, _current);
+    case Source::String: return line.getLine(*text(), _current, false);
+    case Source::TextEdit: return getLineFromEditor(line);
     }
     return false;
 }

@@ -12,7 +12,7 @@ namespace mu
 // The handle is read without a lock on every parse; creation and freeing go
 // through the mutex. A freed locale is created again on the next parse, so a
 // null handle never reaches strtod_l.
-std::atomic<locale_t> __c_locale{nullptr};
+std::atomic<locale_t> __c_locale {nullptr};
 
 namespace
 {

@@ -10,10 +10,7 @@ const td::String __emptyString;
 
 namespace td
 {
-void freeStringBlock(char* pBlock) noexcept
-{
-    delete[] pBlock;
-}
+void freeStringBlock(char* pBlock) noexcept { delete[] pBlock; }
 
 FormattedText::FormattedText(const char* fmt, va_list args) noexcept
 {
@@ -41,8 +38,5 @@ FormattedText::FormattedText(const char* fmt, va_list args) noexcept
     va_end(again);
 }
 
-FormattedText::~FormattedText()
-{
-    std::free(_pHeap);
-}
+FormattedText::~FormattedText() { std::free(_pHeap); }
 } // namespace td

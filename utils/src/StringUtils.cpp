@@ -42,10 +42,7 @@ std::pair<uint32_t, uint32_t> getLenUTF8(const char* text)
 
 namespace
 {
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 const char* skipSpace(const char* p)
 {

@@ -32,8 +32,5 @@ int Time::format(char* buf) const
     return std::snprintf(buf, 32, "%02d:%02d:%02d.%04d", hours(), minutes(), seconds(), fractions());
 }
 
-td::String Time::toString() const
-{
-    return priv::formattedText(*this);
-}
+td::String Time::toString() const { return priv::formattedText(*this); }
 } // namespace td

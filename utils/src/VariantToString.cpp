@@ -26,10 +26,7 @@ String realText(double val)
 }
 } // namespace
 
-String ToStringVisitor::operator()(char boolByte) const
-{
-    return String(boolByte == 'Y' ? "true" : "false");
-}
+String ToStringVisitor::operator()(char boolByte) const { return String(boolByte == 'Y' ? "true" : "false"); }
 
 String ToStringVisitor::operator()(BYTE val) const { return numberText(val); }
 String ToStringVisitor::operator()(WORD val) const { return numberText(val); }

@@ -97,10 +97,7 @@ public:
             sorted::placeLastEntry(_entries, _size);
     }
 
-    bool find(const KEY& key, VALUE& value) const
-    {
-        return sorted::findValue(_entries, _size, key, value);
-    }
+    bool find(const KEY& key, VALUE& value) const { return sorted::findValue(_entries, _size, key, value); }
 
     VALUE* findValPtr(const KEY& key) const
     {

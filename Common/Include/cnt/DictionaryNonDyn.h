@@ -44,10 +44,7 @@ public:
             sorted::sortEntries(_entries, _noEntries);
     }
 
-    bool find(const TKey& key, TVal& value) const
-    {
-        return sorted::findValue(_entries, _noEntries, key, value);
-    }
+    bool find(const TKey& key, TVal& value) const { return sorted::findValue(_entries, _noEntries, key, value); }
 
     // Forgets every entry; the slots are overwritten by later inserts.
     void clean() { _noEntries = 0; }

@@ -71,7 +71,7 @@ public:
         TSTR* pStr = owner->alloc(text, unsigned(length));
         Entry*& pHead = _buckets[hash & SIZE].pFirst;
         pEntry = newEntry();
-        *pEntry = Entry{1, hash, pStr, pHead};
+        *pEntry = Entry {1, hash, pStr, pHead};
         pHead = pEntry;
         return pEntry;
     }

@@ -62,16 +62,11 @@ public:
 
     _tEntry* getFirstEntry() const { return _pFirst; }
     // Pooled lists: the pool's user links the entries and sets the head.
-    void setFirstEntry(_tEntry* pEntry)
-        requires EXTERN_ALLOCATOR
-    {
-        _pFirst = pEntry;
-    }
+    void setFirstEntry(_tEntry* pEntry) requires EXTERN_ALLOCATOR { _pFirst = pEntry; }
 
     // Appends a default-constructed value behind the last entry (found by
     // walking: the lists that use this are a few entries long).
-    iterator push_back()
-        requires(!EXTERN_ALLOCATOR)
+    iterator push_back() requires(!EXTERN_ALLOCATOR)
     {
         _tEntry* pLast = _pFirst;
         while (pLast && pLast->pNext)
@@ -81,8 +76,7 @@ public:
 
     // A default-constructed value behind pos, or in front when pos stands on
     // nothing; a caller that holds the last entry appends without a walk.
-    iterator insertAfter(iterator pos)
-        requires(!EXTERN_ALLOCATOR)
+    iterator insertAfter(iterator pos) requires(!EXTERN_ALLOCATOR)
     {
         _tEntry* pEntry = new _tEntry; // no zeroing: chunk bodies are overwritten anyway
         _tEntry*& pLink = pos.isValid() ? pos.getEntry()->pNext : _pFirst;
@@ -91,8 +85,7 @@ public:
         return iterator(pEntry);
     }
 
-    iterator push_back(const T& value)
-        requires(!EXTERN_ALLOCATOR)
+    iterator push_back(const T& value) requires(!EXTERN_ALLOCATOR)
     {
         iterator it = push_back();
         *it = value;
@@ -100,8 +93,7 @@ public:
     }
 
     // Destroys every value and frees every entry from the first on.
-    void clean()
-        requires(!EXTERN_ALLOCATOR)
+    void clean() requires(!EXTERN_ALLOCATOR)
     {
         while (_pFirst)
         {

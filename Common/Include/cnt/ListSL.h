@@ -75,25 +75,22 @@ public:
     }
 
     // Heap entries: appends a default-constructed value and returns it.
-    T& push_back()
-        requires(!EXTERN_ALLOCATOR)
+    T& push_back() requires(!EXTERN_ALLOCATOR)
     {
-        _tEntry* pEntry = new _tEntry{};
+        _tEntry* pEntry = new _tEntry {};
         linkAfter(_pLast, pEntry);
         return pEntry->value;
     }
 
-    void push_back(const T& value)
-        requires(!EXTERN_ALLOCATOR)
+    void push_back(const T& value) requires(!EXTERN_ALLOCATOR)
     {
-        _tEntry* pEntry = new _tEntry{value, nullptr};
+        _tEntry* pEntry = new _tEntry {value, nullptr};
         linkAfter(_pLast, pEntry);
     }
 
     // Pooled entries from a slot pool of _tEntry (anything with allocate()).
     template <typename TPOOL>
-    T& push_back(TPOOL& pool, const T& value)
-        requires EXTERN_ALLOCATOR
+    T& push_back(TPOOL& pool, const T& value) requires EXTERN_ALLOCATOR
     {
         _tEntry* pEntry = pool.allocate();
         pEntry->value = value;

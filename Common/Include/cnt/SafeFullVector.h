@@ -114,7 +114,7 @@ public:
     void zeros()
     {
         for (std::size_t i = 0; i < _size; ++i)
-            _data[i] = T{};
+            _data[i] = T {};
     }
 
     void setAll(const T& value)

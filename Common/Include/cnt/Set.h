@@ -29,7 +29,7 @@ class Set
     unsigned char _growthPolicy = 0;
 
     static const T& keyOf(const T& v) { return v; }
-    static constexpr sorted::KeyLess less{};
+    static constexpr sorted::KeyLess less {};
 
 public:
     Set() = default;

@@ -161,8 +161,7 @@ void placeLast(E* a, std::uint32_t count, KeyOf keyOf, Less less)
     if (count < 2)
         return;
     E* last = a + count - 1;
-    E* pos = std::upper_bound(a, last, keyOf(*last),
-                              [&](const auto& key, const E& e) { return less(key, keyOf(e)); });
+    E* pos = std::upper_bound(a, last, keyOf(*last), [&](const auto& key, const E& e) { return less(key, keyOf(e)); });
     std::rotate(pos, last, a + count);
 }
 

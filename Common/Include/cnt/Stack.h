@@ -18,8 +18,7 @@ class Stack
 
 public:
     // The deepest stack: its top index must stay a non-negative int.
-    static constexpr unsigned maxCapacity =
-        unsigned(std::numeric_limits<int>::max()) / GROW_BY * GROW_BY;
+    static constexpr unsigned maxCapacity = unsigned(std::numeric_limits<int>::max()) / GROW_BY * GROW_BY;
 
     Stack() = default;
     Stack(const Stack&) = delete;

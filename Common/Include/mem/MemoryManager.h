@@ -86,7 +86,7 @@ public:
             makeCurrent(*_current);
             return;
         }
-        const Buffer buffer{new T[_bufferSize], _bufferSize};
+        const Buffer buffer {new T[_bufferSize], _bufferSize};
         _current = _buffers.push_back(buffer);
         makeCurrent(buffer);
     }

@@ -127,7 +127,7 @@ private:
 
     char* newBlock(uint32_t size)
     {
-        BlockNode* pNode = new BlockNode{new char[size], size, nullptr};
+        BlockNode* pNode = new BlockNode {new char[size], size, nullptr};
         if (_pLastBlock)
             _pLastBlock->pNext = pNode;
         else

@@ -16,9 +16,7 @@ namespace mu
 } // namespace mu
 
 // MU_ASSERT(cond): stops the process with the text of cond when it is false.
-#define MU_ASSERT(cond) \
-    ((cond) ? static_cast<void>(0) : ::mu::assertFailed(#cond, __FILE__, __LINE__))
+#define MU_ASSERT(cond) ((cond) ? static_cast<void>(0) : ::mu::assertFailed(#cond, __FILE__, __LINE__))
 
 // MU_ASSERT_MSG(cond, msg): the same with an explicit message text.
-#define MU_ASSERT_MSG(cond, msg) \
-    ((cond) ? static_cast<void>(0) : ::mu::assertFailed(msg, __FILE__, __LINE__))
+#define MU_ASSERT_MSG(cond, msg) ((cond) ? static_cast<void>(0) : ::mu::assertFailed(msg, __FILE__, __LINE__))

@@ -39,8 +39,8 @@ public:
     // strName first, then the further const char* arguments. Callers end
     // the further arguments with a null pointer; a "@" left without an
     // argument stays as it is. A null or empty key records nothing.
-    virtual void translateAndAdd(const char* key, unsigned int line, unsigned int col, Type type,
-                                 const char* strName, ...) = 0;
+    virtual void translateAndAdd(const char* key, unsigned int line, unsigned int col, Type type, const char* strName,
+                                 ...) = 0;
     virtual void refresh() = 0;
     virtual std::uint32_t getNoOfErrors() const = 0;
 

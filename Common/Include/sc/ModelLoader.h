@@ -117,11 +117,10 @@ private:
     HeaderResult loadHeader(cnt::SafeFullVector<td::Variant>& headerValues, td::MutableString& line,
                             mu::LineLoader& source);
     bool headerOpens(Tokenizer& tok, const char*& key);
-    const char* headerToken(HeaderCycle& cycle, Tokenizer& tok, Token t,
-                            cnt::SafeFullVector<td::Variant>& headerValues, std::uint32_t line);
+    const char* headerToken(HeaderCycle& cycle, Tokenizer& tok, Token t, cnt::SafeFullVector<td::Variant>& headerValues,
+                            std::uint32_t line);
     static td::Variant headerValue(Token paramType, Token t, const char* text);
-    void reportHeader(const char* key, std::uint32_t line, std::uint32_t column,
-                      ILog::Type type = ILog::Type::Error);
+    void reportHeader(const char* key, std::uint32_t line, std::uint32_t column, ILog::Type type = ILog::Type::Error);
     HeaderResult headerFailed(const char* key, std::uint32_t line, std::uint32_t column);
     void reportDuplicate(const char* key, const char* name, std::uint32_t line, std::uint32_t column);
     void reportModelInfo(const char* key, std::uint32_t line, std::uint32_t column, ILog::Type type);

@@ -76,13 +76,13 @@ enum class Token : std::uint8_t
     Dot = 63,
     Colon = 64,
     SemiColon = 65,
-    Distrib = 66,      // L: a declared random generator
-    Stat = 67,         // L: a declared statistic
-    Comment = 68,      // T: // and the rest of the line
-    BlockStart = 69,   // T: /* while block comments are on
-    BlockEnd = 70,     // T: */ while block comments are on
-    EndOfLine = 71,    // T
-    Error = 72         // T: a character or token the tokenizer does not accept
+    Distrib = 66,    // L: a declared random generator
+    Stat = 67,       // L: a declared statistic
+    Comment = 68,    // T: // and the rest of the line
+    BlockStart = 69, // T: /* while block comments are on
+    BlockEnd = 70,   // T: */ while block comments are on
+    EndOfLine = 71,  // T
+    Error = 72       // T: a character or token the tokenizer does not accept
 };
 
 // One token of an expression or one attribute value (16 bytes).
@@ -129,9 +129,9 @@ static_assert(sizeof(_TokV) == 16);
 // One expression of a model level: where it stands and which tokens it owns.
 struct _tl
 {
-    std::uint32_t line = 0;        // source line, counted from the first body line
-    std::uint32_t position = 0;    // where the line begins in the text
-    std::uint32_t firstToken = 0;  // in the expression token list
+    std::uint32_t line = 0;       // source line, counted from the first body line
+    std::uint32_t position = 0;   // where the line begins in the text
+    std::uint32_t firstToken = 0; // in the expression token list
     std::uint32_t nTokens = 0;
     std::uint32_t firstAttrib = 0; // in the attribute token list
     std::uint32_t nAttribs = 0;

@@ -105,10 +105,7 @@ public:
 private:
     static bool isSubModel(ModelLevel level) { return level != ModelLevel::Main; }
     const UserLabels& maps(ModelLevel level) const { return isSubModel(level) ? _subMaps : _mainMaps; }
-    const cnt::Array<NameArray, 4>& names(ModelLevel level) const
-    {
-        return isSubModel(level) ? _subNames : _mainNames;
-    }
+    const cnt::Array<NameArray, 4>& names(ModelLevel level) const { return isSubModel(level) ? _subNames : _mainNames; }
 
     StringMemory _stringMem;
     UserLabels _mainMaps;

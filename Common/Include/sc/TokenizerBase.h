@@ -43,11 +43,11 @@ public:
     const GroupDict* _pGroups = nullptr;
     const AttribDict* _pAttribs = nullptr;
     const ConstDict* _pSpecConsts = nullptr;
-    const char* _line = nullptr;     // NUL-terminated bytes of the current line
-    std::uint32_t _column = 0;       // characters consumed on the line
-    std::uint32_t _position = 0;     // bytes consumed on the line
-    std::uint32_t _firstColumn = 0;  // of the current token, from 0
-    std::uint32_t _length = 0;       // of the current token, in characters
+    const char* _line = nullptr;    // NUL-terminated bytes of the current line
+    std::uint32_t _column = 0;      // characters consumed on the line
+    std::uint32_t _position = 0;    // bytes consumed on the line
+    std::uint32_t _firstColumn = 0; // of the current token, from 0
+    std::uint32_t _length = 0;      // of the current token, in characters
     std::uint16_t _identifier = NoIdentifier;
     bool _complex = false;
     std::uint8_t _attribState = OutsideBrackets;

@@ -18,7 +18,12 @@ class BufferString
     static_assert(BS_INITIAL_SIZE >= 0 && BS_INCREMENT >= 0);
 
 public:
-    BufferString() : _pData(new T[BS_INITIAL_SIZE + 1]), _size(BS_INITIAL_SIZE) { _pData[0] = 0; }
+    BufferString()
+        : _pData(new T[BS_INITIAL_SIZE + 1])
+        , _size(BS_INITIAL_SIZE)
+    {
+        _pData[0] = 0;
+    }
     ~BufferString() { delete[] _pData; }
     BufferString(const BufferString&) = delete;
     BufferString& operator=(const BufferString&) = delete;

@@ -10,33 +10,45 @@ namespace td
 {
 // The one list of colour names, in value order: the enumeration and the
 // name table are both made from it. FIRST(name, value) opens a run.
-#define TD_COLOR_NAMES_LOW(FIRST, X)                                                                                \
-    FIRST(moccasin, -128) X(navajoWhite) X(peachPuff) X(mistyRose) X(lavenderBlush) X(linen) X(oldLace)             \
-    X(papayaWhip) X(seaShell) X(mintCream) X(slateGray) X(lightSlateGray) X(lightSteelBlue) X(lavender)             \
-    X(floralWhite) X(aliceBlue) X(ghostWhite) X(honeydew) X(ivory) X(azure) X(snow) X(black) X(obsidianGray)        \
-    X(ash) X(slate) X(dimGray) X(gray) X(smoke) X(darkGray) X(stone) X(silver) X(lightGray) X(gainsboro)            \
-    X(whiteSmoke) X(white) X(sysSelectedItemBack) X(sysSelectedTextBack) X(sysLabel) X(sysHeaderBack) X(sysText)    \
-    X(sysHeaderText) X(sysSelectedText) X(sysBackAlt1) X(sysBackAlt2) X(sysTransparentSelection) X(sysCtrlText)     \
-    X(sysCtrlTextDisabled) X(sysCtrlBack) X(sysLabelHighlight) X(sysCritical) X(sysConstructive)                    \
-    X(sysDestructive) X(sysWarning) X(sysError) X(sysHighlightBackground) X(transparent)
+#define TD_COLOR_NAMES_LOW(FIRST, X)                                                                                   \
+    FIRST(moccasin, -128)                                                                                              \
+    X(navajoWhite) X(peachPuff) X(mistyRose) X(lavenderBlush) X(linen) X(oldLace) X(papayaWhip) X(seaShell)            \
+        X(mintCream) X(slateGray) X(lightSlateGray) X(lightSteelBlue) X(lavender) X(floralWhite) X(aliceBlue)          \
+            X(ghostWhite) X(honeydew) X(ivory) X(azure) X(snow) X(black) X(obsidianGray) X(ash) X(slate) X(dimGray)    \
+                X(gray) X(smoke) X(darkGray) X(stone) X(silver) X(lightGray) X(gainsboro) X(whiteSmoke) X(white)       \
+                    X(sysSelectedItemBack) X(sysSelectedTextBack) X(sysLabel) X(sysHeaderBack) X(sysText)              \
+                        X(sysHeaderText) X(sysSelectedText) X(sysBackAlt1) X(sysBackAlt2) X(sysTransparentSelection)   \
+                            X(sysCtrlText) X(sysCtrlTextDisabled) X(sysCtrlBack) X(sysLabelHighlight) X(sysCritical)   \
+                                X(sysConstructive) X(sysDestructive) X(sysWarning) X(sysError)                         \
+                                    X(sysHighlightBackground) X(transparent)
 
-#define TD_COLOR_NAMES_HIGH(FIRST, X)                                                                               \
-    FIRST(maroon, 0) X(rust) X(darkRed) X(brown) X(terracotta) X(firebrick) X(crimson) X(red) X(vermilion)          \
-    X(tomato) X(coral) X(indianRed) X(copper) X(lightCoral) X(darkSalmon) X(salmon) X(lightSalmon) X(orangeRed)     \
-    X(darkOrange) X(orange) X(tangerine) X(apricot) X(gold) X(darkGoldenRod) X(goldenRod) X(paleGoldenTod)          \
-    X(darkKhaki) X(khaki) X(olive) X(yellow) X(yellowGreen) X(darkOliveGreen) X(oliveDrab) X(lawnGreen)             \
-    X(chartreuse) X(greenYellow) X(darkGreen) X(green) X(forestGreen) X(lime) X(limeGreen) X(lightGreen)            \
-    X(paleGreen) X(mint) X(sage) X(moss) X(darkSeaGreen) X(mediumSpringGreen) X(springGreen) X(pine) X(seaGreen)    \
-    X(mediumAquaMarine) X(mediumSeaGreen) X(lightSeaGreen) X(darkSlateGray) X(teal) X(darkCyan) X(cyan) X(aqua)     \
-    X(lightCyan) X(darkTurquoise) X(turquoise) X(mediumTurquoise) X(paleTurquoise) X(aquaMarine) X(powderBlue)      \
-    X(cadetBlue) X(steelBlue) X(cornFlowerBlue) X(deepSkyBlue) X(dodgerBlue) X(lightBlue) X(skyBlue)                \
-    X(lightSkyBlue) X(periwinkle) X(cerulean) X(midnightBlue) X(navy) X(darkBlue) X(mediumBlue) X(blue)             \
-    X(royalBlue) X(blueViolet) X(indigo) X(darkSlateBlue) X(slateBlue) X(mediumSlateBlue) X(mediumPurple)           \
-    X(darkMagenta) X(darkViolet) X(darkOrchid) X(mediumOrchid) X(purple) X(mulberry) X(berry) X(mauve)              \
-    X(eggplant) X(thistle) X(plum) X(violet) X(magenta) X(orchid) X(mediumVioletRed) X(paleVioletRed)               \
-    X(deepPink) X(hotPink) X(flamingo) X(lightPink) X(pink) X(antiqueWhite) X(beige) X(bisque) X(blanchedAlmond)    \
-    X(wheat) X(cornSilk) X(lemonChiffon) X(lightGoldenRodYellow) X(lightYellow) X(saddleBrown) X(sienna)            \
-    X(sepia) X(chocolate) X(peru) X(bronze) X(sandyBrown) X(burlyWood) X(tan) X(rosyBrown)
+#define TD_COLOR_NAMES_HIGH(FIRST, X)                                                                                  \
+    FIRST(maroon, 0)                                                                                                   \
+    X(rust) X(darkRed) X(brown) X(terracotta) X(firebrick) X(crimson) X(red) X(vermilion) X(tomato) X(coral) X(        \
+        indianRed) X(copper) X(lightCoral) X(darkSalmon) X(salmon) X(lightSalmon) X(orangeRed) X(darkOrange) X(orange) \
+        X(tangerine) X(apricot) X(gold) X(darkGoldenRod) X(goldenRod) X(paleGoldenTod) X(darkKhaki) X(khaki) X(olive)  \
+            X(yellow) X(yellowGreen) X(darkOliveGreen) X(oliveDrab) X(lawnGreen) X(chartreuse) X(greenYellow)          \
+                X(darkGreen) X(green) X(forestGreen) X(lime) X(limeGreen) X(lightGreen) X(paleGreen) X(mint) X(sage)   \
+                    X(moss) X(darkSeaGreen) X(mediumSpringGreen) X(springGreen) X(pine) X(seaGreen)                    \
+                        X(mediumAquaMarine) X(mediumSeaGreen) X(lightSeaGreen) X(darkSlateGray) X(teal) X(darkCyan)    \
+                            X(cyan) X(aqua) X(lightCyan) X(darkTurquoise) X(turquoise) X(mediumTurquoise)              \
+                                X(paleTurquoise) X(aquaMarine) X(powderBlue) X(cadetBlue) X(steelBlue)                 \
+                                    X(cornFlowerBlue) X(deepSkyBlue) X(dodgerBlue) X(lightBlue) X(skyBlue)             \
+                                        X(lightSkyBlue) X(periwinkle) X(cerulean) X(midnightBlue) X(navy) X(darkBlue)  \
+                                            X(mediumBlue) X(blue) X(royalBlue) X(blueViolet) X(indigo)                 \
+                                                X(darkSlateBlue) X(slateBlue) X(mediumSlateBlue) X(mediumPurple)       \
+                                                    X(darkMagenta) X(darkViolet) X(darkOrchid) X(mediumOrchid)         \
+                                                        X(purple) X(mulberry) X(berry) X(mauve) X(eggplant) X(thistle) \
+                                                            X(plum) X(violet) X(magenta) X(orchid) X(mediumVioletRed)  \
+                                                                X(paleVioletRed) X(deepPink) X(hotPink) X(flamingo)    \
+                                                                    X(lightPink) X(pink) X(antiqueWhite) X(beige)      \
+                                                                        X(bisque) X(blanchedAlmond) X(wheat)           \
+                                                                            X(cornSilk) X(lemonChiffon)                \
+                                                                                X(lightGoldenRodYellow) X(lightYellow) \
+                                                                                    X(saddleBrown) X(sienna) X(sepia)  \
+                                                                                        X(chocolate) X(peru) X(bronze) \
+                                                                                            X(sandyBrown) X(burlyWood) \
+                                                                                                X(tan) X(rosyBrown)
 
 #define TD_COLOR_ENUM_FIRST(name, value) name = value,
 #define TD_COLOR_ENUM_NEXT(name) name,

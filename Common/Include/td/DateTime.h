@@ -9,7 +9,11 @@ class DateTime
 {
 public:
     constexpr DateTime() = default;
-    DateTime(const Date& date, const Time& time) : _time(time), _date(date) {}
+    DateTime(const Date& date, const Time& time)
+        : _time(time)
+        , _date(date)
+    {
+    }
 
     // The current local date and time, fields clamped as Date and Time do;
     // the fractions are the microseconds / 100.
@@ -24,8 +28,7 @@ public:
     // The date in the upper and the time in the lower 32 bits.
     LINT8 getValue() const
     {
-        return static_cast<LINT8>((static_cast<LUINT8>(_date.getValue()) << 32) |
-                                  static_cast<UINT4>(_time.getValue()));
+        return static_cast<LINT8>((static_cast<LUINT8>(_date.getValue()) << 32) | static_cast<UINT4>(_time.getValue()));
     }
 
     // "%04d-%02d-%02d %02d:%02d:%02d.%04d"; buf holds 32 bytes.

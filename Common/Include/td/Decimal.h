@@ -38,7 +38,10 @@ public:
 
     constexpr Decimal() = default;
     // scaled is the value times 10^N: Decimal<LINT8, 2>(-105) is -1.05.
-    constexpr explicit Decimal(T scaled) : _value(scaled) {}
+    constexpr explicit Decimal(T scaled)
+        : _value(scaled)
+    {
+    }
 
     constexpr T getValue() const { return _value; }
     constexpr void setValue(T scaled) { _value = scaled; }
@@ -66,8 +69,8 @@ public:
 
     static Decimal fromString(const char* text)
     {
-        return Decimal(static_cast<T>(
-            parseDecimal(text, N, std::numeric_limits<T>::min(), std::numeric_limits<T>::max())));
+        return Decimal(
+            static_cast<T>(parseDecimal(text, N, std::numeric_limits<T>::min(), std::numeric_limits<T>::max())));
     }
 
     constexpr bool operator==(const Decimal&) const = default;

@@ -27,7 +27,7 @@ public:
     // A key from its two words, e.g. a name longer than nine characters
     // packed as two halves.
     constexpr KeyStringBase(unsigned long long first, unsigned long long second) noexcept
-        : _words{first, second}
+        : _words {first, second}
     {
     }
 

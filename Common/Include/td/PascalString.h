@@ -21,7 +21,10 @@ public:
     PascalString() noexcept = default;
     PascalString(const char* text) { assign(text); }
     PascalString(const PascalString& other) { assign(other.c_str()); }
-    PascalString(PascalString&& other) noexcept : _pBuffer(std::exchange(other._pBuffer, nullptr)) {}
+    PascalString(PascalString&& other) noexcept
+        : _pBuffer(std::exchange(other._pBuffer, nullptr))
+    {
+    }
     ~PascalString() { delete[] _pBuffer; }
 
     PascalString& operator=(const char* text)

@@ -53,10 +53,7 @@ public:
     NumType getValue() const { return _key; }
 
     friend bool operator==(const StrKeyBase&, const StrKeyBase&) = default;
-    friend std::strong_ordering operator<=>(const StrKeyBase& a, const StrKeyBase& b)
-    {
-        return a._key <=> b._key;
-    }
+    friend std::strong_ordering operator<=>(const StrKeyBase& a, const StrKeyBase& b) { return a._key <=> b._key; }
 
     void toString(td::String& out) const
     {

@@ -53,10 +53,7 @@ private:
 };
 
 // Characters trimmed by trim() and by split(..., trim = true).
-constexpr bool isTrimSpace(char c) noexcept
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+constexpr bool isTrimSpace(char c) noexcept { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // Number of bytes a UTF-8 sequence announces by its lead byte; 0 for a byte
 // that starts no sequence (a continuation byte or 11111xxx).
@@ -103,30 +100,33 @@ public:
 
     StringBase() noexcept = default;
 
-    StringBase(const char* text)
-        requires(!EXTERN_ALLOCATOR)
+    StringBase(const char* text) requires(!EXTERN_ALLOCATOR)
     {
         if (text)
             _pBuffer = newBlock(text, std::strlen(text));
     }
 
-    StringBase(const char* text, size_t len)
-        requires(!EXTERN_ALLOCATOR)
+    StringBase(const char* text, size_t len) requires(!EXTERN_ALLOCATOR)
     {
         if (text)
             _pBuffer = newBlock(text, len);
     }
 
     // A heap string made from a pooled one is always a private copy.
-    explicit StringBase(const StringBase<T_CHAR, Encoding, SPACE_FOR_SIZE, true>& other)
-        requires(!EXTERN_ALLOCATOR)
+    explicit StringBase(const StringBase<T_CHAR, Encoding, SPACE_FOR_SIZE, true>& other) requires(!EXTERN_ALLOCATOR)
         : _pBuffer(newBlock(other.c_str(), other.length()))
     {
     }
 
-    StringBase(const StringBase& other) noexcept(EXTERN_ALLOCATOR) : _pBuffer(shareOf(other._pBuffer)) {}
+    StringBase(const StringBase& other) noexcept(EXTERN_ALLOCATOR)
+        : _pBuffer(shareOf(other._pBuffer))
+    {
+    }
 
-    StringBase(StringBase&& other) noexcept : _pBuffer(std::exchange(other._pBuffer, nullptr)) {}
+    StringBase(StringBase&& other) noexcept
+        : _pBuffer(std::exchange(other._pBuffer, nullptr))
+    {
+    }
 
     ~StringBase()
     {
@@ -155,8 +155,7 @@ public:
         return *this;
     }
 
-    StringBase& operator=(const char* text)
-        requires(!EXTERN_ALLOCATOR)
+    StringBase& operator=(const char* text) requires(!EXTERN_ALLOCATOR)
     {
         char* pNew = text ? newBlock(text, std::strlen(text)) : nullptr;
         release();
@@ -164,8 +163,7 @@ public:
         return *this;
     }
 
-    StringBase& operator=(const StringBase<T_CHAR, Encoding, SPACE_FOR_SIZE, true>& other)
-        requires(!EXTERN_ALLOCATOR)
+    StringBase& operator=(const StringBase<T_CHAR, Encoding, SPACE_FOR_SIZE, true>& other) requires(!EXTERN_ALLOCATOR)
     {
         char* pNew = newBlock(other.c_str(), other.length());
         release();
@@ -173,8 +171,7 @@ public:
         return *this;
     }
 
-    StringBase& operator=(const std::filesystem::path& path)
-        requires(!EXTERN_ALLOCATOR)
+    StringBase& operator=(const std::filesystem::path& path) requires(!EXTERN_ALLOCATOR)
     {
         return *this = path.c_str();
     }
@@ -285,8 +282,8 @@ public:
     // Appends count bytes of text. Appending to a shared string always makes
     // a new block of the exact size; only MutableString grows in place.
     template <typename TCHAR = T_CHAR>
-    void appendString(const std::type_identity_t<TCHAR>* text, int count)
-        requires(!EXTERN_ALLOCATOR && std::is_same_v<TCHAR, T_CHAR>)
+    void appendString(const std::type_identity_t<TCHAR>* text,
+                      int count) requires(!EXTERN_ALLOCATOR && std::is_same_v<TCHAR, T_CHAR>)
     {
         if (!text || count < 1)
         {
@@ -306,8 +303,7 @@ public:
 
     // Replaces the content with printf-style text; a failed print leaves the
     // string empty.
-    __attribute__((format(printf, 2, 3))) void format(const char* fmt, ...)
-        requires(!EXTERN_ALLOCATOR)
+    __attribute__((format(printf, 2, 3))) void format(const char* fmt, ...) requires(!EXTERN_ALLOCATOR)
     {
         va_list args;
         va_start(args, fmt);
@@ -331,8 +327,7 @@ public:
         pBlock[SPACE_FOR_SIZE + size] = 0;
     }
 
-    static StringBase fromPoolBlock(char* pBlock) noexcept
-        requires EXTERN_ALLOCATOR
+    static StringBase fromPoolBlock(char* pBlock) noexcept requires EXTERN_ALLOCATOR
     {
         StringBase s;
         s._pBuffer = pBlock;

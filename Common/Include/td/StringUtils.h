@@ -10,8 +10,7 @@
 // Returns the text's length when it fitted with its NUL, -1 when it was cut
 // (the buffer then holds the cut text, NUL-terminated), or the negative error
 // of vsnprintf.
-__attribute__((format(printf, 4, 5))) int _snprintf_s(char* buffer, size_t size, size_t count,
-                                                      const char* fmt, ...);
+__attribute__((format(printf, 4, 5))) int _snprintf_s(char* buffer, size_t size, size_t count, const char* fmt, ...);
 
 namespace td
 {

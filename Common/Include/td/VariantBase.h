@@ -44,9 +44,15 @@ constexpr _tDataType getType(const Date&) { return date; }
 constexpr _tDataType getType(const Time&) { return time; }
 constexpr _tDataType getType(const DateTime&) { return dateTime; }
 template <int N>
-constexpr _tDataType getType(const Decimal<LINT8, N>&) { return static_cast<_tDataType>(decimal0 + N); }
+constexpr _tDataType getType(const Decimal<LINT8, N>&)
+{
+    return static_cast<_tDataType>(decimal0 + N);
+}
 template <int N>
-constexpr _tDataType getType(const Decimal<INT4, N>&) { return static_cast<_tDataType>(smallDecimal0 + N); }
+constexpr _tDataType getType(const Decimal<INT4, N>&)
+{
+    return static_cast<_tDataType>(smallDecimal0 + N);
+}
 constexpr _tDataType getType(const InlineText&) { return inlineText; }
 constexpr _tDataType getType(const Color&) { return color; }
 constexpr _tDataType getType(ColorID) { return colorID; }
@@ -55,11 +61,11 @@ constexpr _tDataType getType(DotPattern) { return dotPattern; }
 constexpr _tDataType getType(Anchor) { return anchor; }
 
 // Typed read of the value; the assertion text names the required type.
-#define TD_VARIANT_ACCESSOR(NAME, T, CODE)  \
-    T NAME() const                          \
-    {                                       \
-        MU_ASSERT(getType() == td::CODE);   \
-        return as<T>();                     \
+#define TD_VARIANT_ACCESSOR(NAME, T, CODE)                                                                             \
+    T NAME() const                                                                                                     \
+    {                                                                                                                  \
+        MU_ASSERT(getType() == td::CODE);                                                                              \
+        return as<T>();                                                                                                \
     }
 
 class VariantBase
@@ -152,68 +158,37 @@ private:
     {
         switch (self._type)
         {
-        case boolean:
-            return visitor(self.template as<char>());
-        case byte:
-            return visitor(self.template as<BYTE>());
-        case word:
-            return visitor(self.template as<WORD>());
-        case int2:
-            return visitor(self.template as<INT2>());
-        case uint4:
-            return visitor(self.template as<UINT4>());
-        case int4:
-            return visitor(self.template as<INT4>());
-        case lint8:
-            return visitor(self.template as<LINT8>());
-        case luint8:
-            return visitor(self.template as<LUINT8>());
-        case real4:
-            return visitor(self.template as<float>());
-        case real8:
-            return visitor(self.template as<double>());
-        case string8:
-            return visitor(self.template as<String>());
-        case date:
-            return visitor(self.template as<Date>());
-        case time:
-            return visitor(self.template as<Time>());
-        case dateTime:
-            return visitor(self.template as<DateTime>());
-        case decimal0:
-            return visitor(self.template as<Decimal0>());
-        case decimal1:
-            return visitor(self.template as<Decimal1>());
-        case decimal2:
-            return visitor(self.template as<Decimal2>());
-        case decimal3:
-            return visitor(self.template as<Decimal3>());
-        case decimal4:
-            return visitor(self.template as<Decimal4>());
-        case inlineText:
-            return visitor(self.template as<InlineText>());
-        case color:
-            return visitor(self.template as<Color>());
-        case colorID:
-            return visitor(self.template as<ColorID>());
-        case linePattern:
-            return visitor(self.template as<LinePattern>());
-        case dotPattern:
-            return visitor(self.template as<DotPattern>());
-        case anchor:
-            return visitor(self.template as<Anchor>());
-        case smallDecimal0:
-            return visitor(self.template as<SmallDecimal0>());
-        case smallDecimal1:
-            return visitor(self.template as<SmallDecimal1>());
-        case smallDecimal2:
-            return visitor(self.template as<SmallDecimal2>());
-        case smallDecimal3:
-            return visitor(self.template as<SmallDecimal3>());
-        case smallDecimal4:
-            return visitor(self.template as<SmallDecimal4>());
-        default:
-            mu::assertFailed("false", __FILE__, __LINE__);
+        case boolean: return visitor(self.template as<char>());
+        case byte: return visitor(self.template as<BYTE>());
+        case word: return visitor(self.template as<WORD>());
+        case int2: return visitor(self.template as<INT2>());
+        case uint4: return visitor(self.template as<UINT4>());
+        case int4: return visitor(self.template as<INT4>());
+        case lint8: return visitor(self.template as<LINT8>());
+        case luint8: return visitor(self.template as<LUINT8>());
+        case real4: return visitor(self.template as<float>());
+        case real8: return visitor(self.template as<double>());
+        case string8: return visitor(self.template as<String>());
+        case date: return visitor(self.template as<Date>());
+        case time: return visitor(self.template as<Time>());
+        case dateTime: return visitor(self.template as<DateTime>());
+        case decimal0: return visitor(self.template as<Decimal0>());
+        case decimal1: return visitor(self.template as<Decimal1>());
+        case decimal2: return visitor(self.template as<Decimal2>());
+        case decimal3: return visitor(self.template as<Decimal3>());
+        case decimal4: return visitor(self.template as<Decimal4>());
+        case inlineText: return visitor(self.template as<InlineText>());
+        case color: return visitor(self.template as<Color>());
+        case colorID: return visitor(self.template as<ColorID>());
+        case linePattern: return visitor(self.template as<LinePattern>());
+        case dotPattern: return visitor(self.template as<DotPattern>());
+        case anchor: return visitor(self.template as<Anchor>());
+        case smallDecimal0: return visitor(self.template as<SmallDecimal0>());
+        case smallDecimal1: return visitor(self.template as<SmallDecimal1>());
+        case smallDecimal2: return visitor(self.template as<SmallDecimal2>());
+        case smallDecimal3: return visitor(self.template as<SmallDecimal3>());
+        case smallDecimal4: return visitor(self.template as<SmallDecimal4>());
+        default: mu::assertFailed("false", __FILE__, __LINE__);
         }
     }
 };

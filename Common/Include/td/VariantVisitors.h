@@ -49,11 +49,7 @@ public:
     T operator()(char boolByte) const { return boolByte == 'Y' ? T(1) : T(0); }
 
     template <typename I>
-        requires std::is_integral_v<I>
-    T operator()(I val) const
-    {
-        return static_cast<T>(val);
-    }
+    requires std::is_integral_v<I> T operator()(I val) const { return static_cast<T>(val); }
 
     T operator()(float val) const { return fromReal(val); }
     T operator()(double val) const { return fromReal(val); }
@@ -120,7 +116,10 @@ template <class VARIANT>
 class PlusEqVisitor
 {
 public:
-    explicit PlusEqVisitor(const VARIANT& var) : _var(var) {}
+    explicit PlusEqVisitor(const VARIANT& var)
+        : _var(var)
+    {
+    }
 
     // Logical or.
     void operator()(char& boolByte) const

@@ -17,7 +17,7 @@ enum class Symmetry : int
 
 enum class SolverType : int
 {
-    LU = 0,        // rows scaled by their largest entry, one solve
+    LU = 0, // rows scaled by their largest entry, one solve
     LUUnscaled = 1,
     // One step of iterative refinement after each solve: normal equations
     // square the condition number, and the step recovers the lost digits.

@@ -131,10 +131,7 @@ std::uint32_t ModelLoader::exprTokenCount() const
     return static_cast<std::uint32_t>(_model._expressionTokens.size());
 }
 
-std::uint32_t ModelLoader::attribTokenCount() const
-{
-    return static_cast<std::uint32_t>(_model._attribTokens.size());
-}
+std::uint32_t ModelLoader::attribTokenCount() const { return static_cast<std::uint32_t>(_model._attribTokens.size()); }
 
 ModelLoader::Step ModelLoader::fail(const char* key, std::uint32_t line, std::uint32_t column, const char* name)
 {
@@ -320,8 +317,7 @@ bool ModelLoader::groupHeading(BodyState& st, Tokenizer& tok, std::uint32_t line
         return false;
     }
     st.seenGroups[st.level] |= bit;
-    groupsOf(st.level)[static_cast<unsigned>(group)].headingLine =
-        static_cast<std::uint32_t>(linesOf(st.level).size());
+    groupsOf(st.level)[static_cast<unsigned>(group)].headingLine = static_cast<std::uint32_t>(linesOf(st.level).size());
     st.currentGroup = static_cast<int>(group);
     st.lineCounts = false;
     return true;

@@ -317,8 +317,7 @@ void ModelLoader::declarationLine(DeclState& st, const char* text, std::uint32_t
         else if (t == Token::Name && atStart && st.openGroup >= 0)
             declare(tok, static_cast<Group>(st.openGroup), st.modelLines, lineNo);
         else if (t == Token::Group)
-            attribLevel = declarationGroup(st, static_cast<Group>(tok._identifier), text, lineNo,
-                                           tok._firstColumn + 1);
+            attribLevel = declarationGroup(st, static_cast<Group>(tok._identifier), text, lineNo, tok._firstColumn + 1);
     }
 }
 
@@ -343,8 +342,7 @@ void ModelLoader::declarationEnd(DeclState& st, std::uint32_t lineNo)
 }
 
 // A group line; the level whose model attributes the rest of the line holds, or -1.
-int ModelLoader::declarationGroup(DeclState& st, Group group, const char* text, std::uint32_t lineNo,
-                                  std::uint32_t col)
+int ModelLoader::declarationGroup(DeclState& st, Group group, const char* text, std::uint32_t lineNo, std::uint32_t col)
 {
     switch (group)
     {

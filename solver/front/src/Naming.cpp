@@ -4,10 +4,7 @@
 
 namespace sc
 {
-std::uint32_t VarAndParamHash::hash(std::string_view name)
-{
-    return td::nameHash(name.data(), name.size());
-}
+std::uint32_t VarAndParamHash::hash(std::string_view name) { return td::nameHash(name.data(), name.size()); }
 
 VarAndParamMap& Naming::getUserSymbolMap(UserLabel userSymbolType)
 {
@@ -38,15 +35,9 @@ const VarAndParamMap& Naming::getUserSymbolMap(UserLabel userSymbolType, ModelLe
     return isSubModel(level) ? getUserSymbolSubModelMap(userSymbolType) : getUserSymbolMap(userSymbolType);
 }
 
-td::UINT4 Naming::getNumberOfVars(ModelLevel level) const
-{
-    return getNumberOfUserLabels(UserLabel::Var, level);
-}
+td::UINT4 Naming::getNumberOfVars(ModelLevel level) const { return getNumberOfUserLabels(UserLabel::Var, level); }
 
-td::UINT4 Naming::getNumberOfParams(ModelLevel level) const
-{
-    return getNumberOfUserLabels(UserLabel::Param, level);
-}
+td::UINT4 Naming::getNumberOfParams(ModelLevel level) const { return getNumberOfUserLabels(UserLabel::Param, level); }
 
 td::UINT4 Naming::getNumberOfUserLabels(UserLabel kind, ModelLevel level) const
 {

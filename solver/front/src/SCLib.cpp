@@ -6,49 +6,76 @@
 namespace sc
 {
 const char* const GroupNames[NumberOfGroups] = {
-    "Model", "SubModel", "Vars",      "Params",    "Distribs", "Stats",  "ReInit",  "PreProc", "NLEs",  "WLSEs",
-    "ECs",   "ODEs",     "PDEs",      "TFs",       "IterPostP", "BasePostP", "PostProc", "Limits", "Repeats", "Plots"};
+    "Model", "SubModel", "Vars", "Params", "Distribs",  "Stats",     "ReInit",   "PreProc", "NLEs",    "WLSEs",
+    "ECs",   "ODEs",     "PDEs", "TFs",    "IterPostP", "BasePostP", "PostProc", "Limits",  "Repeats", "Plots"};
 
 const _ReservedWordDef ReservedNames[NumberOfReservedWords] = {
-    {"@main", 0, 0},   {"repeat", 0, 0},  {"s", 0, 0},       {"group", 0, 0},   {"if", 1, 0},
-    {"else", 0, 0},    {"switch", 1, 0},  {"case", 0, 0},    {"default", 0, 0}, {"end", 0, 1},
+    {"@main", 0, 0},    {"repeat", 0, 0},  {"s", 0, 0},       {"group", 0, 0},   {"if", 1, 0},
+    {"else", 0, 0},     {"switch", 1, 0},  {"case", 0, 0},    {"default", 0, 0}, {"end", 0, 1},
     {"linePlot", 1, 0}, {"barPlot", 1, 0}, {"piePlot", 1, 0}, {"hLine@", 0, 0},  {"vLine@", 0, 0},
-    {"hBand@", 0, 0},  {"vBand@", 0, 0},  {"@cond", 0, 0},   {"@x", 0, 0},      {"@y", 0, 0}};
+    {"hBand@", 0, 0},   {"vBand@", 0, 0},  {"@cond", 0, 0},   {"@x", 0, 0},      {"@y", 0, 0}};
 
-const _AttribDef AtttribNames[NumberOfAttributes] = {
-    {"domain", Token::Identifier},   {"type", Token::Identifier},     {"method", Token::Identifier},
-    {"eps", Token::Real},            {"dT", Token::Real},             {"out", Token::Switch},
-    {"w", Token::Real},              {"conj", Token::Switch},         {"enabled", Token::Switch},
-    {"signal", Token::Identifier},   {"copyPars", Token::Integer},    {"min", Token::Real},
-    {"max", Token::Real},            {"mean", Token::Real},           {"dev", Token::Real},
-    {"integer", Token::Switch},      {"k", Token::Real},              {"p", Token::Real},
-    {"n", Token::Real},              {"alpha", Token::Real},          {"beta", Token::Real},
-    {"lambda", Token::Real},         {"reInit", Token::Switch},       {"alwaysOn", Token::Switch},
-    {"initMain", Token::Switch},     {"simplify", Token::Switch},     {"pivot", Token::Identifier},
-    {"maxIter", Token::Integer},     {"width", Token::Real},          {"name", Token::String},
-    {"minX", Token::Real},           {"maxX", Token::Real},           {"minY", Token::Real},
-    {"maxY", Token::Real},           {"colorL", Token::Color},        {"colorD", Token::Color},
-    {"backColor", Token::Identifier}, {"legend", Token::Switch},      {"step", Token::Real},
-    {"pattern", Token::LinePattern}, {"xLabel", Token::String},       {"yLabel", Token::String}};
+const _AttribDef AtttribNames[NumberOfAttributes] = {{"domain", Token::Identifier},
+                                                     {"type", Token::Identifier},
+                                                     {"method", Token::Identifier},
+                                                     {"eps", Token::Real},
+                                                     {"dT", Token::Real},
+                                                     {"out", Token::Switch},
+                                                     {"w", Token::Real},
+                                                     {"conj", Token::Switch},
+                                                     {"enabled", Token::Switch},
+                                                     {"signal", Token::Identifier},
+                                                     {"copyPars", Token::Integer},
+                                                     {"min", Token::Real},
+                                                     {"max", Token::Real},
+                                                     {"mean", Token::Real},
+                                                     {"dev", Token::Real},
+                                                     {"integer", Token::Switch},
+                                                     {"k", Token::Real},
+                                                     {"p", Token::Real},
+                                                     {"n", Token::Real},
+                                                     {"alpha", Token::Real},
+                                                     {"beta", Token::Real},
+                                                     {"lambda", Token::Real},
+                                                     {"reInit", Token::Switch},
+                                                     {"alwaysOn", Token::Switch},
+                                                     {"initMain", Token::Switch},
+                                                     {"simplify", Token::Switch},
+                                                     {"pivot", Token::Identifier},
+                                                     {"maxIter", Token::Integer},
+                                                     {"width", Token::Real},
+                                                     {"name", Token::String},
+                                                     {"minX", Token::Real},
+                                                     {"maxX", Token::Real},
+                                                     {"minY", Token::Real},
+                                                     {"maxY", Token::Real},
+                                                     {"colorL", Token::Color},
+                                                     {"colorD", Token::Color},
+                                                     {"backColor", Token::Identifier},
+                                                     {"legend", Token::Switch},
+                                                     {"step", Token::Real},
+                                                     {"pattern", Token::LinePattern},
+                                                     {"xLabel", Token::String},
+                                                     {"yLabel", Token::String}};
 
 const char* const RealFunctionNames[NumberOfRealFunctions] = {
-    "abs",  "acos", "asin", "atg",  "cos",  "exp",  "sqrt", "ln",   "log",  "sin",  "tg",   "sqr",
-    "atg2", "min",  "max",  "smin", "smax", "avg",  "var",  "dev",  "diff", "sign", "sinh", "cosh",
-    "tgh",  "asnh", "acsh", "atgh", "int",  "lim",  "rnd",  "disn", "disc", "round"};
+    "abs",  "acos", "asin", "atg",  "cos",  "exp", "sqrt", "ln",   "log",  "sin",  "tg",   "sqr",
+    "atg2", "min",  "max",  "smin", "smax", "avg", "var",  "dev",  "diff", "sign", "sinh", "cosh",
+    "tgh",  "asnh", "acsh", "atgh", "int",  "lim", "rnd",  "disn", "disc", "round"};
 
 const char* const ComplexFunctionNames[NumberOfComplexFunctions] = {"conj", "cabs", "rtop", "ptor", "real", "imag"};
 
-const Group SupplementaryGroup2Group[8] = {Group::ReInit,   Group::PreProc, Group::IterPostP,
-                                           Group::BasePostP, Group::PostProc, Group::Limits,
-                                           Group::Repeats,  static_cast<Group>(NumberOfGroups)};
+const Group SupplementaryGroup2Group[8] = {
+    Group::ReInit,   Group::PreProc, Group::IterPostP, Group::BasePostP,
+    Group::PostProc, Group::Limits,  Group::Repeats,   static_cast<Group>(NumberOfGroups)};
 
-const Token HeaderParamTypes[NumberOfHeaderParams] = {Token::Integer, Token::Real,       Token::Real,   Token::Real,
+const Token HeaderParamTypes[NumberOfHeaderParams] = {Token::Integer,    Token::Real,    Token::Real,   Token::Real,
                                                       Token::Identifier, Token::Integer, Token::Switch, Token::String,
-                                                      Token::Switch,  Token::Switch};
+                                                      Token::Switch,     Token::Switch};
 
 // Written by the library's static initialiser, before any call.
 const td::Variant HeaderDefaultValues[NumberOfHeaderParams] = {
-    td::Variant(td::INT4(200)), td::Variant(0.0),   td::Variant(0.001), td::Variant(2.0),
+    td::Variant(td::INT4(200)), td::Variant(0.0),          td::Variant(0.001), td::Variant(2.0),
     td::Variant(td::INT4(2)),   td::Variant(td::INT4(-1)), td::Variant(false), td::Variant(td::String()),
     td::Variant(false),         td::Variant(true)};
 
@@ -58,18 +85,17 @@ const char s_commonIndentStart = '@';
 
 namespace
 {
-const char* const HeaderParamNames[NumberOfHeaderParams] = {"maxIter", "startTime", "dTime",    "endTime", "report",
+const char* const HeaderParamNames[NumberOfHeaderParams] = {"maxIter", "startTime", "dTime",   "endTime", "report",
                                                             "maxReps", "outToTxt",  "txtFile", "newTab",  "drawPlots"};
 
 constexpr unsigned NumberOfAttribEnumValues = 38;
 // "LogGauss" stands twice: distributions are matched by their text, and the
 // positions after it must keep their values.
 const char* const AttribEnumValueNames[NumberOfAttribEnumValues] = {
-    "real",     "cmplx",     "bool",    "int",     "NR",        "Euler",   "Trapez",  "RK2",
-    "RK4",      "RK6",       "NL",      "WLS",     "ODE",       "DAE",     "MLE",     "OPT",
-    "PDE",      "TooLow",    "MedLow",  "Default", "MedHigh",   "TooHigh", "Rounding", "Diagonal",
-    "Markowitz", "Uniform",  "Bernoulli", "Poisson", "Expo",    "Gamma",   "Gauss",   "LogGauss",
-    "LogGauss", "ChiSqr",    "Student", "auto",    "dark",      "light"};
+    "real",    "cmplx",    "bool",     "int",      "NR",        "Euler",   "Trapez",    "RK2",     "RK4",    "RK6",
+    "NL",      "WLS",      "ODE",      "DAE",      "MLE",       "OPT",     "PDE",       "TooLow",  "MedLow", "Default",
+    "MedHigh", "TooHigh",  "Rounding", "Diagonal", "Markowitz", "Uniform", "Bernoulli", "Poisson", "Expo",   "Gamma",
+    "Gauss",   "LogGauss", "LogGauss", "ChiSqr",   "Student",   "auto",    "dark",      "light"};
 
 const _tokLab LogicalLabelTable[] = {{"and", Token::And}, {"or", Token::Or}, {"xor", Token::Xor}, {"not", Token::Not}};
 
@@ -307,14 +333,18 @@ void setCommonAttribNames(td::UINT2 naming, AttribID from, AttribID to)
 {
     MU_ASSERT(s_commonAttribNames.size() > 0);
     setRange(s_commonAttribMaps[naming], s_commonAttribNames, static_cast<unsigned>(from), static_cast<unsigned>(to),
-             [](const _AttNameDesc& d) { return _AttDesc{d.id, d.valueType}; });
+             [](const _AttNameDesc& d) {
+                 return _AttDesc {d.id, d.valueType};
+             });
 }
 
 void setCommonReservedNames(td::UINT2 naming, ReservedID from, ReservedID to)
 {
     MU_ASSERT(s_commonReservedNames.size() > 0);
     setRange(s_commonReservedMaps[naming], s_commonReservedNames, static_cast<unsigned>(from),
-             static_cast<unsigned>(to), [](const _RNDS& d) { return _RDS{d.id, d.opens, d.closes}; });
+             static_cast<unsigned>(to), [](const _RNDS& d) {
+                 return _RDS {d.id, d.opens, d.closes};
+             });
 }
 
 namespace
@@ -332,7 +362,7 @@ void fillGroups(td::UINT2 naming, td::UINT4 count, GroupAt groupAt)
         for (td::UINT4 i = 0; i < count; ++i)
         {
             const _GNDS& d = s_commonGroupNames[static_cast<size_t>(groupAt(i))];
-            lblDict.insert(d.key, _GDS{d.id});
+            lblDict.insert(d.key, _GDS {d.id});
         }
     });
 }
@@ -378,10 +408,7 @@ td::String getFunctionName(FunctionSet labelID, td::UINT4 index, td::UINT2 namin
     return nameOfValue(s_commonFunctions[naming][static_cast<size_t>(labelID)], static_cast<int>(index));
 }
 
-td::String getAttribEnumValue(td::UINT4 pos)
-{
-    return nameOfValue(s_commonAttribEnumValues, static_cast<int>(pos));
-}
+td::String getAttribEnumValue(td::UINT4 pos) { return nameOfValue(s_commonAttribEnumValues, static_cast<int>(pos)); }
 
 const char* getHeaderParamName(HeaderParam param)
 {

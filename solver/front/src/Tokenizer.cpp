@@ -352,8 +352,8 @@ Token TokenizerBase<UTF8>::attribWordValue(const char* word, std::uint32_t nByte
     switch (kind)
     {
     case Token::Color:
-        _identifier = static_cast<std::uint8_t>(
-            td::toColorID(word, static_cast<int>(nBytes), static_cast<td::ColorID>(NoColor)));
+        _identifier =
+            static_cast<std::uint8_t>(td::toColorID(word, static_cast<int>(nBytes), static_cast<td::ColorID>(NoColor)));
         return finish(Token::Color);
     case Token::LinePattern:
     {

@@ -96,7 +96,7 @@ TEST(BufferTest, AppendFillsChunksInOrderWithoutMovingThem)
     char* firstChunk = b.getFirstChunk();
     ASSERT_TRUE(b.append(text.data() + 1000, 1500, at));
 
-    EXPECT_EQ(usedSizes(b), (std::vector<unsigned>{1024, 1024, 452}));
+    EXPECT_EQ(usedSizes(b), (std::vector<unsigned> {1024, 1024, 452}));
     EXPECT_EQ(b.getFirstChunk(), firstChunk);
     EXPECT_EQ(at, b.getFirstEntry()->pNext->pNext);
     EXPECT_EQ(b.getNumberOfChunks(), 3u);
@@ -154,7 +154,7 @@ TEST(BufferTest, OwnerCountsOfOtherAllocatorsSurviveCopiesOnManyThreads)
     mem::Buffer b(&allocator);
     Entry* at = nullptr;
     b.append("x", 1, at);
-    std::atomic<bool> go{false};
+    std::atomic<bool> go {false};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&] {
@@ -180,13 +180,13 @@ TEST(BufferTest, ReserveRewindsRecordsAndGivesBackWhatIsNotNeeded)
     std::string text(3072, 'a');
     Entry* at = nullptr;
     b.append(text.data(), text.size(), at);
-    ASSERT_EQ(usedSizes(b), (std::vector<unsigned>{1024, 1024, 1024}));
+    ASSERT_EQ(usedSizes(b), (std::vector<unsigned> {1024, 1024, 1024}));
     Entry* first = b.getFirstEntry();
 
     ASSERT_TRUE(b.reserve(3000));
-    EXPECT_EQ(usedSizes(b), (std::vector<unsigned>{0, 0, 0}));
+    EXPECT_EQ(usedSizes(b), (std::vector<unsigned> {0, 0, 0}));
     ASSERT_TRUE(b.reserve(1000));
-    EXPECT_EQ(usedSizes(b), (std::vector<unsigned>{0}));
+    EXPECT_EQ(usedSizes(b), (std::vector<unsigned> {0}));
     EXPECT_EQ(b.getFirstEntry(), first);
     ASSERT_TRUE(b.reserve(2049));
     EXPECT_EQ(b.getTotalCapacity(), 3072u);
@@ -204,7 +204,7 @@ TEST(BufferTest, RecordsOverStringsAreReadButNeverWritten)
     const td::String strings[] = {"ab", "", "cde"};
     Allocator allocator;
     mem::Buffer b(strings, 3, &allocator);
-    EXPECT_EQ(usedSizes(b), (std::vector<unsigned>{2, 0, 3}));
+    EXPECT_EQ(usedSizes(b), (std::vector<unsigned> {2, 0, 3}));
     EXPECT_EQ(b.getFirstChunk(), strings[0].c_str());
 
     // Appending a buffer whose middle record is empty copies all records.
@@ -236,10 +236,10 @@ TEST(BufferTest, FindFirstReportsTheFirstMatchAnywhereInTheContent)
     const unsigned none = mem::Buffer::npos;
     const Case cases[] = {
         {"xxab", "ab", 2},
-        {"aaab", "aab", 1},         // a failed partial match must not skip a start
+        {"aaab", "aab", 1}, // a failed partial match must not skip a start
         {"abababc", "ababc", 2},
         {"ab", "ab", 0},
-        {"", "a", none},            // not-found is no position, also when empty
+        {"", "a", none}, // not-found is no position, also when empty
         {"abc", "abd", none},
         {"ab", "abc", none},
         {std::string(1022, 'x') + "abcd", "abcd", 1022}, // across two chunks

@@ -8,10 +8,7 @@
 
 namespace
 {
-td::ColorID id(int value)
-{
-    return static_cast<td::ColorID>(value);
-}
+td::ColorID id(int value) { return static_cast<td::ColorID>(value); }
 
 const td::ColorID s_default = id(-50);
 
@@ -22,10 +19,20 @@ TEST(ColorID, KnownPositions)
         int value;
         const char* name;
     };
-    const Case cases[] = {{-128, "moccasin"}, {-107, "black"},  {-94, "white"},   {-93, "sysSelectedItemBack"},
-                          {-74, "sysHighlightBackground"},       {-73, "transparent"}, {0, "maroon"},
-                          {1, "rust"},         {7, "red"},       {80, "blue"},    {127, "rosyBrown"},
-                          {-72, "nAColor"},    {-50, "nAColor"}, {-1, "nAColor"}};
+    const Case cases[] = {{-128, "moccasin"},
+                          {-107, "black"},
+                          {-94, "white"},
+                          {-93, "sysSelectedItemBack"},
+                          {-74, "sysHighlightBackground"},
+                          {-73, "transparent"},
+                          {0, "maroon"},
+                          {1, "rust"},
+                          {7, "red"},
+                          {80, "blue"},
+                          {127, "rosyBrown"},
+                          {-72, "nAColor"},
+                          {-50, "nAColor"},
+                          {-1, "nAColor"}};
     for (const Case& c : cases)
     {
         EXPECT_STREQ(td::toString(id(c.value)), c.name) << c.value;
@@ -79,9 +86,9 @@ TEST(ColorID, TextsSharingANameKeyGiveTheDefault)
 {
     const char* lookalikes[] = {
         "sysHighlightBackgroundX", // same first eighteen characters, longer
-        "lightGoldenRodYellowXYZ",
-        "sysCtrlTextDisabledAnd",
-        "\xE4" "arkRed", // 0xE4 keeps the seven bits of 'd'
+        "lightGoldenRodYellowXYZ", "sysCtrlTextDisabledAnd",
+        "\xE4"
+        "arkRed", // 0xE4 keeps the seven bits of 'd'
     };
     for (const char* text : lookalikes)
         EXPECT_EQ(td::toColorID(text, -1, td::ColorID::teal), td::ColorID::teal) << text;

@@ -34,26 +34,27 @@ void checkNames(const std::vector<const char*>& names, const std::vector<const c
 TEST(PatternNames, LinePatterns)
 {
     const std::vector<const char*> names = {"solid", "dash", "dot", "dashDot", "dashDotDot", "NA"};
-    checkNames<td::LinePattern>(names, names,
-                                [](const auto& s) { return td::toLinePattern(s); }, td::LinePattern::solid);
+    checkNames<td::LinePattern>(
+        names, names, [](const auto& s) { return td::toLinePattern(s); }, td::LinePattern::solid);
 }
 
 TEST(PatternNames, Anchors)
 {
-    const std::vector<const char*> names = {"fixed",   "center",   "left",       "right",      "top",
-                                            "bottom",  "topLeft",  "topRight",   "bottomLeft", "bottomRight"};
-    checkNames<td::Anchor>(names, names, [](const auto& s) { return td::toAnchor(s); }, td::Anchor::fixed);
+    const std::vector<const char*> names = {"fixed",  "center",  "left",     "right",      "top",
+                                            "bottom", "topLeft", "topRight", "bottomLeft", "bottomRight"};
+    checkNames<td::Anchor>(
+        names, names, [](const auto& s) { return td::toAnchor(s); }, td::Anchor::fixed);
 }
 
 // The cross is written "x" but read only as "X"; "x" gives the default.
 TEST(PatternNames, DotPatterns)
 {
-    std::vector<const char*> names = {"pixel",          "plus",   "x",           "circle", "filledCircle",
-                                      "triangle",       "filledTriangle", "square", "filledSqaure", "NA"};
+    std::vector<const char*> names = {"pixel",    "plus",           "x",      "circle",       "filledCircle",
+                                      "triangle", "filledTriangle", "square", "filledSqaure", "NA"};
     std::vector<const char*> readNames = names;
     readNames[2] = "X";
-    checkNames<td::DotPattern>(names, readNames, [](const auto& s) { return td::toDotPattern(s); },
-                               td::DotPattern::plus);
+    checkNames<td::DotPattern>(
+        names, readNames, [](const auto& s) { return td::toDotPattern(s); }, td::DotPattern::plus);
     EXPECT_EQ(td::toDotPattern("x"), td::DotPattern::plus);
 }
 } // namespace

@@ -32,8 +32,8 @@ std::vector<Line> readAll(mu::LineLoader& loader)
     td::MutableString line;
     // Bounded: no text here has more than a few hundred thousand lines.
     for (int i = 0; i < 1000000 && loader.getLine(line); ++i)
-        lines.push_back({std::string(line.c_str(), line.length()), loader.getPreviousPosition(),
-                         loader.getCurrentPosition()});
+        lines.push_back(
+            {std::string(line.c_str(), line.length()), loader.getPreviousPosition(), loader.getCurrentPosition()});
     return lines;
 }
 
@@ -146,7 +146,7 @@ TEST(LineLoaderTest, AFinishedSourceLeavesTheLineUntouchedAndCanBeReadAgain)
     EXPECT_FALSE(fromFile.getLine(line));
     // The model loader reads a text twice: the second pass starts over.
     fromFile.setPosition(6);
-    EXPECT_EQ(readAll(fromFile), (std::vector<Line>{{"second", 6, 13}}));
+    EXPECT_EQ(readAll(fromFile), (std::vector<Line> {{"second", 6, 13}}));
     EXPECT_EQ(once.size(), 2u);
 
     std::ifstream missing("/no/such/file");
@@ -196,10 +196,11 @@ private:
 
 TEST(LineLoaderTest, EditorSourceGivesItsLinesAndPositions)
 {
-    Editor editor({"x = 1", "\xC3\xA4 = 2"}, "\xC3\xA4\xE2\x82\xAC" "b"); // "ä = 2", "ä€b" in UTF-8
+    Editor editor({"x = 1", "\xC3\xA4 = 2"}, "\xC3\xA4\xE2\x82\xAC"
+                                             "b"); // "ä = 2", "ä€b" in UTF-8
     mu::LineLoader loader(0, Source::TextEdit);
     loader.setSource(&editor);
-    EXPECT_EQ(readAll(loader), (std::vector<Line>{{"x = 1", 0, 6}, {"\xC3\xA4 = 2", 6, 12}}));
+    EXPECT_EQ(readAll(loader), (std::vector<Line> {{"x = 1", 0, 6}, {"\xC3\xA4 = 2", 6, 12}}));
     // What the source left behind counts as three characters.
     EXPECT_EQ(loader.getCurrentPosition(), 15u);
     EXPECT_EQ(loader.getPreviousPosition(), 12u);
@@ -210,7 +211,10 @@ TEST(LineLoaderTest, EditorSourceGivesItsLinesAndPositions)
 
     // Bytes that start no character count one each; a character cut short
     // at the end counts once.
-    const std::pair<const char*, unsigned> leftOvers[] = {{"\x80\xFF" "a", 3}, {"a\xF0\x9F", 2}};
+    const std::pair<const char*, unsigned> leftOvers[] = {{"\x80\xFF"
+                                                           "a",
+                                                           3},
+                                                          {"a\xF0\x9F", 2}};
     for (const auto& [leftOver, characters] : leftOvers)
     {
         Editor onlyLeftOver({}, leftOver);

@@ -20,7 +20,7 @@ TEST(ArrayTest, HoldsNElementsInPlaceAndDestroysThemLastToFirst)
         for (size_t i = 0; i < array.size(); ++i)
             array[i].id = int(i);
     }
-    EXPECT_EQ(Recorder::destroyed, (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(Recorder::destroyed, (std::vector<int> {2, 1, 0}));
 
     // The regional day names: owned short texts, empty until assigned.
     cnt::Array<td::PascalString<1>, 7> days;

@@ -22,9 +22,9 @@ TEST(HashListTest, HashRotatesAndXorsSignedBytes)
 {
     // h = rotl(h, 5) ^ (int32)(signed char)byte, from 0.
     EXPECT_EQ(Names::hashOf("", 0), 0u);
-    EXPECT_EQ(Names::hashOf("ab", 2), 3138u);              // (97 << 5) ^ 98
-    EXPECT_EQ(Names::hashOf("\xC3", 1), 0xFFFFFFC3u);      // -61 widened
-    EXPECT_EQ(Names::hashOf("a\xC3", 2), 0xFFFFF3E3u);     // 0xC20 ^ 0xFFFFFFC3
+    EXPECT_EQ(Names::hashOf("ab", 2), 3138u);               // (97 << 5) ^ 98
+    EXPECT_EQ(Names::hashOf("\xC3", 1), 0xFFFFFFC3u);       // -61 widened
+    EXPECT_EQ(Names::hashOf("a\xC3", 2), 0xFFFFF3E3u);      // 0xC20 ^ 0xFFFFFFC3
     EXPECT_EQ(Names::hashOf("\x40\0\0\0\0\0\0", 7), 0x10u); // bit 6 rotated by 30: bit 4
 }
 

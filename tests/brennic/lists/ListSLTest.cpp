@@ -30,7 +30,7 @@ TEST(ListSLTest, HeapListAppendsInOrderAndReleasesItsValues)
         std::vector<std::string> texts;
         for (const td::String& s : list)
             texts.emplace_back(s.c_str());
-        EXPECT_EQ(texts, (std::vector<std::string>{"shared name", "second", "shared name"}));
+        EXPECT_EQ(texts, (std::vector<std::string> {"shared name", "second", "shared name"}));
 
         cnt::ListSL<td::String, false> moved(std::move(list));
         EXPECT_TRUE(list.isEmpty());
@@ -52,13 +52,13 @@ TEST(ListSLTest, PooledListTakesEntriesFromASlotPool)
     for (int i = 0; i < 10; ++i)
         list.push_back(pool, i);
     EXPECT_EQ(pool.getNoOfChunks(), 3u);
-    EXPECT_EQ(valuesOf(list), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(valuesOf(list), (std::vector<int> {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(list.getLastEntry()->value, 9);
 
     list.clean(); // forgets the entries; the pool still owns them
     EXPECT_TRUE(list.isEmpty());
     list.push_back(pool, 7);
-    EXPECT_EQ(valuesOf(list), (std::vector<int>{7}));
+    EXPECT_EQ(valuesOf(list), (std::vector<int> {7}));
 }
 
 TEST(ListSLTest, LinkAfterKeepsFirstAndLastInStep)
@@ -73,13 +73,13 @@ TEST(ListSLTest, LinkAfterKeepsFirstAndLastInStep)
     List list;
     list.linkAfter(nullptr, entry(2)); // empty list: first and last
     EXPECT_EQ(list.getFirstEntry(), list.getLastEntry());
-    list.linkAfter(nullptr, entry(0));                 // in front
-    list.linkAfter(list.getLastEntry(), entry(3));     // behind the last
-    list.linkAfter(list.getFirstEntry(), entry(1));    // in the middle
-    EXPECT_EQ(valuesOf(list), (std::vector<int>{0, 1, 2, 3}));
+    list.linkAfter(nullptr, entry(0));              // in front
+    list.linkAfter(list.getLastEntry(), entry(3));  // behind the last
+    list.linkAfter(list.getFirstEntry(), entry(1)); // in the middle
+    EXPECT_EQ(valuesOf(list), (std::vector<int> {0, 1, 2, 3}));
     EXPECT_EQ(list.getLastEntry()->value, 3);
     list.push_back(pool, 4);
-    EXPECT_EQ(valuesOf(list), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(valuesOf(list), (std::vector<int> {0, 1, 2, 3, 4}));
 }
 
 TEST(ListTest, HeapListAppendsAtTheEnd)
@@ -93,7 +93,7 @@ TEST(ListTest, HeapListAppendsAtTheEnd)
     std::vector<int> seen;
     for (int* p : list)
         seen.push_back(*p);
-    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(seen, (std::vector<int> {1, 2, 3}));
 
     int front = 0, middle = 9;
     *list.insertAfter(cnt::List<int*>::iterator()) = &front;
@@ -101,7 +101,7 @@ TEST(ListTest, HeapListAppendsAtTheEnd)
     seen.clear();
     for (int* p : list)
         seen.push_back(*p);
-    EXPECT_EQ(seen, (std::vector<int>{0, 1, 9, 2, 3}));
+    EXPECT_EQ(seen, (std::vector<int> {0, 1, 9, 2, 3}));
     list.clean();
     EXPECT_TRUE(list.isEmpty());
 }

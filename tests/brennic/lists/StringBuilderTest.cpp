@@ -31,14 +31,12 @@ TEST(StringBuilderTest, PiecesFillChunksWithoutGaps)
 {
     constexpr unsigned CHUNK = 16;
     const PutCase cases[] = {
-        {{16}, 1},         // exactly one chunk: full, no second chunk
-        {{17}, 2},         // one byte into the second chunk
-        {{48}, 3},         // whole chunks only
-        {{10, 6}, 1},      // fills the first chunk to the byte
-        {{10, 7}, 2},
-        {{5, 40, 3}, 3},   // a piece spanning several chunks mid-chunk
-        {{15, 1, 1}, 2},
-        {{0, 3, 0}, 1},
+        {{16}, 1},                        // exactly one chunk: full, no second chunk
+        {{17}, 2},                        // one byte into the second chunk
+        {{48}, 3},                        // whole chunks only
+        {{10, 6}, 1},                     // fills the first chunk to the byte
+        {{10, 7}, 2},    {{5, 40, 3}, 3}, // a piece spanning several chunks mid-chunk
+        {{15, 1, 1}, 2}, {{0, 3, 0}, 1},
     };
     for (const PutCase& c : cases)
     {

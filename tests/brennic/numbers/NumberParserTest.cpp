@@ -25,15 +25,8 @@ struct Case
 };
 
 const Case s_cases[] = {
-    {"1.5", 1.5},
-    {"1.5e3", 1500.0},
-    {"-2.25E-2", -0.0225},
-    {"  +7", 7.0},
-    {"1,5", 1.0}, // a comma ends the number
-    {"3.25abc", 3.25},
-    {"", 0.0},
-    {"abc", 0.0},
-    {".5", 0.5},
+    {"1.5", 1.5},      {"1.5e3", 1500.0}, {"-2.25E-2", -0.0225}, {"  +7", 7.0}, {"1,5", 1.0}, // a comma ends the number
+    {"3.25abc", 3.25}, {"", 0.0},         {"abc", 0.0},          {".5", 0.5},
 };
 
 void expectCases()
@@ -93,10 +86,7 @@ private:
 };
 } // namespace
 
-TEST(NumberParserTest, ReadsTheLongestNumberPrefixWithADecimalPoint)
-{
-    expectCases();
-}
+TEST(NumberParserTest, ReadsTheLongestNumberPrefixWithADecimalPoint) { expectCases(); }
 
 TEST(NumberParserTest, ProcessLocaleWithDecimalCommaChangesNothing)
 {
@@ -122,8 +112,8 @@ TEST(NumberParserTest, ParsingGoesOnAfterTheLocaleWasFreed)
 TEST(NumberParserTest, ThreadsParsingFirstAtOnceAllReadCorrectly)
 {
     mu::freeCLocale();
-    std::atomic<bool> go{false};
-    std::atomic<int> wrong{0};
+    std::atomic<bool> go {false};
+    std::atomic<int> wrong {0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 8; ++t)
         threads.emplace_back([&, t] {

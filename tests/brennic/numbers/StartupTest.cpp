@@ -43,7 +43,7 @@ struct StartupProbe
     }
 
     double number = 0.0;
-    mem::Buffer buffer{mu::getMainThreadBufferAllocator()};
+    mem::Buffer buffer {mu::getMainThreadBufferAllocator()};
     bool bufferOK = false;
     std::string globalText;
 };

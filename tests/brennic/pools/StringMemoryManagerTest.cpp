@@ -14,9 +14,9 @@ using Pool = mem::StringMemoryManager<td::StringExt, 65536>;
 
 struct FitCase
 {
-    unsigned first;        // asked of a fresh pool
-    unsigned second;       // asked next
-    bool secondFromFirst;  // the second piece is the rest of the first block
+    unsigned first;       // asked of a fresh pool
+    unsigned second;      // asked next
+    bool secondFromFirst; // the second piece is the rest of the first block
 };
 
 // The rest of a cut block is a free piece only when at least 32 bytes remain;
@@ -24,10 +24,10 @@ struct FitCase
 TEST(StringMemoryManagerTest, FirstFitCutsOrHandsOutWholePieces)
 {
     const FitCase cases[] = {
-        {24, 65512, true},     // 24 bytes leave one piece of 65512
-        {65500, 36, true},     // 36 bytes remain: cut
-        {65510, 16, false},    // 26 bytes would remain: the whole block goes
-        {70000, 16, false},    // a block of exactly 70000 bytes, handed out whole
+        {24, 65512, true},  // 24 bytes leave one piece of 65512
+        {65500, 36, true},  // 36 bytes remain: cut
+        {65510, 16, false}, // 26 bytes would remain: the whole block goes
+        {70000, 16, false}, // a block of exactly 70000 bytes, handed out whole
         {65536, 16, false},
     };
     for (const FitCase& c : cases)
@@ -68,13 +68,13 @@ TEST(StringMemoryManagerTest, RestOfALaterBlockGoesBehindTheOlderFreePieces)
 TEST(StringMemoryManagerTest, OlderFreePiecesSurviveWhenTheLastOneIsTaken)
 {
     Pool pool;
-    char* pBlock0 = pool.findFirstSuitableChunk(65500); // rest 36
-    char* pBlock1 = pool.findFirstSuitableChunk(100);   // new block; free: 36, 65436
+    char* pBlock0 = pool.findFirstSuitableChunk(65500);           // rest 36
+    char* pBlock1 = pool.findFirstSuitableChunk(100);             // new block; free: 36, 65436
     EXPECT_EQ(pool.findFirstSuitableChunk(65336), pBlock1 + 100); // free: 36, 100
-    char* pBlock2 = pool.findFirstSuitableChunk(200);   // new block; free: 36, 100, 65336
+    char* pBlock2 = pool.findFirstSuitableChunk(200);             // new block; free: 36, 100, 65336
     EXPECT_EQ(pool.findFirstSuitableChunk(80), pBlock1 + 65436);  // the 100 goes whole
     EXPECT_EQ(pool.findFirstSuitableChunk(65300), pBlock2 + 200); // free: 36, 36
-    pool.findFirstSuitableChunk(40);                    // new block; free: 36, 36, 65496
+    pool.findFirstSuitableChunk(40);                              // new block; free: 36, 36, 65496
     EXPECT_EQ(pool.getNoOfBlocks(), 4u);
     EXPECT_EQ(pool.findFirstSuitableChunk(32), pBlock0 + 65500);
     EXPECT_EQ(pool.findFirstSuitableChunk(32), pBlock2 + 65500);
@@ -99,7 +99,7 @@ public:
         {
             if (it->size < n)
                 continue;
-            Place place{it->block, it->offset};
+            Place place {it->block, it->offset};
             if (it->size - n < 32)
                 _free.erase(it);
             else
@@ -145,9 +145,9 @@ TEST(StringMemoryManagerTest, HandsOutWhatThePlainFirstFitPicks)
         uint32_t n;
         switch (random() % 4)
         {
-        case 0: n = 8 * (2 + random() % 12); break;      // names: 16 to 104
-        case 1: n = 60000 + random() % 12000; break;     // near or over a block
-        default: n = 8 * (1 + random() % 4000); break;   // up to 32000
+        case 0: n = 8 * (2 + random() % 12); break;    // names: 16 to 104
+        case 1: n = 60000 + random() % 12000; break;   // near or over a block
+        default: n = 8 * (1 + random() % 4000); break; // up to 32000
         }
         FirstFitModel::Place place = model.take(n);
         char* pPiece = pool.findFirstSuitableChunk(n);

@@ -24,12 +24,9 @@ TEST(SplitTest, PiecesBetweenSeparators)
         bool trim;
         std::vector<std::string> pieces;
     } const cases[] = {
-        {"a,,b,", false, {"a", "", "b", ""}},
-        {"", false, {""}},
-        {" a , b ", true, {"a", "b"}},
-        {" a , b ", false, {" a ", " b "}},
-        {"  whole\t", true, {"whole"}},
-        {",", false, {"", ""}},
+        {"a,,b,", false, {"a", "", "b", ""}}, {"", false, {""}},
+        {" a , b ", true, {"a", "b"}},        {" a , b ", false, {" a ", " b "}},
+        {"  whole\t", true, {"whole"}},       {",", false, {"", ""}},
     };
     cnt::PushBackVector<td::String> out;
     for (const auto& c : cases)
@@ -50,7 +47,7 @@ TEST(SplitTest, ClearFlagAndSharing)
     EXPECT_EQ(out[0].c_str(), whole.c_str());
 
     td::String("x;y").split(';', out, false, true);
-    EXPECT_EQ(piecesOf(out), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(piecesOf(out), (std::vector<std::string> {"x", "y"}));
 }
 
 TEST(SplitTest, PooledStringPiecesArePrivateCopies)
@@ -60,7 +57,7 @@ TEST(SplitTest, PooledStringPiecesArePrivateCopies)
     const td::StringExt pooled = td::StringExt::fromPoolBlock(block);
     cnt::PushBackVector<td::String> out;
     pooled.split(',', out, false, true);
-    EXPECT_EQ(piecesOf(out), (std::vector<std::string>{"p", "q"}));
+    EXPECT_EQ(piecesOf(out), (std::vector<std::string> {"p", "q"}));
     pooled.split(';', out, false, true);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_STREQ(out[0].c_str(), "p,q");

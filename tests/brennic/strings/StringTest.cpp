@@ -163,7 +163,7 @@ TEST(StringTest, OrderComparesUnsignedBytesThenLength)
     std::vector<int> order;
     for (const auto& [key, value] : m)
         order.push_back(value);
-    EXPECT_EQ(order, (std::vector<int>{5, 3, 2, 1, 4}));
+    EXPECT_EQ(order, (std::vector<int> {5, 3, 2, 1, 4}));
     EXPECT_TRUE(td::String("abc") == "abc");
     EXPECT_FALSE(td::String("abc") == "ab");
     EXPECT_TRUE(td::String() == nullptr);
@@ -178,10 +178,12 @@ TEST(StringTest, GlyphLengthCountsByLeadBytes)
     } const cases[] = {
         {"", 0},
         {"abc", 3},
-        {"h\xC3\xA9", 2},                  // 2-byte sequence
+        {"h\xC3\xA9", 2},                    // 2-byte sequence
         {"\xE2\x82\xAC\xF0\x9F\x98\x80", 2}, // 3- and 4-byte sequences
-        {"a\xE2\x82", 2},                  // a last character cut short still counts once
-        {"\x80\xFF" "a", 3},               // bytes that start no sequence count one each
+        {"a\xE2\x82", 2},                    // a last character cut short still counts once
+        {"\x80\xFF"
+         "a",
+         3}, // bytes that start no sequence count one each
     };
     for (const auto& c : cases)
         EXPECT_EQ(td::String(c.text).glyphLength(), c.glyphs) << c.text;

@@ -20,7 +20,9 @@ TEST(TextHelpersTest, Utf8LengthNeverPassesTheNul)
         {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", 9, 3},
         // A lead byte announcing more bytes than remain: one 1-byte character.
         {"a\xF0\x9F", 3, 3},
-        {"\xE2" "b", 2, 2},
+        {"\xE2"
+         "b",
+         2, 2},
         {"\x80\xFF", 2, 2},
     };
     for (const auto& c : cases)
@@ -41,27 +43,13 @@ TEST(TextHelpersTest, ExtractReadsRealAndComplexNumbers)
         double re;
         double im;
     } const cases[] = {
-        {"1.5", true, true, 1.5, 0},
-        {" \t-2.5e1 ", true, true, -25, 0},
-        {"2i", true, true, 0, 2},
-        {"1+2i", true, true, 1, 2},
-        {"1 +2i", true, true, 1, 2},
-        {"1 2i", true, true, 1, 2},
-        {"2i-1", true, true, -1, 2},
-        {"-2i+3", true, true, 3, -2},
-        {"3-2i", true, true, 3, -2},
-        {"-.5", true, true, -0.5, 0},
-        {"1+2i x", false, true, 1, 2},
-        {"1+2i x", true, false, 0, 0},
-        {"1 + 2i", true, false, 0, 0},
-        {"1+2", true, false, 0, 0},
-        {"1i+2i", true, false, 0, 0},
-        {".5", true, false, 0, 0},
-        {"1e", true, false, 0, 0},
-        {"1-", true, false, 0, 0},
-        {"-", true, false, 0, 0},
-        {"0x10", true, false, 0, 0},
-        {"x", true, false, 0, 0},
+        {"1.5", true, true, 1.5, 0},   {" \t-2.5e1 ", true, true, -25, 0}, {"2i", true, true, 0, 2},
+        {"1+2i", true, true, 1, 2},    {"1 +2i", true, true, 1, 2},        {"1 2i", true, true, 1, 2},
+        {"2i-1", true, true, -1, 2},   {"-2i+3", true, true, 3, -2},       {"3-2i", true, true, 3, -2},
+        {"-.5", true, true, -0.5, 0},  {"1+2i x", false, true, 1, 2},      {"1+2i x", true, false, 0, 0},
+        {"1 + 2i", true, false, 0, 0}, {"1+2", true, false, 0, 0},         {"1i+2i", true, false, 0, 0},
+        {".5", true, false, 0, 0},     {"1e", true, false, 0, 0},          {"1-", true, false, 0, 0},
+        {"-", true, false, 0, 0},      {"0x10", true, false, 0, 0},        {"x", true, false, 0, 0},
         {nullptr, true, false, 0, 0},
     };
     for (const auto& c : cases)

@@ -18,21 +18,15 @@ struct TextCase
 TEST(Date, FromStringClampsEachField)
 {
     const std::vector<TextCase> cases = {
-        {"2023-02-30", "2023-02-28"},
-        {"2024-02-30", "2024-02-29"}, // divisible by 4
-        {"1900-02-29", "1900-02-28"}, // by 100, not by 400
-        {"2000-02-29", "2000-02-29"}, // by 400
-        {"2024-04-31", "2024-04-30"},
-        {"2024-12-32", "2024-12-31"},
-        {"0-13-0", "0001-12-01"},
-        {"x", "0001-01-01"},
-        {"2024", "2024-01-01"},    // missing fields count as 1
-        {"2024-7", "2024-07-01"},
-        {"2024/7/8", "2024-01-01"}, // reading stops at the first mismatch
-        {" 2024-07-08", "2024-07-08"},
-        {"99999-1-1", "4000-01-01"},
-        {"-5-6-7", "0001-06-07"},
-        {"99999999999999999999-99999999999999999999-1", "4000-12-01"},
+        {"2023-02-30", "2023-02-28"},  {"2024-02-30", "2024-02-29"}, // divisible by 4
+        {"1900-02-29", "1900-02-28"},                                // by 100, not by 400
+        {"2000-02-29", "2000-02-29"},                                // by 400
+        {"2024-04-31", "2024-04-30"},  {"2024-12-32", "2024-12-31"},
+        {"0-13-0", "0001-12-01"},      {"x", "0001-01-01"},
+        {"2024", "2024-01-01"},                                    // missing fields count as 1
+        {"2024-7", "2024-07-01"},      {"2024/7/8", "2024-01-01"}, // reading stops at the first mismatch
+        {" 2024-07-08", "2024-07-08"}, {"99999-1-1", "4000-01-01"},
+        {"-5-6-7", "0001-06-07"},      {"99999999999999999999-99999999999999999999-1", "4000-12-01"},
     };
     for (const TextCase& c : cases)
         EXPECT_STREQ(td::Date::fromString(c.input).toString().c_str(), c.expected) << c.input;
@@ -87,7 +81,7 @@ TEST(Time, FromStringClampsEachField)
 {
     const std::vector<TextCase> cases = {
         {"25:61:61.9999", "23:59:59.9999"},
-        {"12:00:00.5", "12:00:00.0005"}, // the fraction counts ten-thousandths
+        {"12:00:00.5", "12:00:00.0005"},  // the fraction counts ten-thousandths
         {"1:2:3.12345", "01:02:03.9999"}, // too long a fraction clamps too
         {"1:2:3.-5", "01:02:03.0000"},
         {"-1:-1:-1", "00:00:00.0000"},
@@ -126,14 +120,14 @@ TEST(DateTime, NowIsTheLocalClock)
     {
         time_t before = std::time(nullptr);
         td::DateTime now = td::DateTime::now();
-        td::_BaseDate d{};
-        td::_BaseTime t{};
+        td::_BaseDate d {};
+        td::_BaseTime t {};
         d.zero = 9;
         mu::getCurrentLocalDate(d);
         mu::getCurrentLocalTime(t);
         if (std::time(nullptr) != before)
             continue;
-        std::tm tm{};
+        std::tm tm {};
         localtime_r(&before, &tm);
         EXPECT_EQ(now.getDate(), td::Date(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday));
         EXPECT_EQ(now.getTime().hours(), tm.tm_hour);
@@ -154,8 +148,8 @@ TEST(DateTime, NowIsTheLocalClock)
 
 TEST(DateTime, CurrentDateRecordCarriesTheFlag)
 {
-    td::_BaseDate d{};
-    td::_BaseTime t{};
+    td::_BaseDate d {};
+    td::_BaseTime t {};
     d.zero = 9;
     mu::getCurrentDateTime(d, t, true);
     EXPECT_EQ(d.flag, 1);
@@ -201,10 +195,10 @@ TEST_F(ConvertTime, LocalToUTCFollowsDaylightSaving)
         int localHour;
         int utcHour;
     };
-    for (const Case& c : {Case{1, 15, 12, 11}, Case{7, 1, 12, 10}, Case{7, 1, 1, 23}})
+    for (const Case& c : {Case {1, 15, 12, 11}, Case {7, 1, 12, 10}, Case {7, 1, 1, 23}})
     {
-        td::_BaseDate d{2024, static_cast<td::BYTE>(c.month), static_cast<td::BYTE>(c.day), 0, 0};
-        td::_BaseTime t{static_cast<td::BYTE>(c.localHour), 30, 15, 123};
+        td::_BaseDate d {2024, static_cast<td::BYTE>(c.month), static_cast<td::BYTE>(c.day), 0, 0};
+        td::_BaseTime t {static_cast<td::BYTE>(c.localHour), 30, 15, 123};
         mu::convertTime(d, t, true);
         EXPECT_EQ(t.hours, c.utcHour) << c.month << "-" << c.day;
         EXPECT_EQ(t.minutes, 30);
@@ -218,8 +212,8 @@ TEST_F(ConvertTime, LocalToUTCFollowsDaylightSaving)
 
 TEST_F(ConvertTime, LocalToLocalNormalisesFields)
 {
-    td::_BaseDate d{2024, 2, 30, 0, 0}; // 30 February is 1 March
-    td::_BaseTime t{12, 0, 0, 0};
+    td::_BaseDate d {2024, 2, 30, 0, 0}; // 30 February is 1 March
+    td::_BaseTime t {12, 0, 0, 0};
     mu::convertTime(d, t, false);
     EXPECT_EQ(d.month, 3);
     EXPECT_EQ(d.day, 1);

@@ -11,14 +11,11 @@
 
 namespace
 {
-std::string text(const td::Variant& v)
-{
-    return v.applyConstVisitor<td::ToStringVisitor, td::String>().c_str();
-}
+std::string text(const td::Variant& v) { return v.applyConstVisitor<td::ToStringVisitor, td::String>().c_str(); }
 
 td::Variant colorOf(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3)
 {
-    return td::Variant(td::Color{{b0, b1, b2, b3}});
+    return td::Variant(td::Color {{b0, b1, b2, b3}});
 }
 
 struct TextCase
@@ -173,8 +170,7 @@ TEST(VariantPlus, SumTable)
         {td::Variant(td::BYTE(250)), td::Variant(td::BYTE(10)), td::byte, "4"},
         {td::Variant(INT_MAX), td::Variant(1), td::int4, "-2147483648"},
         {td::Variant(td::Decimal2(150)), td::Variant(td::Decimal2(-5)), td::decimal2, "1.45"},
-        {td::Variant(td::SmallDecimal4(INT_MAX)), td::Variant(td::SmallDecimal4(1)), td::smallDecimal4,
-         "-214748.3648"},
+        {td::Variant(td::SmallDecimal4(INT_MAX)), td::Variant(td::SmallDecimal4(1)), td::smallDecimal4, "-214748.3648"},
         {td::Variant(0.25f), td::Variant(0.5f), td::real4, "0.75"},
         {td::Variant(false), td::Variant(true), td::boolean, "true"},
         {td::Variant(true), td::Variant(false), td::boolean, "true"},

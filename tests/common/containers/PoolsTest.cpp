@@ -133,7 +133,7 @@ TEST(ListManagerTest, InsertsBeforeTheDesignatedEntry)
         mgr.push_back(list, 7);
         EXPECT_EQ(list.getLastEntry()->value, 7);
     }
-    EXPECT_EQ(valuesOf(other), (std::vector<int>{100}));
+    EXPECT_EQ(valuesOf(other), (std::vector<int> {100}));
 }
 
 using NodeStack = cnt::StackExt<const void*, 65536>;

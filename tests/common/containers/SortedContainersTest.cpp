@@ -25,31 +25,31 @@ TEST(DictionaryTest, InsertOutsideBulkSortsAtOnceInsideWaitsForTheEnd)
 {
     cnt::Dictionary<int, int> sorted;
     sorted.insert(5, 50);
-    EXPECT_EQ(keysOf(sorted), (std::vector<int>{5}));
+    EXPECT_EQ(keysOf(sorted), (std::vector<int> {5}));
     sorted.insert(1, 10);
-    EXPECT_EQ(keysOf(sorted), (std::vector<int>{1, 5}));
+    EXPECT_EQ(keysOf(sorted), (std::vector<int> {1, 5}));
     sorted.insert(3, 30);
-    EXPECT_EQ(keysOf(sorted), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(keysOf(sorted), (std::vector<int> {1, 3, 5}));
 
     cnt::Dictionary<int, int> bulk;
     bulk.reserve(3);
     bulk.startBulkUpdate();
     for (int k : {5, 1, 3})
         bulk.insert(k, 10 * k);
-    EXPECT_EQ(keysOf(bulk), (std::vector<int>{5, 1, 3}));
+    EXPECT_EQ(keysOf(bulk), (std::vector<int> {5, 1, 3}));
     EXPECT_TRUE(bulk.isUnsorted());
     int value = 0;
     EXPECT_FALSE(bulk.find(1, value)) << "1 lies below the first stored key while unsorted";
 
     bulk.endBulkUpdate();
-    EXPECT_EQ(keysOf(bulk), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(keysOf(bulk), (std::vector<int> {1, 3, 5}));
     EXPECT_FALSE(bulk.isUnsorted());
     EXPECT_FALSE(bulk.isBulkUpdateOpen());
     EXPECT_TRUE(bulk.find(1, value));
     EXPECT_EQ(value, 10);
 
     bulk.endBulkUpdate(); // none open: nothing happens
-    EXPECT_EQ(keysOf(bulk), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(keysOf(bulk), (std::vector<int> {1, 3, 5}));
 }
 
 TEST(DictionaryTest, LookupsByHalving)
@@ -105,12 +105,12 @@ TEST(DictionaryTest, GrowthPolicies)
         unsigned capacity;
     };
     const Case cases[] = {
-        {0, 4, 5, 8},      // doubles
+        {0, 4, 5, 8},       // doubles
         {255, 4, 5, 65540}, // adds 65536
-        {1, 4, 5, 5},      // adds one
-        {7, 4, 5, 11},     // adds the policy value
-        {0, 0, 1, 1},      // doubling starts from one when nothing was reserved
-        {0, 0, 3, 4},      // 1, 2, 4
+        {1, 4, 5, 5},       // adds one
+        {7, 4, 5, 11},      // adds the policy value
+        {0, 0, 1, 1},       // doubling starts from one when nothing was reserved
+        {0, 0, 3, 4},       // 1, 2, 4
     };
     for (const Case& c : cases)
     {
@@ -151,7 +151,7 @@ TEST(DictionaryTest, ReserveNeverDropsBelowTheEntryCount)
     }
     dict.reserve(20); // a larger reserve keeps the entries too
     EXPECT_EQ(dict.capacity(), 20u);
-    EXPECT_EQ(keysOf(dict), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(keysOf(dict), (std::vector<int> {1, 2, 3, 4, 5, 6}));
 }
 
 TEST(SetTest, IntegerLookups)
@@ -166,14 +166,14 @@ TEST(SetTest, IntegerLookups)
     for (int v : {40, 10, 30, 20})
         set.insert(v);
     set.endBulkUpdate();
-    ASSERT_EQ(std::vector<int>(set.begin(), set.end()), (std::vector<int>{10, 20, 30, 40}));
+    ASSERT_EQ(std::vector<int>(set.begin(), set.end()), (std::vector<int> {10, 20, 30, 40}));
 
     struct Case
     {
         int value;
         bool member;
     };
-    for (const Case& c : {Case{5, false}, Case{10, true}, Case{25, false}, Case{40, true}, Case{45, false}})
+    for (const Case& c : {Case {5, false}, Case {10, true}, Case {25, false}, Case {40, true}, Case {45, false}})
     {
         SCOPED_TRACE(c.value);
         EXPECT_EQ(set.findKey(c.value), c.member);
@@ -197,8 +197,8 @@ TEST(SetTest, GrowsFromNothingAndSortsEachInsertOutsideABulkUpdate)
         capacities.push_back(set.capacity());
         EXPECT_TRUE(std::is_sorted(set.begin(), set.end())) << v;
     }
-    EXPECT_EQ(capacities, (std::vector<unsigned>{1, 2, 4, 4, 8}));
-    EXPECT_EQ(std::vector<int>(set.begin(), set.end()), (std::vector<int>{10, 20, 30, 40, 50}));
+    EXPECT_EQ(capacities, (std::vector<unsigned> {1, 2, 4, 4, 8}));
+    EXPECT_EQ(std::vector<int>(set.begin(), set.end()), (std::vector<int> {10, 20, 30, 40, 50}));
 
     set.reserve(2); // never below the member count
     EXPECT_EQ(set.capacity(), 5u);

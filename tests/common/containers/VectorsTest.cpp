@@ -94,21 +94,21 @@ TEST(SafeFullVectorTest, WholeVectorOperations)
 
     auto s = strings({"x", "y"});
     s.zeros();
-    EXPECT_EQ(texts(s), (Texts{"", ""}));
+    EXPECT_EQ(texts(s), (Texts {"", ""}));
     s.setAll(td::String("same"));
     EXPECT_EQ(s[0].c_str(), s[1].c_str()) << "assignment shares one text";
 
     auto src = strings({"p", "q"});
     s.takeDataFrom(src);
-    EXPECT_EQ(texts(s), (Texts{"p", "q"}));
-    EXPECT_EQ(texts(src), (Texts{"p", "q"}));
+    EXPECT_EQ(texts(s), (Texts {"p", "q"}));
+    EXPECT_EQ(texts(src), (Texts {"p", "q"}));
 
     cnt::SafeFullVector<td::String> copy;
     copy = src; // sizes differ: resized, then element by element
-    EXPECT_EQ(texts(copy), (Texts{"p", "q"}));
+    EXPECT_EQ(texts(copy), (Texts {"p", "q"}));
 
     cnt::SafeFullVector<td::String> moved(std::move(copy));
-    EXPECT_EQ(texts(moved), (Texts{"p", "q"}));
+    EXPECT_EQ(texts(moved), (Texts {"p", "q"}));
     EXPECT_TRUE(copy.isEmpty());
     EXPECT_EQ(copy.getData(), nullptr);
 
@@ -158,7 +158,7 @@ TEST(PushBackVectorTest, GrowsByDoublingFromOne)
         v.push_back() = i * 10;
         capacities.push_back(v.capacity());
     }
-    EXPECT_EQ(capacities, (std::vector<size_t>{1, 2, 4, 4, 8}));
+    EXPECT_EQ(capacities, (std::vector<size_t> {1, 2, 4, 4, 8}));
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(v[i], i * 10);
 }
@@ -171,7 +171,7 @@ TEST(PushBackVectorTest, ReserveAlwaysEmptiesAndNewSlotsAreFresh)
         size_t capacity;
     };
     // 4 is the present capacity: the array stays, its used slots are reset.
-    for (const Case& c : {Case{4, 4}, Case{3, 3}, Case{0, 0}})
+    for (const Case& c : {Case {4, 4}, Case {3, 3}, Case {0, 0}})
     {
         SCOPED_TRACE(c.n);
         cnt::PushBackVector<td::String> v;
@@ -299,7 +299,7 @@ TEST(VectorTest, DoublesFromOneAndReserveKeepsElements)
         v.push_back(i * 3);
         capacities.push_back(v.capacity());
     }
-    EXPECT_EQ(capacities, (std::vector<unsigned>{1, 2, 4, 4, 8}));
+    EXPECT_EQ(capacities, (std::vector<unsigned> {1, 2, 4, 4, 8}));
 
     struct Case
     {
@@ -307,7 +307,7 @@ TEST(VectorTest, DoublesFromOneAndReserveKeepsElements)
         unsigned size;
     };
     // Below the size the size is cut to the new capacity.
-    for (const Case& c : {Case{8, 5}, Case{16, 5}, Case{5, 5}, Case{3, 3}})
+    for (const Case& c : {Case {8, 5}, Case {16, 5}, Case {5, 5}, Case {3, 3}})
     {
         SCOPED_TRACE(c.n);
         cnt::Vector<unsigned> w;
@@ -372,7 +372,7 @@ TEST(FixNumSetTest, KeepsMembersAscendingWithoutSorting)
     const Case cases[] = {
         {{5, 2, 7, 5, 3}, {2, 3, 5, 7}},
         {{0, 9}, {0, 9}},
-        {{9, 8, 7, 0}, {0, 7, 8, 9}},       // each in front
+        {{9, 8, 7, 0}, {0, 7, 8, 9}},             // each in front
         {{1, 8, 4, 6, 5, 2}, {1, 2, 4, 5, 6, 8}}, // between first and last
         {{4, 4, 4}, {4}},
         {{}, {}},
@@ -395,7 +395,7 @@ TEST(FixNumSetTest, KeepsMembersAscendingWithoutSorting)
         EXPECT_TRUE(set.isEmpty());
         set.insert(6);
         set.insert(1);
-        EXPECT_EQ(members(set), (std::vector<int>{1, 6})) << "no old links left";
+        EXPECT_EQ(members(set), (std::vector<int> {1, 6})) << "no old links left";
     }
 }
 
@@ -406,9 +406,9 @@ TEST(FixNumSetTest, ReserveBelowOneIsIgnored)
     set.insert(2);
     set.reserve(0);
     EXPECT_EQ(set.size(), 3);
-    EXPECT_EQ(members(set), (std::vector<int>{2}));
+    EXPECT_EQ(members(set), (std::vector<int> {2}));
     set.reserve(5); // a new array: empty again
-    EXPECT_EQ(members(set), (std::vector<int>{}));
+    EXPECT_EQ(members(set), (std::vector<int> {}));
 }
 
 TEST(FixNumSetDeathTest, ValuesOutsideTheSetAndForeignIterators)

@@ -47,15 +47,9 @@ void* operator new(size_t size)
     throw std::bad_alloc();
 }
 
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
+void operator delete(void* p) noexcept { std::free(p); }
 
-void operator delete(void* p, size_t) noexcept
-{
-    std::free(p);
-}
+void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 using namespace sparse;
 
@@ -85,8 +79,8 @@ void fillGrid(Target* pTarget, int m, double shift)
 TEST(SparseSolverAllocation, SamePatternRefillAllocatesNothing)
 {
     const int m = 20, n = m * m;
-    ISolver<double, int>* pSolver = createDblSolver(n, 10, Symmetry::General, SolverType::LURefined,
-                                                    Pivoting::Relaxed, Ordering::AMD);
+    ISolver<double, int>* pSolver =
+        createDblSolver(n, 10, Symmetry::General, SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD);
     std::vector<double> b(static_cast<size_t>(n), 1.0), x(static_cast<size_t>(n));
     unsigned long start = g_allocations;
     fillGrid(pSolver, m, 0.0); // the store grows past its capacity hint here
@@ -111,8 +105,8 @@ TEST(SparseSolverAllocation, SamePatternNormalEquationsAllocateNothing)
 {
     const int m = 10, n = m * m;
     IMatrix<int, double>* pH = createDblMatrix(n, n, 10, Symmetry::General);
-    ISolver<double, int>* pSolver = createDblSolver(n, 10, Symmetry::SymmetricPositiveDefinite,
-                                                    SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD);
+    ISolver<double, int>* pSolver = createDblSolver(n, 10, Symmetry::SymmetricPositiveDefinite, SolverType::LURefined,
+                                                    Pivoting::Relaxed, Ordering::AMD);
     dense::DiagMatrix<double> W;
     W.reserve(n, nullptr, false);
     dense::Matrix<double> r;

@@ -44,12 +44,12 @@ TEST(SparseMatrix, NormalEquationsOfWeightedH)
 
     DenseReference<double> ref(2);
     pH->addNormalEquations(W, r, &ref);
-    EXPECT_EQ(ref.a, (std::vector<double>{5.5, 2, 2, 6}));
-    EXPECT_EQ(ref.rhs, (std::vector<double>{4, 0}));
+    EXPECT_EQ(ref.a, (std::vector<double> {5.5, 2, 2, 6}));
+    EXPECT_EQ(ref.rhs, (std::vector<double> {4, 0}));
 
     // [5.5 2; 2 6] x = (4, 0): det 29, x = (24 / 29, -8 / 29).
-    ISolver<double, int>* pSolver = createDblSolver(2, 6, Symmetry::SymmetricPositiveDefinite,
-                                                    SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD);
+    ISolver<double, int>* pSolver = createDblSolver(2, 6, Symmetry::SymmetricPositiveDefinite, SolverType::LURefined,
+                                                    Pivoting::Relaxed, Ordering::AMD);
     pH->addNormalEquations(W, r, pSolver);
     ASSERT_TRUE(pSolver->solve());
     EXPECT_NEAR(*pSolver->solutionValue(0), 24.0 / 29.0, 1e-15);
@@ -64,8 +64,8 @@ TEST(SparseMatrix, NormalEquationsOfWeightedH)
     ref.reset();
     pH->addNormalEquations(W, r, &ref);
     // HtWH = [1 + 2 + 4.5, 2; 2, 4], HtWr = (1 - 2 + 3, 2).
-    EXPECT_EQ(ref.a, (std::vector<double>{7.5, 2, 2, 4}));
-    EXPECT_EQ(ref.rhs, (std::vector<double>{2, 2}));
+    EXPECT_EQ(ref.a, (std::vector<double> {7.5, 2, 2, 4}));
+    EXPECT_EQ(ref.rhs, (std::vector<double> {2, 2}));
     pSolver->release();
     pH->release();
 }
@@ -82,8 +82,8 @@ TEST(SparseMatrix, ComplexNormalEquationsUseTheConjugateTranspose)
     reserveColumn(r, {Cmplx(1, 1)});
     DenseReference<Cmplx> ref(2);
     pH->addNormalEquations(W, r, &ref);
-    EXPECT_EQ(ref.a, (std::vector<Cmplx>{2.0, Cmplx(0, -2), Cmplx(0, 2), 2.0}));
-    EXPECT_EQ(ref.rhs, (std::vector<Cmplx>{Cmplx(2, -2), Cmplx(2, 2)}));
+    EXPECT_EQ(ref.a, (std::vector<Cmplx> {2.0, Cmplx(0, -2), Cmplx(0, 2), 2.0}));
+    EXPECT_EQ(ref.rhs, (std::vector<Cmplx> {Cmplx(2, -2), Cmplx(2, 2)}));
     pH->release();
 }
 
@@ -158,8 +158,8 @@ TEST(SparseMatrix, ConstraintBlockBordersTheSystem)
     DenseReference<Cmplx> ref(3);
     pC->addConstraintBlock(2, c, &ref);
     const Cmplx i(0, 1);
-    EXPECT_EQ(ref.a, (std::vector<Cmplx>{0.0, 0.0, 2.0, 0.0, 0.0, -i, 2.0, i, 0.0}));
-    EXPECT_EQ(ref.rhs, (std::vector<Cmplx>{0.0, 0.0, 5.0}));
+    EXPECT_EQ(ref.a, (std::vector<Cmplx> {0.0, 0.0, 2.0, 0.0, 0.0, -i, 2.0, i, 0.0}));
+    EXPECT_EQ(ref.rhs, (std::vector<Cmplx> {0.0, 0.0, 5.0}));
     pC->release();
 }
 

@@ -23,8 +23,8 @@ struct Entry
 // Unsymmetric, with an empty diagonal place (1, 1) and entry (2, 2) put in
 // two parts, so that pivoting and summing of duplicates are both needed.
 const std::vector<Entry> unsymmetric6 = {
-    {0, 0, 4},  {0, 1, -1}, {0, 5, 2}, {1, 0, 3},  {1, 2, 1},  {2, 1, 5},  {2, 2, -1}, {2, 3, 1},  {2, 2, -2},
-    {3, 3, 2},  {3, 4, -1}, {3, 0, 1}, {4, 4, 6},  {4, 2, 2},  {5, 5, 1},  {5, 3, -4}, {5, 1, 1},
+    {0, 0, 4}, {0, 1, -1}, {0, 5, 2}, {1, 0, 3}, {1, 2, 1}, {2, 1, 5}, {2, 2, -1}, {2, 3, 1}, {2, 2, -2},
+    {3, 3, 2}, {3, 4, -1}, {3, 0, 1}, {4, 4, 6}, {4, 2, 2}, {5, 5, 1}, {5, 3, -4}, {5, 1, 1},
 };
 
 template <typename T>
@@ -130,20 +130,14 @@ typename priv::KluSolver<T>::Statistics statisticsOf(ISolver<T, int>* pSolver)
 }
 } // namespace
 
-TEST(SparseSolver, SolvesUnsymmetricRealSystemWithEveryOption)
-{
-    solvesUnsymmetricWithEveryOption<double>();
-}
+TEST(SparseSolver, SolvesUnsymmetricRealSystemWithEveryOption) { solvesUnsymmetricWithEveryOption<double>(); }
 
-TEST(SparseSolver, SolvesUnsymmetricComplexSystemWithEveryOption)
-{
-    solvesUnsymmetricWithEveryOption<Cmplx>();
-}
+TEST(SparseSolver, SolvesUnsymmetricComplexSystemWithEveryOption) { solvesUnsymmetricWithEveryOption<Cmplx>(); }
 
 TEST(SparseSolver, SolveWritesIntoTheRightHandSideWhenAsked)
 {
-    ISolver<double, int>* pSolver = createDblSolver(6, 0, Symmetry::General, SolverType::LURefined,
-                                                    Pivoting::Relaxed, Ordering::AMD);
+    ISolver<double, int>* pSolver =
+        createDblSolver(6, 0, Symmetry::General, SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD);
     DenseReference<double> ref(6);
     fill(pSolver, ref, unsymmetric6);
     ASSERT_TRUE(pSolver->factorise());
@@ -156,8 +150,8 @@ TEST(SparseSolver, SolveWritesIntoTheRightHandSideWhenAsked)
 
 TEST(SparseSolver, EmptySystemFactorisesAndSolves)
 {
-    ISolver<Cmplx, int>* pSolver = createCmplxSolver(0, 0, Symmetry::General, SolverType::LU,
-                                                     Pivoting::Relaxed, Ordering::AMD);
+    ISolver<Cmplx, int>* pSolver =
+        createCmplxSolver(0, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
     EXPECT_TRUE(pSolver->factorise());
     EXPECT_TRUE(pSolver->solve(nullptr, nullptr));
     EXPECT_TRUE(pSolver->solve());
@@ -184,15 +178,19 @@ TEST(SparseSolver, FactoriseFailsOnSingularOrNonFiniteSystems)
 {
     const FailureCase cases[] = {
         {"zero row", 3, general, {{0, 0, 1}, {0, 1, 2}, {2, 1, 1}, {2, 2, 1}, {0, 2, 1}}},
-        {"zero row and column, symmetric", 2,
-         {Symmetry::SymmetricIndefinite, SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD}, {{0, 0, 1}}},
+        {"zero row and column, symmetric",
+         2,
+         {Symmetry::SymmetricIndefinite, SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD},
+         {{0, 0, 1}}},
         {"no entry at all", 2, general, {}},
         {"exactly singular 2x2", 2, general, {{0, 0, 1}, {0, 1, 2}, {1, 0, 2}, {1, 1, 4}}},
         {"duplicates cancel", 2, general, {{0, 0, 1}, {1, 1, 1}, {1, 1, -1}, {1, 0, 1}}},
         {"NaN entry", 2, general, {{0, 0, 1}, {0, 1, notANumber}, {1, 1, 1}}},
         {"infinite entry", 2, general, {{0, 0, infinity}, {1, 1, 1}}},
         {"duplicates sum beyond the range", 2, general, {{0, 0, 1e308}, {0, 0, 1e308}, {1, 1, 1}}},
-        {"elimination overflows", 2, {Symmetry::General, SolverType::LUUnscaled, Pivoting::Relaxed, Ordering::AMD},
+        {"elimination overflows",
+         2,
+         {Symmetry::General, SolverType::LUUnscaled, Pivoting::Relaxed, Ordering::AMD},
          {{0, 0, 1e308}, {0, 1, 1e308}, {1, 0, 1e308}, {1, 1, -1e308}}},
     };
     for (const FailureCase& c : cases)
@@ -221,8 +219,8 @@ TEST(SparseSolver, ComplexFactoriseFailsOnSingularOrNonFiniteSystems)
     for (size_t k = 0; k < cases.size(); ++k)
     {
         SCOPED_TRACE(k);
-        ISolver<Cmplx, int>* pSolver = createCmplxSolver(2, 0, Symmetry::General, SolverType::LU,
-                                                         Pivoting::Relaxed, Ordering::AMD);
+        ISolver<Cmplx, int>* pSolver =
+            createCmplxSolver(2, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
         for (const auto& [pos, v] : cases[k])
             pSolver->put(pos.first, pos.second, v);
         EXPECT_FALSE(pSolver->factorise());
@@ -243,15 +241,19 @@ TEST(SparseSolver, EntryOutsideTheSystemFailsTheFill)
         bool isRHS;
     };
     const StrayCase cases[] = {
-        {"row -1", -1, 0, false},   {"column -1", 1, -1, false},    {"row n", 2, 1, false},
-        {"column n", 0, 2, false},  {"huge row", 1 << 30, 0, false}, {"right-hand side row n", 2, 0, true},
+        {"row -1", -1, 0, false},
+        {"column -1", 1, -1, false},
+        {"row n", 2, 1, false},
+        {"column n", 0, 2, false},
+        {"huge row", 1 << 30, 0, false},
+        {"right-hand side row n", 2, 0, true},
         {"right-hand side row -1", -1, 0, true},
     };
     for (const StrayCase& c : cases)
     {
         SCOPED_TRACE(c.name);
-        ISolver<double, int>* pSolver = createDblSolver(2, 0, Symmetry::General, SolverType::LURefined,
-                                                        Pivoting::Relaxed, Ordering::AMD);
+        ISolver<double, int>* pSolver =
+            createDblSolver(2, 0, Symmetry::General, SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD);
         pSolver->put(0, 0, 2);
         pSolver->put(1, 1, 4);
         if (c.isRHS)
@@ -273,8 +275,8 @@ TEST(SparseSolver, EntryOutsideTheSystemFailsTheFill)
 
 TEST(SparseSolver, NegativeSizeNeverFactorises)
 {
-    ISolver<Cmplx, int>* pSolver = createCmplxSolver(-3, -5, Symmetry::General, SolverType::LURefined,
-                                                     Pivoting::Relaxed, Ordering::AMD);
+    ISolver<Cmplx, int>* pSolver =
+        createCmplxSolver(-3, -5, Symmetry::General, SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD);
     pSolver->put(0, 0, 1.0);
     pSolver->putRHS(0, 1.0);
     EXPECT_FALSE(pSolver->factorise());
@@ -286,8 +288,8 @@ TEST(SparseSolver, NegativeSizeNeverFactorises)
 
 TEST(SparseSolver, SolveFailsWithoutAFactorisation)
 {
-    ISolver<double, int>* pSolver = createDblSolver(2, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed,
-                                                    Ordering::AMD);
+    ISolver<double, int>* pSolver =
+        createDblSolver(2, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
     double b[2] = {1, 2}, x[2];
     EXPECT_FALSE(pSolver->solve(b, x)) << "nothing factorised yet";
     pSolver->put(0, 0, 2);
@@ -308,8 +310,8 @@ TEST(SparseSolver, SolveFailsWithoutAFactorisation)
 TEST(SparseSolver, SolveFailsWhenTheSolutionIsNotFinite)
 {
     // A well-conditioned matrix whose solution exceeds the range of double.
-    ISolver<double, int>* pSolver = createDblSolver(2, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed,
-                                                    Ordering::AMD);
+    ISolver<double, int>* pSolver =
+        createDblSolver(2, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
     pSolver->put(0, 0, 1e-200);
     pSolver->put(1, 1, 1e-200);
     ASSERT_TRUE(pSolver->factorise());
@@ -320,8 +322,8 @@ TEST(SparseSolver, SolveFailsWhenTheSolutionIsNotFinite)
 
 TEST(SparseSolver, RefillWithTheSamePatternRefactorisesWithTheCachedAnalysis)
 {
-    ISolver<double, int>* pSolver = createDblSolver(6, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed,
-                                                    Ordering::AMD);
+    ISolver<double, int>* pSolver =
+        createDblSolver(6, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
     for (double scale : {1.0, 0.5, -3.0, 1.25})
     {
         SCOPED_TRACE(scale);
@@ -369,8 +371,8 @@ TEST(SparseSolver, ScrambledGridWithDuplicatesSolvesOnEveryRefill)
         e.value *= 0.5;
         scrambled.push_back(e);
     }
-    ISolver<double, int>* pSolver = createDblSolver(n, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed,
-                                                    Ordering::AMD);
+    ISolver<double, int>* pSolver =
+        createDblSolver(n, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
     for (double scale : {1.0, 1.1, 0.9})
     {
         SCOPED_TRACE(scale);
@@ -393,9 +395,10 @@ TEST(SparseSolver, ChangedPatternIsAnalysedAgain)
     // an if-then-else row does when it picks the other branch.
     std::vector<Entry> moved = unsymmetric6;
     moved[2] = {0, 4, 2};
-    ISolver<Cmplx, int>* pSolver = createCmplxSolver(6, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed,
-                                                     Ordering::AMD);
-    for (const std::vector<Entry>* pEntries : {&unsymmetric6, static_cast<const std::vector<Entry>*>(&moved), &unsymmetric6})
+    ISolver<Cmplx, int>* pSolver =
+        createCmplxSolver(6, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
+    for (const std::vector<Entry>* pEntries :
+         {&unsymmetric6, static_cast<const std::vector<Entry>*>(&moved), &unsymmetric6})
     {
         DenseReference<Cmplx> ref(6);
         pSolver->reset();
@@ -414,8 +417,8 @@ TEST(SparseSolver, PoorRefactorisationFallsBackToFreshPivoting)
     for (double pivot : {1e-14, 0.0})
     {
         SCOPED_TRACE(pivot);
-        ISolver<double, int>* pSolver = createDblSolver(2, 0, Symmetry::General, SolverType::LU,
-                                                        Pivoting::Relaxed, Ordering::AMD);
+        ISolver<double, int>* pSolver =
+            createDblSolver(2, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
         DenseReference<double> ref(2);
         fill(pSolver, ref, {{0, 0, 1}, {0, 1, 1}, {1, 0, 1}, {1, 1, 2}});
         ASSERT_TRUE(pSolver->factorise());
@@ -438,17 +441,18 @@ TEST(SparseSolver, RefactorisationWithLargePivotGrowthFallsBack)
     // estimate min|U_kk| / max|U_kk| = 1e-7 alone would pass, but u_23 grows
     // to -1e7: the growth must be caught. The matrix itself has a condition
     // number near 1e7, hence the wider tolerance.
-    ISolver<double, int>* pSolver = createDblSolver(3, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed,
-                                                    Ordering::AMD);
+    ISolver<double, int>* pSolver =
+        createDblSolver(3, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
     DenseReference<double> ref(3);
-    fill(pSolver, ref, {{0, 0, 4}, {0, 1, 1}, {0, 2, 1}, {1, 0, 1}, {1, 1, 4}, {1, 2, 1}, {2, 0, 1}, {2, 1, 1}, {2, 2, 4}});
+    fill(pSolver, ref,
+         {{0, 0, 4}, {0, 1, 1}, {0, 2, 1}, {1, 0, 1}, {1, 1, 4}, {1, 2, 1}, {2, 0, 1}, {2, 1, 1}, {2, 2, 4}});
     ASSERT_TRUE(pSolver->factorise());
     pSolver->reset();
     ref.reset();
-    fill(pSolver, ref, {{0, 0, 1e-7}, {0, 1, 0}, {0, 2, 1}, {1, 0, 1}, {1, 1, 1}, {1, 2, 0}, {2, 0, 0}, {2, 1, 0}, {2, 2, 1}});
+    fill(pSolver, ref,
+         {{0, 0, 1e-7}, {0, 1, 0}, {0, 2, 1}, {1, 0, 1}, {1, 1, 1}, {1, 2, 0}, {2, 0, 0}, {2, 1, 0}, {2, 2, 1}});
     ASSERT_TRUE(pSolver->factorise());
     expectSolves(pSolver, ref, 1e-8);
     EXPECT_EQ(statisticsOf(pSolver).factorisations, 2u);
     pSolver->release();
 }
-

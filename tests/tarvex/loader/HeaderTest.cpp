@@ -21,9 +21,9 @@ TEST(Header, ValuesByParameterType)
     };
     const Case cases[] = {
         {"maxIter = 100 dTime = 0.01", 100, 0.01, 2},
-        {"maxIter = 2.5", 2, 0.001, 2},     // the parameter's type decides: truncated
-        {"maxIter = -2.5", -2, 0.001, 2},   // toward zero
-        {"maxIter = 1e3", 1000, 0.001, 2},  // an exponent is read, not cut at the "e"
+        {"maxIter = 2.5", 2, 0.001, 2},    // the parameter's type decides: truncated
+        {"maxIter = -2.5", -2, 0.001, 2},  // toward zero
+        {"maxIter = 1e3", 1000, 0.001, 2}, // an exponent is read, not cut at the "e"
         {"maxIter = 99999999999", INT_MAX, 0.001, 2},
         {"dTime = 1", 200, 1.0, 2},
         {"dTime = -1e-2\nreport = Solved", 200, -0.01, 0},

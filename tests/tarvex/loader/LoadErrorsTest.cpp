@@ -31,8 +31,8 @@ void expectFailure(const ErrorCase& c)
     test::Load ld;
     ld.fromString(c.text);
     EXPECT_FALSE(ld.ok) << c.name;
-    EXPECT_TRUE(hasEntry(ld.log, c)) << c.name << ": expected " << c.message << " at " << c.line << ":"
-                                     << c.column << ", got\n"
+    EXPECT_TRUE(hasEntry(ld.log, c)) << c.name << ": expected " << c.message << " at " << c.line << ":" << c.column
+                                     << ", got\n"
                                      << ld.log;
 }
 
@@ -86,13 +86,13 @@ TEST(LoadErrors, DeclarationPass)
         {"variable twice", head + "Vars\nx\nx\n" + tail, "@ML.VarDDVars (x)", 4, 1},
         {"parameter twice", head + "Vars\nx\nParams\np\np = 1\n" + tail, "@ML.ParDDInPars (p)", 6, 1},
         {"parameter named as variable", head + "Vars\nx\nParams\n  x\n" + tail, "@ML.ParDDInVars (x)", 5, 3},
-        {"generator named as parameter", head + "Vars\nx\nParams\np\nDistribs\np\n" + tail, "@ML.DistDDInPars (p)",
-         7, 1},
-        {"statistic named as generator", head + "Vars\nx\nDistribs\nd\nStats\nd\n" + tail, "@ML.DistDDInDists (d)",
-         7, 1},
+        {"generator named as parameter", head + "Vars\nx\nParams\np\nDistribs\np\n" + tail, "@ML.DistDDInPars (p)", 7,
+         1},
+        {"statistic named as generator", head + "Vars\nx\nDistribs\nd\nStats\nd\n" + tail, "@ML.DistDDInDists (d)", 7,
+         1},
         {"sub-model parameter named as main parameter",
-         head + "Vars\nx\nParams\np\nSubModel\nVars\nu\nParams\np\nNLEs\nu = p\nend\n" + tail,
-         "@ML.SubParDDInPars (p)", 10, 1},
+         head + "Vars\nx\nParams\np\nSubModel\nVars\nu\nParams\np\nNLEs\nu = p\nend\n" + tail, "@ML.SubParDDInPars (p)",
+         10, 1},
         {"sub-model variable twice", head + "Vars\nx\nSubModel\nVars\nu; u\nNLEs\nu = 1\nend\n" + tail,
          "@ML.SubVarDDSubVars (u)", 6, 4},
         {"sub-model parameter named as sub-model variable",
@@ -217,9 +217,8 @@ TEST(LoadErrors, BlockQueries)
         ld.log.clean();
         const auto it = ld.model->getGroupIterator(Group::PostProc, ModelLevel::Main);
         bool hasDefault = false;
-        const unsigned n = c.switchCases
-                               ? ld.model->countSwitchCases(it, 0, c.group, hasDefault)
-                               : ld.model->countChildren(it, 0, c.group, ld.model->getExpressionType(it));
+        const unsigned n = c.switchCases ? ld.model->countSwitchCases(it, 0, c.group, hasDefault)
+                                         : ld.model->countChildren(it, 0, c.group, ld.model->getExpressionType(it));
         if (!c.key)
         {
             EXPECT_EQ(n, 1u) << c.body;

@@ -62,11 +62,11 @@ TEST(LoadValid, FullModelFromFile)
         unsigned lines, expressions;
     };
     const Count counts[] = {
-        {Group::Model, Main, 1, 1},     {Group::Vars, Main, 3, 3},      {Group::Params, Main, 2, 2},
-        {Group::Distribs, Main, 1, 1},  {Group::Stats, Main, 1, 1},     {Group::ReInit, Main, 1, 1},
-        {Group::PreProc, Main, 1, 1},   {Group::NLEs, Main, 3, 3},      {Group::PostProc, Main, 11, 2},
-        {Group::Repeats, Main, 1, 1},   {Group::ODEs, Main, 0, 0},      {Group::SubModel, Sub, 1, 1},
-        {Group::Vars, Sub, 1, 1},       {Group::Params, Sub, 1, 1},     {Group::NLEs, Sub, 11, 3},
+        {Group::Model, Main, 1, 1},    {Group::Vars, Main, 3, 3},  {Group::Params, Main, 2, 2},
+        {Group::Distribs, Main, 1, 1}, {Group::Stats, Main, 1, 1}, {Group::ReInit, Main, 1, 1},
+        {Group::PreProc, Main, 1, 1},  {Group::NLEs, Main, 3, 3},  {Group::PostProc, Main, 11, 2},
+        {Group::Repeats, Main, 1, 1},  {Group::ODEs, Main, 0, 0},  {Group::SubModel, Sub, 1, 1},
+        {Group::Vars, Sub, 1, 1},      {Group::Params, Sub, 1, 1}, {Group::NLEs, Sub, 11, 3},
     };
     for (const Count& c : counts)
     {
@@ -174,13 +174,13 @@ TEST(LoadValid, DynamicModelsGetTimeParameters)
         int dT, t;
         unsigned nParams;
     };
-    const Case cases[] = {{"ODE", "a\nb", 2, 3, 4u}, {"DAE", "t\na", 2, 0, 3u}, {"ODEx", "a", 1, 2, 3u},
-                          {"NL", "a", -1, -1, 1u}};
+    const Case cases[] = {
+        {"ODE", "a\nb", 2, 3, 4u}, {"DAE", "t\na", 2, 0, 3u}, {"ODEx", "a", 1, 2, 3u}, {"NL", "a", -1, -1, 1u}};
     for (const Case& c : cases)
     {
         test::Load ld;
-        ld.fromString(std::string("Header:\nend\nModel [type = ") + c.type +
-                      ", eps = 1]\nVars\nx\nParams\n" + c.params + "\nODEs\nx' = -x * t + dT\nend\n");
+        ld.fromString(std::string("Header:\nend\nModel [type = ") + c.type + ", eps = 1]\nVars\nx\nParams\n" +
+                      c.params + "\nODEs\nx' = -x * t + dT\nend\n");
         EXPECT_EQ(ld.ok, c.dT >= 0) << c.type;
         EXPECT_EQ(ld.model->getIndexOfDeltaTimeParam(Sub), c.dT) << c.type;
         EXPECT_EQ(ld.model->getIndexOfTimeParam(Main), c.t) << c.type;
@@ -277,7 +277,10 @@ TEST(LoadValid, NegativeEpsWarnsAndLoads)
 class VectorSource : public mu::ILineLoader
 {
 public:
-    explicit VectorSource(std::vector<std::string> lines) : _lines(std::move(lines)) {}
+    explicit VectorSource(std::vector<std::string> lines)
+        : _lines(std::move(lines))
+    {
+    }
 
     unsigned loadNextLine(td::MutableString& line) override
     {

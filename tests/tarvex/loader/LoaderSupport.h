@@ -47,7 +47,10 @@ struct Load
         return model->getLines(level)[cp.headingLine + 1 + i];
     }
 
-    const sc::_TokV& token(const sc::_tl& l, unsigned i) const { return model->getExpressionTokens()[l.firstToken + i]; }
+    const sc::_TokV& token(const sc::_tl& l, unsigned i) const
+    {
+        return model->getExpressionTokens()[l.firstToken + i];
+    }
 
     std::string name(sc::UserLabel kind, unsigned pos, sc::ModelLevel level) const
     {

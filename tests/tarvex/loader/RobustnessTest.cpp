@@ -51,15 +51,15 @@ TEST(Robustness, MalformedTexts)
         bool loads; // brackets and block structure are the compiler's to check
     };
     const Case cases[] = {
-        {head + "x = 1 \xC3\nend\n", false}, // UTF-8 cut off at a line's end
+        {head + "x = 1 \xC3\nend\n", false},     // UTF-8 cut off at a line's end
         {head + "x = \"\xE2\x82\nend\n", false}, // the same inside a string
         {head + "x = ((((1\nend\n", true},
         {head + "x = 1 [[[[\nend\n", false},
         {head + "x = 1 ]]]]\nend\n", false},
-        {head + "x = 1\n", true}, // no closing end
-        {head + repeat("if x > 0\n", 20000) + "end\n", true}, // deep nesting, never closed
-        {head + repeat("end\n", 100), false},                 // more ends than blocks
-        {head + "x = " + repeat("x+", 500000) + "1\nend\ny\n", false}, // a 1 MB line, then a fault
+        {head + "x = 1\n", true},                                       // no closing end
+        {head + repeat("if x > 0\n", 20000) + "end\n", true},           // deep nesting, never closed
+        {head + repeat("end\n", 100), false},                           // more ends than blocks
+        {head + "x = " + repeat("x+", 500000) + "1\nend\ny\n", false},  // a 1 MB line, then a fault
         {head + "x = " + std::string(1 << 20, 'a') + "\nend\n", false}, // a 1 MB undeclared name
         {std::string("Header:\n") + repeat("maxIter = 1 ", 100000) + "\n", false},
         {std::string("\xFF\xFE\x00\x01", 4) + "Header:\nend\n", false},

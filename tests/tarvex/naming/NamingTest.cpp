@@ -13,8 +13,7 @@ constexpr ModelLevel Sub = ModelLevel::SubModel;
 // Enters names the way the loader does: text from the naming's own pool.
 void declare(sc::Naming& naming, UserLabel kind, ModelLevel level, std::initializer_list<const char*> names)
 {
-    sc::VarAndParamMap& map =
-        level == Main ? naming.getUserSymbolMap(kind) : naming.getUserSymbolSubModelMap(kind);
+    sc::VarAndParamMap& map = level == Main ? naming.getUserSymbolMap(kind) : naming.getUserSymbolSubModelMap(kind);
     for (const char* name : names)
     {
         const td::StringExt* pName = naming.getStringMemManager().alloc(td::String(name));

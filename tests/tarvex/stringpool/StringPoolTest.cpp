@@ -10,10 +10,10 @@ constexpr std::uint32_t NotFound = 0xFFFFFFFF;
 TEST(StringPoolHash, MatchesHandComputedValues)
 {
     EXPECT_EQ(sc::HashMap::hash(""), 0u);
-    EXPECT_EQ(sc::HashMap::hash("x"), 80u);              // 120 - 40
-    EXPECT_EQ(sc::HashMap::hash("ab"), 514u);            // 57 * 8 + 58
-    EXPECT_EQ(sc::HashMap::hash("b2"), 514u);            // 58 * 8 + 50
-    EXPECT_EQ(sc::HashMap::hash("#v"), 35u * 8 + 78u);   // '#' below 96 counts as is
+    EXPECT_EQ(sc::HashMap::hash("x"), 80u);                      // 120 - 40
+    EXPECT_EQ(sc::HashMap::hash("ab"), 514u);                    // 57 * 8 + 58
+    EXPECT_EQ(sc::HashMap::hash("b2"), 514u);                    // 58 * 8 + 50
+    EXPECT_EQ(sc::HashMap::hash("#v"), 35u * 8 + 78u);           // '#' below 96 counts as is
     EXPECT_EQ(sc::HashMap::hash("\xC3"), 0xFFFFFFFFFFFFFFC3ull); // -61, sign-extended
     // 'A' (65) nine times gives 65 * (8^9 - 1) / 7 = 1246307465, which is past
     // 2^28, so the tenth step adds h >> 28 = 4: 1246307465 * 8 + 4 + 65.

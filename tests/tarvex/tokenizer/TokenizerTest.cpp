@@ -43,8 +43,8 @@ void setDefaultDictionaries(sc::TokenizerBase<true>& tok)
 
 std::ostream& operator<<(std::ostream& os, const Tok& t)
 {
-    return os << "{" << t.code << ", \"" << t.text << "\", col " << t.column << ", len " << t.length << ", id "
-              << t.id << "}";
+    return os << "{" << t.code << ", \"" << t.text << "\", col " << t.column << ", len " << t.length << ", id " << t.id
+              << "}";
 }
 
 class Tokenizer : public ::testing::Test
@@ -109,8 +109,8 @@ TEST_F(Tokenizer, CodesOfLines)
         // nine bytes is still a key; one more makes a name even with a key as its prefix
         {"BasePostP BasePostPx", {5, 0, 71}},
         {"linePlot Plots minX", {0, 0, 0, 71}},
-        {"! != # ## % & && ' '' ( ) { } + += * *= / /= ^ ^= \\ | ||", {52, 61, 51, 55, 33, 50, 54, 46, 47, 23, 24, 27, 28,
-                                                                     29, 38, 31, 36, 32, 37, 35, 40, 34, 49, 53, 71}},
+        {"! != # ## % & && ' '' ( ) { } + += * *= / /= ^ ^= \\ | ||",
+         {52, 61, 51, 55, 33, 50, 54, 46, 47, 23, 24, 27, 28, 29, 38, 31, 36, 32, 37, 35, 40, 34, 49, 53, 71}},
         {"< <= << <- > >= >> = == -> -= , . : ;", {56, 57, 41, 43, 58, 59, 42, 45, 60, 44, 39, 62, 63, 64, 65, 71}},
         {"/* */", {32, 31, 31, 32, 71}},
         {"x // note", {0, 68, 71}},
@@ -158,8 +158,14 @@ TEST_F(Tokenizer, TextColumnLengthAndIdentifier)
         {"Repeats", false, {{5, "Repeats", 0, 7, 18}, {71, "", 0, 0, None}}},
         {"end", false, {{9, "end", 0, 3, 9}, {71, "", 0, 0, None}}},
         {"obtEps#", false, {{3, "obtEps#", 0, 7, 7}, {71, "", 0, 0, None}}},
-        {"[eps=1]", false, {{25, "[", 0, 1, None}, {6, "eps", 1, 3, 3}, {45, "=", 4, 1, None}, {11, "1", 5, 1, None},
-                            {26, "]", 6, 1, None}, {71, "", 6, 0, None}}},
+        {"[eps=1]",
+         false,
+         {{25, "[", 0, 1, None},
+          {6, "eps", 1, 3, 3},
+          {45, "=", 4, 1, None},
+          {11, "1", 5, 1, None},
+          {26, "]", 6, 1, None},
+          {71, "", 6, 0, None}}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(lex(c.line, c.complex), c.tokens) << "line: " << c.line;
@@ -168,9 +174,13 @@ TEST_F(Tokenizer, TextColumnLengthAndIdentifier)
 TEST_F(Tokenizer, Utf8CountsCharactersNotBytes)
 {
     // "π" is a special constant, "ä1" a name; both are one character wide per letter
-    EXPECT_EQ(lex("\xCF\x80 \xC3\xA4" "1 \"\xC3\xA4\xC3\xB6\" // \xC3\xA4"),
+    EXPECT_EQ(lex("\xCF\x80 \xC3\xA4"
+                  "1 \"\xC3\xA4\xC3\xB6\" // \xC3\xA4"),
               (std::vector<Tok> {{12, "\xCF\x80", 0, 1, 0},
-                                 {0, "\xC3\xA4" "1", 2, 2, None},
+                                 {0,
+                                  "\xC3\xA4"
+                                  "1",
+                                  2, 2, None},
                                  {10, "\xC3\xA4\xC3\xB6", 6, 2, None},
                                  {68, "// \xC3\xA4", 10, 4, None},
                                  {71, "", 10, 0, None}}));
@@ -180,14 +190,15 @@ TEST_F(Tokenizer, Utf8CountsCharactersNotBytes)
 TEST_F(Tokenizer, MalformedBytesGiveError)
 {
     const std::string cases[] = {
-        std::string("x\xC3"),          // a sequence cut off at the end of the line
-        std::string("\"a\xE2\x82"),    // the same inside a string
-        std::string("\xE2\x82" "a"),   // a continuation byte missing inside a word
+        std::string("x\xC3"),       // a sequence cut off at the end of the line
+        std::string("\"a\xE2\x82"), // the same inside a string
+        std::string("\xE2\x82"
+                    "a"),              // a continuation byte missing inside a word
         std::string("x // a\xF0\x9F"), // cut off at the end of a comment
         std::string("\x80"),           // a continuation byte alone
         std::string("\xFF"),           // no lead byte at all
         std::string("\x7F"),
-        std::string("a\x01"),          // control character
+        std::string("a\x01"), // control character
     };
     for (const std::string& line : cases)
     {
@@ -218,7 +229,7 @@ TEST_F(Tokenizer, AttributeValueKinds)
             values.emplace_back(t, tok._identifier);
     // NA (line 5, dot 9) draws nothing and becomes 0; an unknown colour is 167
     const std::vector<std::pair<Token, unsigned>> expected = {
-        {Token::Color, 7},      {Token::Color, 167},     {Token::LinePattern, 4},   {Token::LinePattern, 0},
+        {Token::Color, 7},      {Token::Color, 167},    {Token::LinePattern, 4},   {Token::LinePattern, 0},
         {Token::DotPattern, 7}, {Token::DotPattern, 0}, {Token::Identifier, None}, {Token::Identifier, None}};
     EXPECT_EQ(values, expected);
     EXPECT_EQ(tok._attribState, 0);

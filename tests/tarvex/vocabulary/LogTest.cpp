@@ -41,10 +41,10 @@ TEST(Log, PlaceholdersWithoutArgumentsStay)
         const char* expected;
     };
     const Case cases[] = {
-        {"a", "b", "a and b and @"},       // the null after b ends the list
-        {"a", nullptr, "a and @ and @"},   //
-        {nullptr, "b", "@ and @ and @"},   // a null named text: nothing is filled
-        {"@", "b", "@ and b and @"},       // a filled text is not scanned again
+        {"a", "b", "a and b and @"},     // the null after b ends the list
+        {"a", nullptr, "a and @ and @"}, //
+        {nullptr, "b", "@ and @ and @"}, // a null named text: nothing is filled
+        {"@", "b", "@ and b and @"},     // a filled text is not scanned again
     };
     for (const Case& c : cases)
     {

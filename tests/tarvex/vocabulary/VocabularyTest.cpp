@@ -30,9 +30,9 @@ protected:
     static void SetUpTestSuite() { test::fillVocabulary(); }
 };
 
-const char* const groupNames[20] = {"Model", "SubModel", "Vars",      "Params",    "Distribs", "Stats",  "ReInit",
-                                    "PreProc", "NLEs",   "WLSEs",     "ECs",       "ODEs",     "PDEs",   "TFs",
-                                    "IterPostP", "BasePostP", "PostProc", "Limits", "Repeats", "Plots"};
+const char* const groupNames[20] = {"Model",     "SubModel",  "Vars",     "Params", "Distribs", "Stats", "ReInit",
+                                    "PreProc",   "NLEs",      "WLSEs",    "ECs",    "ODEs",     "PDEs",  "TFs",
+                                    "IterPostP", "BasePostP", "PostProc", "Limits", "Repeats",  "Plots"};
 
 TEST_F(Vocabulary, GroupsModelToRepeatsButNotPlots)
 {
@@ -59,11 +59,10 @@ TEST_F(Vocabulary, ReservedWordsUpToEnd)
         const char* word;
         int opens, closes;
     };
-    const Row rows[20] = {{"@main", 0, 0},   {"repeat", 0, 0},  {"s", 0, 0},       {"group", 0, 0},
-                          {"if", 1, 0},      {"else", 0, 0},    {"switch", 1, 0},  {"case", 0, 0},
-                          {"default", 0, 0}, {"end", 0, 1},     {"linePlot", 1, 0}, {"barPlot", 1, 0},
-                          {"piePlot", 1, 0}, {"hLine@", 0, 0},  {"vLine@", 0, 0},  {"hBand@", 0, 0},
-                          {"vBand@", 0, 0},  {"@cond", 0, 0},   {"@x", 0, 0},      {"@y", 0, 0}};
+    const Row rows[20] = {{"@main", 0, 0},    {"repeat", 0, 0},  {"s", 0, 0},       {"group", 0, 0},   {"if", 1, 0},
+                          {"else", 0, 0},     {"switch", 1, 0},  {"case", 0, 0},    {"default", 0, 0}, {"end", 0, 1},
+                          {"linePlot", 1, 0}, {"barPlot", 1, 0}, {"piePlot", 1, 0}, {"hLine@", 0, 0},  {"vLine@", 0, 0},
+                          {"hBand@", 0, 0},   {"vBand@", 0, 0},  {"@cond", 0, 0},   {"@x", 0, 0},      {"@y", 0, 0}};
     const auto& reserved = sc::s_commonReservedMaps[0];
     EXPECT_EQ(reserved.size(), 10u);
     for (unsigned i = 0; i < 20; ++i)
@@ -91,15 +90,14 @@ TEST_F(Vocabulary, AttributesUpToNameWithTheirValueKinds)
         const char* name;
         int type;
     };
-    const Row rows[42] = {{"domain", 7},    {"type", 7},     {"method", 7},   {"eps", 13},     {"dT", 13},
-                          {"out", 22},      {"w", 13},       {"conj", 22},    {"enabled", 22}, {"signal", 7},
-                          {"copyPars", 11}, {"min", 13},     {"max", 13},     {"mean", 13},    {"dev", 13},
-                          {"integer", 22},  {"k", 13},       {"p", 13},       {"n", 13},       {"alpha", 13},
-                          {"beta", 13},     {"lambda", 13},  {"reInit", 22},  {"alwaysOn", 22}, {"initMain", 22},
-                          {"simplify", 22}, {"pivot", 7},    {"maxIter", 11}, {"width", 13},   {"name", 10},
-                          {"minX", 13},     {"maxX", 13},    {"minY", 13},    {"maxY", 13},    {"colorL", 16},
-                          {"colorD", 16},   {"backColor", 7}, {"legend", 22}, {"step", 13},    {"pattern", 17},
-                          {"xLabel", 10},   {"yLabel", 10}};
+    const Row rows[42] = {
+        {"domain", 7},    {"type", 7},      {"method", 7},   {"eps", 13},     {"dT", 13},       {"out", 22},
+        {"w", 13},        {"conj", 22},     {"enabled", 22}, {"signal", 7},   {"copyPars", 11}, {"min", 13},
+        {"max", 13},      {"mean", 13},     {"dev", 13},     {"integer", 22}, {"k", 13},        {"p", 13},
+        {"n", 13},        {"alpha", 13},    {"beta", 13},    {"lambda", 13},  {"reInit", 22},   {"alwaysOn", 22},
+        {"initMain", 22}, {"simplify", 22}, {"pivot", 7},    {"maxIter", 11}, {"width", 13},    {"name", 10},
+        {"minX", 13},     {"maxX", 13},     {"minY", 13},    {"maxY", 13},    {"colorL", 16},   {"colorD", 16},
+        {"backColor", 7}, {"legend", 22},   {"step", 13},    {"pattern", 17}, {"xLabel", 10},   {"yLabel", 10}};
     const auto& attribs = sc::s_commonAttribMaps[0];
     EXPECT_EQ(attribs.size(), 30u);
     ASSERT_EQ(sc::s_commonAttribNames.size(), 42u);
@@ -121,12 +119,12 @@ TEST_F(Vocabulary, AttributesUpToNameWithTheirValueKinds)
 
 TEST_F(Vocabulary, AttributeEnumValuesByPositionAndName)
 {
-    const char* const values[38] = {
-        "real",    "cmplx",   "bool",     "int",      "NR",        "Euler",   "Trapez",    "RK2",
-        "RK4",     "RK6",     "NL",       "WLS",      "ODE",       "DAE",     "MLE",       "OPT",
-        "PDE",     "TooLow",  "MedLow",   "Default",  "MedHigh",   "TooHigh", "Rounding",  "Diagonal",
-        "Markowitz", "Uniform", "Bernoulli", "Poisson", "Expo",    "Gamma",   "Gauss",     "LogGauss",
-        "LogGauss", "ChiSqr", "Student",  "auto",     "dark",      "light"};
+    const char* const values[38] = {"real",    "cmplx",    "bool",     "int",       "NR",       "Euler",     "Trapez",
+                                    "RK2",     "RK4",      "RK6",      "NL",        "WLS",      "ODE",       "DAE",
+                                    "MLE",     "OPT",      "PDE",      "TooLow",    "MedLow",   "Default",   "MedHigh",
+                                    "TooHigh", "Rounding", "Diagonal", "Markowitz", "Uniform",  "Bernoulli", "Poisson",
+                                    "Expo",    "Gamma",    "Gauss",    "LogGauss",  "LogGauss", "ChiSqr",    "Student",
+                                    "auto",    "dark",     "light"};
     const auto& map = sc::getCommonAttribEnumValueMap();
     EXPECT_EQ(&map, &sc::s_commonAttribEnumValues);
     EXPECT_EQ(map.size(), 38u);
@@ -187,8 +185,8 @@ TEST_F(Vocabulary, CommonLabelTables)
         Token code;
         int value;
     };
-    for (const TokRow& r : {TokRow{"and", Token::And, 54}, TokRow{"or", Token::Or, 53}, TokRow{"xor", Token::Xor, 55},
-                            TokRow{"not", Token::Not, 52}})
+    for (const TokRow& r : {TokRow {"and", Token::And, 54}, TokRow {"or", Token::Or, 53},
+                            TokRow {"xor", Token::Xor, 55}, TokRow {"not", Token::Not, 52}})
     {
         Token t = Token::Error;
         EXPECT_TRUE(sc::s_logicalTokenMap.find(key(r.word), t)) << r.word;
@@ -210,7 +208,7 @@ TEST_F(Vocabulary, CommonLabelTables)
         const char* name;
         int value;
     };
-    for (const ConstRow& r : {ConstRow{"pi", 0}, ConstRow{"\xCF\x80", 0}, ConstRow{"e", 1}, ConstRow{"@solOk#", 2}})
+    for (const ConstRow& r : {ConstRow {"pi", 0}, ConstRow {"\xCF\x80", 0}, ConstRow {"e", 1}, ConstRow {"@solOk#", 2}})
     {
         sc::SpecialConstant c {};
         EXPECT_TRUE(sc::s_specialConstantMap.find(key(r.name), c)) << r.name;
@@ -218,8 +216,8 @@ TEST_F(Vocabulary, CommonLabelTables)
     }
     EXPECT_FALSE(has(sc::s_specialConstantMap, "PI"));
 
-    const char* const embedded[10] = {"repeat#", "succRep#", "outIter#", "baseIter#", "totIter#",
-                                      "solState#", "reqEps#", "obtEps#", "startT#", "endT#"};
+    const char* const embedded[10] = {"repeat#",   "succRep#", "outIter#", "baseIter#", "totIter#",
+                                      "solState#", "reqEps#",  "obtEps#",  "startT#",   "endT#"};
     EXPECT_EQ(sc::s_embeddedParamMap.size(), 10u);
     for (int i = 0; i < 10; ++i)
     {
@@ -280,9 +278,9 @@ TEST(SignalType, ExactNamesOnly)
         sc::ISignal::Type type;
     };
     using T = sc::ISignal::Type;
-    const Row rows[] = {{"TooLow", T::TooLow},   {"MedLow", T::MedLow},     {"Default", T::Default},
-                        {"MedHigh", T::MedHigh}, {"TooHigh", T::TooHigh},   {"Rounding", T::Rounding},
-                        {"medhigh", T::None},    {"MedHighX", T::None},     {"Med", T::None}};
+    const Row rows[] = {{"TooLow", T::TooLow},   {"MedLow", T::MedLow},   {"Default", T::Default},
+                        {"MedHigh", T::MedHigh}, {"TooHigh", T::TooHigh}, {"Rounding", T::Rounding},
+                        {"medhigh", T::None},    {"MedHighX", T::None},   {"Med", T::None}};
     for (const Row& r : rows)
         EXPECT_EQ(sc::getSignalType(pool.alloc(td::String(r.text))), r.type) << r.text;
     EXPECT_EQ(static_cast<int>(sc::getSignalType(pool.alloc(td::String("MedHigh")))), 3);

@@ -33,7 +33,7 @@ public:
         while (_pChunks)
         {
             ChunkNode* pNext = _pChunks->pNext;
-            ::operator delete(_pChunks->pSlots, std::align_val_t{alignof(T)});
+            ::operator delete (_pChunks->pSlots, std::align_val_t {alignof(T)});
             delete _pChunks;
             _pChunks = pNext;
         }
@@ -100,13 +100,13 @@ private:
 
     T* createChunk()
     {
-        void* pMem = ::operator new(slotsPerChunk * sizeof(T), std::align_val_t{alignof(T)});
+        void* pMem = ::operator new (slotsPerChunk * sizeof(T), std::align_val_t {alignof(T)});
         if constexpr (SetMemoryToZero)
             std::memset(pMem, 0, slotsPerChunk * sizeof(T));
         T* pSlots = static_cast<T*>(pMem);
         for (size_t i = 0; i < slotsPerChunk; ++i)
             ::new (static_cast<void*>(pSlots + i)) T();
-        _pChunks = new ChunkNode{pSlots, _pChunks};
+        _pChunks = new ChunkNode {pSlots, _pChunks};
         ++_nChunks;
         return pSlots;
     }
@@ -118,10 +118,7 @@ private:
         return pNext;
     }
 
-    static void setNextFree(T* pSlot, T* pNext)
-    {
-        std::memcpy(static_cast<void*>(pSlot), &pNext, sizeof(pNext));
-    }
+    static void setNextFree(T* pSlot, T* pNext) { std::memcpy(static_cast<void*>(pSlot), &pNext, sizeof(pNext)); }
 
     ChunkNode* _pChunks = nullptr; // newest first; reset makes all of them spare
     ChunkNode* _pSpare = nullptr;  // next allocated chunk not threaded yet

@@ -31,8 +31,7 @@ public:
         _triplets.reset();
         _hasStrayEntry = false;
     }
-    void addNormalEquations(const dense::DiagMatrix<double>& W, dense::Matrix<T>& r,
-                            ISolver<T, int>* pSolver) override;
+    void addNormalEquations(const dense::DiagMatrix<double>& W, dense::Matrix<T>& r, ISolver<T, int>* pSolver) override;
     void addConstraintBlock(int offset, dense::Matrix<T>& c, ISolver<T, int>* pSolver) override;
     void release() override { delete this; }
 

@@ -65,7 +65,4 @@ struct Probe
 Probe s_probe;
 } // namespace
 
-extern "C" unsigned startupProbeFaults()
-{
-    return s_probe.faults;
-}
+extern "C" unsigned startupProbeFaults() { return s_probe.faults; }
