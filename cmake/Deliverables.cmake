@@ -27,14 +27,28 @@ if(MATRIX_SOURCES)
                         ${BTF_LIBRARY} ${SUITESPARSECONFIG_LIBRARY})
 endif()
 
+# The solver sources are written once and compiled twice: for real values
+# (namespace slDbl) and for complex values (namespace slCmplx). What serves
+# both value types (random generators, statistics) lives in solver/core/src/math
+# and is compiled once.
+set(SOLVER_CORE_DIR ${CMAKE_SOURCE_DIR}/solver/core/src)
+file(GLOB SOLVER_CORE_SOURCES CONFIGURE_DEPENDS ${SOLVER_CORE_DIR}/*.cpp)
+set(SOLVER_CORE_OBJECTS)
+foreach(valueType IN ITEMS Dbl Cmplx)
+  if(SOLVER_CORE_SOURCES)
+    add_library(TarvexCore${valueType} OBJECT ${SOLVER_CORE_SOURCES})
+    target_include_directories(TarvexCore${valueType} PUBLIC ${COMMON_INCLUDE} ${SOLVER_CORE_DIR})
+    target_compile_definitions(TarvexCore${valueType} PUBLIC SL_COMPLEX=$<STREQUAL:${valueType},Cmplx>)
+    target_link_libraries(TarvexCore${valueType} PRIVATE MatrixLayer)
+    list(APPEND SOLVER_CORE_OBJECTS $<TARGET_OBJECTS:TarvexCore${valueType}>)
+  endif()
+endforeach()
+
 # Tarvex: containers, model front end, expression engine and solvers.
 file(GLOB TARVEX_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_SOURCE_DIR}/solver/front/src/*.cpp ${CMAKE_SOURCE_DIR}/solver/core/src/*.cpp)
-if(TARVEX_SOURCES)
-  add_library(Tarvex SHARED ${TARVEX_SOURCES})
-  target_include_directories(Tarvex PUBLIC ${COMMON_INCLUDE})
-  target_link_libraries(Tarvex PUBLIC Brennic)
-  if(TARGET MatrixLayer)
-    target_link_libraries(Tarvex PRIVATE MatrixLayer)
-  endif()
-endif()
+     ${CMAKE_SOURCE_DIR}/solver/front/src/*.cpp ${SOLVER_CORE_DIR}/math/*.cpp)
+add_library(Tarvex SHARED ${TARVEX_SOURCES} ${SOLVER_CORE_OBJECTS})
+# The solver headers are shared by both builds; a user of them chooses the
+# value type with SL_COMPLEX (the tests compile some programs twice).
+target_include_directories(Tarvex PUBLIC ${COMMON_INCLUDE} ${SOLVER_CORE_DIR})
+target_link_libraries(Tarvex PUBLIC Brennic PRIVATE MatrixLayer)
