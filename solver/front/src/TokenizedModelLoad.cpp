@@ -29,7 +29,11 @@ bool TokenizedModel::loadFromFile(const td::String& path)
 {
     std::ifstream file(path.c_str(), std::ios::binary);
     if (!file.is_open())
+    {
+        // nothing is read, yet the header queries answer as after any failed load
+        ModelLoader::setDefaultHeader(_headerValues);
         return false;
+    }
     ModelLoader loader(*this, true);
     initModelLoader(loader);
     td::MutableString line;
@@ -126,6 +130,9 @@ bool TokenizedModel::loadVarsAndParams(ModelLoader& loader)
     return true;
 }
 
+// Every copy is checked before the first is entered: a refused copy leaves
+// the sub-model's parameters, and the name arrays built from them, as the
+// declarations made them.
 bool TokenizedModel::copyMainParams(ModelLoader& loader, std::uint32_t nCopy)
 {
     VarAndParamMap& subParams = _naming.getUserSymbolSubModelMap(UserLabel::Param);
@@ -143,8 +150,9 @@ bool TokenizedModel::copyMainParams(ModelLoader& loader, std::uint32_t nCopy)
             loader.reportDuplicate("@ML.SubParDDInPars", pName->c_str(), 0, 0);
             return false;
         }
-        subParams.try_emplace(*pName, static_cast<td::UINT4>(subParams.size()));
     }
+    for (std::uint32_t i = 0; i < nCopy; ++i)
+        subParams.try_emplace(*_naming.getParamName(i, ModelLevel::Main), static_cast<td::UINT4>(subParams.size()));
     _nCopiedParams = nCopy;
     return true;
 }

@@ -185,5 +185,9 @@ TEST(CopyPars, SharedNameClashIsReported)
                   "Vars\nu\nParams\nt\nNLEs\nu = t\nend\nODEs\nx' = t\nend\n");
     EXPECT_FALSE(ld.ok);
     EXPECT_EQ(ld.log.texts(sc::ILog::Type::Error), std::vector<std::string> {"@ML.SubParDDInPars (t)"});
+    // dT would have been copied before t clashed: a refused copy enters nothing
+    ASSERT_EQ(ld.naming.getNumberOfParams(Sub), 1u);
+    EXPECT_EQ(ld.name(sc::UserLabel::Param, 0, Sub), "t");
+    EXPECT_EQ(ld.model->getNumberOfCopiedParams(), 0u);
 }
 } // namespace
