@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
 int _snprintf_s(char* buffer, size_t size, size_t count, const char* fmt, ...)
 {
@@ -88,9 +89,9 @@ bool readNumber(const char*& p, double& value, bool& imaginary)
             return false;
         q = skipDigits(q);
     }
-    // The syntax above is a subset of what the number parser reads, and a
-    // text it accepts ends where the parser stops.
-    value = mu::toDouble(pStart);
+    // Only the accepted text is converted: the number parser alone would read
+    // on past it ("0x10" as hexadecimal where the syntax stops at the 'x').
+    value = mu::toDouble(std::string(pStart, q).c_str());
     imaginary = *q == 'i';
     p = imaginary ? q + 1 : q;
     return true;

@@ -35,6 +35,8 @@ TEST(TextHelpersTest, Utf8LengthNeverPassesTheNul)
 
 TEST(TextHelpersTest, ExtractReadsRealAndComplexNumbers)
 {
+    // The row before the last: a text after the second number is no part of
+    // it, even where the number parser alone would read on (hexadecimal).
     struct
     {
         const char* text;
@@ -43,13 +45,14 @@ TEST(TextHelpersTest, ExtractReadsRealAndComplexNumbers)
         double re;
         double im;
     } const cases[] = {
-        {"1.5", true, true, 1.5, 0},   {" \t-2.5e1 ", true, true, -25, 0}, {"2i", true, true, 0, 2},
-        {"1+2i", true, true, 1, 2},    {"1 +2i", true, true, 1, 2},        {"1 2i", true, true, 1, 2},
-        {"2i-1", true, true, -1, 2},   {"-2i+3", true, true, 3, -2},       {"3-2i", true, true, 3, -2},
-        {"-.5", true, true, -0.5, 0},  {"1+2i x", false, true, 1, 2},      {"1+2i x", true, false, 0, 0},
-        {"1 + 2i", true, false, 0, 0}, {"1+2", true, false, 0, 0},         {"1i+2i", true, false, 0, 0},
-        {".5", true, false, 0, 0},     {"1e", true, false, 0, 0},          {"1-", true, false, 0, 0},
-        {"-", true, false, 0, 0},      {"0x10", true, false, 0, 0},        {"x", true, false, 0, 0},
+        {"1.5", true, true, 1.5, 0},    {" \t-2.5e1 ", true, true, -25, 0}, {"2i", true, true, 0, 2},
+        {"1+2i", true, true, 1, 2},     {"1 +2i", true, true, 1, 2},        {"1 2i", true, true, 1, 2},
+        {"2i-1", true, true, -1, 2},    {"-2i+3", true, true, 3, -2},       {"3-2i", true, true, 3, -2},
+        {"-.5", true, true, -0.5, 0},   {"1+2i x", false, true, 1, 2},      {"1+2i x", true, false, 0, 0},
+        {"1 + 2i", true, false, 0, 0},  {"1+2", true, false, 0, 0},         {"1i+2i", true, false, 0, 0},
+        {".5", true, false, 0, 0},      {"1e", true, false, 0, 0},          {"1-", true, false, 0, 0},
+        {"-", true, false, 0, 0},       {"0x10", true, false, 0, 0},        {"x", true, false, 0, 0},
+        {"2i 0x10", false, true, 0, 2}, {"2i -0x1p3", false, true, 0, 2},   {"2i 1e3x", false, true, 1000, 2},
         {nullptr, true, false, 0, 0},
     };
     for (const auto& c : cases)
