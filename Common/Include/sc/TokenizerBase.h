@@ -79,7 +79,7 @@ private:
     Token finish(Token t);
     Token readOperator();
     Token readWord();
-    Token readNumber(bool negative);
+    Token readNumber();
     Token readString();
     Token readComment();
     Token classifyWord(std::uint32_t nBytes, bool onlyUnderscores);

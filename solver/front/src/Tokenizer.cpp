@@ -3,6 +3,7 @@
 #include <td/ColorID.h>
 #include <td/DotPattern.h>
 #include <td/LinePattern.h>
+#include <td/StringUtils.h>
 
 namespace sc
 {
@@ -143,7 +144,7 @@ Token TokenizerBase<UTF8>::getNextToken()
     if (static_cast<unsigned char>(c) >= 127)
         return finish(Token::Error);
     if (isDigit(c))
-        return readNumber(false);
+        return readNumber();
     return readOperator();
 }
 
@@ -191,7 +192,7 @@ Token TokenizerBase<UTF8>::readOperator()
             const auto last = static_cast<std::uint8_t>(_lastToken);
             if (last > static_cast<std::uint8_t>(Token::RightBrace) || _lastToken == Token::LeftParen ||
                 _lastToken == Token::AttribStart || _lastToken == Token::LeftBrace)
-                return readNumber(true);
+                return readNumber();
         }
         return finish(Token::Minus);
     case '.': return finish(Token::Dot);
@@ -244,12 +245,18 @@ Token TokenizerBase<UTF8>::readOperator()
     }
 }
 
+// The text keeps the whole comment, "//" included, whatever its bytes: files
+// written in another encoding hold comments that are no UTF-8. A broken
+// sequence counts as one character, and the count stops at the NUL.
 template <bool UTF8>
 Token TokenizerBase<UTF8>::readComment()
 {
-    // the text keeps the whole comment, "//" included
     take(1);
-    return finish(takeSequencesUntil('\0') ? Token::Comment : Token::Error);
+    const std::uint32_t start = _position;
+    const auto [nBytes, nChars] = td::getLenUTF8(_line + start);
+    _position += nBytes;
+    keep(start, nChars);
+    return finish(Token::Comment);
 }
 
 template <bool UTF8>
@@ -271,7 +278,7 @@ Token TokenizerBase<UTF8>::attribValue(Token t)
 }
 
 template <bool UTF8>
-Token TokenizerBase<UTF8>::readNumber(bool negative)
+Token TokenizerBase<UTF8>::readNumber()
 {
     // a number is ASCII: a byte is a character
     const std::uint32_t start = _position;
@@ -293,7 +300,7 @@ Token TokenizerBase<UTF8>::readNumber(bool negative)
         ++_position;
         if (cur() == '+' || cur() == '-')
             ++_position;
-        if (!isDigit(cur()) && !negative)
+        if (!isDigit(cur()))
         {
             keep(start, _position - start);
             return finish(Token::Error);

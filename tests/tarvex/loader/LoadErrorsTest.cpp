@@ -46,6 +46,8 @@ TEST(LoadErrors, BodyPass)
         {"undeclared name", nle("x = z + 1"), "@ML.UnknownLbl:z", 6, 5},
         {"undeclared in sub-model", sub + "u = y\nend\nend\n", "@ML.UnknownLblSM:y", 8, 5},
         {"tokenizer error", nle("x $ 1"), "@ML.UnexpectedToken:$", 6, 3},
+        {"exponent without digits", nle("x - 5e = 0"), "@ML.UnexpectedToken:5e", 6, 5},
+        {"the same in a negative number", nle("x - (-5e) = 0"), "@ML.UnexpectedToken:-5e", 6, 6},
         {"@main in main model", nle("x = @main.y"), "@ML.MainRefInMainModel", 6, 5},
         {"@main without dot", sub + "u = @main x\nend\nend\n", "@ML.NoDotAfterBase", 8, 11},
         {"@main dot without name", sub + "u = @main.1\nend\nend\n", "@ML.NoDotAfterBase", 8, 11},

@@ -155,6 +155,18 @@ void compareFileAndString(const std::string& text)
     }
 }
 
+// A comment takes the rest of its line whatever its bytes: a stored file
+// whose comments are Latin-1 (or end in a cut-off UTF-8 sequence) loads.
+TEST(LoadValid, CommentsInAnotherEncoding)
+{
+    test::Load ld;
+    ld.fromFile(fixture("latin1-comments.txt"));
+    EXPECT_TRUE(ld.ok) << ld.log;
+    EXPECT_TRUE(ld.log.entries.empty()) << ld.log;
+    EXPECT_EQ(ld.name(UserLabel::Var, 0, Main), "T");
+    EXPECT_EQ(ld.model->getNumberOfExpressions(Group::NLEs, Main), 1u);
+}
+
 TEST(LoadValid, FileAndStringGiveTheSameRecords)
 {
     std::ifstream f(fixture("full.txt"), std::ios::binary);

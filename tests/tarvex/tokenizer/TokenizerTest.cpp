@@ -100,7 +100,7 @@ TEST_F(Tokenizer, CodesOfLines)
         {"-3", {11, 71}},
         {"a--1", {0, 30, 11, 71}},
         {"2e", {72}},
-        {"-2e", {13, 71}},
+        {"-2e", {72}},
         {".5", {63, 11, 71}},
         {"true false True trues", {20, 21, 0, 0, 71}},
         {"x_1# ___", {0, 72}},
@@ -142,7 +142,7 @@ TEST_F(Tokenizer, TextColumnLengthAndIdentifier)
     const Case cases[] = {
         {"x-1", false, {{0, "x", 0, 1, None}, {30, "-", 1, 1, None}, {11, "1", 2, 1, None}, {71, "", 2, 0, None}}},
         {"x=-1", false, {{0, "x", 0, 1, None}, {45, "=", 1, 1, None}, {11, "-1", 2, 2, None}, {71, "", 2, 0, None}}},
-        {"  -2e", false, {{13, "-2e", 2, 3, None}, {71, "", 2, 0, None}}},
+        {"  -2e", false, {{72, "-2e", 2, 3, None}}},
         // the i counts in the length but is not part of the text
         {"3i", true, {{14, "3", 0, 2, None}, {71, "", 0, 0, None}}},
         {"3 i", true, {{11, "3", 0, 1, None}, {0, "i", 2, 1, None}, {71, "", 2, 0, None}}},
@@ -193,10 +193,9 @@ TEST_F(Tokenizer, MalformedBytesGiveError)
         std::string("x\xC3"),       // a sequence cut off at the end of the line
         std::string("\"a\xE2\x82"), // the same inside a string
         std::string("\xE2\x82"
-                    "a"),              // a continuation byte missing inside a word
-        std::string("x // a\xF0\x9F"), // cut off at the end of a comment
-        std::string("\x80"),           // a continuation byte alone
-        std::string("\xFF"),           // no lead byte at all
+                    "a"),    // a continuation byte missing inside a word
+        std::string("\x80"), // a continuation byte alone
+        std::string("\xFF"), // no lead byte at all
         std::string("\x7F"),
         std::string("a\x01"), // control character
     };
@@ -207,6 +206,31 @@ TEST_F(Tokenizer, MalformedBytesGiveError)
     }
     // a byte that begins no sequence: nothing consumed, empty text
     EXPECT_EQ(lex("\x80").back(), (Tok {72, "", 0, 0, None}));
+}
+
+// A comment takes the rest of the line whatever its bytes (a file written in
+// another encoding); a byte that is no whole UTF-8 sequence counts as one
+// character, and nothing past the NUL is read.
+TEST_F(Tokenizer, CommentTakesAnyBytes)
+{
+    struct Case
+    {
+        std::string line;
+        unsigned length;
+    };
+    const Case cases[] = {
+        {"x // 25\xB0 C", 8},         // a Latin-1 degree sign
+        {"x // M\xFCller", 9},        // a Latin-1 umlaut
+        {"x // a\xF0\x9F", 6},        // a sequence cut off at the line's end
+        {"x // \x80\xFF\xC3\xA4", 6}, // stray bytes, then a whole sequence
+    };
+    for (const Case& c : cases)
+    {
+        const std::string comment = c.line.substr(2);
+        EXPECT_EQ(lex(c.line),
+                  (std::vector<Tok> {{0, "x", 0, 1, None}, {68, comment, 2, c.length, None}, {71, "", 2, 0, None}}))
+            << "line bytes: " << c.line.size();
+    }
 }
 
 TEST_F(Tokenizer, AttributeValueKinds)
