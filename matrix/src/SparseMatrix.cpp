@@ -1,4 +1,5 @@
 #include <complex>
+#include <limits>
 #include <sparse/priv/SparseMatrix.h>
 #include <sparse/priv/Values.h>
 
@@ -25,13 +26,14 @@ void SparseMatrix<T>::compress()
     _csr.scatter(_triplets.values(), _values.data());
 }
 
-// A matrix with an entry outside it is not the one meant: rather than build
-// a wrong system, it hands the solver an entry outside the system too, so
-// that the solver's fill fails to factorise.
+// A matrix with an entry outside it, or a block placed where its rows cannot
+// be indexed, is not the one meant: rather than build a wrong system, it
+// hands the solver an entry outside the system too, so that the solver's
+// fill fails to factorise.
 template <typename T>
-bool SparseMatrix<T>::passOnStrayEntry(ISolver<T, int>* pSolver) const
+bool SparseMatrix<T>::passOnStrayEntry(ISolver<T, int>* pSolver, bool blockFits) const
 {
-    if (_isSizeValid && !_hasStrayEntry)
+    if (_isSizeValid && !_hasStrayEntry && blockFits)
         return false;
     pSolver->put(-1, -1, T());
     return true;
@@ -70,7 +72,8 @@ template <typename T>
 void SparseMatrix<T>::addConstraintBlock(int offset, dense::Matrix<T>& c, ISolver<T, int>* pSolver)
 {
     MU_ASSERT(pSolver && offset >= 0 && c.getNoOfRows() == _nRows && c.getNoOfCols() >= 1);
-    if (passOnStrayEntry(pSolver))
+    // rows offset .. offset + m - 1 must stay within the int indices
+    if (passOnStrayEntry(pSolver, offset <= std::numeric_limits<int>::max() - _nRows))
         return;
     compress();
     const int* starts = _csr.starts();

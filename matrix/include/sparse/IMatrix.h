@@ -26,7 +26,9 @@ public:
                                     ISolver<T, TIndex>* pSolver) = 0;
     // For this matrix C (m x n) and column c (m x 1): puts C at rows
     // offset .. offset + m - 1 and C* at the same columns, c into those rows
-    // of the right-hand side; the corner block stays structurally zero.
+    // of the right-hand side; the corner block stays structurally zero. An
+    // offset whose rows pass the largest index fails the factorisation, as
+    // an entry outside the matrix does.
     virtual void addConstraintBlock(TIndex offset, dense::Matrix<T>& c, ISolver<T, TIndex>* pSolver) = 0;
     virtual void release() = 0;
 

@@ -2,6 +2,7 @@
 // recording reference against hand computations, then solved.
 #include "DenseReference.h"
 #include <gtest/gtest.h>
+#include <limits>
 #include <sparse/Factory.h>
 
 using namespace sparse;
@@ -221,4 +222,43 @@ TEST(SparseMatrix, EntryOutsideTheMatrixFailsTheSolve)
         pC->release();
         pH->release();
     }
+}
+
+// A constraint block whose last rows would lie past INT_MAX cannot be
+// indexed: it fails the solve like a stray entry, and after reset() the same
+// block at a sound offset solves.
+TEST(SparseMatrix, ConstraintBlockPastIntMaxFailsTheSolve)
+{
+    // C = I (2 x 2) at offset 2 of a 4 x 4 system with A = I, b = (1, 2):
+    // dx + l = (1, 2), dx = c = (3, 4), so l = (-2, -2).
+    IMatrix<int, double>* pC = createDblMatrix(2, 2, 2, Symmetry::General);
+    ISolver<double, int>* pSolver =
+        createDblSolver(4, 8, Symmetry::SymmetricIndefinite, SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD);
+    dense::Matrix<double> c;
+    reserveColumn(c, {3.0, 4.0});
+    const int max = std::numeric_limits<int>::max();
+    for (int offset : {max, max - 1, 2})
+    {
+        SCOPED_TRACE(offset);
+        pC->reset();
+        pSolver->reset();
+        pC->put(0, 0, 1);
+        pC->put(1, 1, 1);
+        pSolver->put(0, 0, 1);
+        pSolver->put(1, 1, 1);
+        pSolver->putRHS(0, 1);
+        pSolver->putRHS(1, 2);
+        pC->addConstraintBlock(offset, c, pSolver);
+        if (offset != 2)
+        {
+            EXPECT_FALSE(pSolver->solve());
+            continue;
+        }
+        ASSERT_TRUE(pSolver->solve());
+        const double expected[] = {3, 4, -2, -2};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_NEAR(*pSolver->solutionValue(i), expected[i], 1e-14) << i;
+    }
+    pSolver->release();
+    pC->release();
 }

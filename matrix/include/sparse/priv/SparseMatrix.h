@@ -39,7 +39,7 @@ private:
     ~SparseMatrix() = default;
 
     void compress();
-    bool passOnStrayEntry(ISolver<T, int>* pSolver) const;
+    bool passOnStrayEntry(ISolver<T, int>* pSolver, bool blockFits = true) const;
 
     int _nRows;
     int _nCols;
