@@ -199,6 +199,21 @@ protected:
         }
     }
 
+    // Skips white space; true when the input ends there (the one place
+    // where the end of the input is no error: after the root element).
+    bool skipWhiteSpacesToEnd()
+    {
+        for (;;)
+        {
+            while (_pCur < _pEnd && xmlchars::is(*_pCur, xmlchars::WhiteSpace))
+                ++_pCur;
+            if (_pCur < _pEnd)
+                return false;
+            if (!fetchBlock())
+                return true;
+        }
+    }
+
     // Skips white space and classifies the next character: a name start is
     // left under the cursor, any other character is stepped over.
     Token getNextToken()
@@ -419,15 +434,17 @@ private:
         _token.erase();
     }
 
-    // The next block of a stream; false when the input has ended.
+    // The next block of a stream; false when the input has ended. The lines
+    // of the block left behind are counted first; the in-memory text is one
+    // block, whose lines are counted only when an error asks for them.
     bool fetchBlock()
     {
-        _linesBefore += static_cast<size_t>(std::count(_pBlockStart, _pEnd, '\n'));
-        _pBlockStart = _pCur = _pEnd;
         if constexpr (FROM_MEMORY)
             return false;
         else
         {
+            _linesBefore += static_cast<size_t>(std::count(_pBlockStart, _pEnd, '\n'));
+            _pBlockStart = _pCur = _pEnd;
             std::istream* pStream = _input.pStream;
             if (!pStream || !pStream->good())
                 return false;

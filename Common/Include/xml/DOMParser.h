@@ -17,7 +17,6 @@
 #include <mem/priv/Manager.h>
 #include <mu/Assert.h>
 #include <mu/NumberParser.h>
-#include <mu/ParserException.h>
 #include <td/String.h>
 #include <xml/SAXParser.h>
 

@@ -7,10 +7,11 @@
 // length), onDocType(text, length) and onEndElement().
 //
 // Element and attribute names are interned: one entry per distinct name, so
-// names are compared by entry. A parse ends by the tokenizer's EndOfInput;
-// it has succeeded when that comes after the root element closed with
-// nothing but comments after it. Every error is a mu::ParserException that
-// the entry points catch, keep as the last error and report to a logger.
+// names are compared by entry. A parse succeeds when the input ends after
+// the root element closed with nothing but comments after it; an end
+// anywhere else is the tokenizer's EndOfInput error. Every error is a
+// mu::ParserException that the entry points catch, keep as the last error and
+// report to a logger.
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -46,42 +47,16 @@ public:
     bool parseFile(const td::String& fileName, mu::ILogger* pLogger = nullptr) requires(!FROM_MEMORY)
     {
         beginParse();
-        _file.open(fileName.c_str(), std::ios::binary);
-        if (!_file.is_open())
-        {
-            td::String message;
-            message.format("Cannot open xml file: %s", fileName.c_str());
-            _lastError = mu::ParserException(-1, -1, ExceptionType::NotXML, message);
-            report(pLogger, "XmlFileParser::parseFile", message);
-            return false;
-        }
-        this->setInput(&_file);
         td::String failure;
-        try
+        _file.open(fileName.c_str(), std::ios::binary);
+        if (_file.is_open())
+            failure = parseOpenFile(fileName);
+        else
         {
-            this->fetchFirstBlock();
-            parseDocument(true);
-        }
-        catch (const mu::ParserException& e)
-        {
-            if (!isComplete(e))
-            {
-                _lastError = e;
-                failure.format("Cannot parse xml file: %s\n%s", fileName.c_str(), e.getMessage().c_str());
-            }
-        }
-        catch (const td::String& text)
-        {
-            failure.format("Error parsing xml file: %s\n%s", fileName.c_str(), text.c_str());
-            _lastError = mu::ParserException(-1, -1, ExceptionType::Syntax, text);
-        }
-        catch (...)
-        {
-            failure.format("Unexpected exception while parsing while parsing xml file: %s", fileName.c_str());
-            _lastError = mu::ParserException(-1, -1, ExceptionType::Syntax, failure);
+            failure.format("Cannot open xml file: %s", fileName.c_str());
+            _lastError = mu::ParserException(-1, -1, ExceptionType::NotXML, failure);
         }
         _file.close();
-        this->setInput(nullptr);
         if (failure.isEmpty())
             return true;
         report(pLogger, "XmlFileParser::parseFile", failure);
@@ -106,11 +81,10 @@ public:
         try
         {
             parseDocument(withHeader);
+            return true;
         }
         catch (const mu::ParserException& e)
         {
-            if (isComplete(e))
-                return true;
             _lastError = e;
             report(pLogger, "SAXParser::parseMemory", e.getMessage());
         }
@@ -138,6 +112,35 @@ protected:
 private:
     HANDLER& handler() { return static_cast<HANDLER&>(*this); }
 
+    // The message for the logger when the parse fails, else empty.
+    td::String parseOpenFile(const td::String& fileName) requires(!FROM_MEMORY)
+    {
+        td::String failure;
+        this->setInput(&_file);
+        try
+        {
+            this->fetchFirstBlock();
+            parseDocument(true);
+        }
+        catch (const mu::ParserException& e)
+        {
+            _lastError = e;
+            failure.format("Cannot parse xml file: %s\n%s", fileName.c_str(), e.getMessage().c_str());
+        }
+        catch (const td::String& text)
+        {
+            failure.format("Error parsing xml file: %s\n%s", fileName.c_str(), text.c_str());
+            _lastError = mu::ParserException(-1, -1, ExceptionType::Syntax, text);
+        }
+        catch (...)
+        {
+            failure.format("Unexpected exception while parsing while parsing xml file: %s", fileName.c_str());
+            _lastError = mu::ParserException(-1, -1, ExceptionType::Syntax, failure);
+        }
+        this->setInput(nullptr);
+        return failure;
+    }
+
     [[noreturn]] static void headerError(ExceptionType type, const char* message)
     {
         throw mu::ParserException(-1, -1, type, message);
@@ -150,14 +153,8 @@ private:
         while (!_openNames.isEmpty())
             _openNames.pop();
         _elementOpened = false;
-        _afterRoot = false;
         _lastError = mu::ParserException();
         handler().onStartDocument();
-    }
-
-    bool isComplete(const mu::ParserException& e) const
-    {
-        return e.getType() == ExceptionType::EndOfInput && _elementOpened && _openNames.isEmpty() && !_afterRoot;
     }
 
     void report(mu::ILogger* pLogger, const char* title, const td::String& message) const
@@ -171,8 +168,7 @@ private:
             pLogger->show(2, td::String(title), message);
     }
 
-    // Only ends by an exception: the input always ends in EndOfInput.
-    [[noreturn]] void parseDocument(bool withHeader)
+    void parseDocument(bool withHeader)
     {
         if (withHeader)
             parseHeader();
@@ -217,10 +213,9 @@ private:
         detectEncoding();
         if (this->getNextToken() != Token::Less)
             headerError(ExceptionType::Header, "Wrong header file");
-        if (this->getNextToken() != Token::Question || this->getNextToken() != Token::Name ||
-            (this->parseName(), !this->tokenIs("xml")))
+        if (this->getNextToken() != Token::Question || !readNameOf("xml"))
             headerError(ExceptionType::Header, "Wrong XML header");
-        if (this->getNextToken() != Token::Name || (this->parseName(), !this->tokenIs("version")))
+        if (!readNameOf("version"))
             headerError(ExceptionType::Header, "XML version expected");
         readHeaderValue();
         if (!this->tokenIs("1.0"))
@@ -242,6 +237,15 @@ private:
             headerError(ExceptionType::Header, "Wrong XML header: Expected xml header closing sign '?'");
         if (this->getNextToken() != Token::Greater)
             headerError(ExceptionType::Header, "Wrong XML header: Expected xml header closing sign '>'");
+    }
+
+    // The next token is a name, and it is this one.
+    bool readNameOf(const char* name)
+    {
+        if (this->getNextToken() != Token::Name)
+            return false;
+        this->parseName();
+        return this->tokenIs(name);
     }
 
     // "=" and a quoted value of a declaration attribute.
@@ -275,17 +279,19 @@ private:
     bool rootClosed() const { return _elementOpened && _openNames.isEmpty(); }
 
     // Each round consumes input, so the loop ends with the input at the
-    // latest (EndOfInput).
-    [[noreturn]] void parseXMLContent()
+    // latest: normally after the root element, else by EndOfInput.
+    void parseXMLContent()
     {
         for (;;)
         {
-            this->template skipWhiteSpaces<true>();
             if (rootClosed())
             {
+                if (this->skipWhiteSpacesToEnd())
+                    return;
                 parseTrailingComment();
                 continue;
             }
+            this->template skipWhiteSpaces<true>();
             if (this->peek() != '<')
             {
                 this->parseXMLText();
@@ -307,7 +313,6 @@ private:
     // After the root element only comments may follow.
     void parseTrailingComment()
     {
-        _afterRoot = true;
         if (this->peek() != '<')
             trailingError();
         this->step();
@@ -317,7 +322,6 @@ private:
         if (this->peek() != '>')
             syntaxError("Unexpected token! Trailing comments are not closed with '>'");
         this->step();
-        _afterRoot = false;
     }
 
     [[noreturn]] void trailingError() const
@@ -340,8 +344,7 @@ private:
         const Token t = this->getNextToken();
         if (t == Token::OpenBracket)
         {
-            if (this->getNextToken() != Token::Name || (this->parseName(), !this->tokenIs("CDATA")) ||
-                this->getNextToken() != Token::OpenBracket)
+            if (!readNameOf("CDATA") || this->getNextToken() != Token::OpenBracket)
                 syntaxError("Unexpected token");
             this->skipComments(3, "]]>");
             handler().onCData(this->tokenText(), this->tokenLength());
@@ -494,7 +497,6 @@ private:
     NameList _names;
     cnt::Stack<const NameEntry*, 16> _openNames;
     bool _elementOpened = false; // the root element has been opened
-    bool _afterRoot = false;     // a trailing token has not yet been completed as a comment
     mu::ParserException _lastError;
 };
 } // namespace xml
