@@ -1,0 +1,83 @@
+#include <CU.h>
+#include <Evaluator.h>
+#include <EvaluatorVect.h>
+#include <Solver.h>
+#include <mu/Assert.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace SL_NS
+{
+namespace
+{
+double magnitude(const Value& v)
+{
+#if SL_COMPLEX
+    return std::max(std::fabs(v.real()), std::fabs(v.imag()));
+#else
+    return std::fabs(v);
+#endif
+}
+
+double realPart(const Value& v)
+{
+#if SL_COMPLEX
+    return v.real();
+#else
+    return v;
+#endif
+}
+} // namespace
+
+EvaluatorVect::EvaluatorVect(int n) { reserve(std::size_t(std::max(n, 0))); }
+
+void EvaluatorVect::reserve(std::size_t n)
+{
+    if (n == _evaluators.capacity())
+        return;
+    std::vector<Evaluator*>().swap(_evaluators);
+    _evaluators.reserve(n);
+}
+
+void EvaluatorVect::evaluate(Value* out, double scale) const
+{
+    CU cu(_pSolver);
+    if (_pVarValues)
+        cu.setVariableValues(_pVarValues);
+    const std::size_t n = _evaluators.size();
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = _evaluators[i] ? _evaluators[i]->evaluate(cu) : Value(0);
+    if (scale != 1.0)
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] *= scale;
+}
+
+void EvaluatorVect::evaluateScale(Value* out, double scale, double& norm) const
+{
+    evaluate(out, scale);
+    norm = 0;
+    for (std::size_t i = 0; i < _evaluators.size(); ++i)
+        norm = std::max(norm, magnitude(out[i]));
+}
+
+bool EvaluatorVect::evaluateAssignments(Solver* pSolver)
+{
+    if (!_pSolver)
+        _pSolver = pSolver;
+    MU_ASSERT_MSG(_pSolver == pSolver, "_pSolver == pSolver");
+    CU cu(pSolver);
+    cu.setParentSolver(pSolver->_parentSolver);
+    for (Evaluator* e : _evaluators)
+        if (!e || !e->evaluateAssignment(cu))
+            return false;
+    return true;
+}
+
+void EvaluatorVect::evaluateAndInsertToStats(CU& cu, math::Stats<double>& stats) const
+{
+    for (Evaluator* e : _evaluators)
+        if (e)
+            stats.insert(realPart(e->evaluate(cu)));
+}
+} // namespace SL_NS

@@ -1,0 +1,46 @@
+#include <Solver.h>
+#include <SolverData.h>
+
+namespace SL_NS
+{
+void SolverData::appendError(const char* text)
+{
+    pErrorStr->writeIntro(lineNo, location);
+    pErrorStr->append(text);
+}
+
+void SolverData::setEqErrorNo(unsigned int number, SolutionLocation headLocation)
+{
+    if (headLocation == SolutionLocation::Current)
+        headLocation = location;
+    const char* item = "Eq";
+    switch (location)
+    {
+    case SolutionLocation::RndGens: item = "RndGen"; break;
+    case SolutionLocation::Vars: item = "Var"; break;
+    case SolutionLocation::Params: item = "Par"; break;
+    default: break;
+    }
+    // With conjugates kept, slot 2k and 2k + 1 are both variable k.
+    if (isComplexBuild && location == SolutionLocation::Vars && conjVars)
+        number >>= 1;
+    pErrorStr->writeIntro(lineNo, headLocation);
+    pErrorStr->appendFormat("@#: @", item, number);
+}
+
+void SolverData::translateAndAdd(const char* key)
+{
+    if (sc::ILog* pLog = getLogger())
+        pLog->translateAndAdd(key, sc::ILog::Type::Error);
+}
+
+void SolverData::translateAndAdd(const char* key, std::uint32_t line, std::uint32_t column)
+{
+    if (sc::ILog* pLog = getLogger())
+        pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error);
+}
+
+const char* SolverData::getSymbolNameForLog(int index) const { return pSolver ? pSolver->getSymbolName(index) : "-"; }
+
+sc::ILog* SolverData::getLogger() const { return pSolver ? pSolver->getLogger() : nullptr; }
+} // namespace SL_NS
