@@ -25,4 +25,13 @@ struct ExpTreeNode
     // The height of the subtree from this node on.
     std::int32_t height() const { return 1 + (leftCount > rightCount ? leftCount : rightCount); }
 };
+// An open function or bracket of the tree builder.
+struct _fnEntry
+{
+    ExpTreeNode* pNode = nullptr; // null for a plain bracket
+    std::uint8_t argClass = 0;    // 0 one argument, 1 two, 2 three
+    std::uint8_t exprArg = 0;     // the second argument is a whole expression
+    std::uint8_t nArgs = 1;       // arguments begun so far
+};
+
 } // namespace SL_NS

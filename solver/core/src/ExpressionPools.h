@@ -4,6 +4,7 @@
 // everything goes at once with the solver.
 #include <Evaluator.h>
 #include <ExpTreeNode.h>
+#include <ExpressionTree.h>
 #include <Instruction.h>
 #include <Token.h>
 #include <cnt/ListSL.h>
@@ -15,8 +16,6 @@
 
 namespace SL_NS
 {
-using TokenList = cnt::ListSL<Token, true>;
-struct _fnEntry;
 
 struct ExpressionPools
 {
@@ -25,6 +24,8 @@ struct ExpressionPools
     // Trees: nodes, and the entries of the builder's stacks.
     mem::Manager<ExpTreeNode, 65536> nodes;
     mem::Manager<cnt::StackExt<ExpTreeNode*, 65536>::_tEntry, 65536> nodeStackEntries;
+    mem::Manager<cnt::StackExt<_fnEntry, 1024>::_tEntry, 1024> fnEntries;
+    mem::Manager<ExpressionTree, 4096> trees; // branches of conditional expressions
     // Evaluators and the lists of their programs, in runs.
     mem::MemoryManager<Evaluator> evaluators {1023};
     mem::MemoryManager<Value> values {8190};

@@ -49,6 +49,8 @@ void Solver::initSolverData(SolverData& data)
     data.pStats = &_stats;
     data.pModelDesc = &_modelDesc;
     data.pErrorStr = &_errorStr;
+    data.pFnLimits = &_fnLimits;
+    data.pLastUsedVarsForLimits = &_lastUsedVarsForLimits;
     data.conjVars = _conjVars;
 }
 } // namespace SL_NS

@@ -11,6 +11,7 @@
 #include <RndGenManager.h>
 #include <SolutionLimits.h>
 #include <StatsManager.h>
+#include <cnt/FixNumSet.h>
 #include <cnt/SafeFullVector.h>
 #include <sc/ILog.h>
 #include <sc/ISignal.h>
@@ -68,6 +69,7 @@ public:
     RndGenManager _rndGens;
     StatsManager _stats;
     FnLimits _fnLimits;
+    cnt::FixNumSet<int> _lastUsedVarsForLimits;
     SolutionLimits _limits;
     ErrorStr _errorStr;
     td::String _modelDesc;

@@ -5,6 +5,7 @@
 // pointer refers into the solver (or the parser), which outlives it.
 #include <Build.h>
 #include <ErrorStr.h>
+#include <cnt/FixNumSet.h>
 #include <cnt/SafeFullVector.h>
 #include <sc/ILog.h>
 #include <sc/SymbolInfo.h>
@@ -39,6 +40,10 @@ struct SolverData
     StatsManager* pStats = nullptr;
     td::String* pModelDesc = nullptr;
     ErrorStr* pErrorStr = nullptr;
+    // The variables of the equation being compiled (the model compiler's
+    // set), and the set a limited expression collects its variables in.
+    cnt::FixNumSet<int>* pLastUsedVars = nullptr;
+    cnt::FixNumSet<int>* pLastUsedVarsForLimits = nullptr;
 
     double eps = 0; // the model's precision; 0: the solver keeps its own
     int indexOfTParam = -1;

@@ -3,6 +3,7 @@
 // lexer writes tokens, the trees hold them, the postfix writer orders them
 // and the stack machine's instructions carry the same numbers.
 #include <Build.h>
+#include <cnt/ListSL.h>
 #include <sc/SymbolOrigin.h>
 
 #include <bit>
@@ -149,6 +150,9 @@ struct Token
     Type function() const { return Type(std::uint8_t(functionID)); }
     bool isFunctionOf(Type fn) const { return type == Type::FUNCTION && function() == fn; }
 };
+
+// An expression as the lexer leaves it, in a list over the solver's pool.
+using TokenList = cnt::ListSL<Token, true>;
 
 // The argument of a lim token: the 1-based limit identifier in the low word
 // and the derivative position (0 the limited value, k the k-th stored
