@@ -72,6 +72,11 @@ public:
     bool isBalanced() const;
     int getMaxStackDepth() const { return _maxDepth; }
     unsigned getNoOfInstructions() const { return _nInstructions; }
+    // A program's lists, for printing it.
+    const Instruction* getInstructions() const { return _pInstructionLst; }
+    const Value* getConstants() const { return _pConstData; }
+    const std::uint32_t* getVariableIndices() const { return _pIndVars; }
+    const std::uint32_t* getParameterIndices() const { return _pIndParams; }
 
     Value evaluate(CU& cu) const;
     bool evaluateAssignment(CU& cu) const;

@@ -170,7 +170,7 @@ bool ExpressionTree::isConstant(const TokenList& tokens)
     return true;
 }
 
-void ExpressionTree::logError(const char* key, std::uint8_t code, const char* argument)
+void ExpressionTree::logError(const char* key, std::uint8_t code, const char* argument, const char* second)
 {
     _errorCode = code;
     sc::ILog* pLog = _pSolverData->getLogger();
@@ -178,7 +178,7 @@ void ExpressionTree::logError(const char* key, std::uint8_t code, const char* ar
         return;
     const std::uint32_t line = _pSolverData->logLine, column = _pSolverData->logColumn;
     if (argument)
-        pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error, argument, nullptr);
+        pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error, argument, second, nullptr);
     else
         pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error);
 }

@@ -130,9 +130,15 @@ private:
     void calcNoOfTokensAndData(const ExpTreeNode* pNode);
     bool makePostFix(const ExpTreeNode* pNode);
     bool writeBranch(ExpressionTree* pTree, Evaluator*& pEvaluator);
-    void reduce(ExpTreeNode* pOperator);
-    bool bindOperandToTop(ExpTreeNode* pTop);
-    void logError(const char* key, std::uint8_t code, const char* argument = nullptr);
+    void addCounts(const ExpressionTree& other);
+    bool registerLimit(ExpTreeNode* pLim, ExpressionTree& inner);
+    void removeBoundsFromCounts(const ExpTreeNode* pMin);
+    bool reduce();
+    bool bindOperandToTop();
+    bool bindNots();
+    bool closeGroup();
+    bool missingOperand();
+    void logError(const char* key, std::uint8_t code, const char* argument = nullptr, const char* second = nullptr);
 
     ExpTreeNode* mergeWorker(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                              BasicOperation op) const;
