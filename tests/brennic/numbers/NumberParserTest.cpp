@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <mu/AppSettings.h>
 #include <mu/IApplication.h>
 #include <mu/ILogger.h>
 #include <mu/NumberParser.h>
@@ -144,9 +145,13 @@ public:
     td::String lastMessage;
 };
 
-class TestSettings : public mu::IAppSettings
+class TestSettings : public mu::AppSettings
 {
 public:
+    TestSettings()
+        : mu::AppSettings("test", "test")
+    {
+    }
     mu::ILogger* getLogger() const override { return _pLogger; }
     void setLogger(mu::ILogger* pLogger) override { _pLogger = pLogger; }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <mu/AppSettings.h>
 #include <mu/IApplication.h>
 #include <xml/DOMParser.h>
 
@@ -298,9 +299,13 @@ TEST(XmlParserTest, AnElementHoldsAtMost4095Attributes)
 
 namespace
 {
-class TestSettings : public mu::IAppSettings
+class TestSettings : public mu::AppSettings
 {
 public:
+    TestSettings()
+        : mu::AppSettings("test", "test")
+    {
+    }
     mu::ILogger* getLogger() const override { return pLogger; }
     void setLogger(mu::ILogger* p) override { pLogger = p; }
     mu::ILogger* pLogger = nullptr;
