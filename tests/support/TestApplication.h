@@ -7,6 +7,7 @@
 #include <mu/AppSettings.h>
 #include <mu/IApplication.h>
 #include <mu/ILogger.h>
+#include <mu/TranslationMgr.h>
 
 namespace test
 {
@@ -29,8 +30,9 @@ public:
 };
 
 // An application with real settings (read from the environment when it is
-// made), and optionally a store, a logger and a main tool-bar identifier. It
-// is the process's application while it exists.
+// made), the four translation managers, and optionally a store, a logger
+// and a main tool-bar identifier. It is the process's application while it
+// exists.
 class TestApplication : public mu::IApplication
 {
 public:
@@ -51,12 +53,20 @@ public:
     mu::ILogger* getLogger() const override { return pLogger; }
     mu::IAppSettings* getSettings() override { return _pSettings; }
     mu::IAppProperties* getProperties() override { return pProperties; }
+    mu::TranslationMgrBase<mu::_NTR>* getTranslationMgr() override { return &general; }
+    mu::TranslationMgrBase<mu::_NTR>* getTranslationMgrRep() override { return &report; }
+    mu::TranslationMgrBase<mu::_DPTR>* getTranslationMgrDP() override { return &dataProvider; }
+    mu::TranslationMgrBase<mu::_DPTR>* getTranslationMgrMenu() override { return &menu; }
 
     mu::AppSettings& settings() { return *_pSettings; }
 
     const char* pToolBarID = nullptr;
     mu::ILogger* pLogger = nullptr;
     mu::IAppProperties* pProperties = nullptr; // borrowed
+    mu::TranslationMgrBase<mu::_NTR> general {fo::FolderType::Translation};
+    mu::TranslationMgrBase<mu::_NTR> report {fo::FolderType::ReportConfig};
+    mu::TranslationMgrBase<mu::_DPTR> dataProvider {fo::FolderType::DPConfig};
+    mu::TranslationMgrBase<mu::_DPTR> menu {fo::FolderType::GUI};
 
 private:
     mu::AppSettings* _pSettings;
