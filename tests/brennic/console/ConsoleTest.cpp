@@ -67,6 +67,15 @@ int openOutput(Output output, const test::TempFolder& folder)
     return -1;
 }
 
+bool canOpenTerminal()
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0)
+        return false;
+    close(master);
+    return true;
+}
+
 // The colour decision of a fresh process with exactly this environment.
 std::string decideInChild(const ColorCase& c)
 {
@@ -123,8 +132,14 @@ TEST(ConsoleTest, ColoursAreDecidedFromTheEnvironmentAndTheOutput)
         {nullopt, nullopt, "tmux-256color", nullopt, Output::Terminal, true},
         {nullopt, nullopt, "rxvt-unicode", nullopt, Output::Terminal, true},
     };
+    const bool terminals = canOpenTerminal();
     for (const ColorCase& c : cases)
-        EXPECT_EQ(decideInChild(c), c.expected ? "on" : "off") << c;
+    {
+        if (c.output != Output::Terminal || terminals)
+            EXPECT_EQ(decideInChild(c), c.expected ? "on" : "off") << c;
+    }
+    if (!terminals)
+        GTEST_SKIP() << "no pseudo-terminal here: the terminal cases did not run";
 }
 
 // Standard output of this process, caught for one scope.
