@@ -89,6 +89,9 @@ public:
     // evaluators; the head of a switch is its first case.
     void setSwitchCase(Evaluator* pCondition, Evaluator* pCase, unsigned nCase);
     void setNextCaseEvaluator(Evaluator* pNext);
+    // A branch evaluator's condition (null for a default case); a switch case's next case.
+    Evaluator* getCondition() const { return _pCondition; }
+    Evaluator* getNextCase() const { return _pElse; }
     void setNoOfNonZeros(unsigned n);
     void setBlock(Evaluator* pChildren, unsigned n);
     void setStatistics(int statIndex);

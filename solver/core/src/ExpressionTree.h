@@ -81,18 +81,27 @@ public:
     ExpTreeNode* createPower(ExpTreeNode* pNode, int exponent, bool clone) const;
     ExpTreeNode* createPowerReal(ExpTreeNode* pNode, double exponent, bool clone) const;
     ExpTreeNode* minusOne(ExpTreeNode* pNode) const;
+    // A constant typed by its value: integer or real (imaginary or complex).
+    ExpTreeNode* createConstant(const Value& value) const;
     ExpTreeNode* createFunctionTree(Token::Type function, ExpTreeNode* pNode, bool clone) const;
     ExpTreeNode* getParentNode(const ExpTreeNode* pNode, ExpTreeNode* pRoot) const;
     bool removeNode(ExpTreeNode*& pRoot, ExpTreeNode* pTarget) const;
     ExpTreeNode* removeNode(ExpTreeNode*& pRoot, ExpTreeNode* pOpNode, ExpTreeNode* pKeep) const;
     static bool isConstant(const TokenList& tokens);
 
-    // Differentiation.
+    // Differentiation. The dependency pass overwrites the node counts with
+    // flags (1: that side depends on the variable); makeDifferentiate2 reads
+    // them and throws std::invalid_argument where no rule exists.
     void setCurrentDiffVariable(unsigned var);
     int colorTreeWithVariableDependencies(ExpTreeNode* pNode) const;
     bool isVariableUsed(int var);
     ExpTreeNode* makeDifferentiate2(ExpTreeNode* pNode) const;
+    // deriv stays empty when the tree does not depend on var.
     bool createDerivative2(ExpressionTree& deriv, int var);
+    // Conditional derivatives over the equation's variables (the solver
+    // data's last-used set): pDeriv becomes an if-then-else evaluator with its
+    // own condition program, or a switch whose cases share the conditions of
+    // pSwitchEvaluator, the equation's own switch.
     bool createIfThenDerivative2(Evaluator* pDeriv);
     bool createSwitchDerivative2(Evaluator* pDeriv, Evaluator* pSwitchEvaluator);
 
@@ -142,7 +151,6 @@ private:
 
     ExpTreeNode* mergeWorker(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                              BasicOperation op) const;
-    ExpTreeNode* derive(ExpTreeNode* pNode) const;
 
     ExpressionPools* _pPools = nullptr;
     SolverData* _pSolverData = nullptr;
@@ -157,5 +165,22 @@ private:
     unsigned _currentDiffPartner = 0; // the conjugate slot of the variable
 #endif
     std::uint8_t _simplify = 1;
+
+    // Tree algebra and differentiation.
+    struct Derivation; // the rules for one variable (below a conj: its partner)
+    struct Run;        // derivative programs of one branch, one per variable
+    ExpTreeNode* createOperatorNode(Token::Type op, ExpTreeNode* pLeft, ExpTreeNode* pRight) const;
+    ExpTreeNode* mergeQuotients(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                BasicOperation op) const;
+    ExpTreeNode* mergeWithConstant(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                   BasicOperation op) const;
+    ExpTreeNode* absorbConstant(ExpTreeNode* pChain, bool cloneChain, const Value& c, bool constantOnLeft,
+                                BasicOperation op) const;
+    ExpTreeNode* mergeNegations(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                BasicOperation op) const;
+    ExpTreeNode* mergeIdentical(ExpTreeNode* left, bool cloneLeft, BasicOperation op) const;
+    ExpTreeNode* negate(ExpTreeNode* pNode, bool clone) const;
+    bool deriveBranch(ExpressionTree* pBranch, Run& run, const char* noVarsKey, const char* failKey);
+    bool deriveForUsedVars(ExpressionTree* pBranch, Run& run, const char* noVarsKey, const char* failKey);
 };
 } // namespace SL_NS

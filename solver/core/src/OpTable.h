@@ -21,7 +21,7 @@ enum class DiffRule : std::uint8_t
     Product,    // *
     Quotient,   // /
     Power,      // ^
-    Atg2,       // rewritten as atg(b / a)
+    Atg2,       // atan2(b, a): (a db - b da) / (a^2 + b^2)
     Zero,       // sign: the constant 0
     Conj        // conj(d(u))
 };
@@ -44,6 +44,7 @@ struct OpInfo
     ArgForm args = ArgForm::Single;
     DiffRule diff = DiffRule::None;
     bool pushesOwnValue = false; // the token's value is pushed before the instruction runs
+    bool variesPerRun = false;   // each run gives a new value (a random draw): two calls never agree
 
     constexpr bool hasInstruction() const { return nOperands > 0; }
 };
@@ -97,7 +98,8 @@ constexpr std::array<OpInfo, 256> makeOpTable()
     at(T::POW_REV) = op("^'", 1, 2);
     at(T::POW_ASSIGN) = op("^=", 0, 0);
 
-    at(T::ABS) = fn("abs", 1, D::Chain);
+    // Over complex values abs and the phase angle are not holomorphic: no derivative.
+    at(T::ABS) = fn("abs", 1, isComplexBuild ? D::None : D::Chain);
     at(T::ACOS) = fn("acos", 1, D::Chain);
     at(T::ASIN) = fn("asin", 1, D::Chain);
     at(T::ATG) = fn("atg", 1, D::Chain);
@@ -110,7 +112,7 @@ constexpr std::array<OpInfo, 256> makeOpTable()
     at(T::TG) = fn("tg", 1, D::Chain);
     at(T::SQR) = fn("sqr", 1, D::Chain);
     // The complex machine's atg2 takes one value and gives its phase angle.
-    at(T::ATG2) = fn("atan2", isComplexBuild ? 1 : 2, D::Atg2, A::SecondExpression);
+    at(T::ATG2) = fn("atan2", isComplexBuild ? 1 : 2, isComplexBuild ? D::None : D::Atg2, A::SecondExpression);
     at(T::MIN) = fn("min", 2, D::None, A::SecondExpression);
     at(T::MAX) = fn("max", 2, D::None, A::SecondExpression);
     at(T::SMIN) = fn("smin", 1, D::None, A::Name);
@@ -130,6 +132,7 @@ constexpr std::array<OpInfo, 256> makeOpTable()
     at(T::INT) = fn("int", 0);
     at(T::LIMIT) = {"lim", 0, 1, A::ThirdLeaf, D::None, true};
     at(T::RND) = fn("rnd", 1, D::None, A::Name);
+    at(T::RND).variesPerRun = true;
     at(T::DISN) = fn("disn", 0, D::None, A::ThirdLeaf);
     at(T::DISC) = fn("disc", isComplexBuild ? 0 : 3, D::None, A::ThirdLeaf);
     at(T::ROUND) = fn("round", 2, D::None, A::SecondLeaf);
