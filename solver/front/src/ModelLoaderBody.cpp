@@ -448,7 +448,7 @@ bool ModelLoader::getSolverType(ModelLevel level, _MI& info)
     if (lines.size() == 0)
         return true;
     const _tl& first = lines[0];
-    if (first.nAttribs < 2 || first.nTokens == 0)
+    if (first.nAttribs == 0 || first.nTokens == 0)
         return true;
     const _TokV& head = _model._expressionTokens[first.firstToken];
     if (head.code != Token::Group ||

@@ -150,6 +150,7 @@ std::uint32_t TokenizedModel::countSwitchCases(const iterator& it, std::uint16_t
     hasDefault = false;
     const Lines& lines = *it._pLines;
     std::uint32_t count = 0;
+    int depth = 0; // blocks opened inside a case
     for (std::uint32_t i = it._current + 1; i < it._end; ++i)
     {
         const _tl& line = lines[i];
@@ -159,12 +160,23 @@ std::uint32_t TokenizedModel::countSwitchCases(const iterator& it, std::uint16_t
         const _TokV& first = *pFirst;
         if (first.code != Token::Reserved)
             continue;
-        switch (static_cast<ReservedID>(first.id))
+        const auto id = static_cast<ReservedID>(first.id);
+        if (opensBlock(id))
+        {
+            ++depth;
+            continue;
+        }
+        if (depth > 0)
+        {
+            depth -= id == ReservedID::End;
+            continue;
+        }
+        switch (id)
         {
         case ReservedID::Case:
         case ReservedID::Default:
         {
-            const bool isDefault = static_cast<ReservedID>(first.id) == ReservedID::Default;
+            const bool isDefault = id == ReservedID::Default;
             if (hasDefault)
                 return structureError(isDefault ? "@CE.DblDefaultInCase" : "@CE.CaseAfterDefault", line.line);
             hasDefault = isDefault;

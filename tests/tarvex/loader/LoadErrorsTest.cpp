@@ -207,7 +207,7 @@ TEST(LoadErrors, BlockQueries)
         {"if x > 0\nrepeat\nend", false, Group::Repeats, nullptr, 0},
         {"if x > 0\nx = 1; [eps = 1];\nend", false, Group::PostProc, "@CE.NoTokensInExpr", 6},
         {"switch\ncase x > 0\ndefault\ndefault\nend", true, Group::PostProc, "@CE.DblDefaultInCase", 8},
-        {"switch\ncase x > 0\nif x > 1\nend", true, Group::PostProc, "@CE.EqStartWReservedKW", 7},
+        {"switch\ncase x > 0\ns\nend", true, Group::PostProc, "@CE.EqStartWReservedKW", 7},
         {"switch\nrepeat\nend", true, Group::PostProc, "@CE.RepeatWrongPos", 6},
     };
     for (const Case& c : cases)
