@@ -5,7 +5,7 @@
 #include <Evaluator.h>
 #include <ExpressionPools.h>
 #include <OpTable.h>
-#include <Solver.h>
+#include <NRSolver.h>
 #include <SolverData.h>
 
 #include <cmath>
@@ -86,7 +86,7 @@ inline std::vector<Token> tokensOf(const std::string& program, int nVars)
 // A solver with nVars variables and nParams parameters and its data.
 struct Machine
 {
-    Solver solver;
+    NRSolver solver;
     SolverData data;
 
     Machine(int nVars, int nParams)

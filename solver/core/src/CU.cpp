@@ -95,6 +95,8 @@ CU::CU(Value* vars, Value* params, Solver* pSolver)
 {
     if (pSolver && pSolver->_parentSolver)
         _pParentValues = pSolver->_parentSolver->_x;
+    if (pSolver)
+        _pSharedValues = pSolver->_sharedValues.data();
 }
 
 Value CU::statistic(Instruction op, const Value& index) const
@@ -159,6 +161,7 @@ Value CU::evaluate(const Evaluator* e)
         case instr::PushVar: *++sp = _pVariableValues[*pVar++]; break;
         case instr::PushParam: *++sp = _paramValues[*pPar++]; break;
         case instr::PushParentValue: *++sp = _pParentValues[*pPar++]; break;
+        case instr::PushShared: *++sp = _pSharedValues[*pPar++]; break;
 
         case Instruction(T::PLUS):
         case Instruction(T::PLUS_ASSIGN):

@@ -34,6 +34,7 @@ public:
     Value* getVariableValues() const { return _pVariableValues; }
     Value* getParamValues() const { return _paramValues; }
     Value* getParentValues() const { return _pParentValues; }
+    const Value* getSharedValues() const { return _pSharedValues; }
 
 private:
     Value statistic(Instruction op, const Value& index) const;
@@ -44,6 +45,7 @@ private:
     Value* _pVariableValues = nullptr;
     Value* _paramValues = nullptr;
     Value* _pParentValues = nullptr;
+    const Value* _pSharedValues = nullptr;
     Solver* _pParentSolver = nullptr;
     Solver* _pSolver = nullptr;
     sc::ISignal* _pBranchObserver = nullptr;

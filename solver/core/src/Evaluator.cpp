@@ -80,6 +80,20 @@ bool Evaluator::addToken(const Token* pToken, unsigned nVars)
         }
         return true;
     }
+    if (t.type == T::SHARED_VALUE)
+    {
+        if (shortcut)
+        {
+            _type = Type::SharedValue;
+            _symbolIndex = std::uint32_t(t.index);
+        }
+        else
+        {
+            _pIndParams[_nParams++] = std::uint32_t(t.index);
+            pushInstruction(instr::PushShared, 0);
+        }
+        return true;
+    }
     if (t.type == T::SYMBOL)
     {
         const bool parent = t.symbolOrigin == sc::SymbolOrigin::ParentModel;
@@ -132,6 +146,7 @@ Value Evaluator::evaluate(CU& cu) const
     case Type::Parameter: return cu.getParamValues()[_symbolIndex];
     case Type::Variable: return cu.getVariableValues()[_symbolIndex];
     case Type::ParentValue: return cu.getParentValues()[_symbolIndex];
+    case Type::SharedValue: return cu.getSharedValues()[_symbolIndex];
     case Type::IfThenElse:
     {
         unsigned n = 0;

@@ -37,7 +37,8 @@ public:
         Switch,
         Block,
         Statistics,
-        ParentValue // one symbol of the parent model
+        ParentValue, // one symbol of the parent model
+        SharedValue  // one value shared by several programs
     };
 
     // Where an assignment stores its value.

@@ -56,9 +56,18 @@ void EvaluatorVect::evaluate(Value* out, double scale) const
 void EvaluatorVect::evaluateScale(Value* out, double scale, double& norm) const
 {
     evaluate(out, scale);
+    // A NaN residual makes the norm NaN, so it never passes as converged.
     norm = 0;
     for (std::size_t i = 0; i < _evaluators.size(); ++i)
-        norm = std::max(norm, magnitude(out[i]));
+    {
+        const double m = magnitude(out[i]);
+        if (std::isnan(m))
+        {
+            norm = m;
+            return;
+        }
+        norm = std::max(norm, m);
+    }
 }
 
 bool EvaluatorVect::evaluateAssignments(Solver* pSolver)

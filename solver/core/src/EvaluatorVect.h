@@ -30,7 +30,8 @@ public:
 
     // out[i] = scale * f_i (no multiplication for scale 1).
     void evaluate(Value* out, double scale) const;
-    // The same, and norm = the largest |out[i]| (complex: of max(|Re|, |Im|)).
+    // The same, and norm = the largest |out[i]| (complex: of max(|Re|, |Im|)),
+    // NaN when any value is NaN.
     void evaluateScale(Value* out, double scale, double& norm) const;
     // Runs every assignment on a machine over pSolver; false at the first
     // that fails or a missing one.

@@ -113,7 +113,9 @@ void ExpressionTree::countNode(const ExpTreeNode* pNode)
 {
     const Token& t = *pNode->pToken;
     ++_noOfTokens;
-    if (t.type == T::SYMBOL)
+    if (t.type == T::SHARED_VALUE)
+        ++_noOfParams; // its slot travels in the parameter-index list
+    else if (t.type == T::SYMBOL)
     {
         const bool variable = t.symbolOrigin == sc::SymbolOrigin::ThisModel && t.index < _nVars;
         ++(variable ? _noOfVars : _noOfParams);

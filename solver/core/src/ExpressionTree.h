@@ -142,6 +142,7 @@ private:
     void addCounts(const ExpressionTree& other);
     bool registerLimit(ExpTreeNode* pLim, ExpressionTree& inner);
     void removeBoundsFromCounts(const ExpTreeNode* pMin);
+    bool addLimitDerivatives(unsigned limitID);
     bool reduce();
     bool bindOperandToTop();
     bool bindNots();

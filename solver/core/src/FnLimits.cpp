@@ -44,10 +44,13 @@ FnLimit::Dynamic FnLimit::evaluate(CU& cu)
 {
     MU_ASSERT_MSG(_pFnEvaluator, "_pFnEvaluator");
     double v = realPart(_pFnEvaluator->evaluate(cu));
+    auto boundValue = [&cu](int index, bool fromParent) {
+        return realPart((fromParent ? cu.getParentValues() : cu.getParamValues())[index]);
+    };
     if (lowerParam >= 0)
-        lower = realPart(cu.getParamValues()[lowerParam]);
+        lower = boundValue(lowerParam, lowerFromParent);
     if (upperParam >= 0)
-        upper = realPart(cu.getParamValues()[upperParam]);
+        upper = boundValue(upperParam, upperFromParent);
     const double old = value;
     if (v <= lower)
         v = lower;
@@ -80,17 +83,23 @@ unsigned FnLimits::appendFnLimit(Evaluator* pEvaluator, const Token& lowerBound,
 {
     FnLimit& limit = _limits.emplace_back();
     limit._pFnEvaluator = pEvaluator;
-    auto setBound = [nVars](const Token& bound, double& value, int& param) {
-        if (bound.type == Token::Type::SYMBOL)
+    auto setBound = [nVars](const Token& bound, double& value, int& param, bool& fromParent) {
+        if (bound.type != Token::Type::SYMBOL)
         {
-            MU_ASSERT_MSG(bound.index >= nVars, "pMin->pToken->index >= nVars");
-            param = bound.index - nVars;
-        }
-        else
             value = realPart(bound.value);
+            return;
+        }
+        fromParent = bound.symbolOrigin == sc::SymbolOrigin::ParentModel;
+        if (fromParent)
+        {
+            param = bound.index;
+            return;
+        }
+        MU_ASSERT_MSG(bound.index >= nVars, "pMin->pToken->index >= nVars");
+        param = bound.index - nVars;
     };
-    setBound(lowerBound, limit.lower, limit.lowerParam);
-    setBound(upperBound, limit.upper, limit.upperParam);
+    setBound(lowerBound, limit.lower, limit.lowerParam, limit.lowerFromParent);
+    setBound(upperBound, limit.upper, limit.upperParam, limit.upperFromParent);
     return unsigned(_limits.size());
 }
 

@@ -52,6 +52,10 @@ public:
     std::vector<Derivative> _derivEvaluators;
     int lowerParam = -1; // parameter index of a parameter bound, -1 for a constant
     int upperParam = -1;
+    // A bound that is a symbol of the parent model reads the parent's array
+    // (variables, then parameters) at its index.
+    bool lowerFromParent = false;
+    bool upperFromParent = false;
 };
 
 class FnLimits
@@ -66,6 +70,7 @@ public:
     void getValue(Value& out, unsigned fnLimitID, unsigned pos) const;
 
     unsigned size() const { return unsigned(_limits.size()); }
+    void clear() { _limits.clear(); }
     FnLimit& operator[](unsigned limitNo) { return _limits[index(limitNo)]; }
     const FnLimit& operator[](unsigned limitNo) const { return _limits[index(limitNo)]; }
 

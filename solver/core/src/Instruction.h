@@ -17,6 +17,10 @@ constexpr Instruction PushF = Instruction(Token::Type::PUSH_F);
 constexpr Instruction PushVar = Instruction(Token::Type::LEXER_START) + 1;
 constexpr Instruction PushParam = PushVar + 1;
 constexpr Instruction PushParentValue = PushVar + 2;
+// A value computed once per evaluation pass for several programs; its slot
+// comes from the parameter-index list.
+constexpr Instruction PushShared = Instruction(Token::Type::SHARED_VALUE);
+static_assert(PushShared == PushVar + 3);
 } // namespace instr
 
 // The largest number of values a program may hold on the stack at once;

@@ -195,7 +195,7 @@ void RPNParser::startExpression()
 #endif
 }
 
-int RPNParser::variableIndex(int id) const
+int RPNParser::variableIndexOf(int id) const
 {
 #if SL_COMPLEX
     if (_conjVars)

@@ -106,6 +106,9 @@ public:
     bool _tfFlag = false;
 
 protected:
+    // The symbol index of model-text variable id (2 id with conjugates kept).
+    int variableIndexOf(int id) const;
+
     SolverData* _pSolverData = nullptr;
 
 private:
@@ -126,8 +129,7 @@ private:
         return prev == Token::Type::LEXER_START || prev == Token::Type::COMMA || prev == Token::Type::OPEN_PARENTHESIS;
     }
     static Token integerToken(int v) { return Token {double(v), {0}, Token::Type::INTEGER}; }
-    // The symbol index of model-text variable id (2 id with conjugates kept).
-    int variableIndex(int id) const;
+    int variableIndex(int id) const { return variableIndexOf(id); }
     // Complex build: false for a conj opened inside another conj.
     bool trackConjugates(const Token& token);
     bool failText(const char* message, std::string_view argument = {});

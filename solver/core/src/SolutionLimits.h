@@ -34,6 +34,8 @@ public:
     const Group& operator[](std::size_t pos) const { return _groups[pos]; }
     Group* begin() { return _groups.begin(); }
     Group* end() { return _groups.end(); }
+    const Group* begin() const { return _groups.begin(); }
+    const Group* end() const { return _groups.end(); }
 
 private:
     cnt::SafeFullVector<Group> _groups;

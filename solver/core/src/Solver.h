@@ -1,13 +1,16 @@
 #pragma once
-// The solver base: the one value array (variables first, then parameters)
-// that the lexer, the stack machine and the assignments address, the names
-// of its symbols, and the stores that a model compile fills (pools,
-// generators, statistics, limit groups, error text).
+// The solver base: implements every operation of the solver interface that
+// is the same for all solver kinds. It owns the one value array (variables,
+// then parameters, then the ten result parameters) that the lexer, the
+// stack machine and the assignments address, the names of the symbols, and
+// everything a model compile produces (pools, evaluator groups, limits,
+// generators, statistics, sub-model solvers, error text).
 #include <Build.h>
 #include <ErrorStr.h>
 #include <Evaluator.h>
-#include <FnLimits.h>
+#include <EvaluatorVect.h>
 #include <ExpressionPools.h>
+#include <FnLimits.h>
 #include <RndGenManager.h>
 #include <SolutionLimits.h>
 #include <StatsManager.h>
@@ -15,70 +18,208 @@
 #include <cnt/SafeFullVector.h>
 #include <sc/ILog.h>
 #include <sc/ISignal.h>
+#include <sc/ISolver.h>
+#include <sc/ModelLevel.h>
 #include <sc/StringPool.h>
 #include <sc/SymbolInfo.h>
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace SL_NS
 {
 struct SolverData;
+class RPNDerivParser;
 
-class Solver : public sc::ISignal
+class Solver : public sc::ISolver<Value>, public sc::ISignal
 {
 public:
+    using Interface = sc::ISolver<Value>;
+
     explicit Solver(sc::ILog* pLog = nullptr);
     Solver(const Solver&) = delete;
     Solver& operator=(const Solver&) = delete;
-    virtual ~Solver() = default;
+    virtual ~Solver();
 
-    // nVars variables followed by nParams parameters, all zero.
-    void setNumberOfSymbols(int nVars, int nParams);
+    // The interface operations that are the same for every kind.
+    void setResultsInfo(_ri* pInfo) override;
+    int getNumberVariables() override { return _nVars; }
+    int getNumberParameters() override { return _nParams; }
+    void getResults(Value* out) override;
+    void getParams(Value* out) override;
+    Value* getSymbolValuesPtr() override { return _x; }
+    Value* getVariablesPtr() override { return _x; }
+    Value* getParamsPtr() override { return _pParams; }
+    const char* getSymbolName(int index) override { return symbolName(index); }
+    const char* getParameterName(int index) override;
+    const char* getVariableName(int index) override;
+    int getVariableIndex(const char* name) override { return getSymbolIndex(name); }
+    bool setVariableValue(int index, Value value) override;
+    bool setVariableValue(const char* name, Value value) override;
+    bool getVariableValue(int index, Value& value) override;
+    bool getVariableValue(const char* name, Value& value) override;
+    int getParamIndex(const char* name) override { return getSymbolIndex(name) - _nVars; }
+    bool setParamValue(int index, Value value) override;
+    bool setParamValue(const char* name, Value value) override;
+    bool getSymbolValue(int index, Value& value) const override;
+    bool getParamValue(int index, Value& value) override;
+    bool getParamValue(const char* name, Value& value) override;
+    sc::Solution getSolutionStatus() const override { return _status; }
+    const char* getSolutionStatusStr() const override { return sc::getSolutionStatusText(_status); }
+    double getIntegrationStepSize() const override { return 0.0; }
+    void setIntegrationStepSize(double) override {}
+    void setOptions(const sc::so&) override {}
+    const char* getDerivationStr(int, int&, int&) override { return nullptr; }
+    int getNumberOfDerivations() override { return 0; }
+    td::String getLastErrorStr() const override;
+    int getNumberOfModels() const override { return 1; }
+    const td::StringExt& getModelName(unsigned) const override { return _modelName; }
+    void setSignalHandler(sc::ISignal* pHandler) override { _pSignalHandler = pHandler; }
+    void setDerivTestMode() override { _derivTestMode = true; }
+    void setConsumer(sc::ISolutionBuffer* pConsumer) override { _pConsumer = pConsumer; }
+    void setReportResultsPerNRIteration(sc::ReportRate rate) override { _reportRate = rate; }
+    sc::ReportRate getReportResultsPerNRIteration() override { return _reportRate; }
+    bool requiresConjugateVars() const override { return _conjVars; }
+    void setLogInfo(bool info, bool details, bool third) override;
+    sc::ITime* getITime() override { return nullptr; }
+    int getNoOfOutSymbols() const override;
+    bool getOutSymbols(cnt::SafeFullVector<unsigned int>& indices) const override;
+    const math::StatsManager<double>* getStatsManager() const override { return &_stats; }
+    cnt::SafeFullVector<td::String> getFunctionNames() const override;
+    cnt::SafeFullVector<td::String> getLogicOperators() const override;
+    const cnt::SafeFullVector<sc::_SI>& getSymbolInfo() const override { return _symbolInfo; }
+    const cnt::SafeFullVector<sc::_SI>* getSymbolInfoPtr() const override { return &_symbolInfo; }
+    sc::ILog* getLogger() override { return _pLog; }
+    void setLogger(sc::ILog* pLog) override { _pLog = pLog; }
+    void addLog(const sc::ILog::LE& entry, sc::ILog::Type type) override;
+    sc::SolverType getType() const override { return _attribs.type; }
+    const sc::SolverAttribs* getAttribs() const override { return &_attribs; }
+    void setMaxRepetitions(int maxRepetitions) override { _maxRepetitions = maxRepetitions; }
+    void setOutFilter(sc::OutFilter filter) override { _outFilter = filter; }
+    void release() override { delete this; }
 
-    // The name of a symbol (variables first, then parameters); null when empty.
-    const char* getSymbolName(int index) const;
-
-    sc::ILog* getLogger() const { return _pLog; }
-    void setLogger(sc::ILog* pLog) { _pLog = pLog; }
-
+    virtual int getNumberOfStateSpaceVariables() const { return 0; }
     // Counts the signal of a selected branch and passes it to the host.
     void handle(sc::ISignal::Type t) override;
-    void setSignalHandler(sc::ISignal* pHandler) { _pSignalHandler = pHandler; }
-    std::uint32_t getSignalCount(sc::ISignal::Type t) const { return _signalCounts[std::size_t(t)]; }
 
+    // What the expression engine and the model compiler use.
+    sc::ILog* getLogger() const { return _pLog; }
+    const char* symbolName(int index) const;
+    int getSymbolIndex(const char* name) const;
+    std::uint32_t getSignalCount(sc::ISignal::Type t) const { return _signalCounts[std::size_t(t)]; }
     // Stores value into symbol symbIndex with an assignment operator; the
     // assignment type chooses a part of a complex value (the whole for Parent).
     void setSymbolValue(const Value& value, int symbIndex, Evaluator::AssignmentType type, char op);
-
+    // Room for nVars variables, nParams parameters and the ten result
+    // parameters, all zero.
+    void allocInitialValues(int nVars, int nParams);
+    // Sizes the value array without a model (tests, hosts that build their
+    // programs by hand).
+    void setNumberOfSymbols(int nVars, int nParams);
+    void translateAndAddLog(const char* key) const;
+    // Computes the shared values at the present point; before the programs
+    // that read them.
+    void evaluateShared();
     // Points the solver data at this solver's stores.
     void initSolverData(SolverData& data);
+    bool isDerivTestMode() const { return _derivTestMode; }
+    void setEmbeddedParam(sc::EmbeddedParam which, double value);
+    // A child solver of this one for a sub-model of the given model type
+    // (0 non-linear); null for a type without a solver.
+    Interface* createSolver(sc::ILog* pLog, std::uint8_t modelType, unsigned maxIter, double precision,
+                            unsigned short line);
+    // A sub-model takes the parent's shared parameters into its own.
+    void copyParamsFromParent();
 
-    std::vector<Value> _values;
-    Value* _x = nullptr;       // _values.data()
+    // Read directly by the expression engine and the model compiler.
+    std::vector<Value> _initialValues;
+    Value* _x = nullptr;       // the variables, _initialValues.data()
     Value* _pParams = nullptr; // _x + _nVars
     int _nVars = 0;
     int _nParams = 0;
     Solver* _parentSolver = nullptr; // null for a main model
     bool _conjVars = false;          // complex build: variable k at 2k, its conjugate at 2k + 1
 
-    sc::StringPool _stringPool;
-    ExpressionPools _pools;
+    std::unique_ptr<sc::StringPool> _stringPool;
+    std::unique_ptr<ExpressionPools> _pools;
     cnt::SafeFullVector<sc::_SI> _symbolInfo;
     RndGenManager _rndGens;
     StatsManager _stats;
+    SolutionLimits _limits;
     FnLimits _fnLimits;
     cnt::FixNumSet<int> _lastUsedVarsForLimits;
-    SolutionLimits _limits;
     ErrorStr _errorStr;
     td::String _modelDesc;
+    td::StringExt _modelName;
+
+    // Evaluator groups of the model; the residuals f(x).
+    EvaluatorVect _fx;
+    // Values that several programs of an equation read (a sine of an angle
+    // difference, say), computed once per evaluation pass into the slots.
+    EvaluatorVect _shared;
+    std::vector<Value> _sharedValues;
+    EvaluatorVect _reInit;
+    EvaluatorVect _preProc;
+    EvaluatorVect _iterPostP;
+    EvaluatorVect _basePostP;
+    EvaluatorVect _postProc;
+    EvaluatorVect _repeats;
+    std::vector<Interface*> _subModels;
+
+    int _indexOfTParam = -1;
+    int _indexOfDeltaTParam = -1;
+    unsigned short _modelLine = 0;
 
 protected:
-    sc::ILog* _pLog;
+    // Drops every product of an earlier model read, so a solver can read again.
+    virtual void clearModel();
+    // simplify and pivot of the model line into the compiler's data.
+    void readModelFlags(SolverData& data, const sc::TokenizedModel* pModel, sc::ModelLevel level);
+    bool loadModelAttribs(const sc::TokenizedModel* pModel, sc::ModelLevel level);
+    void readCommonModelAttribs(const sc::TokenizedModel* pModel, sc::ModelLevel level);
+    void evaluatePreProcEquations() { runGroup(_preProc); }
+    void evaluatePostProcEquations() { runGroup(_postProc); }
+    void evalIterationProcGroup() { runGroup(_iterPostP); }
+    void evalBaseCaseProcGroup() { runGroup(_basePostP); }
+    bool evaluateReInitAssignments() { return !_reInit.size() ? false : !_reInit.evaluateAssignments(this); }
+    bool evalueateRepeats() { return !_repeats.size() ? false : !_repeats.evaluateAssignments(this); }
+    void copyInitialBackupedValues();
+    void backupInitialValues();
+    void clearSignalCounters() { _signalCounts.fill(0); }
+    bool anySignal() const;
+    // Runs the enabled limit groups with this solver as the branch observer;
+    // true when one of them raised a signal (a variable was moved).
+    bool limitGroupsSignal();
+    void runGroup(EvaluatorVect& group);
+    void writeResultParams();
 
-private:
-    std::array<std::uint32_t, 6> _signalCounts {};
+    sc::ILog* _pLog;
+    _ri* _pResults = nullptr;
+    sc::ISolutionBuffer* _pConsumer = nullptr;
     sc::ISignal* _pSignalHandler = nullptr;
+    cnt::SafeFullVector<Value> _backup;
+    double _precision = 1e-6;
+    double _obtainedPrecision;
+    std::array<std::uint32_t, 6> _signalCounts {};
+    unsigned _nCopiedParams = 0;
+    unsigned _firstCopiedParam = 0;
+    unsigned _successfulRepetitions = 0;
+    unsigned _totalIterations = 0;
+    unsigned _passIterations = 0;
+    int _maxRepetitions = -1;
+    unsigned short _maxIterations = 100;
+    sc::SourceType _sourceType = sc::SourceType::File;
+    sc::SolverAttribs _attribs;
+    bool _derivTestMode = false;
+    bool _logInfo[3] = {false, false, false};
+    bool _reInitOn = false;
+    sc::Solution _status = sc::Solution::OK;
+    sc::OutFilter _outFilter = sc::OutFilter::Off;
+    sc::ReportRate _reportRate = sc::ReportRate::None;
+    bool _iterPostPAlwaysOn = false;
+    bool _basePostPAlwaysOn = false;
+    bool _modelRead = false; // a model was read successfully
 };
 } // namespace SL_NS

@@ -40,7 +40,7 @@ void SolverData::translateAndAdd(const char* key, std::uint32_t line, std::uint3
         pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error);
 }
 
-const char* SolverData::getSymbolNameForLog(int index) const { return pSolver ? pSolver->getSymbolName(index) : "-"; }
+const char* SolverData::getSymbolNameForLog(int index) const { return pSolver ? pSolver->symbolName(index) : "-"; }
 
-sc::ILog* SolverData::getLogger() const { return pSolver ? pSolver->getLogger() : nullptr; }
+sc::ILog* SolverData::getLogger() const { return pSolver ? static_cast<const Solver*>(pSolver)->getLogger() : nullptr; }
 } // namespace SL_NS

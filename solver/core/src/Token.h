@@ -116,11 +116,13 @@ struct Token
         IMAG_PART = 96,
         PUSH_I = 97,
         PUSH_F = 98,
-        LEXER_START = 99, // the lexer's previous type before the first token
+        LEXER_START = 99,   // the lexer's previous type before the first token
+        SHARED_VALUE = 103, // a value computed once per evaluation pass (index: its slot)
 #else
         PUSH_I = 91,
         PUSH_F = 92,
         LEXER_START = 93,
+        SHARED_VALUE = 97,
 #endif
     };
 

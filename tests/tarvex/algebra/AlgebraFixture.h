@@ -68,7 +68,7 @@ protected:
         ExpressionTree holder;
         holder.init(data, nVars);
         holder.setTreeNode(pRoot);
-        Evaluator* e = solver._pools.evaluators.getEntry();
+        Evaluator* e = solver._pools->evaluators.getEntry();
         EXPECT_TRUE(holder.createPostFix(e)) << infix(pRoot) << errors();
         return e;
     }
@@ -76,7 +76,7 @@ protected:
     // The limits are evaluated first, as the solver does.
     Value valueAt(const Evaluator* e, const Point& p)
     {
-        std::copy(p.begin(), p.end(), solver._values.begin());
+        std::copy(p.begin(), p.end(), solver._initialValues.begin());
         CU cu(&solver);
         for (unsigned k = 1; k <= solver._fnLimits.size(); ++k)
             solver._fnLimits[k].evaluate(cu);
@@ -87,7 +87,7 @@ protected:
 
     std::string name(const Token& t) const
     {
-        const std::string n = solver._stringPool.getNames()[std::uint32_t(t.index)].c_str();
+        const std::string n = solver._stringPool->getNames()[std::uint32_t(t.index)].c_str();
         return t.symbolOrigin == sc::SymbolOrigin::ParentModel ? "@" + n : n;
     }
 

@@ -21,7 +21,7 @@ protected:
     // depend on gets no entry: its difference is 0).
     void expectJacobianRow(const char* what, const Evaluator* pF, const Evaluator* pDeriv, const Point& p)
     {
-        std::copy(p.begin(), p.end(), solver._values.begin());
+        std::copy(p.begin(), p.end(), solver._initialValues.begin());
         CU cu(&solver);
         Recorder rec;
         if (pDeriv->getType() == Evaluator::Type::Switch)
@@ -40,7 +40,7 @@ protected:
 
     Evaluator* write(ExpressionTree* pTree)
     {
-        Evaluator* e = solver._pools.evaluators.getEntry();
+        Evaluator* e = solver._pools->evaluators.getEntry();
         EXPECT_TRUE(pTree->createPostFix(e)) << errors();
         return e;
     }
@@ -55,7 +55,7 @@ TEST_F(ConditionalDerivatives, IfThenElseOnBothSides)
     ExpressionTree* ite =
         conditional(ExpressionTree::Kind::IfThenElse, branch("x > 1"), branch("x*y + sin(z)"), branch("x^3 - y"));
     Evaluator* pF = write(ite);
-    Evaluator* pDeriv = solver._pools.evaluators.getEntry();
+    Evaluator* pDeriv = solver._pools->evaluators.getEntry();
     ASSERT_TRUE(ite->createIfThenDerivative2(pDeriv)) << errors();
     EXPECT_EQ(pDeriv->getNoOfThenEvaluators(), 3u);
     EXPECT_EQ(pDeriv->getNoOfElseEvaluators(), 2u);
@@ -72,14 +72,14 @@ TEST_F(ConditionalDerivatives, NestedBranchesAndAMissingElse)
         conditional(ExpressionTree::Kind::IfThenElse, branch("y > 2"), branch("exp(x)"), branch("y - z"));
     ExpressionTree* ite = conditional(ExpressionTree::Kind::IfThenElse, branch("x > 1"), pThen, pElse);
     Evaluator* pF = write(ite);
-    Evaluator* pDeriv = solver._pools.evaluators.getEntry();
+    Evaluator* pDeriv = solver._pools->evaluators.getEntry();
     ASSERT_TRUE(ite->createIfThenDerivative2(pDeriv)) << errors();
     for (const Point& p : sides)
         expectJacobianRow("nested", pF, pDeriv, p);
 
     ExpressionTree* noElse = conditional(ExpressionTree::Kind::IfThenElse, branch("x > 1"), branch("x*z"), nullptr);
     pF = write(noElse);
-    pDeriv = solver._pools.evaluators.getEntry();
+    pDeriv = solver._pools->evaluators.getEntry();
     ASSERT_TRUE(noElse->createIfThenDerivative2(pDeriv)) << errors();
     for (const Point& p : sides)
         expectJacobianRow("without else", pF, pDeriv, p);
@@ -93,7 +93,7 @@ TEST_F(ConditionalDerivatives, SwitchOnEveryCase)
         conditional(ExpressionTree::Kind::SwitchCase, branch("x < 1"), branch("y*sin(x)"), pDefault);
     ExpressionTree* pFirst = conditional(ExpressionTree::Kind::SwitchCase, branch("x < 0"), branch("x*x*y"), pSecond);
     Evaluator* pF = write(pFirst);
-    Evaluator* pDeriv = solver._pools.evaluators.getEntry();
+    Evaluator* pDeriv = solver._pools->evaluators.getEntry();
     ASSERT_TRUE(pFirst->createSwitchDerivative2(pDeriv, pF)) << errors();
     EXPECT_EQ(pDeriv->getNoOfNonZeros(), 3u); // the default case's three variables
     for (const Point& p : sides)

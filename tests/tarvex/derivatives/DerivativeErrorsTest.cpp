@@ -92,9 +92,9 @@ TEST_F(DerivativeRefusals, ConditionalEquations)
     for (const Case& c : cases)
     {
         log.clean();
-        Evaluator* pF = solver._pools.evaluators.getEntry();
+        Evaluator* pF = solver._pools->evaluators.getEntry();
         ASSERT_TRUE(c.pTree->createPostFix(pF)) << c.name << errors();
-        Evaluator* pDeriv = solver._pools.evaluators.getEntry();
+        Evaluator* pDeriv = solver._pools->evaluators.getEntry();
         const bool made = c.pTree->_kind == K::SwitchCase ? c.pTree->createSwitchDerivative2(pDeriv, pF)
                                                           : c.pTree->createIfThenDerivative2(pDeriv);
         EXPECT_FALSE(made) << c.name;

@@ -44,7 +44,7 @@ protected:
             return true;
         if (ppRoot)
             *ppRoot = d.getRoot();
-        pProgram = solver._pools.evaluators.getEntry();
+        pProgram = solver._pools->evaluators.getEntry();
         EXPECT_TRUE(d.createPostFix(pProgram)) << errors();
         return true;
     }

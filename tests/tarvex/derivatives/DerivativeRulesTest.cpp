@@ -95,7 +95,7 @@ TEST_F(Derivatives, EveryRuleAgreesWithTheDifferences)
         {
             ExpressionTree f(simplify);
             ASSERT_TRUE(build(f, row.text)) << row.text << errors();
-            Evaluator* pF = solver._pools.evaluators.getEntry();
+            Evaluator* pF = solver._pools->evaluators.getEntry();
             ASSERT_TRUE(f.createPostFix(pF)) << row.text;
             std::vector<Point> points = row.points.empty() ? defaultPoints : row.points;
 #if SL_COMPLEX
@@ -165,7 +165,7 @@ TEST_F(Derivatives, LimitOnItsFreeAndClampedSides)
         ASSERT_TRUE(derive(inner, var, pD));
         solver._fnLimits.addDerivative(1, pD, var);
     }
-    Evaluator* pF = solver._pools.evaluators.getEntry();
+    Evaluator* pF = solver._pools->evaluators.getEntry();
     ASSERT_TRUE(f.createPostFix(pF));
     // Free (x*y + 1 = 2.2), below (0.5), above (5), with pmin = 1, pmax = 4.
     const Point points[] = {{0.8, 1.5, 2, 1, 4}, {-0.5, 1, 2, 1, 4}, {2, 2, 2, 1, 4}};
@@ -200,7 +200,7 @@ TEST_F(Derivatives, ConjugateVariables)
     {
         ExpressionTree f;
         ASSERT_TRUE(build(f, text)) << errors();
-        Evaluator* pF = solver._pools.evaluators.getEntry();
+        Evaluator* pF = solver._pools->evaluators.getEntry();
         ASSERT_TRUE(f.createPostFix(pF));
         for (const int var : {0, 1})
         {

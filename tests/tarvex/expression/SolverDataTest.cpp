@@ -1,7 +1,7 @@
 // The error text with its heads and placeholders, the item entries, the
 // limit groups and what the solver data reaches through its solver.
 #include <CollectingLog.h>
-#include <Solver.h>
+#include <NRSolver.h>
 #include <SolverData.h>
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ class SolverDataTest : public ::testing::Test
 {
 protected:
     test::CollectingLog log;
-    Solver solver {&log};
+    NRSolver solver {&log};
     SolverData data;
     void SetUp() override { solver.initSolverData(data); }
 };
@@ -129,8 +129,8 @@ TEST_F(SolverDataTest, ErrorsAndKeys)
 
 TEST_F(SolverDataTest, SymbolNames)
 {
-    solver._stringPool.addString("x", 0);
-    solver._stringPool.addString("", 1);
+    solver._stringPool->addString("x", 0);
+    solver._stringPool->addString("", 1);
     solver.setNumberOfSymbols(1, 1);
     EXPECT_STREQ(data.getSymbolNameForLog(0), "x");
     EXPECT_EQ(solver.getSymbolName(1), nullptr);
@@ -144,7 +144,7 @@ TEST(SolverSignals, CountedAndPassedOn)
         std::vector<Type> seen;
         void handle(Type t) override { seen.push_back(t); }
     } host;
-    Solver solver;
+    NRSolver solver;
     solver.handle(sc::ISignal::Type::TooLow);
     solver.setSignalHandler(&host);
     solver.handle(sc::ISignal::Type::TooLow);

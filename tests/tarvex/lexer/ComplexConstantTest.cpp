@@ -1,6 +1,6 @@
 // Complex literals: a real and an imaginary literal joined by a sign fold
 // into one constant; conjugate variables take the slot after their variable.
-#include <../loader/LoaderSupport.h>
+#include <LoaderSupport.h>
 #include <LexerFixture.h>
 
 namespace test
@@ -54,15 +54,15 @@ TEST_F(ComplexText, Errors)
 
 TEST_F(ComplexText, ConjugatesFollowTheirVariables)
 {
-    Solver own;
+    NRSolver own;
     SolverData ownData;
     own.initSolverData(ownData);
-    RPNParser p {&own._stringPool, &own._values};
+    RPNParser p {own._stringPool.get(), &own._initialValues};
     p.initSolverData(&ownData);
     for (const char* name : {"u", "v", "z"})
     {
         const int index = p.findOrAddSymbol(name, 1);
-        const td::StringExt& stored = own._stringPool.getNames()[std::uint32_t(index)];
+        const td::StringExt& stored = own._stringPool->getNames()[std::uint32_t(index)];
         const int conj = p.getConjVariableIndex(&stored, 1);
         EXPECT_EQ(conj, index + 1);
     }
@@ -88,7 +88,7 @@ protected:
         for (const char* name : {"z", "x"})
         {
             const int index = parser.findOrAddSymbol(name, 1);
-            parser.getConjVariableIndex(&solver._stringPool.getNames()[std::uint32_t(index)], 1);
+            parser.getConjVariableIndex(&solver._stringPool->getNames()[std::uint32_t(index)], 1);
         }
         std::vector<std::string> out;
         sc::TokenizedModel::iterator it = load.model->getGroupIterator(sc::Group::NLEs, sc::ModelLevel::Main);

@@ -4,7 +4,7 @@
 #include <CollectingLog.h>
 #include <OpTable.h>
 #include <RPNParser.h>
-#include <Solver.h>
+#include <NRSolver.h>
 #include <SolverData.h>
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@ class LexerTest : public ::testing::Test
 {
 protected:
     CollectingLog log;
-    Solver solver {&log};
+    NRSolver solver {&log};
     SolverData data;
-    RPNParser parser {&solver._stringPool, &solver._values};
+    RPNParser parser {solver._stringPool.get(), &solver._initialValues};
 
     void SetUp() override
     {
@@ -75,7 +75,7 @@ protected:
                 else if (t.index < 0)
                     out += "?";
                 else
-                    out += solver._stringPool.getNames()[std::uint32_t(t.index)].c_str();
+                    out += solver._stringPool->getNames()[std::uint32_t(t.index)].c_str();
             }
             else if (t.isNumeric())
                 out += number(t.value);

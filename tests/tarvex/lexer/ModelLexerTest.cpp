@@ -1,5 +1,5 @@
 // The model-text path: the tokens a loaded model holds for each expression.
-#include <../loader/LoaderSupport.h>
+#include <LoaderSupport.h>
 #include <LexerFixture.h>
 
 namespace test

@@ -109,7 +109,7 @@ TEST_F(TextLexer, UsedVariablesAreReportedToTheCompiler)
             used.push_back(i);
             return true;
         }
-    } collecting {&solver._stringPool, &solver._values};
+    } collecting {solver._stringPool.get(), &solver._initialValues};
     collecting.initSolverData(&data);
     collecting._nVars = parser._nVars;
     collecting._nParams = parser._nParams;

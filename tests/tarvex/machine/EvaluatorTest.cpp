@@ -382,3 +382,28 @@ TEST_F(Evaluators, Limits)
 }
 } // namespace
 } // namespace test
+
+namespace test
+{
+namespace
+{
+TEST(LimitBounds, ParentSymbolsReadTheParentArray)
+{
+    Machine parent {1, 2};
+    parent.solver._pParams[1] = 6; // parent symbol 2
+    Machine sub {1, 0};
+    sub.solver._parentSolver = &parent.solver;
+    Token lower;
+    lower.type = Token::Type::INTEGER;
+    Token upper;
+    upper.type = Token::Type::SYMBOL;
+    upper.index = 2;
+    upper.symbolOrigin = sc::SymbolOrigin::ParentModel;
+    const unsigned id = sub.solver._fnLimits.appendFnLimit(sub.write("x0"), lower, upper, 1);
+    sub.solver._x[0] = 9;
+    CU cu(&sub.solver);
+    sub.solver._fnLimits[id].evaluate(cu);
+    EXPECT_EQ(sub.solver._fnLimits[id].value, 6.0);
+}
+} // namespace
+} // namespace test

@@ -86,7 +86,7 @@ TEST_F(TreeBuilder, CountsAgreeWithTheWriter)
         const auto built = std::make_tuple(tree._noOfTokens, tree._noOfConsts, tree._noOfVars, tree._noOfParams);
         tree.calcNoOfTokensAndData();
         EXPECT_EQ(std::make_tuple(tree._noOfTokens, tree._noOfConsts, tree._noOfVars, tree._noOfParams), built) << text;
-        Evaluator* e = solver._pools.evaluators.getEntry();
+        Evaluator* e = solver._pools->evaluators.getEntry();
         ASSERT_TRUE(tree.createPostFix(e)) << text << errors();
         EXPECT_EQ(e->getNoOfInstructions(), tree._noOfTokens) << text;
     }
@@ -183,7 +183,7 @@ TEST_F(TreeBuilder, LimitsCompileTheirOwnProgram)
     ASSERT_TRUE(pLim->isFunction(Token::Type::LIMIT));
     EXPECT_TRUE(pLim->isLeaf());
     EXPECT_EQ(LimitArg::unpack(std::real(pLim->pToken->value)).limitID, 1u);
-    Evaluator* e = solver._pools.evaluators.getEntry();
+    Evaluator* e = solver._pools->evaluators.getEntry();
     ASSERT_TRUE(tree.createPostFix(e));
 
     CU cu(&solver);

@@ -9,7 +9,7 @@
 #include <NearlyEqual.h>
 #include <OpTable.h>
 #include <RPNParser.h>
-#include <Solver.h>
+#include <NRSolver.h>
 #include <SolverData.h>
 #include <gtest/gtest.h>
 #include <math/RndGen.h>
@@ -26,9 +26,9 @@ class TreeTest : public ::testing::Test
 {
 protected:
     CollectingLog log;
-    Solver solver {&log};
+    NRSolver solver {&log};
     SolverData data;
-    RPNParser parser {&solver._stringPool, &solver._values};
+    RPNParser parser {solver._stringPool.get(), &solver._initialValues};
     static constexpr int nVars = 3;
     mem::StringMemoryManager<td::StringExt, 65536> names;
     td::StringExt generatorName = names.makeString("g", 1);
@@ -79,7 +79,7 @@ protected:
         ExpressionTree tree;
         if (!build(tree, text))
             return nullptr;
-        Evaluator* e = solver._pools.evaluators.getEntry();
+        Evaluator* e = solver._pools->evaluators.getEntry();
         return tree.createPostFix(e) ? e : nullptr;
     }
 
@@ -113,9 +113,9 @@ protected:
                 out += os.str();
             }
             else if (op == instr::PushVar)
-                out += solver._stringPool.getNames()[*v++].c_str();
+                out += solver._stringPool->getNames()[*v++].c_str();
             else if (op == instr::PushParam)
-                out += solver._stringPool.getNames()[*p++ + nVars].c_str();
+                out += solver._stringPool->getNames()[*p++ + nVars].c_str();
             else if (op == instr::PushParentValue)
                 out += "@" + std::to_string(*p++);
             else

@@ -1,0 +1,51 @@
+#pragma once
+// A model text loaded and compiled into a Newton-Raphson solver, for the
+// tests of the solver road.
+#include <CollectingLog.h>
+#include <LoaderSupport.h>
+#include <NRSolver.h>
+
+#include <memory>
+#include <string>
+
+namespace test
+{
+struct Compiled
+{
+    Load load;
+    CollectingLog log;
+    SL_NS::NRSolver solver {&log, 100, 1e-6};
+    bool ok = false;
+
+    explicit Compiled(const std::string& text) { reload(text); }
+
+    // A tokenized model serves one load, as in the model objects: a new one
+    // over the same naming.
+    bool reload(const std::string& text)
+    {
+        load.naming.clean();
+        load.model = std::make_unique<sc::TokenizedModel>(&load.log, load.header, identity, load.naming, 0);
+        load.fromString(text);
+        ok = load.ok && solver.init(&load.naming, load.model.get(), true);
+        return ok;
+    }
+
+    // The value of a symbol by name (variables, parameters, result values).
+    SL_NS::Value value(const char* name)
+    {
+        SL_NS::Value v {};
+        const int index = solver.getVariableIndex(name);
+        if (index >= 0)
+            v = solver.getSymbolValuesPtr()[index];
+        return v;
+    }
+
+    bool logged(const std::string& key) const
+    {
+        for (const auto& e : log.entries)
+            if (e.text == key)
+                return true;
+        return false;
+    }
+};
+} // namespace test
