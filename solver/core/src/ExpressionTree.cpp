@@ -146,6 +146,24 @@ void ExpressionTree::calcNoOfTokensAndData()
     calcNoOfTokensAndData(getRoot());
 }
 
+void ExpressionTree::countSubtree(const ExpTreeNode* pNode, int nVars)
+{
+    resetCounts();
+    _nVars = nVars;
+    calcNoOfTokensAndData(pNode);
+}
+
+void ExpressionTree::replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken, const ExpressionTree& removed)
+{
+    _noOfTokens -= removed._noOfTokens - 1;
+    _noOfConsts -= removed._noOfConsts;
+    _noOfVars -= removed._noOfVars;
+    _noOfParams -= removed._noOfParams - 1;
+    pNode->pToken = pSlotToken;
+    pNode->pLeftNode = pNode->pRightNode = nullptr;
+    pNode->leftCount = pNode->rightCount = 0;
+}
+
 void ExpressionTree::populateUsedVars(cnt::FixNumSet<int>& set) const
 {
     if (const ExpTreeNode* pRoot = getRoot())

@@ -59,6 +59,14 @@ public:
 
     // Output and queries.
     bool createPostFix(Evaluator* pEvaluator);
+    // The program of one subtree of this tree (a value several programs
+    // share), counts holding the subtree's counts (countSubtree).
+    bool createPostFix(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts);
+    // Makes a subtree of this tree a leaf that reads a shared slot; removed
+    // holds the subtree's counts, which leave this tree's.
+    void replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken, const ExpressionTree& removed);
+    // This (unbound) tree's counts become those of a subtree's program.
+    void countSubtree(const ExpTreeNode* pNode, int nVars);
     void calcNoOfTokensAndData();
     void populateUsedVars(cnt::FixNumSet<int>& set) const;
     void populateUsedVars(const ExpTreeNode* pNode, cnt::FixNumSet<int>& set) const;
@@ -138,6 +146,7 @@ private:
     void countNode(const ExpTreeNode* pNode);
     void calcNoOfTokensAndData(const ExpTreeNode* pNode);
     bool makePostFix(const ExpTreeNode* pNode);
+    bool writeProgram(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts);
     bool writeBranch(ExpressionTree* pTree, Evaluator*& pEvaluator);
     void addCounts(const ExpressionTree& other);
     bool registerLimit(ExpTreeNode* pLim, ExpressionTree& inner);

@@ -92,6 +92,32 @@ bool ExpressionTree::writeBranch(ExpressionTree* pTree, Evaluator*& pEvaluator)
     return pTree->createPostFix(pEvaluator);
 }
 
+bool ExpressionTree::createPostFix(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts)
+{
+    return writeProgram(pRoot, pEvaluator, counts);
+}
+
+// What the machine cannot run is refused here, never at run time: an
+// operation without an instruction (int outside a differential equation,
+// say) or a program deeper than the machine's stack. counts sizes the lists.
+bool ExpressionTree::writeProgram(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts)
+{
+    _pEvaluator = pEvaluator;
+    pEvaluator->alocateSpace(_pSolverData, counts._noOfTokens, counts._noOfConsts, counts._noOfVars,
+                             counts._noOfParams);
+    if (!makePostFix(pRoot))
+    {
+        logError("@ET.NoInstruction", 0);
+        return false;
+    }
+    if (!pEvaluator->isBalanced())
+    {
+        logError("@ET.ExpressionTooDeep", 0);
+        return false;
+    }
+    return true;
+}
+
 bool ExpressionTree::createPostFix(Evaluator* pEvaluator)
 {
     _pEvaluator = pEvaluator;
@@ -129,20 +155,11 @@ bool ExpressionTree::createPostFix(Evaluator* pEvaluator)
     const ExpTreeNode* pRoot = getRoot();
     if (!pRoot)
         return false;
-    pEvaluator->alocateSpace(_pSolverData, _noOfTokens, _noOfConsts, _noOfVars, _noOfParams);
+    if (!writeProgram(pRoot, pEvaluator, *this))
+        return false;
     // What the machine cannot run is refused here, never at run time: an
     // operation without an instruction (int outside a differential
     // equation, say) or a program deeper than the machine's stack.
-    if (!makePostFix(pRoot))
-    {
-        logError("@ET.NoInstruction", 0);
-        return false;
-    }
-    if (!pEvaluator->isBalanced())
-    {
-        logError("@ET.ExpressionTooDeep", 0);
-        return false;
-    }
     if (_resultSymbol >= 0)
     {
         const bool parameter = _resultSymbol >= _nVars;

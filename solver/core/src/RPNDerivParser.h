@@ -95,7 +95,9 @@ private:
     // Calls that several of an equation's trees evaluate alike are computed
     // once, into a shared slot that the trees then read.
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
-    void shareSubtree(ExpressionTree& writer, const std::vector<ExpTreeNode*>& same, Solver& s);
+    struct Candidate;
+    struct Occurrences;
+    void shareSubtree(const std::vector<Candidate>& same, Solver& s);
     // A tree over the solver's pools that outlives this compile (branches).
     ExpressionTree* newTree();
     void bindTree(ExpressionTree& tree);

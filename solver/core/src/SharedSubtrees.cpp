@@ -19,11 +19,29 @@ namespace
 {
 using T = Token::Type;
 
-std::uint64_t mix(std::uint64_t h, std::uint64_t v)
+// Two independent 64-bit structural hashes: subtrees count as identical when
+// both agree (a chance collision is far below one in 10^20 for a model of a
+// million calls), which spares comparing scattered nodes one by one.
+struct Hash
 {
-    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
-    return h;
-}
+    std::uint64_t a = 0x243F6A8885A308D3ull;
+    std::uint64_t b = 0x13198A2E03707344ull;
+
+    void add(std::uint64_t v)
+    {
+        a = (a ^ v) * 0x100000001B3ull;
+        a ^= a >> 29;
+        b = (b + v) * 0x9E3779B97F4A7C15ull;
+        b ^= b >> 31;
+    }
+    void add(const Hash& h)
+    {
+        add(h.a);
+        add(h.b);
+    }
+    friend bool operator<(const Hash& x, const Hash& y) { return x.a != y.a ? x.a < y.a : x.b < y.b; }
+    friend bool operator==(const Hash& x, const Hash& y) = default;
+};
 
 // A pure, non-trivial call: worth computing once.
 bool isCandidate(const ExpTreeNode* p)
@@ -33,32 +51,41 @@ bool isCandidate(const ExpTreeNode* p)
     const OpInfo& info = opInfo(p->pToken->function());
     return info.hasInstruction() && !info.pushesOwnValue && !info.variesPerRun;
 }
+} // namespace
 
-struct Occurrences
+struct RPNDerivParser::Candidate
 {
-    std::vector<std::pair<std::uint64_t, ExpTreeNode*>> candidates; // structural hash, subtree
+    Hash hash; // structural
+    ExpTreeNode* pNode;
+    ExpressionTree* pTree; // whose counts follow a replacement
+};
+
+struct RPNDerivParser::Occurrences
+{
+    std::vector<Candidate> candidates;
+    ExpressionTree* pTree = nullptr;
 
     // The subtree's structural hash; records candidates that read symbols.
-    std::uint64_t visit(ExpTreeNode* p, bool& readsSymbols)
+    Hash visit(ExpTreeNode* p, bool& readsSymbols)
     {
         const Token& t = *p->pToken;
         std::uint64_t bits[2] = {0, 0};
         static_assert(sizeof(Value) <= sizeof(bits));
         std::memcpy(bits, &t.value, sizeof(Value));
-        std::uint64_t h = mix(mix(mix(std::uint64_t(t.type), std::uint64_t(std::uint32_t(t.index))), bits[0]), bits[1]);
-        h = mix(h, std::uint64_t(t.symbolOrigin));
+        Hash h;
+        h.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 | std::uint64_t(t.symbolOrigin) << 40);
+        h.add(bits[0]);
+        h.add(bits[1]);
         bool symbols = t.type == T::SYMBOL;
-        if (p->pLeftNode)
-            h = mix(h, visit(p->pLeftNode, symbols));
-        if (p->pRightNode)
-            h = mix(h, visit(p->pRightNode, symbols) * 31);
+        // Absent children count, so that f(a, b) and g(a) with b elsewhere differ.
+        h.add(p->pLeftNode ? visit(p->pLeftNode, symbols) : Hash {});
+        h.add(p->pRightNode ? visit(p->pRightNode, symbols) : Hash {});
         if (symbols && isCandidate(p))
-            candidates.emplace_back(h, p);
+            candidates.push_back({h, p, pTree});
         readsSymbols |= symbols;
         return h;
     }
 };
-} // namespace
 
 void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees)
 {
@@ -68,61 +95,46 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
     for (unsigned i = 0; i < nTrees; ++i)
     {
         bool symbols = false;
+        occurrences.pTree = pTrees[i];
         if (ExpTreeNode* pRoot = pTrees[i]->getRoot())
             occurrences.visit(pRoot, symbols);
     }
     // Equal hashes side by side, in the order the subtrees were met.
     auto& candidates = occurrences.candidates;
     std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+                     [](const Candidate& a, const Candidate& b) { return a.hash < b.hash; });
     Solver& s = solver();
-    ExpressionTree& writer = *pTrees[0];
-    std::vector<ExpTreeNode*> nodes, same, rest;
+    std::vector<Candidate> same;
     for (std::size_t i = 0; i < candidates.size();)
     {
         std::size_t j = i + 1;
-        while (j < candidates.size() && candidates[j].first == candidates[i].first)
+        while (j < candidates.size() && candidates[j].hash == candidates[i].hash)
             ++j;
-        nodes.clear();
-        for (std::size_t k = i; k < j; ++k)
-            nodes.push_back(candidates[k].second);
-        i = j;
-        // Equal hashes of unequal subtrees split into groups of identical ones.
-        while (nodes.size() > 1)
+        if (j - i > 1)
         {
-            same.clear();
-            rest.clear();
-            for (ExpTreeNode* p : nodes)
-                (writer.areNodesIdentical(p, nodes.front()) ? same : rest).push_back(p);
-            if (same.size() > 1)
-                shareSubtree(writer, same, s);
-            nodes.swap(rest);
+            same.assign(candidates.begin() + std::ptrdiff_t(i), candidates.begin() + std::ptrdiff_t(j));
+            shareSubtree(same, s);
         }
+        i = j;
     }
-    for (unsigned i = 0; i < nTrees; ++i)
-        if (pTrees[i]->getRoot())
-            pTrees[i]->calcNoOfTokensAndData();
 }
 
-void RPNDerivParser::shareSubtree(ExpressionTree& writer, const std::vector<ExpTreeNode*>& same, Solver& s)
+void RPNDerivParser::shareSubtree(const std::vector<Candidate>& same, Solver& s)
 {
-    ExpressionTree* pSlotTree = newTree();
-    pSlotTree->setTreeNode(writer.cloneTree(same.front()));
+    // Identical subtrees have identical counts: one walk serves the group.
+    ExpressionTree counts(false);
+    counts.countSubtree(same.front().pNode, _nVars);
     Evaluator* pSlot = _pSolverData->pPools->evaluators.getEntry();
-    if (!pSlotTree->createPostFix(pSlot))
+    if (!same.front().pTree->createPostFix(same.front().pNode, pSlot, counts))
         return;
     const int slot = int(s._sharedValues.size());
     s._shared.addEvaluator(pSlot);
     s._sharedValues.push_back(Value {});
-    for (ExpTreeNode* p : same)
-    {
-        Token* pToken = _pSolverData->pPools->tokens.allocate();
-        *pToken = Token {};
-        pToken->type = Token::Type::SHARED_VALUE;
-        pToken->index = slot;
-        p->pToken = pToken;
-        p->pLeftNode = p->pRightNode = nullptr;
-        p->leftCount = p->rightCount = 0;
-    }
+    Token* pToken = _pSolverData->pPools->tokens.allocate();
+    *pToken = Token {};
+    pToken->type = Token::Type::SHARED_VALUE;
+    pToken->index = slot;
+    for (const Candidate& c : same)
+        c.pTree->replaceBySharedValue(c.pNode, pToken, counts);
 }
 } // namespace SL_NS
