@@ -4,12 +4,29 @@
 
 namespace sc
 {
+namespace
+{
+template <typename T>
+ISolver<T>* notBuilt(ILog* pLog)
+{
+    if (pLog)
+        pLog->translateAndAdd("@SC.CannotCreateSolver", ILog::Type::Error);
+    return nullptr;
+}
+} // namespace
+
 #if SL_COMPLEX
 ISolver<std::complex<double>>* createCmplxNRSolver(ILog* pLog, int maxIter)
 {
     return new slCmplx::NRSolver(pLog, maxIter, 1e-6);
 }
+ISolver<std::complex<double>>* createCmplxWLSSolver(ILog* pLog, int) { return notBuilt<std::complex<double>>(pLog); }
+ISolver<std::complex<double>>* createCmplxDAESolver(ILog* pLog, int) { return notBuilt<std::complex<double>>(pLog); }
+ISolver<std::complex<double>>* createCmplxODESolver(ILog* pLog) { return notBuilt<std::complex<double>>(pLog); }
 #else
+ISolver<double>* createDblWLSSolver(ILog* pLog, int) { return notBuilt<double>(pLog); }
+ISolver<double>* createDblDAESolver(ILog* pLog, int) { return notBuilt<double>(pLog); }
+ISolver<double>* createDblODESolver(ILog* pLog) { return notBuilt<double>(pLog); }
 ISolver<double>* createDblNRSolver(ILog* pLog, int maxIter) { return new slDbl::NRSolver(pLog, maxIter, 1e-6); }
 #endif
 } // namespace sc

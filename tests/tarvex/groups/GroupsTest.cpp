@@ -86,6 +86,15 @@ TEST(Assignments, BranchesAndSwitches)
     EXPECT_EQ(re(c.value("d")), 4);
 }
 
+TEST(Assignments, RepeatsRunTheSolveAgain)
+{
+    // Each run adds 1 to n; the Repeats group asks for another run while n < 3.
+    Compiled c(model("x = 1", "n = 0", "x - 2 = 0", "PostProc\nn += 1\nRepeats\nif n < 3\nrepeat\nend"));
+    ASSERT_TRUE(c.ok) << c.load.log << c.log;
+    EXPECT_EQ(c.solver.solve(), S::OK);
+    EXPECT_EQ(re(c.value("n")), 3);
+}
+
 TEST(Assignments, Errors)
 {
     const std::pair<std::string, const char*> cases[] = {
@@ -176,6 +185,17 @@ TEST(SubModel, SolvedBeforeTheMainModel)
     EXPECT_EQ(c.solver.solve(), S::OK);
     EXPECT_NEAR(re(c.value("q")), 2, 1e-6);
     EXPECT_NEAR(re(c.value("x")), 3, 1e-6);
+}
+
+TEST(SubModel, AssignsAMainModelVariable)
+{
+    // x^2 = 4 has two roots; the sub-model starts the main solve from -3.
+    const std::string text = head + modelLine + varsLine + "x = 1\nSubModel [type = NL]\n" + varsLine +
+                             "z = 0\nNLEs\nz + 3 = 0\nPostProc\n@main.x = z\nend\n" + "NLEs\nx^2 = 4\nend\n";
+    Compiled c(text);
+    ASSERT_TRUE(c.ok) << c.load.log << c.log;
+    EXPECT_EQ(c.solver.solve(), S::OK);
+    EXPECT_NEAR(re(c.value("x")), -2, 1e-6);
 }
 
 TEST(SubModel, SharedParametersAndTypes)

@@ -209,3 +209,30 @@ TEST(NRSolver, ConjugateVariablesAreUnknownsToo)
 #endif
 } // namespace
 } // namespace test
+
+#include <sc/SolverFactory.h>
+
+namespace test
+{
+namespace
+{
+TEST(SolverFactories, NewtonRaphsonAndTheKindsNotBuiltYet)
+{
+    CollectingLog log;
+#if SL_COMPLEX
+    auto* pSolver = sc::createCmplxNRSolver(&log, 20);
+    EXPECT_EQ(sc::createCmplxWLSSolver(&log, 20), nullptr);
+    EXPECT_EQ(sc::createCmplxODESolver(&log), nullptr);
+#else
+    auto* pSolver = sc::createDblNRSolver(&log, 20);
+    EXPECT_EQ(sc::createDblDAESolver(&log, 20), nullptr);
+    EXPECT_EQ(sc::createDblODESolver(&log), nullptr);
+#endif
+    ASSERT_NE(pSolver, nullptr);
+    EXPECT_EQ(pSolver->getType(), sc::SolverType::NR);
+    EXPECT_EQ(pSolver->getMaxIterations(), 20);
+    EXPECT_EQ(log.entries.size(), 2u);
+    pSolver->release();
+}
+} // namespace
+} // namespace test
