@@ -52,3 +52,9 @@ add_library(Tarvex SHARED ${TARVEX_SOURCES} ${SOLVER_CORE_OBJECTS})
 # value type with SL_COMPLEX (the tests compile some programs twice).
 target_include_directories(Tarvex PUBLIC ${COMMON_INCLUDE} ${SOLVER_CORE_DIR})
 target_link_libraries(Tarvex PUBLIC Brennic PRIVATE MatrixLayer)
+
+# Moltrin: the model objects and the console logger.
+file(GLOB MOLTRIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/model/src/*.cpp)
+add_library(Moltrin SHARED ${MOLTRIN_SOURCES})
+target_include_directories(Moltrin PUBLIC ${COMMON_INCLUDE})
+target_link_libraries(Moltrin PUBLIC Brennic PRIVATE Tarvex)

@@ -1,0 +1,83 @@
+#pragma once
+// What the three model kinds share: one owned solver, the names of the model
+// it read, loading, and values read and written by index and by name. The
+// kinds add their solver side (StaticSolver, DynamicSolver).
+#include <sc/IModel.h>
+#include <sc/ISolver.h>
+#include <sc/Naming.h>
+
+namespace sc
+{
+class TokenizedModel;
+}
+
+namespace globals
+{
+// The translation function of the front end: every message stays a key, for
+// the logger to translate.
+td::String translate(const char* key);
+} // namespace globals
+
+// The solvers keep their iteration limit in 16 bits; larger limits are
+// refused instead of wrapping.
+constexpr unsigned maxIterationLimit = 0xFFFF;
+
+template <typename T, typename X>
+class BaseModel : public sc::IModel<T, X>
+{
+public:
+    using Solver = sc::ISolver<T>;
+    using typename sc::IModel<T, X>::Values;
+    using typename sc::IModel<T, X>::Indices;
+    using typename sc::IModel<T, X>::Names;
+    // Makes a solver of the model's kind, at creation and before a load
+    // that follows another.
+    using SolverMaker = Solver* (*)(sc::ILog* pLog, unsigned maxIter);
+
+    BaseModel(SolverMaker makeSolver, Solver* pSolver);
+    BaseModel(const BaseModel&) = delete;
+    BaseModel& operator=(const BaseModel&) = delete;
+
+    void setSolutionOptions(const sc::so& options) override { _pSolver->setOptions(options); }
+    void setLogger(sc::ILog* pLog) override { _pSolver->setLogger(pLog); }
+    bool initFromFile(const td::String& path) override { return load(path, true); }
+    bool initFromString(const td::String& text) override { return load(text, false); }
+    std::size_t getNumberOfVariables() const override;
+    std::size_t getNumberOfParameters() const override;
+    long getVariableIndex(const td::String& name) const override;
+    long getParameterIndex(const td::String& name) const override;
+    Names getVariableNames() const override;
+    Names getParameterNames() const override;
+    Indices getOutputSymbolIndices() const override;
+    Names getOutputSymbolNames(const Indices& indices) const override;
+    void getParameterValues(Values& values) const override;
+    bool getParameterValues(const Indices& indices, Values& values) const override;
+    void getVariableValues(Values& values) const override;
+    bool getOutputSymbolValues(const Indices& indices, Values& values) const override;
+    bool setVariableValues(const Values& values) override;
+    bool setParameterValues(const Indices& indices, const Values& values) override;
+    void release() override { delete this; }
+
+protected:
+    virtual ~BaseModel();
+
+    Solver& solver() const { return *_pSolver; }
+    void logError(const char* text) const;
+
+private:
+    bool load(const td::String& source, bool isFile);
+    bool init(const sc::TokenizedModel& model);
+    // The header's maxIter as the new limit; 0 keeps the solver's limit.
+    // False for a limit the solver cannot hold.
+    bool readIterationLimit(const sc::TokenizedModel& model, int& limit) const;
+    void renewSolver();
+    void logKey(const char* key) const;
+    void log(const char* text, sc::ILog::Type type) const;
+
+    Solver* _pSolver;
+    sc::Naming _naming;
+    SolverMaker _makeSolver;
+    // The solver has read (or tried to read) a model: a later load needs a
+    // fresh one, since a solver is not made to read twice.
+    bool _solverUsed = false;
+};

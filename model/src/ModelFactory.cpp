@@ -1,0 +1,106 @@
+// The exported model factories: a solver by problem kind, wrapped in a
+// model object, and the process-wide vocabulary filled by the first model.
+#include "DynamicSolver.h"
+#include "StaticSolver.h"
+
+#include <sc/ModelFactory.h>
+#include <sc/SCLib.h>
+#include <sc/SolverFactory.h>
+
+#include <complex>
+
+namespace globals
+{
+// Set once the first model has filled the vocabulary; no lock, so the first
+// model must be made before several threads use the library.
+unsigned char s_initDone = 0;
+} // namespace globals
+
+namespace
+{
+using Cmplx = std::complex<double>;
+
+void fillVocabularyOnce()
+{
+    if (globals::s_initDone)
+        return;
+    sc::reserveNamings(1);
+    sc::setDefaultDataForAllNamings();
+    sc::setDefaultDataForNaming(0);
+    globals::s_initDone = 1;
+}
+
+void logError(sc::ILog* pLog, const char* text)
+{
+    if (pLog)
+        pLog->addWoTranslation(td::String(text), sc::ILog::Type::Error);
+}
+
+sc::ISolver<double>* makeDblNRSolver(sc::ILog* pLog, unsigned maxIter)
+{
+    return sc::createDblNRSolver(pLog, int(maxIter));
+}
+
+sc::ISolver<Cmplx>* makeCmplxNRSolver(sc::ILog* pLog, unsigned maxIter)
+{
+    return sc::createCmplxNRSolver(pLog, int(maxIter));
+}
+
+// Only the Newton-Raphson solver exists so far: the other kinds, and values
+// outside the enumerations, have no maker.
+StaticSolver<double>::SolverMaker realStaticMaker(sc::IStatic::Problem problem)
+{
+    return problem == sc::IStatic::Problem::NLE ? makeDblNRSolver : nullptr;
+}
+
+StaticSolver<Cmplx>::SolverMaker cmplxStaticMaker(sc::IStatic::Problem problem)
+{
+    return problem == sc::IStatic::Problem::NLE ? makeCmplxNRSolver : nullptr;
+}
+
+DynamicSolver::SolverMaker realDynamicMaker(sc::IDynamic::Problem) { return nullptr; }
+
+template <typename Model>
+Model* createModel(typename Model::SolverMaker makeSolver, sc::ILog* pLog, unsigned maxIter)
+{
+    if (!makeSolver)
+    {
+        logError(pLog, "No solver for this problem type!");
+        return nullptr;
+    }
+    if (maxIter > maxIterationLimit)
+    {
+        logError(pLog, "Too large value for maxIter! The largest is 65535.");
+        return nullptr;
+    }
+    fillVocabularyOnce();
+    typename Model::Solver* pSolver = makeSolver(pLog, maxIter);
+    try
+    {
+        return new Model(makeSolver, pSolver);
+    }
+    catch (...)
+    {
+        pSolver->release();
+        throw;
+    }
+}
+} // namespace
+
+namespace sc
+{
+IRealStaticModel* createRealStaticModel(IStatic::Problem problem, ILog* pLog, unsigned maxIter)
+{
+    return createModel<StaticSolver<double>>(realStaticMaker(problem), pLog, maxIter);
+}
+
+ICmplxStaticModel* createCmplxStaticModel(IStatic::Problem problem, ILog* pLog, unsigned maxIter)
+{
+    return createModel<StaticSolver<Cmplx>>(cmplxStaticMaker(problem), pLog, maxIter);
+}
+
+IRealDynamicModel* createRealDynamicModel(IDynamic::Problem problem, ILog* pLog, unsigned maxIter)
+{
+    return createModel<DynamicSolver>(realDynamicMaker(problem), pLog, maxIter);
+}
+} // namespace sc

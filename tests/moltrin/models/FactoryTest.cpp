@@ -1,0 +1,63 @@
+// What the factories refuse: problem kinds without a solver and iteration
+// limits that the solvers cannot hold.
+#include <ModelSupport.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace test
+{
+namespace
+{
+using Type = sc::ILog::Type;
+
+// Whether the factory made a model; the model is released at once.
+using Factory = std::function<bool(sc::ILog*)>;
+
+template <typename M>
+bool made(M* pModel)
+{
+    if (pModel)
+        pModel->release();
+    return pModel != nullptr;
+}
+
+TEST(Factories, RefuseKindsWithoutASolver)
+{
+    const auto undefinedStatic = static_cast<sc::IStatic::Problem>(5);
+    const Factory refused[] = {
+        [](sc::ILog* pLog) { return made(sc::createRealStaticModel(sc::IStatic::Problem::WLS, pLog, 10)); },
+        [&](sc::ILog* pLog) { return made(sc::createRealStaticModel(undefinedStatic, pLog, 10)); },
+        [](sc::ILog* pLog) { return made(sc::createCmplxStaticModel(sc::IStatic::Problem::WLS, pLog, 10)); },
+        [](sc::ILog* pLog) { return made(sc::createRealDynamicModel(sc::IDynamic::Problem::ODE, pLog, 10)); },
+        [](sc::ILog* pLog) { return made(sc::createRealDynamicModel(sc::IDynamic::Problem::DAE, pLog, 10)); },
+    };
+    for (const Factory& create : refused)
+    {
+        CollectingLog log;
+        EXPECT_FALSE(create(&log));
+        EXPECT_EQ(log.texts(Type::Error), std::vector<std::string> {"No solver for this problem type!"});
+        EXPECT_FALSE(create(nullptr));
+    }
+}
+
+TEST(Factories, IterationLimitFitsSixteenBits)
+{
+    for (unsigned limit : {0u, 1u, 65535u})
+    {
+        CollectingLog log;
+        EXPECT_TRUE(made(sc::createRealStaticModel(sc::IStatic::Problem::NLE, &log, limit))) << limit;
+        EXPECT_TRUE(made(sc::createCmplxStaticModel(sc::IStatic::Problem::NLE, nullptr, limit))) << limit;
+        EXPECT_TRUE(log.entries.empty()) << log;
+    }
+    for (unsigned limit : {65536u, 4294967295u})
+    {
+        CollectingLog log;
+        EXPECT_FALSE(made(sc::createRealStaticModel(sc::IStatic::Problem::NLE, &log, limit))) << limit;
+        EXPECT_EQ(log.texts(Type::Error),
+                  std::vector<std::string> {"Too large value for maxIter! The largest is 65535."});
+        EXPECT_FALSE(made(sc::createCmplxStaticModel(sc::IStatic::Problem::NLE, nullptr, limit))) << limit;
+    }
+}
+} // namespace
+} // namespace test
