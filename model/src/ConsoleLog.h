@@ -1,0 +1,34 @@
+#pragma once
+// The logger that prints every entry as one line on the standard output.
+#include <sc/ILog.h>
+
+class ConsoleLog : public sc::ILog
+{
+public:
+    constexpr ConsoleLog() = default;
+
+    void clean() override {}
+    void setModulePosition(unsigned short) override {}
+    void enableCollecting(bool) override {}
+    void add(const LE& entry, Type type) override;
+    void setTranslationFn(TranslationFn fn) override { _translate = fn; }
+    void addWoTranslation(const td::String& text, Type type) override;
+    void translateAndAdd(const char* key, Type type) override;
+    void translateAndAdd(const char* key, unsigned int line, unsigned int col, Type type) override;
+    void translateAndAdd(const char* key, unsigned int line, unsigned int col, Type type, const char* strName,
+                         ...) override;
+    void refresh() override {}
+    // Nothing is counted, so no error limit ever holds back an entry.
+    std::uint32_t getNoOfErrors() const override { return 0; }
+
+private:
+    // Printed line numbers are this much above the stored ones.
+    int _lineOffset = 2;
+    TranslationFn _translate = nullptr;
+};
+
+namespace globals
+{
+// Constant-initialised, so it is ready before any other initialiser runs.
+extern ConsoleLog s_consoleLog;
+} // namespace globals
