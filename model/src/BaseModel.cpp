@@ -2,6 +2,7 @@
 
 #include <sc/HeaderParam.h>
 #include <sc/ModelLevel.h>
+#include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
 #include <td/Variant.h>
 
@@ -66,6 +67,8 @@ template <typename T, typename X>
 void BaseModel<T, X>::renewSolver()
 {
     Solver* pFresh = _makeSolver(_pSolver->getLogger(), unsigned(_pSolver->getMaxIterations()));
+    // The maker made this model's first solver, so it makes another.
+    MU_ASSERT(pFresh);
     _pSolver->release();
     _pSolver = pFresh;
     _solverUsed = false;

@@ -36,9 +36,16 @@ void logError(sc::ILog* pLog, const char* text)
         pLog->addWoTranslation(td::String(text), sc::ILog::Type::Error);
 }
 
+// The solver library's factories behind one signature; the differential
+// kind has no iteration limit.
 sc::ISolver<double>* makeDblNRSolver(sc::ILog* pLog, unsigned maxIter)
 {
     return sc::createDblNRSolver(pLog, int(maxIter));
+}
+
+sc::ISolver<double>* makeDblWLSSolver(sc::ILog* pLog, unsigned maxIter)
+{
+    return sc::createDblWLSSolver(pLog, int(maxIter));
 }
 
 sc::ISolver<Cmplx>* makeCmplxNRSolver(sc::ILog* pLog, unsigned maxIter)
@@ -46,26 +53,55 @@ sc::ISolver<Cmplx>* makeCmplxNRSolver(sc::ILog* pLog, unsigned maxIter)
     return sc::createCmplxNRSolver(pLog, int(maxIter));
 }
 
-// Only the Newton-Raphson solver exists so far: the other kinds, and values
-// outside the enumerations, have no maker.
+sc::ISolver<Cmplx>* makeCmplxWLSSolver(sc::ILog* pLog, unsigned maxIter)
+{
+    return sc::createCmplxWLSSolver(pLog, int(maxIter));
+}
+
+sc::ISolver<double>* makeDblDAESolver(sc::ILog* pLog, unsigned maxIter)
+{
+    return sc::createDblDAESolver(pLog, int(maxIter));
+}
+
+sc::ISolver<double>* makeDblODESolver(sc::ILog* pLog, unsigned) { return sc::createDblODESolver(pLog); }
+
+// Null for a value outside the enumeration.
 StaticSolver<double>::SolverMaker realStaticMaker(sc::IStatic::Problem problem)
 {
-    return problem == sc::IStatic::Problem::NLE ? makeDblNRSolver : nullptr;
+    switch (problem)
+    {
+    case sc::IStatic::Problem::NLE: return makeDblNRSolver;
+    case sc::IStatic::Problem::WLS: return makeDblWLSSolver;
+    }
+    return nullptr;
 }
 
 StaticSolver<Cmplx>::SolverMaker cmplxStaticMaker(sc::IStatic::Problem problem)
 {
-    return problem == sc::IStatic::Problem::NLE ? makeCmplxNRSolver : nullptr;
+    switch (problem)
+    {
+    case sc::IStatic::Problem::NLE: return makeCmplxNRSolver;
+    case sc::IStatic::Problem::WLS: return makeCmplxWLSSolver;
+    }
+    return nullptr;
 }
 
-DynamicSolver::SolverMaker realDynamicMaker(sc::IDynamic::Problem) { return nullptr; }
+DynamicSolver::SolverMaker realDynamicMaker(sc::IDynamic::Problem problem)
+{
+    switch (problem)
+    {
+    case sc::IDynamic::Problem::ODE: return makeDblODESolver;
+    case sc::IDynamic::Problem::DAE: return makeDblDAESolver;
+    }
+    return nullptr;
+}
 
 template <typename Model>
 Model* createModel(typename Model::SolverMaker makeSolver, sc::ILog* pLog, unsigned maxIter)
 {
     if (!makeSolver)
     {
-        logError(pLog, "No solver for this problem type!");
+        logError(pLog, "Unknown problem type!");
         return nullptr;
     }
     if (maxIter > maxIterationLimit)
@@ -74,7 +110,11 @@ Model* createModel(typename Model::SolverMaker makeSolver, sc::ILog* pLog, unsig
         return nullptr;
     }
     fillVocabularyOnce();
+    // A kind whose solver is not built yet gives null; the solver library
+    // has logged it.
     typename Model::Solver* pSolver = makeSolver(pLog, maxIter);
+    if (!pSolver)
+        return nullptr;
     try
     {
         return new Model(makeSolver, pSolver);

@@ -120,12 +120,12 @@ TEST(ConsoleLog, ModelsReportThroughIt)
         pModel->initFromString(td::String("Header:\nmaxIter = 1\nend\nModel [type = NL]\nVars\nx = 1\nNLEs\n"
                                           "x = 2\nend\n"));
         pModel->release();
-        sc::createRealDynamicModel(sc::IDynamic::Problem::DAE, &log, 100);
+        sc::createRealDynamicModel(static_cast<sc::IDynamic::Problem>(2), &log, 100);
     });
     EXPECT_EQ(lines, (Lines {
                          "Error! Msg=MS.UndefindeModelType",
                          "Warning! Msg=Too small value for maxIter! Using default value for maxIter!",
-                         "Error! Msg=No solver for this problem type!",
+                         "Error! Msg=Unknown problem type!",
                      }));
 }
 } // namespace

@@ -24,20 +24,37 @@ bool made(M* pModel)
 
 TEST(Factories, RefuseKindsWithoutASolver)
 {
-    const auto undefinedStatic = static_cast<sc::IStatic::Problem>(5);
-    const Factory refused[] = {
-        [](sc::ILog* pLog) { return made(sc::createRealStaticModel(sc::IStatic::Problem::WLS, pLog, 10)); },
-        [&](sc::ILog* pLog) { return made(sc::createRealStaticModel(undefinedStatic, pLog, 10)); },
-        [](sc::ILog* pLog) { return made(sc::createCmplxStaticModel(sc::IStatic::Problem::WLS, pLog, 10)); },
-        [](sc::ILog* pLog) { return made(sc::createRealDynamicModel(sc::IDynamic::Problem::ODE, pLog, 10)); },
-        [](sc::ILog* pLog) { return made(sc::createRealDynamicModel(sc::IDynamic::Problem::DAE, pLog, 10)); },
+    struct Case
+    {
+        Factory create;
+        const char* error;
     };
-    for (const Factory& create : refused)
+    const auto unknownStatic = static_cast<sc::IStatic::Problem>(5);
+    const auto unknownDynamic = static_cast<sc::IDynamic::Problem>(2);
+    // The measurement and time solvers are not built yet: the solver
+    // library refuses them.
+    const Case cases[] = {
+        {[](sc::ILog* pLog) { return made(sc::createRealStaticModel(sc::IStatic::Problem::WLS, pLog, 10)); },
+         "@SC.CannotCreateSolver"},
+        {[](sc::ILog* pLog) { return made(sc::createCmplxStaticModel(sc::IStatic::Problem::WLS, pLog, 10)); },
+         "@SC.CannotCreateSolver"},
+        {[](sc::ILog* pLog) { return made(sc::createRealDynamicModel(sc::IDynamic::Problem::ODE, pLog, 10)); },
+         "@SC.CannotCreateSolver"},
+        {[](sc::ILog* pLog) { return made(sc::createRealDynamicModel(sc::IDynamic::Problem::DAE, pLog, 10)); },
+         "@SC.CannotCreateSolver"},
+        {[&](sc::ILog* pLog) { return made(sc::createRealStaticModel(unknownStatic, pLog, 10)); },
+         "Unknown problem type!"},
+        {[&](sc::ILog* pLog) { return made(sc::createCmplxStaticModel(unknownStatic, pLog, 10)); },
+         "Unknown problem type!"},
+        {[&](sc::ILog* pLog) { return made(sc::createRealDynamicModel(unknownDynamic, pLog, 10)); },
+         "Unknown problem type!"},
+    };
+    for (const Case& c : cases)
     {
         CollectingLog log;
-        EXPECT_FALSE(create(&log));
-        EXPECT_EQ(log.texts(Type::Error), std::vector<std::string> {"No solver for this problem type!"});
-        EXPECT_FALSE(create(nullptr));
+        EXPECT_FALSE(c.create(&log));
+        EXPECT_EQ(log.texts(Type::Error), std::vector<std::string> {c.error});
+        EXPECT_FALSE(c.create(nullptr));
     }
 }
 
