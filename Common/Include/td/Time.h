@@ -18,6 +18,17 @@ struct _BaseTime
 class Time
 {
 public:
+    // The time forms of the regional formats: three of their own, built from
+    // the locale's short pattern, then the locale's short and long patterns.
+    enum Format : unsigned char
+    {
+        TimeOwnHM = 0,   // hours and minutes
+        TimeOwnHMS = 1,  // hours, minutes and seconds
+        TimeOwnHMSF = 2, // the same with the fraction
+        TimeWinShort = 3,
+        TimeWinLong = 4
+    };
+
     static constexpr INT4 FractionsPerSecond = 10000;
 
     constexpr Time() = default;
