@@ -1,75 +1,67 @@
 #pragma once
-// A logger that keeps what it is shown, and a small application object for
-// the tests of the application services.
+// An application object for the tests of the application services, made in
+// a home folder of its own.
 #include <string>
-#include <vector>
 
 #include <mu/AppSettings.h>
 #include <mu/IApplication.h>
-#include <mu/ILogger.h>
-#include <mu/TranslationMgr.h>
+
+#include "CollectingLogger.h"
+#include "TestEnvironment.h"
 
 namespace test
 {
-class CollectingLogger : public mu::ILogger
+// What a test application is made in, made before it and gone after it: a
+// temporary home folder (HOME, and TMPDIR for its "tmp" folder, point there
+// while the application lives) and an argument vector naming the executable
+// home / "bin" / name, which need not exist.
+class AppFrame
 {
-public:
-    struct Entry
+protected:
+    explicit AppFrame(const char* name)
+        : _executable((_home.path() / "bin" / name).string())
     {
-        int type;
-        std::string title;
-        std::string message;
-        bool operator==(const Entry&) const = default;
-    };
-    std::vector<Entry> entries;
-
-    void show(int type, const td::String& title, const td::String& message) override
-    {
-        entries.push_back({type, title.c_str(), message.c_str()});
     }
+
+    static std::string madeFolder(const fs::path& folder)
+    {
+        fs::create_directories(folder);
+        return folder.string();
+    }
+
+    TempFolder _home;
+    ScopedEnv _homeVariable {"HOME", _home.path().string()};
+    ScopedEnv _tmpVariable {"TMPDIR", madeFolder(_home / "tmp")};
+    std::string _executable;
+    const char* _arguments[2] = {_executable.c_str(), nullptr};
 };
 
-// An application with real settings (read from the environment when it is
-// made), the four translation managers, and optionally a store, a logger
-// and a main tool-bar identifier. It is the process's application while it
-// exists.
-class TestApplication : public mu::IApplication
+// The process's application while it exists, with a logger, a debug logger
+// and a main tool-bar identifier the test chooses.
+class TestApplication : private AppFrame, public mu::IApplication
 {
 public:
-    TestApplication(const char* organisation = "Org", const char* name = "tool")
-        : _pSettings(new mu::AppSettings(organisation, name))
+    explicit TestApplication(const char* organisation = "Org", const char* name = "tool",
+                             const char* tracerOption = nullptr)
+        : AppFrame(name)
+        , mu::IApplication(1, _arguments, organisation, tracerOption, false)
     {
-        mu::g_pApp = this;
     }
-    ~TestApplication()
-    {
-        mu::g_pApp = nullptr;
-        _pSettings->release();
-    }
-    TestApplication(const TestApplication&) = delete;
-    TestApplication& operator=(const TestApplication&) = delete;
 
     const char* getMainToolBarStrID() const override { return pToolBarID; }
     mu::ILogger* getLogger() const override { return pLogger; }
-    mu::IAppSettings* getSettings() override { return _pSettings; }
-    mu::IAppProperties* getProperties() override { return pProperties; }
-    mu::TranslationMgrBase<mu::_NTR>* getTranslationMgr() override { return &general; }
-    mu::TranslationMgrBase<mu::_NTR>* getTranslationMgrRep() override { return &report; }
-    mu::TranslationMgrBase<mu::_DPTR>* getTranslationMgrDP() override { return &dataProvider; }
-    mu::TranslationMgrBase<mu::_DPTR>* getTranslationMgrMenu() override { return &menu; }
+    mu::ILogger* getDebugLogger() const override { return pDebugLogger; }
 
-    mu::AppSettings& settings() { return *_pSettings; }
+    // The settings are the application's own kind.
+    mu::AppSettings& settings() { return static_cast<mu::AppSettings&>(*getSettings()); }
+    const fs::path& homeFolder() const { return _home.path(); }
+
+    using mu::IApplication::setColorNames;
+    using mu::IApplication::setEnvironment;
+    using mu::IApplication::setResFolder;
 
     const char* pToolBarID = nullptr;
     mu::ILogger* pLogger = nullptr;
-    mu::IAppProperties* pProperties = nullptr; // borrowed
-    mu::TranslationMgrBase<mu::_NTR> general {fo::FolderType::Translation};
-    mu::TranslationMgrBase<mu::_NTR> report {fo::FolderType::ReportConfig};
-    mu::TranslationMgrBase<mu::_DPTR> dataProvider {fo::FolderType::DPConfig};
-    mu::TranslationMgrBase<mu::_DPTR> menu {fo::FolderType::GUI};
-
-private:
-    mu::AppSettings* _pSettings;
+    mu::ILogger* pDebugLogger = nullptr;
 };
-
 } // namespace test

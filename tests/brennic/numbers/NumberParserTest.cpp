@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <mu/AppSettings.h>
 #include <mu/IApplication.h>
 #include <mu/ILogger.h>
 #include <mu/NumberParser.h>
@@ -16,6 +15,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "TestApplication.h"
 
 namespace
 {
@@ -145,40 +146,17 @@ public:
     td::String lastMessage;
 };
 
-class TestSettings : public mu::AppSettings
-{
-public:
-    TestSettings()
-        : mu::AppSettings("test", "test")
-    {
-    }
-    mu::ILogger* getLogger() const override { return _pLogger; }
-    void setLogger(mu::ILogger* pLogger) override { _pLogger = pLogger; }
-
-private:
-    mu::ILogger* _pLogger = nullptr;
-};
-
-// An application registers itself while it exists.
-class TestApplication : public mu::IApplication
-{
-public:
-    TestApplication() { mu::g_pApp = this; }
-    ~TestApplication() { mu::g_pApp = nullptr; }
-    mu::IAppSettings* getSettings() override { return &settings; }
-    TestSettings settings;
-};
 } // namespace
 
 TEST(AppSettingsTest, SettingsOnlyWhileAnApplicationExists)
 {
     EXPECT_EQ(mu::getAppSettings(), nullptr);
     {
-        TestApplication app;
-        ASSERT_EQ(mu::getAppSettings(), &app.settings);
+        test::TestApplication app;
+        ASSERT_EQ(mu::getAppSettings(), app.getSettings());
         EXPECT_EQ(mu::getAppSettings()->getLogger(), nullptr);
         TestLogger logger;
-        app.settings.setLogger(&logger);
+        app.getSettings()->setLogger(&logger);
         mu::getAppSettings()->getLogger()->showWarning("title", "careful");
         EXPECT_EQ(logger.lastType, 1);
         EXPECT_STREQ(logger.lastMessage.c_str(), "careful");

@@ -122,7 +122,8 @@ TEST_F(PropertiesTest, ToolBarLabels)
     EXPECT_EQ(dump(*store), "@Zorbel.Report.showLabel:true\n");
     EXPECT_TRUE(store->getTBLabelVisibility(Type::Report, false));
 
-    // The main tool bar needs an application with an identifier and a store.
+    // The main tool bar needs an application with an identifier; its setting
+    // lives in the application's store.
     for (bool defaultValue : {false, true})
         EXPECT_EQ(store->getTBLabelVisibility(Type::Main, defaultValue), defaultValue);
     store->setTBLabelVisibility(Type::Main, true);
@@ -134,14 +135,13 @@ TEST_F(PropertiesTest, ToolBarLabels)
     EXPECT_FALSE(store->getTBLabelVisibility(Type::Main, false));
     store->setTBLabelVisibility(Type::Main, true);
 
-    test::Store appStore = open("app");
-    app.pProperties = appStore.get();
+    mu::IAppProperties& appStore = *app.getProperties();
     store->setTBLabelVisibility(Type::Main, true);
     EXPECT_TRUE(store->getTBLabelVisibility(Type::Main, false));
     const std::string longID(150, 'L');
     app.pToolBarID = longID.c_str();
     store->setTBLabelVisibility(Type::Main, false);
-    EXPECT_EQ(dump(*appStore), "@" + longID + ".showLabel:false\n@Main.showLabel:true\n");
+    EXPECT_EQ(dump(appStore), "@" + longID + ".showLabel:false\n@Main.showLabel:true\n");
     EXPECT_EQ(dump(*store), "@Zorbel.Report.showLabel:true\n");
 }
 } // namespace

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <mu/AppSettings.h>
-#include <mu/IApplication.h>
 #include <xml/DOMParser.h>
 
 #include <XmlSupport.h>
+
+#include "TestApplication.h"
 
 #include <string>
 
@@ -297,30 +297,6 @@ TEST(XmlParserTest, AnElementHoldsAtMost4095Attributes)
     EXPECT_EQ(tooMany.type, T::Syntax);
 }
 
-namespace
-{
-class TestSettings : public mu::AppSettings
-{
-public:
-    TestSettings()
-        : mu::AppSettings("test", "test")
-    {
-    }
-    mu::ILogger* getLogger() const override { return pLogger; }
-    void setLogger(mu::ILogger* p) override { pLogger = p; }
-    mu::ILogger* pLogger = nullptr;
-};
-
-class TestApplication : public mu::IApplication
-{
-public:
-    TestApplication() { mu::g_pApp = this; }
-    ~TestApplication() { mu::g_pApp = nullptr; }
-    mu::IAppSettings* getSettings() override { return &settings; }
-    TestSettings settings;
-};
-} // namespace
-
 TEST(XmlParserTest, FailuresAreShownToTheGivenOrTheApplicationsLogger)
 {
     const std::string bad = declaration + "<a>\n</b>";
@@ -332,9 +308,9 @@ TEST(XmlParserTest, FailuresAreShownToTheGivenOrTheApplicationsLogger)
     EXPECT_EQ(given.entries[0].title, "SAXParser::parseMemory");
     EXPECT_EQ(given.entries[0].message, "Unexpected closing element name: 'b'. Expected: 'a'");
 
-    TestApplication app;
+    test::TestApplication app;
     test::CollectingLogger appLogger;
-    app.settings.setLogger(&appLogger);
+    app.getSettings()->setLogger(&appLogger);
     test::TempFile file(bad);
     test::FileParser fromFile;
     EXPECT_FALSE(fromFile.parseFile(td::String(file.path().c_str()), nullptr));

@@ -1,7 +1,6 @@
 #pragma once
-// Helpers of the XML tests: the two parser instances, a temporary file, a
+// Helpers of the XML tests: the two parser instances, a temporary file, the
 // logger that keeps what it is shown, and a one-line dump of a parsed tree.
-#include <mu/ILogger.h>
 #include <td/BufferString.h>
 #include <xml/DOMParser.h>
 
@@ -11,6 +10,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "CollectingLogger.h"
 
 namespace test
 {
@@ -33,23 +34,6 @@ public:
 private:
     static inline int s_counter = 0;
     std::string _path;
-};
-
-class CollectingLogger : public mu::ILogger
-{
-public:
-    struct Entry
-    {
-        int type;
-        std::string title;
-        std::string message;
-    };
-    std::vector<Entry> entries;
-
-    void show(int type, const td::String& title, const td::String& message) override
-    {
-        entries.push_back({type, title.c_str(), message.c_str()});
-    }
 };
 
 // name{attr=value;...}'text'(child child ...), attributes in document order.
