@@ -42,7 +42,9 @@ protected:
     std::string where(const std::string& name, const fs::path& folder, bool tracer, int runs) const
     {
         return "name=" + name + "\nfolder=" + folder.string() + "\nid=" + std::to_string(pid) +
-               "\ntracer=" + (tracer ? "1" : "0") + "\nruns=" + std::to_string(runs) + "\n";
+               "\ntracer=" + (tracer ? "1" : "0") + "\nruns=" + std::to_string(runs) +
+               "\ncolor=ff8000\nsdkFile=" + (home / "Zorbel.SDK" / "x.png").string() +
+               "\nhomeFile=" + (home / "x.png").string() + "\n";
     }
 
     test::TempFolder tmp;

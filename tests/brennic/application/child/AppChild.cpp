@@ -45,6 +45,8 @@ void where(ChildApplication& app)
     store.setValue("runs", runs);
     std::printf("name=%s\nfolder=%s\nid=%u\ntracer=%d\nruns=%d\n", app.getName().c_str(), app.getFolderPath().c_str(),
                 app.getID(), app.getTracer() ? 1 : 0, runs);
+    std::printf("color=%x\nsdkFile=%s\nhomeFile=%s\n", app.getKnownColor("#ff8000"),
+                app.expandResFileName("", "x.png").c_str(), app.expandResFileName("/f", "~x.png").c_str());
 }
 
 // The first run of a restart: the settings change.
