@@ -1,7 +1,8 @@
 #pragma once
 // Writes postfix programs from a compact text, the way the tree writer
 // will: "x0 2 * sin" (x<i> variable i, p<i> parameter i, @<i> parent symbol
-// i, numbers, nan, operators and function names; (a,b) complex constants).
+// i, $<i> shared value i, numbers, nan, operators and function names; (a,b)
+// complex constants).
 #include <Evaluator.h>
 #include <ExpressionPools.h>
 #include <OpTable.h>
@@ -49,6 +50,11 @@ inline std::vector<Token> tokensOf(const std::string& program, int nVars)
             t.index = w[0] == 'p' ? nVars + i : i;
             if (w[0] == '@')
                 t.symbolOrigin = sc::SymbolOrigin::ParentModel;
+        }
+        else if (w[0] == '$' && w.size() > 1)
+        {
+            t.type = Token::Type::SHARED_VALUE;
+            t.index = std::atoi(w.c_str() + 1);
         }
         else if (w[0] == '(')
         {
@@ -103,6 +109,8 @@ struct Machine
             ++nInstr;
             if (t.isNumeric())
                 ++nConsts;
+            else if (t.type == Token::Type::SHARED_VALUE)
+                ++nParIdx;
             else if (t.type == Token::Type::SYMBOL)
                 (t.symbolOrigin == sc::SymbolOrigin::ThisModel && t.index < solver._nVars ? nVarIdx : nParIdx)++;
             else if (opInfo(t.type == Token::Type::FUNCTION ? t.function() : t.type).pushesOwnValue)

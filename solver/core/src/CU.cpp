@@ -163,6 +163,19 @@ Value CU::evaluate(const Evaluator* e)
         case instr::PushParentValue: *++sp = _pParentValues[*pPar++]; break;
         case instr::PushShared: *++sp = _pSharedValues[*pPar++]; break;
 
+#define SL_FUSED_ARITH(source, operand)                                                                               \
+    case instr::fused(source, instr::Arith::Add): *sp += operand; break;                                             \
+    case instr::fused(source, instr::Arith::Sub): *sp -= operand; break;                                             \
+    case instr::fused(source, instr::Arith::SubRev): *sp = operand - *sp; break;                                     \
+    case instr::fused(source, instr::Arith::Mul): *sp *= operand; break;                                             \
+    case instr::fused(source, instr::Arith::Div): *sp /= operand; break;                                             \
+    case instr::fused(source, instr::Arith::DivRev): *sp = operand / *sp; break;
+            SL_FUSED_ARITH(instr::Source::Constant, *pConst++)
+            SL_FUSED_ARITH(instr::Source::Variable, _pVariableValues[*pVar++])
+            SL_FUSED_ARITH(instr::Source::Parameter, _paramValues[*pPar++])
+            SL_FUSED_ARITH(instr::Source::Shared, _pSharedValues[*pPar++])
+#undef SL_FUSED_ARITH
+
         case Instruction(T::PLUS):
         case Instruction(T::PLUS_ASSIGN):
             sp[-1] += sp[0];

@@ -127,7 +127,21 @@ bool Evaluator::addToken(const Token* pToken, unsigned nVars)
         pushInstruction(instr::PushF, 0);
     }
     pushInstruction(Instruction(op), info.nOperands);
+    fuseLastTwo();
     return true;
+}
+
+void Evaluator::fuseLastTwo()
+{
+    if (_nInstructions < 2)
+        return;
+    Instruction* last = _pInstructionLst + _nInstructions - 1;
+    const instr::Source source = instr::sourceOf(last[-1]);
+    const instr::Arith arith = instr::arithOf(T(last[0]));
+    if (source == instr::Source::Count || arith == instr::Arith::Count)
+        return;
+    last[-1] = instr::fused(source, arith);
+    --_nInstructions;
 }
 
 bool Evaluator::isBalanced() const
@@ -315,7 +329,7 @@ bool Evaluator::isConstant() const
             return false;
         // Limits, generators and statistics change between evaluations.
         for (std::uint32_t i = 0; i < _nInstructions; ++i)
-            if (opInfo(T(_pInstructionLst[i])).pushesOwnValue)
+            if (!instr::isFused(_pInstructionLst[i]) && opInfo(T(_pInstructionLst[i])).pushesOwnValue)
                 return false;
         return true;
     default: return false; // symbols and branches

@@ -131,6 +131,8 @@ private:
     // Stores value into the assignment's target with its operator.
     bool store(CU& cu, const Value& value) const;
     void pushInstruction(Instruction i, int nOperands);
+    // Merges a push and the arithmetic operation after it into one instruction.
+    void fuseLastTwo();
 
     // Program lists, or the branch links of the other kinds.
     union

@@ -21,6 +21,81 @@ constexpr Instruction PushParentValue = PushVar + 2;
 // comes from the parameter-index list.
 constexpr Instruction PushShared = Instruction(Token::Type::SHARED_VALUE);
 static_assert(PushShared == PushVar + 3);
+
+// A push followed by an arithmetic operation runs as one instruction that
+// takes its right operand straight from memory: most programs of a model
+// are sums of products of symbols and constants, and half their
+// instructions are pushes.
+enum class Source : std::uint8_t
+{
+    Constant = 0,
+    Variable,
+    Parameter,
+    Shared,
+    Count
+};
+
+enum class Arith : std::uint8_t
+{
+    Add = 0,
+    Sub,
+    SubRev, // pushed - top
+    Mul,
+    Div,
+    DivRev, // pushed / top
+    Count
+};
+
+constexpr Instruction FusedFirst = 128;
+constexpr int nArith = int(Arith::Count);
+constexpr int nFused = int(Source::Count) * nArith;
+static_assert(int(Token::Type::SHARED_VALUE) < FusedFirst && FusedFirst + nFused <= 256);
+
+constexpr Instruction fused(Source s, Arith a) { return Instruction(FusedFirst + int(s) * nArith + int(a)); }
+constexpr bool isFused(Instruction i) { return i >= FusedFirst && i < FusedFirst + nFused; }
+
+// The source of a push instruction; Count for any other instruction.
+constexpr Source sourceOf(Instruction push)
+{
+    switch (push)
+    {
+    case PushI:
+    case PushF: return Source::Constant;
+    case PushVar: return Source::Variable;
+    case PushParam: return Source::Parameter;
+    case PushShared: return Source::Shared;
+    default: return Source::Count;
+    }
+}
+
+// The arithmetic of an operation; Count for any other operation.
+constexpr Arith arithOf(Token::Type op)
+{
+    switch (op)
+    {
+    case Token::Type::PLUS: return Arith::Add;
+    case Token::Type::MINUS: return Arith::Sub;
+    case Token::Type::MINUS_REV: return Arith::SubRev;
+    case Token::Type::MULT: return Arith::Mul;
+    case Token::Type::DIV: return Arith::Div;
+    case Token::Type::DIV_REV: return Arith::DivRev;
+    default: return Arith::Count;
+    }
+}
+
+// The two instructions a fused one stands for, for printing a program.
+constexpr Instruction pushOf(Instruction f)
+{
+    constexpr Instruction pushes[] = {PushF, PushVar, PushParam, PushShared};
+    return pushes[(f - FusedFirst) / nArith];
+}
+
+constexpr Instruction operationOf(Instruction f)
+{
+    constexpr Token::Type ops[] = {Token::Type::PLUS, Token::Type::MINUS, Token::Type::MINUS_REV,
+                                   Token::Type::MULT, Token::Type::DIV,   Token::Type::DIV_REV};
+    return Instruction(ops[(f - FusedFirst) % nArith]);
+}
 } // namespace instr
 
 // The largest number of values a program may hold on the stack at once;

@@ -1,6 +1,6 @@
-// Function calls that several programs of one equation evaluate alike (in a
-// power-flow balance, each sine and cosine of an angle difference stands in
-// the residual and in up to four Jacobian entries) are computed once per
+// Function calls that several programs evaluate alike (in a power-flow
+// balance, each sine and cosine of an angle difference stands in the
+// residual and in up to four Jacobian entries) are computed once per
 // evaluation pass into a slot that the programs read.
 #include <ExpressionPools.h>
 #include <OpTable.h>
@@ -11,6 +11,7 @@
 #include <bit>
 #include <cstring>
 #include <algorithm>
+#include <span>
 #include <vector>
 
 namespace SL_NS
@@ -65,8 +66,24 @@ struct RPNDerivParser::Occurrences
     std::vector<Candidate> candidates;
     ExpressionTree* pTree = nullptr;
 
+    // Records the candidates under p. Only the subtrees of calls are
+    // hashed: the sums and products around them never become candidates.
+    void find(ExpTreeNode* p)
+    {
+        if (p->type() == T::FUNCTION)
+        {
+            bool symbols = false;
+            hash(p, symbols);
+            return;
+        }
+        if (p->pLeftNode)
+            find(p->pLeftNode);
+        if (p->pRightNode)
+            find(p->pRightNode);
+    }
+
     // The subtree's structural hash; records candidates that read symbols.
-    Hash visit(ExpTreeNode* p, bool& readsSymbols)
+    Hash hash(ExpTreeNode* p, bool& readsSymbols)
     {
         const Token& t = *p->pToken;
         std::uint64_t bits[2] = {0, 0};
@@ -78,14 +95,90 @@ struct RPNDerivParser::Occurrences
         h.add(bits[1]);
         bool symbols = t.type == T::SYMBOL;
         // Absent children count, so that f(a, b) and g(a) with b elsewhere differ.
-        h.add(p->pLeftNode ? visit(p->pLeftNode, symbols) : Hash {});
-        h.add(p->pRightNode ? visit(p->pRightNode, symbols) : Hash {});
+        h.add(p->pLeftNode ? hash(p->pLeftNode, symbols) : Hash {});
+        h.add(p->pRightNode ? hash(p->pRightNode, symbols) : Hash {});
         if (symbols && isCandidate(p))
             candidates.push_back({h, p, pTree});
         readsSymbols |= symbols;
         return h;
     }
 };
+
+namespace
+{
+// Candidates of equal hash gathered into groups numbered by first use, each
+// listing its members in the order they were met. One pass over an
+// open-addressing table that holds one entry per distinct hash.
+class HashGroups
+{
+public:
+    // The next candidate, in the order of discovery.
+    void add(const Hash& h) { _groupOf.push_back(groupOf(h)); }
+
+    // Lists the members of every group; a counting sort keeps their order.
+    void gather()
+    {
+        _begin.assign(_sizes.size() + 1, 0);
+        for (std::size_t g = 0; g < _sizes.size(); ++g)
+            _begin[g + 1] = _begin[g] + _sizes[g];
+        std::vector<std::uint32_t> next(_begin.begin(), _begin.end() - 1);
+        _members.resize(_groupOf.size());
+        for (std::uint32_t i = 0; i < _groupOf.size(); ++i)
+            _members[next[_groupOf[i]]++] = i;
+    }
+
+    std::uint32_t count() const { return std::uint32_t(_sizes.size()); }
+    std::uint32_t size(std::uint32_t g) const { return _sizes[g]; }
+    std::span<const std::uint32_t> members(std::uint32_t g) const { return {_members.data() + _begin[g], _sizes[g]}; }
+
+private:
+    static constexpr std::uint32_t none = ~0u;
+    struct Slot
+    {
+        Hash hash;
+        std::uint32_t group = none;
+    };
+
+    std::uint32_t groupOf(const Hash& h)
+    {
+        if (2 * (_sizes.size() + 1) > _table.size())
+            grow();
+        const std::size_t mask = _table.size() - 1;
+        std::size_t i = h.a & mask;
+        while (_table[i].group != none && !(_table[i].hash == h))
+            i = (i + 1) & mask;
+        if (_table[i].group == none)
+        {
+            _table[i] = {h, std::uint32_t(_sizes.size())};
+            _sizes.push_back(0);
+        }
+        ++_sizes[_table[i].group];
+        return _table[i].group;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(1024, 2 * _table.size()));
+        old.swap(_table);
+        const std::size_t mask = _table.size() - 1;
+        for (const Slot& slot : old)
+        {
+            if (slot.group == none)
+                continue;
+            std::size_t i = slot.hash.a & mask;
+            while (_table[i].group != none)
+                i = (i + 1) & mask;
+            _table[i] = slot;
+        }
+    }
+
+    std::vector<Slot> _table;
+    std::vector<std::uint32_t> _groupOf; // per candidate
+    std::vector<std::uint32_t> _sizes;
+    std::vector<std::uint32_t> _begin;
+    std::vector<std::uint32_t> _members;
+};
+} // namespace
 
 void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees)
 {
@@ -94,28 +187,27 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
     Occurrences occurrences;
     for (unsigned i = 0; i < nTrees; ++i)
     {
-        bool symbols = false;
         occurrences.pTree = pTrees[i];
         if (ExpTreeNode* pRoot = pTrees[i]->getRoot())
-            occurrences.visit(pRoot, symbols);
+            occurrences.find(pRoot);
     }
-    // Equal hashes side by side, in the order the subtrees were met.
-    auto& candidates = occurrences.candidates;
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate& a, const Candidate& b) { return a.hash < b.hash; });
+    // Slots numbered in the order of first use, so that a pass over the
+    // equations reads them nearly in sequence instead of scattered by hash.
+    const auto& candidates = occurrences.candidates;
+    HashGroups groups;
+    for (const Candidate& c : candidates)
+        groups.add(c.hash);
+    groups.gather();
     Solver& s = solver();
     std::vector<Candidate> same;
-    for (std::size_t i = 0; i < candidates.size();)
+    for (std::uint32_t g = 0; g < groups.count(); ++g)
     {
-        std::size_t j = i + 1;
-        while (j < candidates.size() && candidates[j].hash == candidates[i].hash)
-            ++j;
-        if (j - i > 1)
-        {
-            same.assign(candidates.begin() + std::ptrdiff_t(i), candidates.begin() + std::ptrdiff_t(j));
-            shareSubtree(same, s);
-        }
-        i = j;
+        if (groups.size(g) < 2)
+            continue;
+        same.clear();
+        for (std::uint32_t i : groups.members(g))
+            same.push_back(candidates[i]);
+        shareSubtree(same, s);
     }
 }
 

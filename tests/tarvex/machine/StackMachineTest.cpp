@@ -66,6 +66,29 @@ TEST_F(StackMachine, ArithmeticAndSymbols)
                 });
 }
 
+// An operation right after a push takes that operand from where the push
+// would have read it: constants, variables, parameters and shared values.
+TEST_F(StackMachine, OperandsTakenFromEverySource)
+{
+    m.solver._sharedValues.assign(1, Value(5));
+    const double left = -2; // x1
+    const std::pair<const char*, double> sources[] = {{"4", 4}, {"x0", 3}, {"p1", 10}, {"$0", 5}};
+    CU cu(&m.solver);
+    for (const auto& [word, right] : sources)
+    {
+        const std::pair<const char*, double> ops[] = {{"+", left + right}, {"-", left - right}, {"-'", right - left},
+                                                      {"*", left * right}, {"/", left / right}, {"/'", right / left}};
+        for (const auto& [op, expected] : ops)
+        {
+            const std::string program = std::string("x1 ") + word + " " + op;
+            Evaluator* e = m.write(program);
+            ASSERT_NE(e, nullptr) << program;
+            EXPECT_EQ(e->getNoOfInstructions(), 2u) << program; // each push merged into the operation after it
+            EXPECT_PRED2(nearly, e->evaluate(cu), Value(expected)) << program;
+        }
+    }
+}
+
 TEST_F(StackMachine, DivisionByZeroGivesTheIeeeResult)
 {
     CU cu(&m.solver);

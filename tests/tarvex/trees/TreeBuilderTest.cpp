@@ -88,7 +88,7 @@ TEST_F(TreeBuilder, CountsAgreeWithTheWriter)
         EXPECT_EQ(std::make_tuple(tree._noOfTokens, tree._noOfConsts, tree._noOfVars, tree._noOfParams), built) << text;
         Evaluator* e = solver._pools->evaluators.getEntry();
         ASSERT_TRUE(tree.createPostFix(e)) << text << errors();
-        EXPECT_EQ(e->getNoOfInstructions(), tree._noOfTokens) << text;
+        EXPECT_EQ(plainInstructions(e).size(), tree._noOfTokens) << text;
     }
 }
 

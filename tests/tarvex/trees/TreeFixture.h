@@ -17,6 +17,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace test
 {
@@ -93,6 +94,22 @@ protected:
         return e->evaluate(cu);
     }
 
+    // A program's instructions with every fused one split back into its push
+    // and its operation.
+    static std::vector<Instruction> plainInstructions(const Evaluator* e)
+    {
+        std::vector<Instruction> out;
+        for (unsigned i = 0; i < e->getNoOfInstructions(); ++i)
+        {
+            const Instruction op = e->getInstructions()[i];
+            if (instr::isFused(op))
+                out.insert(out.end(), {instr::pushOf(op), instr::operationOf(op)});
+            else
+                out.push_back(op);
+        }
+        return out;
+    }
+
     // The instructions of a program, by name: symbols and constants as they
     // are pushed, operations by their text.
     std::string render(const Evaluator* e) const
@@ -101,9 +118,8 @@ protected:
         const Value* c = e->getConstants();
         const std::uint32_t* v = e->getVariableIndices();
         const std::uint32_t* p = e->getParameterIndices();
-        for (unsigned i = 0; i < e->getNoOfInstructions(); ++i)
+        for (const Instruction op : plainInstructions(e))
         {
-            const Instruction op = e->getInstructions()[i];
             if (!out.empty())
                 out += ' ';
             if (op == instr::PushF || op == instr::PushI)
@@ -118,6 +134,8 @@ protected:
                 out += solver._stringPool->getNames()[*p++ + nVars].c_str();
             else if (op == instr::PushParentValue)
                 out += "@" + std::to_string(*p++);
+            else if (op == instr::PushShared)
+                out += "$" + std::to_string(*p++);
             else
                 out += opInfo(Token::Type(op)).text;
         }
