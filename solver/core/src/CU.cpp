@@ -163,18 +163,38 @@ Value CU::evaluate(const Evaluator* e)
         case instr::PushParentValue: *++sp = _pParentValues[*pPar++]; break;
         case instr::PushShared: *++sp = _pSharedValues[*pPar++]; break;
 
-#define SL_FUSED_ARITH(source, operand)                                                                               \
-    case instr::fused(source, instr::Arith::Add): *sp += operand; break;                                             \
-    case instr::fused(source, instr::Arith::Sub): *sp -= operand; break;                                             \
-    case instr::fused(source, instr::Arith::SubRev): *sp = operand - *sp; break;                                     \
-    case instr::fused(source, instr::Arith::Mul): *sp *= operand; break;                                             \
-    case instr::fused(source, instr::Arith::Div): *sp /= operand; break;                                             \
+#define SL_FUSED_ARITH(source, operand)                                                                                \
+    case instr::fused(source, instr::Arith::Add): *sp += operand; break;                                               \
+    case instr::fused(source, instr::Arith::Sub): *sp -= operand; break;                                               \
+    case instr::fused(source, instr::Arith::SubRev): *sp = operand - *sp; break;                                       \
+    case instr::fused(source, instr::Arith::Mul): *sp *= operand; break;                                               \
+    case instr::fused(source, instr::Arith::Div): *sp /= operand; break;                                               \
     case instr::fused(source, instr::Arith::DivRev): *sp = operand / *sp; break;
             SL_FUSED_ARITH(instr::Source::Constant, *pConst++)
             SL_FUSED_ARITH(instr::Source::Variable, _pVariableValues[*pVar++])
             SL_FUSED_ARITH(instr::Source::Parameter, _paramValues[*pPar++])
             SL_FUSED_ARITH(instr::Source::Shared, _pSharedValues[*pPar++])
 #undef SL_FUSED_ARITH
+
+// The left operand is read first: both may come from the same side list.
+#define SL_PRODUCT(left, leftOperand, right, rightOperand)                                                             \
+    case instr::product(left, right):                                                                                  \
+    {                                                                                                                  \
+        const Value a = leftOperand;                                                                                   \
+        *++sp = a * rightOperand;                                                                                      \
+        break;                                                                                                         \
+    }
+#define SL_PRODUCTS(left, leftOperand)                                                                                 \
+    SL_PRODUCT(left, leftOperand, instr::Source::Constant, *pConst++)                                                  \
+    SL_PRODUCT(left, leftOperand, instr::Source::Variable, _pVariableValues[*pVar++])                                  \
+    SL_PRODUCT(left, leftOperand, instr::Source::Parameter, _paramValues[*pPar++])                                     \
+    SL_PRODUCT(left, leftOperand, instr::Source::Shared, _pSharedValues[*pPar++])
+            SL_PRODUCTS(instr::Source::Constant, *pConst++)
+            SL_PRODUCTS(instr::Source::Variable, _pVariableValues[*pVar++])
+            SL_PRODUCTS(instr::Source::Parameter, _paramValues[*pPar++])
+            SL_PRODUCTS(instr::Source::Shared, _pSharedValues[*pPar++])
+#undef SL_PRODUCTS
+#undef SL_PRODUCT
 
         case Instruction(T::PLUS):
         case Instruction(T::PLUS_ASSIGN):

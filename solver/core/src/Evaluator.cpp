@@ -140,8 +140,15 @@ void Evaluator::fuseLastTwo()
     const instr::Arith arith = instr::arithOf(T(last[0]));
     if (source == instr::Source::Count || arith == instr::Arith::Count)
         return;
-    last[-1] = instr::fused(source, arith);
     --_nInstructions;
+    const instr::Source left = _nInstructions > 1 ? instr::sourceOf(last[-2]) : instr::Source::Count;
+    if (arith == instr::Arith::Mul && left != instr::Source::Count)
+    {
+        last[-2] = instr::product(left, source);
+        --_nInstructions;
+    }
+    else
+        last[-1] = instr::fused(source, arith);
 }
 
 bool Evaluator::isBalanced() const
@@ -329,7 +336,7 @@ bool Evaluator::isConstant() const
             return false;
         // Limits, generators and statistics change between evaluations.
         for (std::uint32_t i = 0; i < _nInstructions; ++i)
-            if (!instr::isFused(_pInstructionLst[i]) && opInfo(T(_pInstructionLst[i])).pushesOwnValue)
+            if (_pInstructionLst[i] < instr::FusedFirst && opInfo(T(_pInstructionLst[i])).pushesOwnValue)
                 return false;
         return true;
     default: return false; // symbols and branches

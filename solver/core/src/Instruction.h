@@ -47,12 +47,24 @@ enum class Arith : std::uint8_t
 };
 
 constexpr Instruction FusedFirst = 128;
+constexpr int nSources = int(Source::Count);
 constexpr int nArith = int(Arith::Count);
-constexpr int nFused = int(Source::Count) * nArith;
-static_assert(int(Token::Type::SHARED_VALUE) < FusedFirst && FusedFirst + nFused <= 256);
+constexpr int nFused = nSources * nArith;
 
 constexpr Instruction fused(Source s, Arith a) { return Instruction(FusedFirst + int(s) * nArith + int(a)); }
 constexpr bool isFused(Instruction i) { return i >= FusedFirst && i < FusedFirst + nFused; }
+
+// Two pushes and a product (a constant times a sine, a voltage times a
+// voltage) push the product in one instruction.
+constexpr Instruction ProductFirst = FusedFirst + nFused;
+constexpr int nProducts = nSources * nSources;
+static_assert(int(Token::Type::SHARED_VALUE) < FusedFirst && ProductFirst + nProducts <= 256);
+
+constexpr Instruction product(Source left, Source right)
+{
+    return Instruction(ProductFirst + int(left) * nSources + int(right));
+}
+constexpr bool isProduct(Instruction i) { return i >= ProductFirst && i < ProductFirst + nProducts; }
 
 // The source of a push instruction; Count for any other instruction.
 constexpr Source sourceOf(Instruction push)
@@ -83,12 +95,17 @@ constexpr Arith arithOf(Token::Type op)
     }
 }
 
-// The two instructions a fused one stands for, for printing a program.
-constexpr Instruction pushOf(Instruction f)
+// The instructions a fused one or a product stands for, for printing a
+// program.
+constexpr Instruction pushOf(Source s)
 {
     constexpr Instruction pushes[] = {PushF, PushVar, PushParam, PushShared};
-    return pushes[(f - FusedFirst) / nArith];
+    return pushes[int(s)];
 }
+
+constexpr Instruction pushOf(Instruction f) { return pushOf(Source((f - FusedFirst) / nArith)); }
+constexpr Instruction leftPushOf(Instruction p) { return pushOf(Source((p - ProductFirst) / nSources)); }
+constexpr Instruction rightPushOf(Instruction p) { return pushOf(Source((p - ProductFirst) % nSources)); }
 
 constexpr Instruction operationOf(Instruction f)
 {

@@ -67,25 +67,29 @@ TEST_F(StackMachine, ArithmeticAndSymbols)
 }
 
 // An operation right after a push takes that operand from where the push
-// would have read it: constants, variables, parameters and shared values.
+// would have read it, and two pushes before a product push the product:
+// constants, variables, parameters and shared values, read in order from
+// their lists.
 TEST_F(StackMachine, OperandsTakenFromEverySource)
 {
-    m.solver._sharedValues.assign(1, Value(5));
-    const double left = -2; // x1
-    const std::pair<const char*, double> sources[] = {{"4", 4}, {"x0", 3}, {"p1", 10}, {"$0", 5}};
+    m.solver._sharedValues = {Value(5), Value(7)};
+    const std::pair<const char*, double> sources[] = {{"4", 4}, {"x0", 3}, {"p0", 0.5}, {"$1", 7}};
     CU cu(&m.solver);
+    auto check = [&](const std::string& program, unsigned nInstructions, double expected) {
+        Evaluator* e = m.write(program);
+        ASSERT_NE(e, nullptr) << program;
+        EXPECT_EQ(e->getNoOfInstructions(), nInstructions) << program;
+        EXPECT_PRED2(nearly, e->evaluate(cu), Value(expected)) << program;
+    };
+    const double left = 2; // |x1|
     for (const auto& [word, right] : sources)
     {
         const std::pair<const char*, double> ops[] = {{"+", left + right}, {"-", left - right}, {"-'", right - left},
                                                       {"*", left * right}, {"/", left / right}, {"/'", right / left}};
         for (const auto& [op, expected] : ops)
-        {
-            const std::string program = std::string("x1 ") + word + " " + op;
-            Evaluator* e = m.write(program);
-            ASSERT_NE(e, nullptr) << program;
-            EXPECT_EQ(e->getNoOfInstructions(), 2u) << program; // each push merged into the operation after it
-            EXPECT_PRED2(nearly, e->evaluate(cu), Value(expected)) << program;
-        }
+            check(std::string("x1 abs ") + word + " " + op, 3, expected);
+        for (const auto& [first, value] : sources)
+            check(std::string("p1 ") + first + " " + word + " * +", 3, 10 + value * right);
     }
 }
 

@@ -94,8 +94,8 @@ protected:
         return e->evaluate(cu);
     }
 
-    // A program's instructions with every fused one split back into its push
-    // and its operation.
+    // A program's instructions with every fused one split back into its
+    // pushes and its operation.
     static std::vector<Instruction> plainInstructions(const Evaluator* e)
     {
         std::vector<Instruction> out;
@@ -104,6 +104,8 @@ protected:
             const Instruction op = e->getInstructions()[i];
             if (instr::isFused(op))
                 out.insert(out.end(), {instr::pushOf(op), instr::operationOf(op)});
+            else if (instr::isProduct(op))
+                out.insert(out.end(), {instr::leftPushOf(op), instr::rightPushOf(op), Instruction(Token::Type::MULT)});
             else
                 out.push_back(op);
         }
