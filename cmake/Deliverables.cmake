@@ -58,3 +58,8 @@ file(GLOB MOLTRIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/model/src/*.cpp)
 add_library(Moltrin SHARED ${MOLTRIN_SOURCES})
 target_include_directories(Moltrin PUBLIC ${COMMON_INCLUDE})
 target_link_libraries(Moltrin PUBLIC Brennic PRIVATE Tarvex)
+
+# Quenda: the Python module. The fuzz flavour builds no Python module.
+if(NOT ENABLE_FUZZING)
+  add_subdirectory(python)
+endif()

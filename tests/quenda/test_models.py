@@ -1,0 +1,189 @@
+"""Model objects from the create functions: loading, solving, reading and
+setting values, failures, and the life of a model and its solver view."""
+import gc
+import weakref
+
+import pytest
+import Quenda
+from Quenda import ComplexVector, DoubleVector, Solution, StaticProblem, StringVector, UintVector
+
+from conftest import CIRCLE, SQUARE_ROOT_OF_MINUS_FOUR, vector
+
+TOLERANCE = 1e-6
+
+
+def values(v):
+    return [x for x in v]
+
+
+def names(v):
+    return [str(s) for s in v]
+
+
+def test_the_circle_solves_and_solves_again_with_another_radius(circle):
+    solver = circle.getSolverInterface()
+    assert solver.solve() == Solution.OK
+    x, y = values(circle.getVariableValues())
+    assert (x, y) == pytest.approx((4, 3), abs=TOLERANCE)
+
+    r = circle.getParameterIndex("r")
+    assert circle.setParameterValues(vector(UintVector, [r]), vector(DoubleVector, [29]))
+    assert solver.solve() == Solution.OK
+    assert values(circle.getVariableValues()) == pytest.approx([21, 20], abs=TOLERANCE)
+
+
+def test_loading_from_a_file(tmp_path):
+    path = tmp_path / "circle.txt"
+    path.write_text(CIRCLE)
+    model = Quenda.createRealStaticModel(StaticProblem.NLE)
+    assert model.initFromFile(str(path))
+    assert model.getSolverInterface().solve() == Solution.OK
+    assert values(model.getVariableValues()) == pytest.approx([4, 3], abs=TOLERANCE)
+    assert not model.initFromFile(str(tmp_path / "missing.txt"))
+    assert model.getNumberOfVariables() == 0
+
+
+def test_names_indices_and_counts(circle):
+    assert (circle.getNumberOfVariables(), circle.getNumberOfParameters()) == (2, 2)
+    assert names(circle.getVariableNames()) == ["x", "y"]
+    assert names(circle.getParameterNames()) == ["r", "k"]
+    assert [circle.getVariableIndex(n) for n in ("x", "y", "r", "", "nothing")] == [0, 1, -1, -1, -1]
+    assert [circle.getParameterIndex(n) for n in ("r", "k", "x", "")] == [0, 1, -1, -1]
+    assert circle.getParameterIndex(Quenda.String("k")) == 1
+
+
+def test_values_read_and_set(circle):
+    assert values(circle.getAllParameterValues()) == [5, 7]
+    assert values(circle.getVariableValues()) == [1, 2]
+    assert values(circle.getParameterValues(vector(UintVector, [1, 0]))) == [7, 5]
+    assert len(circle.getParameterValues(UintVector())) == 0
+    assert circle.setVariableValues(vector(DoubleVector, [10, 20]))
+    assert values(circle.getVariableValues()) == [10, 20]
+
+
+def test_output_symbols(circle):
+    # Symbols number the variables first, then the parameters: x is 0, r is 2.
+    circle.getSolverInterface().solve()
+    indices = circle.getOutputSymbolIndices()
+    assert values(indices) == [0, 2]
+    assert names(circle.getOutputSymbolNames(indices)) == ["x", "r"]
+    assert values(circle.getOutputSymbolValues(indices)) == pytest.approx([4, 5], abs=TOLERANCE)
+
+
+def test_indices_and_lengths_that_do_not_fit(circle):
+    with pytest.raises(ValueError, match="^Failed to get parameter values$"):
+        circle.getParameterValues(vector(UintVector, [0, 2]))
+    for indices in ([0], [0, 2, 1], [0, 4294967295]):
+        with pytest.raises(ValueError, match="^Failed to get output symbol values$"):
+            circle.getOutputSymbolValues(vector(UintVector, indices))
+    for indices in ([0], [0, 4294967295]):
+        result = circle.getOutputSymbolNames(vector(UintVector, indices))
+        assert type(result) is StringVector and len(result) == 0
+    assert not circle.setParameterValues(vector(UintVector, [0, 9]), vector(DoubleVector, [1, 2]))
+    assert not circle.setParameterValues(vector(UintVector, [0, 1]), vector(DoubleVector, [1]))
+    assert not circle.setVariableValues(vector(DoubleVector, [1]))
+    assert values(circle.getVariableValues()) == [1, 2]
+
+
+def test_wrong_arguments(circle):
+    none_refused = [
+        lambda: circle.initFromString(None),
+        lambda: circle.initFromFile(None),
+        lambda: circle.getVariableIndex(None),
+        lambda: circle.getParameterValues(None),
+        lambda: circle.setVariableValues(None),
+        lambda: circle.setParameterValues(UintVector(), None),
+        lambda: circle.setSolutionOptions(None),
+    ]
+    for call in none_refused:
+        with pytest.raises(RuntimeError):
+            call()
+    wrong_types = [
+        lambda: circle.setVariableValues(vector(UintVector, [1, 2])),
+        lambda: circle.getParameterValues(vector(DoubleVector, [0])),
+        lambda: circle.setVariableValues(vector(ComplexVector, [1, 2])),
+        lambda: circle.setSolutionOptions(object()),
+        lambda: circle.setLogger("console"),
+        lambda: circle.initFromString(5),
+    ]
+    for call in wrong_types:
+        with pytest.raises(TypeError):
+            call()
+    circle.setLogger(None)
+    circle.setLogger(pLog=Quenda.getConsoleLogger())
+
+
+def test_a_complex_model():
+    model = Quenda.createComplexStaticModel(StaticProblem.NLE)
+    assert model.initFromString(SQUARE_ROOT_OF_MINUS_FOUR)
+    assert model.getSolverInterface().solve() == Solution.OK
+    z = model.getVariableValues()
+    assert type(z) is ComplexVector
+    assert abs(z[0] - 2j) < TOLERANCE
+    # A real model refuses the complex domain.
+    assert not Quenda.createRealStaticModel(StaticProblem.NLE).initFromString(SQUARE_ROOT_OF_MINUS_FOUR)
+
+
+@pytest.mark.parametrize(
+    "create, problem, max_iter",
+    [
+        (Quenda.createRealStaticModel, StaticProblem.WLS, 1000),
+        (Quenda.createComplexStaticModel, StaticProblem.WLS, 1000),
+        (Quenda.createRealDynamicModel, Quenda.DynamicProblem.ODE, 1000),
+        (Quenda.createRealDynamicModel, Quenda.DynamicProblem.DAE, 1000),
+        # The solvers count iterations in 16 bits.
+        (Quenda.createRealStaticModel, StaticProblem.NLE, 65536),
+    ],
+)
+def test_models_that_cannot_be_made(create, problem, max_iter):
+    with pytest.raises(RuntimeError, match="^Failed to create the model$"):
+        create(problem, maxIter=max_iter)
+
+
+def test_iteration_limits_that_are_no_unsigned_int():
+    for max_iter in (-1, 2**32, 10.0):
+        with pytest.raises(TypeError):
+            Quenda.createRealStaticModel(StaticProblem.NLE, None, max_iter)
+    assert Quenda.createRealStaticModel(problemType=StaticProblem.NLE, pLog=None, maxIter=65535)
+
+
+def test_released_models_refuse_every_call(circle):
+    solver = circle.getSolverInterface()
+    circle.release()
+    calls = [
+        circle.release,
+        circle.getVariableValues,
+        circle.getNumberOfVariables,
+        circle.getSolverInterface,
+        lambda: circle.initFromString(CIRCLE),
+        lambda: circle.setLogger(None),
+        solver.solve,
+    ]
+    for call in calls:
+        with pytest.raises(RuntimeError, match="released"):
+            call()
+
+
+def test_the_solver_view_keeps_its_model_alive():
+    # Made here: pytest would keep a fixture's model alive.
+    circle = Quenda.createRealStaticModel(StaticProblem.NLE)
+    assert circle.initFromString(CIRCLE)
+    solver = circle.getSolverInterface()
+    assert type(solver) is Quenda.IStatic and circle.getSolverInterface() is solver
+    model = weakref.ref(circle)
+    del circle
+    gc.collect()
+    assert model() is not None
+    assert solver.solve() == Solution.OK
+    del solver
+    gc.collect()
+    assert model() is None
+
+
+def test_a_loaded_model_can_be_loaded_again(circle):
+    circle.getSolverInterface().solve()
+    assert circle.initFromString(SQUARE_ROOT_OF_MINUS_FOUR.replace("domain = cmplx", "domain = real")
+                                 .replace("[conj = false]", "").replace("1 + 1i", "1").replace("+ 4", "- 4"))
+    assert names(circle.getVariableNames()) == ["z"]
+    assert circle.getSolverInterface().solve() == Solution.OK
+    assert values(circle.getVariableValues()) == pytest.approx([2], abs=TOLERANCE)
