@@ -1,33 +1,12 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine (idempotent, quick when all is there), then builds
-# and runs every test in a normal and in a sanitizer build.
+# Sets up a fresh machine (scripts/setup.sh), then builds and runs every
+# test in a normal and in a sanitizer build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
 
-apt_packages=(build-essential cmake ninja-build pkg-config python3-dev locales clang-format
-              libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev uuid-dev libsuitesparse-dev)
-missing=()
-for p in "${apt_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
-
-python=${PYTHON:-python3}
-if ! "$python" -c 'import pybind11, pytest, sys; sys.exit(int(pybind11.version_info[0] < 3))' 2>/dev/null; then
-  "$python" -m pip install -q "pybind11>=3,<4" pytest
-fi
-
-# A decimal-comma locale for the locale-independence tests.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf8$'; then
-  localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null || true
-fi
+. scripts/setup.sh
 
 run_flavour() {
   local dir=$1; shift

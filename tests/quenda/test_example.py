@@ -1,0 +1,42 @@
+"""The example script solves every example model; its printed results are
+checked against closed forms."""
+import math
+import pathlib
+import re
+import subprocess
+import sys
+
+import pytest
+
+EXAMPLE = pathlib.Path(__file__).resolve().parents[2] / "examples" / "solve.py"
+
+
+def results():
+    """{title: {name: value}} from the example's output."""
+    done = subprocess.run([sys.executable, str(EXAMPLE)], capture_output=True, text=True, timeout=120)
+    assert done.returncode == 0, done.stdout + done.stderr
+    found = {}
+    for line in done.stdout.splitlines():
+        if title := re.fullmatch(r"(.+): OK", line):
+            values = found.setdefault(title[1], {})
+        else:
+            name, value = re.fullmatch(r"  (\w+) = (.+)", line).groups()
+            values[name] = complex(value)
+    return found
+
+
+def test_the_example_models_solve_to_their_closed_forms():
+    found = results()
+    current = 10 / ((3 + 4j) + (6 - 8j))
+    expected = {
+        "circle (static real)": {"x": 4, "y": 3},
+        "ac_divider (static complex)": {"I": current, "U": current * (6 - 8j)},
+        "square_root (static complex)": {"z": 2j},
+        "circle with r = 29": {"x": 21, "y": 20},
+    }
+    for title, values in expected.items():
+        assert found[title] == pytest.approx(values, abs=1e-8)
+    # Kepler's equation E - 0.5 sin E = 1 has no closed form: check the residual.
+    anomaly = found["kepler (static real)"]["E"].real
+    assert anomaly - 0.5 * math.sin(anomaly) == pytest.approx(1, abs=1e-9)
+    assert set(found) == set(expected) | {"kepler (static real)"}
