@@ -4,6 +4,7 @@
 #include <NRSolver.h>
 #include <NearlyEqual.h>
 #include <gtest/gtest.h>
+#include <sc/SolverFactory.h>
 
 #include <cmath>
 #include <memory>
@@ -207,15 +208,7 @@ TEST(NRSolver, ConjugateVariablesAreUnknownsToo)
     EXPECT_NEAR(c.value("#z").imag(), -3, 1e-9);
 }
 #endif
-} // namespace
-} // namespace test
 
-#include <sc/SolverFactory.h>
-
-namespace test
-{
-namespace
-{
 TEST(SolverFactories, NewtonRaphsonAndTheKindsNotBuiltYet)
 {
     CollectingLog log;
