@@ -59,13 +59,14 @@ bool TokenizedModel::loadFromString(const td::String& text)
     initModelLoader(loader);
     td::MutableString line;
     const std::uint32_t bodyPosition = loader.loadHeaders(line, text, _headerValues);
-    if (!loadVarsAndParams(loader))
+    const bool ok = loadVarsAndParams(loader);
+    _nHeaderLines = loader.getHeaderLines();
+    if (!ok)
         return false;
     mu::LineLoader source(bodyPosition, mu::LineLoader::Source::String);
     source.setOffset(bodyPosition);
     source.setSource(&text);
-    const bool ok = loadContent(loader, source, line);
-    return ok && loader.getErrorCount() == 0;
+    return loadContent(loader, source, line) && loader.getErrorCount() == 0;
 }
 
 bool TokenizedModel::loadFromEditor(mu::ILineLoader* source, bool reloadNames, Domain)
