@@ -177,6 +177,10 @@ ModelLoader::Step ModelLoader::bodyToken(BodyState& st, Tokenizer& tok, Token t,
     if (t == Token::AttribEnd)
         return closeBracket(st, line, col);
 
+    // A group word begins its line: after other tokens it would move them
+    // into another group, or into the other model level.
+    if (t == Token::Group && (st.hasContent || st.hasExprToken))
+        return fail("@ML.UnexpectedToken", line, col, tok.text());
     st.hasContent = true;
     _TokV rec;
     if (!makeRecord(st, tok, t, line, rec))
