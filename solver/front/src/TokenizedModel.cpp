@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <sc/TokenizedModel.h>
 #include <sc/Naming.h>
@@ -8,6 +9,13 @@ namespace sc
 namespace
 {
 bool isHeaderParam(HeaderParam param) { return static_cast<unsigned>(param) < NumberOfHeaderParams; }
+
+// The line declares a symbol of this kind and marks it as an output.
+bool declaresOutput(const TokenizedModel::iterator& it, Token declared)
+{
+    bool out = false;
+    return it.getLine().nTokens > 0 && it.getToken(0).code == declared && it.getAttribValue(AttribID::out, out) && out;
+}
 
 // 1 and the value when the parameter holds the type, -1 (nothing written)
 // when it holds another, 0 for no parameter.
@@ -198,7 +206,9 @@ void TokenizedModel::countOutSymbols()
 {
     _nVars = _naming.getNumberOfVars(ModelLevel::Main);
     _nParams = _naming.getNumberOfParams(ModelLevel::Main);
-    auto countOut = [this](Group group, std::uint32_t all) -> std::uint32_t {
+    // A line counts when it declares a symbol of the group's kind; a name
+    // declared twice is one symbol, hence the cap.
+    auto countOut = [this](Group group, Token declared, std::uint32_t all) -> std::uint32_t {
         iterator it = getGroupIterator(group, ModelLevel::Main);
         if (!it.isValid())
             return 0;
@@ -209,11 +219,11 @@ void TokenizedModel::countOutSymbols()
             return all;
         std::uint32_t n = 0;
         for (; it.isValid(); ++it)
-            n += it.getAttribValue(AttribID::out, out) && out;
-        return n;
+            n += declaresOutput(it, declared);
+        return std::min(n, all);
     };
-    _nOutVars = countOut(Group::Vars, _nVars);
-    _nOutParams = countOut(Group::Params, _nParams);
+    _nOutVars = countOut(Group::Vars, Token::Var, _nVars);
+    _nOutParams = countOut(Group::Params, Token::Param, _nParams);
 }
 
 bool TokenizedModel::hasRepetitions() const
