@@ -40,7 +40,11 @@ void SolverData::translateAndAdd(const char* key, std::uint32_t line, std::uint3
         pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error);
 }
 
-const char* SolverData::getSymbolNameForLog(int index) const { return pSolver ? pSolver->symbolName(index) : "-"; }
+// Only variables and parameters have names; an embedded parameter does not.
+const char* SolverData::getSymbolNameForLog(int index) const
+{
+    return pSolver && index >= 0 && index < pSolver->_nVars + pSolver->_nParams ? pSolver->symbolName(index) : "-";
+}
 
 sc::ILog* SolverData::getLogger() const { return pSolver ? static_cast<const Solver*>(pSolver)->getLogger() : nullptr; }
 } // namespace SL_NS
