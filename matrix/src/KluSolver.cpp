@@ -184,7 +184,11 @@ bool KluSolver<T>::solve(const T* rhs, T* x)
     return allFinite(x, size_t(_n));
 }
 
-// x := A^-1 b, then one correction: r := b - A x, x += A^-1 r.
+// x := A^-1 b, then one correction: r := b - A x, x += A^-1 r. A correction
+// as large as half the solution means that rounding in the factors
+// dominates (cond(A) eps near 1): such a step is noise and would only
+// spoil x (on an exactly singular matrix it can cancel x to zero), so it
+// is dropped.
 template <typename T>
 bool KluSolver<T>::solveRefined(const T* rhs, T* x)
 {
@@ -202,6 +206,9 @@ bool KluSolver<T>::solveRefined(const T* rhs, T* x)
             r[rows[p]] -= _values[size_t(p)] * x[j];
     if (!Klu<T>::solve(_pSymbolic, _pNumeric, _n, r, &_common))
         return false;
+    if (largestMagnitude(r, size_t(_n)) > 0.5 * largestMagnitude(x, size_t(_n)))
+        return true;
+    // a NaN correction gets here too, and fails the solve
     for (int i = 0; i < _n; ++i)
         x[i] += r[i];
     return true;

@@ -27,4 +27,18 @@ inline bool allFinite(const std::complex<double>* p, size_t n)
 {
     return allFinite(reinterpret_cast<const double*>(p), 2 * n);
 }
+
+// max |p_i| (the modulus for complex values); NaN when a value is NaN.
+template <typename T>
+double largestMagnitude(const T* p, size_t n)
+{
+    double largest = 0;
+    for (size_t i = 0; i < n; ++i)
+    {
+        const double m = std::abs(p[i]);
+        if (m > largest || std::isnan(m))
+            largest = m;
+    }
+    return largest;
+}
 } // namespace sparse::priv
