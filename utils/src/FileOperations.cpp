@@ -68,10 +68,13 @@ bool deleteFile(const fs::path& path)
 bool deleteFolder(const fs::path& path, bool recursive)
 {
     std::error_code ec;
-    if (recursive)
+    // A link given as the folder goes itself: emptying it would empty what it
+    // points to. With a trailing "/" the path would name that target.
+    const fs::path folder = path.has_filename() ? path : path.parent_path();
+    if (recursive && !fs::is_symlink(folder, ec))
     {
         cnt::ListSL<_FileDesc, false> content;
-        createFolderContentList(path, content);
+        createFolderContentList(folder, content);
         for (const _FileDesc& entry : content)
         {
             if (entry.kind == _FileDesc::Folder)
@@ -80,7 +83,7 @@ bool deleteFolder(const fs::path& path, bool recursive)
                 deleteFile(entry.path);
         }
     }
-    return fs::remove(path, ec);
+    return fs::remove(folder, ec);
 }
 
 bool deleteFolder(const td::String& path, bool recursive) { return deleteFolder(toPath(path), recursive); }

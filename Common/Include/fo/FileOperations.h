@@ -38,8 +38,9 @@ bool deleteFile(const fs::path& path);
 
 // Not recursive: removes an empty folder (or a file). Recursive: removes the
 // files and links inside, and the folders inside with their content, then the
-// folder; a link is removed itself, never followed. Other entries (devices,
-// pipes) are left, and then the folder stays: false.
+// folder; a link, inside or given as the folder, is removed itself, never
+// followed. Other entries (devices, pipes) are left, and then the folder
+// stays: false.
 bool deleteFolder(const fs::path& path, bool recursive);
 bool deleteFolder(const td::String& path, bool recursive);
 
