@@ -3,8 +3,10 @@
 # all is there). Sourced by the other scripts from the repository root; sets
 # `python` to the interpreter the Python module is built for.
 
+# clang-16 and its runtimes build the fuzz flavour (scripts/fuzz.sh).
 apt_packages=(build-essential cmake ninja-build pkg-config python3-dev locales clang-format
-              libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev uuid-dev libsuitesparse-dev)
+              libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev uuid-dev libsuitesparse-dev
+              clang-16 libclang-rt-16-dev)
 missing=()
 for p in "${apt_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

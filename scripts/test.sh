@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up a fresh machine (scripts/setup.sh), then builds and runs every
-# test in a normal and in a sanitizer build.
+# test in a normal and in a sanitizer build, and fuzzes every reader briefly.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -28,3 +28,5 @@ run_flavour build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== sanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_flavour build/asan -DCMAKE_BUILD_TYPE=Debug -DENABLE_SANITIZERS=ON -DBUILD_BENCHMARKS=OFF
+echo "== fuzzing, about 30 s per target"
+scripts/fuzz.sh 30

@@ -1,0 +1,34 @@
+# The fuzz targets and what each is built from, shared by the libFuzzer
+# programs of the fuzz flavour and the replay tests of the normal flavours.
+# fuzz/<target>.cpp holds the entry; fuzz/<target>/corpus its seeds and
+# fuzz/<target>/regressions the inputs of findings that were fixed.
+set(FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(FUZZ_TARGETS model xml numbers sparse)
+# Seeds that live elsewhere in the repository.
+set(FUZZ_MORE_SEEDS_model ${CMAKE_SOURCE_DIR}/examples/models)
+
+# Adds the entry of target to program, with what the entry links.
+function(add_fuzz_entry program target)
+  target_sources(${program} PRIVATE ${FUZZ_DIR}/${target}.cpp)
+  target_include_directories(${program} PRIVATE ${FUZZ_DIR}/support)
+  if(target STREQUAL "model")
+    # The loader helpers of the tests serve the model target too.
+    target_include_directories(${program} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+    # The model is compiled by the real and by the complex solver: the
+    # helper is built once for each value type, as the solver sources are.
+    foreach(complex IN ITEMS 0 1)
+      set(helper ${program}_solve${complex})
+      add_library(${helper} OBJECT ${FUZZ_DIR}/support/SolveModel.cpp)
+      target_compile_definitions(${helper} PRIVATE SL_COMPLEX=${complex})
+      target_include_directories(${helper} PRIVATE ${FUZZ_DIR}/support ${CMAKE_SOURCE_DIR}/tests/support
+                                 $<TARGET_PROPERTY:MatrixLayer,INTERFACE_INCLUDE_DIRECTORIES>)
+      target_link_libraries(${helper} PRIVATE Tarvex)
+      target_sources(${program} PRIVATE $<TARGET_OBJECTS:${helper}>)
+    endforeach()
+    target_link_libraries(${program} PRIVATE Tarvex)
+  elseif(target STREQUAL "sparse")
+    target_link_libraries(${program} PRIVATE MatrixLayer)
+  else()
+    target_link_libraries(${program} PRIVATE Brennic)
+  endif()
+endfunction()
