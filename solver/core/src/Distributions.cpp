@@ -180,6 +180,11 @@ bool RPNDerivParser::loadDistributions(const sc::Naming* pNaming, sc::ModelLevel
             return false;
         }
         const sc::_TokV& name = it.getToken(0);
+        if (name.code != sc::Token::Distrib) // the line names no declared generator
+        {
+            logAt("@CS.UnknowntDistribution", line);
+            return false;
+        }
         const td::StringExt* pName = pNaming->getUserLabelName(sc::UserLabel::Distrib, name.id, level);
         if (gens.addGen(pName, pGen.get()) < 0)
         {
