@@ -127,11 +127,11 @@ bool Evaluator::addToken(const Token* pToken, unsigned nVars)
         pushInstruction(instr::PushF, 0);
     }
     pushInstruction(Instruction(op), info.nOperands);
-    fuseLastTwo();
+    fuseWithPushes();
     return true;
 }
 
-void Evaluator::fuseLastTwo()
+void Evaluator::fuseWithPushes()
 {
     if (_nInstructions < 2)
         return;

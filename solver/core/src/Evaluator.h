@@ -131,8 +131,9 @@ private:
     // Stores value into the assignment's target with its operator.
     bool store(CU& cu, const Value& value) const;
     void pushInstruction(Instruction i, int nOperands);
-    // Merges a push and the arithmetic operation after it into one instruction.
-    void fuseLastTwo();
+    // Merges the arithmetic operation just written with the push before it, or
+    // a product with the two pushes before it, into one instruction.
+    void fuseWithPushes();
 
     // Program lists, or the branch links of the other kinds.
     union
