@@ -157,6 +157,7 @@ void queryGroups(const sc::TokenizedModel& m, sc::ModelLevel level)
     for (unsigned g = 0; g < sc::NumberOfGroups; ++g)
     {
         const auto group = sc::Group(g);
+        m.getNumberOfExpressions(group, level);
         for (auto it = m.getGroupIterator(group, level); it.isValid(); ++it)
         {
             FUZZ_CHECK(it._current < lines.size());

@@ -7,6 +7,8 @@
 # hangs, leaks, failed checks) is kept in build/fuzz/findings/<target>. A
 # fixed finding's input belongs in fuzz/<target>/regressions, which the
 # normal test run replays. Exits non-zero when any target found something.
+# FUZZ_JOBS=n runs n jobs per target in libFuzzer's fork mode, which goes on
+# after a finding: a campaign that collects every finding of its time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -42,16 +44,18 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "$findings" "$(dirname "$log")"
   seeds=(fuzz/"$target"/corpus ${more_seeds[$target]:-})
   [ -d fuzz/"$target"/regressions ] && seeds+=(fuzz/"$target"/regressions)
-  dict=()
-  [ -f fuzz/"$target".dict ] && dict=(-dict=fuzz/"$target".dict)
+  options=()
+  [ -f fuzz/"$target".dict ] && options+=(-dict=fuzz/"$target".dict)
+  [ -n "${FUZZ_JOBS:-}" ] && options+=(-fork="$FUZZ_JOBS" -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
   echo "== fuzz $target for ${seconds} s"
+  found_before=$(find "$findings" -type f | wc -l)
   status=0
-  "$build/bin/fuzz_$target" "$corpus" "${seeds[@]}" "${dict[@]}" -max_total_time="$seconds" -timeout=10 \
+  "$build/bin/fuzz_$target" "$corpus" "${seeds[@]}" "${options[@]}" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -max_len="${max_len[$target]:-4096}" -artifact_prefix="$findings/" -print_final_stats=1 \
     >"$log" 2>&1 || status=$?
-  grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || true
+  grep -E '^#[0-9]+(:|[[:space:]]+DONE)' "$log" | tail -1 || true
   grep -E '^stat::(number_of_executed_units|new_units_added)' "$log" || true
-  if [ $status -ne 0 ]; then
+  if [ $status -ne 0 ] || [ "$(find "$findings" -type f | wc -l)" -ne "$found_before" ]; then
     echo "fuzz_$target found a fault (exit $status); its input is in $findings, the end of its log:"
     grep -v -E '^#[0-9]+[[:space:]]' "$log" | tail -40
     failed+=("$target")
