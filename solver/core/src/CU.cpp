@@ -150,8 +150,9 @@ Value CU::evaluate(const Evaluator* e)
     const std::uint32_t* pVar = e->_pIndVars;
     const std::uint32_t* pPar = e->_pIndParams;
     // The writer checked that the program is balanced and fits the stack, so
-    // no instruction checks its operands: sp points at the top value.
-    Value* sp = _evalStack - 1;
+    // no instruction checks its operands: sp points at the top value. The
+    // first slot stays free so that the empty stack points into the array.
+    Value* sp = _evalStack;
     for (; ip != end; ++ip)
     {
         switch (*ip)
@@ -338,7 +339,7 @@ Value CU::evaluate(const Evaluator* e)
         default: MU_ASSERT_MSG(false, "pInstr"); break;
         }
     }
-    MU_ASSERT_MSG(sp == _evalStack, "_stackPos == 0");
+    MU_ASSERT_MSG(sp == _evalStack + 1, "_stackPos == 0");
     return *sp;
 }
 } // namespace SL_NS

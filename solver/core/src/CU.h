@@ -41,7 +41,7 @@ private:
     Value draw(const Value& index) const;
     Value limit(const Value& packed) const;
 
-    Value _evalStack[CU_STACK_SIZE];
+    Value _evalStack[CU_STACK_SIZE + 1]; // the first slot is never written
     Value* _pVariableValues = nullptr;
     Value* _paramValues = nullptr;
     Value* _pParentValues = nullptr;

@@ -8,7 +8,6 @@
 #include <Solver.h>
 #include <SolverData.h>
 
-#include <bit>
 #include <cstring>
 #include <algorithm>
 #include <span>
@@ -40,7 +39,6 @@ struct Hash
         add(h.a);
         add(h.b);
     }
-    friend bool operator<(const Hash& x, const Hash& y) { return x.a != y.a ? x.a < y.a : x.b < y.b; }
     friend bool operator==(const Hash& x, const Hash& y) = default;
 };
 
