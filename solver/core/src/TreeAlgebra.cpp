@@ -40,6 +40,23 @@ ExpTreeNode* negated(const ExpTreeNode* pNode)
     return pNode->isOperator(T::MINUS) && isValue(pNode->pLeftNode, 0) ? pNode->pRightNode : nullptr;
 }
 
+// How deep below a negation a constant or a difference is looked for to take
+// its sign: deep enough for a derivative's sums of products, shallow enough
+// that the search stays cheap on any tree.
+constexpr int signDepth = 6;
+
+// Whether -X can be written with no more nodes than X: a constant negates,
+// a difference swaps its operands, a negation drops, and a sum, product or
+// quotient passes the sign to an operand that takes it.
+bool takesSign(const ExpTreeNode* p, int depth)
+{
+    if (p->isNumeric() || p->isOperator(T::MINUS))
+        return true;
+    if (depth == 0 || !(p->isOperator(T::PLUS) || p->isOperator(T::MULT) || p->isOperator(T::DIV)))
+        return false;
+    return takesSign(p->pLeftNode, depth - 1) || takesSign(p->pRightNode, depth - 1);
+}
+
 ExpTreeNode* cloneIf(const ExpressionTree& tree, ExpTreeNode* pNode, bool clone)
 {
     return clone ? tree.cloneTree(pNode) : pNode;
@@ -277,9 +294,13 @@ ExpTreeNode* ExpressionTree::mergeWithConstant(ExpTreeNode* left, ExpTreeNode* r
         if (op != Op::Subtract)
             return createConstant(0);
         // -R = (-1) * R: the sign goes into a constant of a product when it
-        // has one; any other 0 - R is a negation, which the rules below take.
+        // has one, else into a constant or difference nearby (a derivative
+        // of c - u would otherwise end every program with a negation); any
+        // other 0 - R is a negation, which the rules below take.
         const bool product = right->isOperator(T::MULT) || right->isOperator(T::DIV);
-        return product ? absorbConstant(right, cloneRight, -1, true, Op::Multiply) : nullptr;
+        if (ExpTreeNode* p = product ? absorbConstant(right, cloneRight, -1, true, Op::Multiply) : nullptr)
+            return p;
+        return takesSign(right, signDepth) ? takeSign(right, cloneRight, signDepth) : nullptr;
     }
     if (op == Op::Multiply && isValue(left, 1))
         return cloneIf(*this, right, cloneRight);
@@ -373,6 +394,25 @@ ExpTreeNode* ExpressionTree::mergeIdentical(ExpTreeNode* left, bool cloneLeft, B
 ExpTreeNode* ExpressionTree::negate(ExpTreeNode* pNode, bool clone) const
 {
     return mergeWorker(createConstant(0), pNode, false, clone, Op::Subtract);
+}
+
+// -X for an X that takes the sign (see takesSign); the first operand that
+// takes it gets it: -(A + B) = (-A) - B, -(A * B) = (-A) * B.
+ExpTreeNode* ExpressionTree::takeSign(ExpTreeNode* pNode, bool clone, int depth) const
+{
+    if (pNode->isNumeric())
+        return createConstant(-pNode->pToken->value);
+    ExpTreeNode *a = pNode->pLeftNode, *b = pNode->pRightNode;
+    if (pNode->isOperator(T::MINUS))
+        return isValue(a, 0) ? cloneIf(*this, b, clone)
+                             : createOperatorNode(T::MINUS, cloneIf(*this, b, clone), cloneIf(*this, a, clone));
+    const bool left = takesSign(a, depth - 1);
+    ExpTreeNode* pSigned = takeSign(left ? a : b, clone, depth - 1);
+    ExpTreeNode* pOther = cloneIf(*this, left ? b : a, clone);
+    if (pNode->isOperator(T::PLUS))
+        return createOperatorNode(T::MINUS, pSigned, pOther);
+    return left ? createOperatorNode(pNode->type(), pSigned, pOther)
+                : createOperatorNode(pNode->type(), pOther, pSigned);
 }
 
 bool ExpressionTree::areNodesIdentical(const ExpTreeNode* a, const ExpTreeNode* b) const

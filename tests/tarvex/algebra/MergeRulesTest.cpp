@@ -60,6 +60,8 @@ TEST_F(MergeRules, EveryFamilyOfRulesKeepsTheValue)
              };
              return std::make_pair(negation(), negation());
          }},
+        {"a subtrahend that may take the sign",
+         [this](RandomTrees& r) { return std::make_pair(tree.createConstant(0), r.any(4)); }},
         {"identical operands",
          [this](RandomTrees& r) {
              ExpTreeNode* l = r.any(3);
@@ -141,6 +143,12 @@ TEST_F(MergeRules, SimplifiedShapes)
         {"3", "0 - x", Op::Multiply, "-3 * x"},
         {"0 - x", "4", Op::Divide, "x / -4"},
         {"0", "y * (2 * x)", Op::Subtract, "-2 * (y * x)"},
+        // Or into a constant or a difference deeper down, so that a derivative
+        // of c - u carries no negation of its own.
+        {"0", "x - y", Op::Subtract, "y - x"},
+        {"0", "(x + 2 * y) * z", Op::Subtract, "((-2 * y) - x) * z"},
+        {"0", "z / (x + (y - 1))", Op::Subtract, "z / ((1 - y) - x)"},
+        {"0", "x * y", Op::Subtract, "0 - (x * y)"},
         // The constant found is the left operand of "-": the rest keeps its sign.
         {"-3", "(3 - y) + z", Op::Add, "z - y"},
         {"2", "z + (1 - y)", Op::Add, "3 + (z - y)"},
