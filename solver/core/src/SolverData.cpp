@@ -41,9 +41,18 @@ void SolverData::translateAndAdd(const char* key, std::uint32_t line, std::uint3
 }
 
 // Only variables and parameters have names; an embedded parameter does not.
-const char* SolverData::getSymbolNameForLog(int index) const
+const char* SolverData::getSymbolNameForLog(int index) const { return symbolNameIn(pSolver, index); }
+
+const char* SolverData::symbolNameIn(const Solver* pOwner, int index)
 {
-    return pSolver && index >= 0 && index < pSolver->_nVars + pSolver->_nParams ? pSolver->symbolName(index) : "-";
+    return pOwner && index >= 0 && index < pOwner->_nVars + pOwner->_nParams ? pOwner->symbolName(index) : "-";
+}
+
+const char* SolverData::getLeafNameForLog(const Token& t) const
+{
+    if (t.symbolOrigin == sc::SymbolOrigin::ThisModel)
+        return getSymbolNameForLog(t.index);
+    return symbolNameIn(pSolver ? pSolver->_parentSolver : nullptr, t.index);
 }
 
 sc::ILog* SolverData::getLogger() const { return pSolver ? static_cast<const Solver*>(pSolver)->getLogger() : nullptr; }

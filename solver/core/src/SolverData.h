@@ -4,6 +4,7 @@
 // error text without knowing the solver class. It owns nothing: every
 // pointer refers into the solver (or the parser), which outlives it.
 #include <Build.h>
+#include <Token.h>
 #include <ErrorStr.h>
 #include <cnt/FixNumSet.h>
 #include <cnt/SafeFullVector.h>
@@ -83,6 +84,9 @@ struct SolverData
     void translateAndAdd(const char* key, std::uint32_t line, std::uint32_t column);
 
     const char* getSymbolNameForLog(int index) const;
+    // The name of a symbol of this or the parent model; "-" when it has none.
+    const char* getLeafNameForLog(const Token& t) const;
+    static const char* symbolNameIn(const Solver* pOwner, int index);
     sc::ILog* getLogger() const;
 };
 } // namespace SL_NS

@@ -103,7 +103,7 @@ struct ExpressionTree::Builder
                 return fail("@ET.sAfterOprnd", 2);
             if (t.isNumeric())
                 return fail("@ET.ConstAfterOperand", 2, constantText(t).c_str());
-            const char* name = tree._pSolverData->getSymbolNameForLog(t.index);
+            const char* name = tree._pSolverData->getLeafNameForLog(t);
             return fail("@ET.LabelAfterOperand", 2, name ? name : "");
         }
         countLeaf(t);

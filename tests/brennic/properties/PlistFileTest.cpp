@@ -169,6 +169,28 @@ TEST_F(PlistFileTest, AFailedSaveIsReportedAndRetried)
     EXPECT_EQ(open()->getKeyValue("x", td::Variant(0)).i4Val(), 10);
 }
 
+TEST_F(PlistFileTest, AWriteCutShortKeepsTheLastGoodStore)
+{
+    const fs::path file = place("values.plist");
+    test::Store store = open();
+    store->setKeyValue("x", td::Variant(10));
+    ASSERT_TRUE(store->save());
+    const std::string good = test::readFile(file);
+
+    // The new content cannot be written: the store on disk stays whole.
+    fs::path written = file;
+    written += ".new";
+    fs::create_directory(written);
+    store->setKeyValue("x", td::Variant(11));
+    EXPECT_FALSE(store->save());
+    EXPECT_EQ(test::readFile(file), good);
+    fs::remove(written);
+
+    EXPECT_TRUE(store->save());
+    EXPECT_FALSE(fs::exists(written));
+    EXPECT_EQ(open()->getKeyValue("x", td::Variant(0)).i4Val(), 11);
+}
+
 TEST_F(PlistFileTest, UnreadableFilesAreKeptBesideTheNewOne)
 {
     const fs::path file = place("broken.plist");

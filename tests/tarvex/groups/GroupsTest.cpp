@@ -219,6 +219,16 @@ TEST(SubModel, SharedParametersAndTypes)
     EXPECT_TRUE(u.logged("@SC.CannotCreateSolver")) << u.load.log << u.log;
 }
 
+TEST(SubModel, AMisplacedMainModelSymbolIsNamed)
+{
+    const std::string text = head + modelLine + varsLine + "x = 0\nParams\nq = 0\n" + "SubModel [type = NL]\n" +
+                             varsLine + "z = 1\nNLEs\nz @main.q = 4\nend\n" + "NLEs\nx = q + 1\nend\n";
+    Compiled c(text);
+    EXPECT_FALSE(c.ok);
+    // Untranslated, the key's own "@" is the placeholder that the name fills.
+    EXPECT_TRUE(c.logged("qET.LabelAfterOperand")) << c.log;
+}
+
 TEST(Generators, TruncatedGaussStaysInItsWindow)
 {
     const std::string text =

@@ -66,8 +66,21 @@ bool UnixAppProperties::save()
     const fs::path file = storeFile();
     if (_unreadableFile && !keepUnreadableFile(file))
         return false;
-    if (!saveToPlist(td::String(file.c_str())))
+    // The new content goes to a file beside the store and replaces it only
+    // when complete: a write cut short (a full disk) keeps the last good store.
+    fs::path written = file;
+    written += ".new";
+    if (!saveToPlist(td::String(written.c_str())))
+    {
+        fs::remove(written, ec);
         return false;
+    }
+    fs::rename(written, file, ec);
+    if (ec)
+    {
+        fs::remove(written, ec);
+        return false;
+    }
     clearModified();
     return true;
 }
