@@ -190,7 +190,7 @@ private:
                                 BasicOperation op) const;
     ExpTreeNode* mergeIdentical(ExpTreeNode* left, bool cloneLeft, BasicOperation op) const;
     ExpTreeNode* negate(ExpTreeNode* pNode, bool clone) const;
-    ExpTreeNode* takeSign(ExpTreeNode* pNode, bool clone, int depth) const;
+    ExpTreeNode* takeSign(ExpTreeNode* pNode, int depth) const;
     bool deriveBranch(ExpressionTree* pBranch, Run& run, const char* noVarsKey, const char* failKey);
     bool deriveForUsedVars(ExpressionTree* pBranch, Run& run, const char* noVarsKey, const char* failKey);
 };

@@ -7,6 +7,7 @@
 #include <mu/Assert.h>
 
 #include <cmath>
+#include <utility>
 
 namespace SL_NS
 {
@@ -45,16 +46,18 @@ ExpTreeNode* negated(const ExpTreeNode* pNode)
 // that the search stays cheap on any tree.
 constexpr int signDepth = 6;
 
-// Whether -X can be written with no more nodes than X: a constant negates,
-// a difference swaps its operands, a negation drops, and a sum, product or
-// quotient passes the sign to an operand that takes it.
-bool takesSign(const ExpTreeNode* p, int depth)
+// A constant's token type follows its value.
+T constantType(const Value& value)
 {
-    if (p->isNumeric() || p->isOperator(T::MINUS))
-        return true;
-    if (depth == 0 || !(p->isOperator(T::PLUS) || p->isOperator(T::MULT) || p->isOperator(T::DIV)))
-        return false;
-    return takesSign(p->pLeftNode, depth - 1) || takesSign(p->pRightNode, depth - 1);
+#if SL_COMPLEX
+    if (value.imag() != 0)
+        return value.real() == 0 ? T::IMAGINARY : T::COMPLEX;
+    const double re = value.real();
+#else
+    const double re = value;
+#endif
+    const bool integral = re == std::trunc(re) && std::fabs(re) < twoTo31;
+    return integral ? T::INTEGER : T::REAL;
 }
 
 ExpTreeNode* cloneIf(const ExpressionTree& tree, ExpTreeNode* pNode, bool clone)
@@ -179,18 +182,7 @@ ExpTreeNode* ExpressionTree::createOperatorNode(Token::Type op, ExpTreeNode* pLe
     return pNode;
 }
 
-ExpTreeNode* ExpressionTree::createConstant(const Value& value) const
-{
-#if SL_COMPLEX
-    if (value.imag() != 0)
-        return createNode(value, value.real() == 0 ? T::IMAGINARY : T::COMPLEX);
-    const double re = value.real();
-#else
-    const double re = value;
-#endif
-    const bool integral = re == std::trunc(re) && std::fabs(re) < twoTo31;
-    return createNode(value, integral ? T::INTEGER : T::REAL);
-}
+ExpTreeNode* ExpressionTree::createConstant(const Value& value) const { return createNode(value, constantType(value)); }
 
 ExpTreeNode* ExpressionTree::mergeUsingBasicOperation(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft,
                                                       bool cloneRight, BasicOperation op) const
@@ -294,13 +286,14 @@ ExpTreeNode* ExpressionTree::mergeWithConstant(ExpTreeNode* left, ExpTreeNode* r
         if (op != Op::Subtract)
             return createConstant(0);
         // -R = (-1) * R: the sign goes into a constant of a product when it
-        // has one, else into a constant or difference nearby (a derivative
-        // of c - u would otherwise end every program with a negation); any
-        // other 0 - R is a negation, which the rules below take.
+        // has one, else into a constant or difference nearby when R is
+        // handed over (a derivative of c - u would otherwise end every
+        // program with a negation); any other 0 - R is a negation, which the
+        // rules below take.
         const bool product = right->isOperator(T::MULT) || right->isOperator(T::DIV);
         if (ExpTreeNode* p = product ? absorbConstant(right, cloneRight, -1, true, Op::Multiply) : nullptr)
             return p;
-        return takesSign(right, signDepth) ? takeSign(right, cloneRight, signDepth) : nullptr;
+        return cloneRight ? nullptr : takeSign(right, signDepth);
     }
     if (op == Op::Multiply && isValue(left, 1))
         return cloneIf(*this, right, cloneRight);
@@ -396,23 +389,52 @@ ExpTreeNode* ExpressionTree::negate(ExpTreeNode* pNode, bool clone) const
     return mergeWorker(createConstant(0), pNode, false, clone, Op::Subtract);
 }
 
-// -X for an X that takes the sign (see takesSign); the first operand that
-// takes it gets it: -(A + B) = (-A) - B, -(A * B) = (-A) * B.
-ExpTreeNode* ExpressionTree::takeSign(ExpTreeNode* pNode, bool clone, int depth) const
+// -X in place, for an X the caller hands over: a constant negates, a
+// difference swaps its operands, a negation drops, and a sum, product or
+// quotient passes the sign to the first operand that takes it:
+// -(A + B) = (-A) - B = (-B) - A, -(A * B) = (-A) * B = A * (-B). The
+// subtree's new root (X, or B of 0 - B), or null when X has no place for
+// the sign; a failed search changes nothing.
+ExpTreeNode* ExpressionTree::takeSign(ExpTreeNode* pNode, int depth) const
 {
+    Token& t = *pNode->pToken;
     if (pNode->isNumeric())
-        return createConstant(-pNode->pToken->value);
-    ExpTreeNode *a = pNode->pLeftNode, *b = pNode->pRightNode;
-    if (pNode->isOperator(T::MINUS))
-        return isValue(a, 0) ? cloneIf(*this, b, clone)
-                             : createOperatorNode(T::MINUS, cloneIf(*this, b, clone), cloneIf(*this, a, clone));
-    const bool left = takesSign(a, depth - 1);
-    ExpTreeNode* pSigned = takeSign(left ? a : b, clone, depth - 1);
-    ExpTreeNode* pOther = cloneIf(*this, left ? b : a, clone);
-    if (pNode->isOperator(T::PLUS))
-        return createOperatorNode(T::MINUS, pSigned, pOther);
-    return left ? createOperatorNode(pNode->type(), pSigned, pOther)
-                : createOperatorNode(pNode->type(), pOther, pSigned);
+    {
+        t.value = -t.value;
+        t.type = constantType(t.value);
+        return pNode;
+    }
+    ExpTreeNode* a = pNode->pLeftNode;
+    if (t.type == T::MINUS)
+    {
+        if (isValue(a, 0))
+            return pNode->pRightNode;
+        std::swap(pNode->pLeftNode, pNode->pRightNode);
+        std::swap(pNode->leftCount, pNode->rightCount);
+        return pNode;
+    }
+    if (depth == 0 || !(t.type == T::PLUS || t.type == T::MULT || t.type == T::DIV))
+        return nullptr;
+    if (ExpTreeNode* pSigned = takeSign(a, depth - 1))
+    {
+        pNode->pLeftNode = pSigned;
+        pNode->leftCount = pSigned->height();
+    }
+    else if ((pSigned = takeSign(pNode->pRightNode, depth - 1)))
+    {
+        pNode->pRightNode = pSigned;
+        pNode->rightCount = pSigned->height();
+        if (t.type == T::PLUS)
+        {
+            std::swap(pNode->pLeftNode, pNode->pRightNode);
+            std::swap(pNode->leftCount, pNode->rightCount);
+        }
+    }
+    else
+        return nullptr;
+    if (t.type == T::PLUS)
+        t.type = T::MINUS;
+    return pNode;
 }
 
 bool ExpressionTree::areNodesIdentical(const ExpTreeNode* a, const ExpTreeNode* b) const
