@@ -177,7 +177,20 @@ Value CU::evaluate(const Evaluator* e)
             SL_FUSED_ARITH(instr::Source::Shared, _pSharedValues[*pPar++])
 #undef SL_FUSED_ARITH
 
-// The left operand is read first: both may come from the same side list.
+// Every pair of sources; the left operand is read first, as both may come
+// from the same side list.
+// clang-format off
+#define SL_RIGHTS(body, left, leftOperand)                                                                             \
+    body(left, leftOperand, instr::Source::Constant, *pConst++)                                                        \
+    body(left, leftOperand, instr::Source::Variable, _pVariableValues[*pVar++])                                        \
+    body(left, leftOperand, instr::Source::Parameter, _paramValues[*pPar++])                                           \
+    body(left, leftOperand, instr::Source::Shared, _pSharedValues[*pPar++])
+// clang-format on
+#define SL_PAIRS(body)                                                                                                 \
+    SL_RIGHTS(body, instr::Source::Constant, *pConst++)                                                                \
+    SL_RIGHTS(body, instr::Source::Variable, _pVariableValues[*pVar++])                                                \
+    SL_RIGHTS(body, instr::Source::Parameter, _paramValues[*pPar++])                                                   \
+    SL_RIGHTS(body, instr::Source::Shared, _pSharedValues[*pPar++])
 #define SL_PRODUCT(left, leftOperand, right, rightOperand)                                                             \
     case instr::product(left, right):                                                                                  \
     {                                                                                                                  \
@@ -185,17 +198,31 @@ Value CU::evaluate(const Evaluator* e)
         *++sp = a * rightOperand;                                                                                      \
         break;                                                                                                         \
     }
-#define SL_PRODUCTS(left, leftOperand)                                                                                 \
-    SL_PRODUCT(left, leftOperand, instr::Source::Constant, *pConst++)                                                  \
-    SL_PRODUCT(left, leftOperand, instr::Source::Variable, _pVariableValues[*pVar++])                                  \
-    SL_PRODUCT(left, leftOperand, instr::Source::Parameter, _paramValues[*pPar++])                                     \
-    SL_PRODUCT(left, leftOperand, instr::Source::Shared, _pSharedValues[*pPar++])
-            SL_PRODUCTS(instr::Source::Constant, *pConst++)
-            SL_PRODUCTS(instr::Source::Variable, _pVariableValues[*pVar++])
-            SL_PRODUCTS(instr::Source::Parameter, _paramValues[*pPar++])
-            SL_PRODUCTS(instr::Source::Shared, _pSharedValues[*pPar++])
-#undef SL_PRODUCTS
+#define SL_PRODUCT_ARITH(left, leftOperand, right, rightOperand)                                                       \
+    case instr::productArith(left, right, instr::Arith::Add):                                                          \
+    {                                                                                                                  \
+        const Value a = leftOperand;                                                                                   \
+        *sp += a * rightOperand;                                                                                       \
+        break;                                                                                                         \
+    }                                                                                                                  \
+    case instr::productArith(left, right, instr::Arith::Sub):                                                          \
+    {                                                                                                                  \
+        const Value a = leftOperand;                                                                                   \
+        *sp -= a * rightOperand;                                                                                       \
+        break;                                                                                                         \
+    }                                                                                                                  \
+    case instr::productArith(left, right, instr::Arith::SubRev):                                                       \
+    {                                                                                                                  \
+        const Value a = leftOperand;                                                                                   \
+        *sp = a * rightOperand - *sp;                                                                                  \
+        break;                                                                                                         \
+    }
+            SL_PAIRS(SL_PRODUCT)
+            SL_PAIRS(SL_PRODUCT_ARITH)
+#undef SL_PRODUCT_ARITH
 #undef SL_PRODUCT
+#undef SL_PAIRS
+#undef SL_RIGHTS
 
         case Instruction(T::PLUS):
         case Instruction(T::PLUS_ASSIGN):

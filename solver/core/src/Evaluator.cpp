@@ -138,6 +138,12 @@ void Evaluator::fuseWithPushes()
     Instruction* last = _pInstructionLst + _nInstructions - 1;
     const instr::Source source = instr::sourceOf(last[-1]);
     const instr::Arith arith = instr::arithOf(T(last[0]));
+    if (instr::isProduct(last[-1]) && arith < instr::Arith::Mul)
+    {
+        last[-1] = instr::productArith(last[-1], arith);
+        --_nInstructions;
+        return;
+    }
     if (source == instr::Source::Count || arith == instr::Arith::Count)
         return;
     --_nInstructions;

@@ -66,6 +66,22 @@ constexpr Instruction product(Source left, Source right)
 }
 constexpr bool isProduct(Instruction i) { return i >= ProductFirst && i < ProductFirst + nProducts; }
 
+// A product followed by "+", "-" or its reverse (a term of a sum of
+// products) goes into the value below it in one instruction.
+constexpr Instruction ProductArithFirst = ProductFirst + nProducts;
+constexpr int nProductAriths = int(Arith::SubRev) + 1;
+static_assert(ProductArithFirst + nProducts * nProductAriths <= 256);
+
+constexpr Instruction productArith(Instruction product, Arith a)
+{
+    return Instruction(ProductArithFirst + (product - ProductFirst) * nProductAriths + int(a));
+}
+constexpr Instruction productArith(Source left, Source right, Arith a) { return productArith(product(left, right), a); }
+constexpr bool isProductArith(Instruction i)
+{
+    return i >= ProductArithFirst && i < ProductArithFirst + nProducts * nProductAriths;
+}
+
 // The source of a push instruction; Count for any other instruction.
 constexpr Source sourceOf(Instruction push)
 {
@@ -95,8 +111,8 @@ constexpr Arith arithOf(Token::Type op)
     }
 }
 
-// The instructions a fused one or a product stands for, for printing a
-// program.
+// The instructions a fused one, a product or a product with its "+" or "-"
+// stands for, for printing a program.
 constexpr Instruction pushOf(Source s)
 {
     constexpr Instruction pushes[] = {PushF, PushVar, PushParam, PushShared};
@@ -106,12 +122,16 @@ constexpr Instruction pushOf(Source s)
 constexpr Instruction pushOf(Instruction f) { return pushOf(Source((f - FusedFirst) / nArith)); }
 constexpr Instruction leftPushOf(Instruction p) { return pushOf(Source((p - ProductFirst) / nSources)); }
 constexpr Instruction rightPushOf(Instruction p) { return pushOf(Source((p - ProductFirst) % nSources)); }
+constexpr Instruction productOf(Instruction pa)
+{
+    return Instruction(ProductFirst + (pa - ProductArithFirst) / nProductAriths);
+}
 
 constexpr Instruction operationOf(Instruction f)
 {
     constexpr Token::Type ops[] = {Token::Type::PLUS, Token::Type::MINUS, Token::Type::MINUS_REV,
                                    Token::Type::MULT, Token::Type::DIV,   Token::Type::DIV_REV};
-    return Instruction(ops[(f - FusedFirst) % nArith]);
+    return Instruction(ops[isProductArith(f) ? (f - ProductArithFirst) % nProductAriths : (f - FusedFirst) % nArith]);
 }
 } // namespace instr
 

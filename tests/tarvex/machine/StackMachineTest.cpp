@@ -67,9 +67,9 @@ TEST_F(StackMachine, ArithmeticAndSymbols)
 }
 
 // An operation right after a push takes that operand from where the push
-// would have read it, and two pushes before a product push the product:
-// constants, variables, parameters and shared values, read in order from
-// their lists.
+// would have read it, two pushes before a product push the product, and a
+// product before "+" or "-" goes into the value below: constants,
+// variables, parameters and shared values, read in order from their lists.
 TEST_F(StackMachine, OperandsTakenFromEverySource)
 {
     m.solver._sharedValues = {Value(5), Value(7)};
@@ -89,7 +89,13 @@ TEST_F(StackMachine, OperandsTakenFromEverySource)
         for (const auto& [op, expected] : ops)
             check(std::string("x1 abs ") + word + " " + op, 3, expected);
         for (const auto& [first, value] : sources)
-            check(std::string("p1 ") + first + " " + word + " * +", 3, 10 + value * right);
+        {
+            const std::string product = std::string(first) + " " + word + " *";
+            check(product, 1, value * right);
+            check("p1 " + product + " +", 2, 10 + value * right);
+            check("p1 " + product + " -", 2, 10 - value * right);
+            check("p1 " + product + " -'", 2, value * right - 10);
+        }
     }
 }
 

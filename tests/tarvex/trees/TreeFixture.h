@@ -95,7 +95,7 @@ protected:
     }
 
     // A program's instructions with every fused one split back into its
-    // pushes and its operation.
+    // pushes and its operations.
     static std::vector<Instruction> plainInstructions(const Evaluator* e)
     {
         std::vector<Instruction> out;
@@ -106,6 +106,12 @@ protected:
                 out.insert(out.end(), {instr::pushOf(op), instr::operationOf(op)});
             else if (instr::isProduct(op))
                 out.insert(out.end(), {instr::leftPushOf(op), instr::rightPushOf(op), Instruction(Token::Type::MULT)});
+            else if (instr::isProductArith(op))
+            {
+                const Instruction p = instr::productOf(op);
+                out.insert(out.end(), {instr::leftPushOf(p), instr::rightPushOf(p), Instruction(Token::Type::MULT),
+                                       instr::operationOf(op)});
+            }
             else
                 out.push_back(op);
         }
