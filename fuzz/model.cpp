@@ -5,6 +5,7 @@
 #include <Check.h>
 #include <LoaderSupport.h>
 #include <MemoryFile.h>
+#include <ModelQueries.h>
 #include <SolveModel.h>
 #include <sc/ModelLevel.h>
 #include <sc/TokenizedModel.h>
@@ -97,111 +98,12 @@ bool sameDescription(const std::string& a, const std::string& b)
     return false;
 }
 
-// Each count of the naming is matched by a name at every position, and each
-// name leads back to its position.
-void queryNaming(const sc::Naming& naming)
+// A property that does not hold stops the run, so libFuzzer keeps the input.
+bool check(bool holds, const char* property)
 {
-    for (sc::ModelLevel level : levels)
-    {
-        for (unsigned k = 0; k < unsigned(sc::UserLabel::Last); ++k)
-        {
-            const auto kind = sc::UserLabel(k);
-            for (unsigned pos = 0; pos < naming.getNumberOfUserLabels(kind, level); ++pos)
-            {
-                const td::StringExt* pName = naming.getUserLabelName(kind, pos, level);
-                FUZZ_CHECK(pName != nullptr);
-                FUZZ_CHECK(naming.getUserLabelPos(kind, pName, level) == int(pos));
-            }
-        }
-        for (unsigned pos = 0; pos < naming.getNumberOfVars(level); ++pos)
-            FUZZ_CHECK(naming.getVarPos(naming.getVarName(pos, level), level) == int(pos));
-        for (unsigned pos = 0; pos < naming.getNumberOfParams(level); ++pos)
-            FUZZ_CHECK(naming.getParamPos(naming.getParamName(pos, level), level) == int(pos));
-    }
-}
-
-// A name token carries the index of a symbol its naming has.
-void checkNameToken(const sc::Naming& naming, const sc::_TokV& tok, sc::ModelLevel lineLevel)
-{
-    sc::UserLabel kind;
-    switch (tok.code)
-    {
-    case sc::Token::Var: kind = sc::UserLabel::Var; break;
-    case sc::Token::Param: kind = sc::UserLabel::Param; break;
-    case sc::Token::Distrib: kind = sc::UserLabel::Distrib; break;
-    case sc::Token::Stat: kind = sc::UserLabel::Stat; break;
-    default: return;
-    }
-    const sc::ModelLevel level = tok.isFromMainModel() ? sc::ModelLevel::Main : lineLevel;
-    FUZZ_CHECK(tok.id < naming.getNumberOfUserLabels(kind, level));
-}
-
-void queryHeader(const sc::TokenizedModel& m)
-{
-    m.getReportingType();
-    for (unsigned p = 0; p <= unsigned(sc::HeaderParam::NA); ++p)
-    {
-        const auto param = sc::HeaderParam(p);
-        td::Variant v;
-        m.getHeaderVariantValue(param, v);
-        double d = 0;
-        m.getHeaderParamValue(param, d);
-        int i = 0;
-        m.getHeaderParamValue(param, i);
-    }
-}
-
-void queryGroups(const sc::TokenizedModel& m, sc::ModelLevel level)
-{
-    const sc::TokenizedModel::Lines& lines = m.getLines(level);
-    for (unsigned g = 0; g < sc::NumberOfGroups; ++g)
-    {
-        const auto group = sc::Group(g);
-        m.getNumberOfExpressions(group, level);
-        for (auto it = m.getGroupIterator(group, level); it.isValid(); ++it)
-        {
-            FUZZ_CHECK(it._current < lines.size());
-            const sc::ExpressionType type = m.getExpressionType(it);
-            m.countChildren(it, 0, group, type);
-            bool hasDefault = false;
-            m.countSwitchCases(it, 0, group, hasDefault);
-            double w = 0;
-            it.getAttribValue(sc::AttribID::w, w);
-            bool enabled = false;
-            it.getAttribValue(sc::AttribID::enabled, enabled);
-            it.getAttribValueStrPtr(sc::AttribID::name);
-        }
-    }
-}
-
-// Every query the model compiler and a host make, on every line of every
-// group: a partly filled model answers them within its records.
-void queryEverything(test::Load& ld)
-{
-    sc::TokenizedModel& m = *ld.model;
-    queryNaming(ld.naming);
-    m.countOutSymbols();
-    FUZZ_CHECK(m.getNumberOfOutVars() <= ld.naming.getNumberOfVars(sc::ModelLevel::Main));
-    FUZZ_CHECK(m.getNumberOfOutParams() <= ld.naming.getNumberOfParams(sc::ModelLevel::Main));
-    FUZZ_CHECK(m.getFirstCopiedParamPos() + m.getNumberOfCopiedParams() <=
-               ld.naming.getNumberOfParams(sc::ModelLevel::SubModel));
-    for (int index : {m.getIndexOfTimeParam(sc::ModelLevel::Main), m.getIndexOfDeltaTimeParam(sc::ModelLevel::Main)})
-        FUZZ_CHECK(index < int(ld.naming.getNumberOfParams(sc::ModelLevel::Main)));
-    m.hasRepetitions();
-    queryHeader(m);
-    for (sc::ModelLevel level : levels)
-    {
-        m.getNumberOfLimitUses(level);
-        const sc::TokenizedModel::Lines& lines = m.getLines(level);
-        for (unsigned l = 0; l < lines.size(); ++l)
-        {
-            FUZZ_CHECK(lines[l].firstToken + lines[l].nTokens <= m.getExpressionTokens().size());
-            FUZZ_CHECK(lines[l].firstAttrib + lines[l].nAttribs <= m.getAttribTokens().size());
-            for (unsigned i = 0; i < lines[l].nTokens; ++i)
-                checkNameToken(ld.naming, m.getExpressionTokens()[lines[l].firstToken + i], level);
-        }
-        queryGroups(m, level);
-    }
+    if (!holds)
+        fuzz::checkFailed(property, __FILE__, __LINE__);
+    return true;
 }
 } // namespace
 
@@ -217,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fromFile.fromFile(file.path());
     FUZZ_CHECK(sameDescription(describe(fromString), describe(fromFile)));
 
-    queryEverything(fromString);
+    test::queryEverything(fromString, check);
     if (!fromString.ok)
         return 0;
     // As the model objects do: a complex model is refused by a real solver.

@@ -2,120 +2,21 @@
 // sanitizer build runs these.
 #include <GeneratedModel.h>
 #include <LoaderSupport.h>
+#include <ModelQueries.h>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <random>
-#include <sstream>
 
 namespace
 {
 const std::string head = "Header:\nend\nModel [type = NL, eps = 1]\nVars\nx\nNLEs\n";
 
-// Every naming query, for both levels and every kind: each count is
-// matched by a name at every position, and each name leads back to its
-// position (a host asks for the names even after a failed load).
-void queryNaming(const sc::Naming& naming)
-{
-    for (sc::ModelLevel level : {sc::ModelLevel::Main, sc::ModelLevel::SubModel})
-    {
-        for (unsigned k = 0; k <= static_cast<unsigned>(sc::UserLabel::Last); ++k)
-        {
-            const auto kind = static_cast<sc::UserLabel>(k);
-            const unsigned n = naming.getNumberOfUserLabels(kind, level);
-            for (unsigned pos = 0; pos < n; ++pos)
-            {
-                const td::StringExt* pName = naming.getUserLabelName(kind, pos, level);
-                ASSERT_NE(pName, nullptr) << "kind " << k << " position " << pos;
-                EXPECT_EQ(naming.getUserLabelPos(kind, pName, level), static_cast<int>(pos));
-            }
-        }
-        for (unsigned pos = 0; pos < naming.getNumberOfVars(level); ++pos)
-            EXPECT_EQ(naming.getVarPos(naming.getVarName(pos, level), level), static_cast<int>(pos));
-        for (unsigned pos = 0; pos < naming.getNumberOfParams(level); ++pos)
-            EXPECT_EQ(naming.getParamPos(naming.getParamName(pos, level), level), static_cast<int>(pos));
-    }
-    std::ostringstream os;
-    naming.showVarsAndParams(os);
-}
-
-// A name token of a line carries the index of a symbol that the naming has.
-void checkNameToken(const sc::Naming& naming, const sc::_TokV& tok, sc::ModelLevel lineLevel)
-{
-    sc::UserLabel kind;
-    switch (tok.code)
-    {
-    case sc::Token::Var: kind = sc::UserLabel::Var; break;
-    case sc::Token::Param: kind = sc::UserLabel::Param; break;
-    case sc::Token::Distrib: kind = sc::UserLabel::Distrib; break;
-    case sc::Token::Stat: kind = sc::UserLabel::Stat; break;
-    default: return;
-    }
-    const sc::ModelLevel level = tok.isFromMainModel() ? sc::ModelLevel::Main : lineLevel;
-    ASSERT_LT(tok.id, naming.getNumberOfUserLabels(kind, level));
-    if (!tok.isFromMainModel())
-    {
-        EXPECT_EQ(tok.pStr, naming.getUserLabelName(kind, tok.id, level));
-    }
-}
-
-// Every query the model compiler and a host make, on every line of every
-// group: a partly filled model must answer them within its records, in
-// agreement with its naming.
 void queryEverything(const test::Load& ld)
 {
-    sc::TokenizedModel& m = *ld.model;
-    queryNaming(ld.naming);
-    m.countOutSymbols();
-    EXPECT_LE(m.getNumberOfOutVars(), ld.naming.getNumberOfVars(sc::ModelLevel::Main));
-    EXPECT_LE(m.getNumberOfOutParams(), ld.naming.getNumberOfParams(sc::ModelLevel::Main));
-    EXPECT_LE(m.getFirstCopiedParamPos() + m.getNumberOfCopiedParams(),
-              ld.naming.getNumberOfParams(sc::ModelLevel::SubModel));
-    for (int index : {m.getIndexOfTimeParam(sc::ModelLevel::Main), m.getIndexOfDeltaTimeParam(sc::ModelLevel::Main)})
-        EXPECT_LT(index, static_cast<int>(ld.naming.getNumberOfParams(sc::ModelLevel::Main)));
-    m.hasRepetitions();
-    m.isComplex();
-    m.getNumberOfHeaderLines();
-    m.getReportingType();
-    for (unsigned p = 0; p <= static_cast<unsigned>(sc::HeaderParam::NA); ++p)
-    {
-        const auto param = static_cast<sc::HeaderParam>(p);
-        td::Variant v;
-        m.getHeaderVariantValue(param, v);
-        double d = 0;
-        m.getHeaderParamValue(param, d);
-        int i = 0;
-        m.getHeaderParamValue(param, i);
-        m.getHeaderParamString(param);
-    }
-    for (sc::ModelLevel level : {sc::ModelLevel::Main, sc::ModelLevel::SubModel})
-    {
-        m.getModelInfo(level);
-        m.getNumberOfLimitUses(level);
-        const sc::TokenizedModel::Lines& lines = m.getLines(level);
-        for (unsigned l = 0; l < lines.size(); ++l)
-        {
-            ASSERT_LE(lines[l].firstToken + lines[l].nTokens, m.getExpressionTokens().size());
-            ASSERT_LE(lines[l].firstAttrib + lines[l].nAttribs, m.getAttribTokens().size());
-            for (unsigned i = 0; i < lines[l].nTokens; ++i)
-                checkNameToken(ld.naming, m.getExpressionTokens()[lines[l].firstToken + i], level);
-        }
-        for (unsigned g = 0; g < sc::NumberOfGroups; ++g)
-        {
-            const auto group = static_cast<sc::Group>(g);
-            m.getNumberOfExpressions(group, level);
-            for (auto it = m.getGroupIterator(group, level); it.isValid(); ++it)
-            {
-                ASSERT_LT(it._current, lines.size());
-                const sc::ExpressionType type = m.getExpressionType(it);
-                m.countChildren(it, 0, group, type);
-                bool hasDefault = false;
-                m.countSwitchCases(it, 0, group, hasDefault);
-                double w = 0;
-                it.getAttribValue(sc::AttribID::w, w);
-                it.getAttribValueStrPtr(sc::AttribID::name);
-            }
-        }
-    }
+    test::queryEverything(ld, [](bool holds, const char* property) {
+        EXPECT_TRUE(holds) << property;
+        return holds;
+    });
 }
 
 std::string repeat(const std::string& s, int n)
