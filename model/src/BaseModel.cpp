@@ -105,7 +105,7 @@ bool BaseModel<T, X>::readIterationLimit(const sc::TokenizedModel& model, int& l
         log("Too small value for maxIter! Using default value for maxIter!", LogType::Warning);
     else if (unsigned(value) > maxIterationLimit)
     {
-        logError("Too large value for maxIter! The largest is 65535.");
+        logError(tooLargeIterationLimit);
         return false;
     }
     else

@@ -21,6 +21,7 @@ td::String translate(const char* key);
 // The solvers keep their iteration limit in 16 bits; larger limits are
 // refused instead of wrapping.
 constexpr unsigned maxIterationLimit = 0xFFFF;
+constexpr const char* tooLargeIterationLimit = "Too large value for maxIter! The largest is 65535.";
 
 template <typename T, typename X>
 class BaseModel : public sc::IModel<T, X>

@@ -106,7 +106,7 @@ Model* createModel(typename Model::SolverMaker makeSolver, sc::ILog* pLog, unsig
     }
     if (maxIter > maxIterationLimit)
     {
-        logError(pLog, "Too large value for maxIter! The largest is 65535.");
+        logError(pLog, tooLargeIterationLimit);
         return nullptr;
     }
     fillVocabularyOnce();
