@@ -115,17 +115,24 @@ TEST(DateTime, RoundTripsThroughText)
 
 TEST(DateTime, NowIsTheLocalClock)
 {
-    // Retry until the clock reading and the reference share one second.
+    // Retry until the clock reading and the reference share one second. The
+    // reference reads the precise clock: time() may read a coarse one that
+    // lags a few milliseconds behind at a second's turn.
+    const auto preciseSeconds = [] {
+        timespec ts {};
+        clock_gettime(CLOCK_REALTIME, &ts);
+        return ts.tv_sec;
+    };
     for (int attempt = 0; attempt < 100; ++attempt)
     {
-        time_t before = std::time(nullptr);
+        time_t before = preciseSeconds();
         td::DateTime now = td::DateTime::now();
         td::_BaseDate d {};
         td::_BaseTime t {};
         d.zero = 9;
         mu::getCurrentLocalDate(d);
         mu::getCurrentLocalTime(t);
-        if (std::time(nullptr) != before)
+        if (preciseSeconds() != before)
             continue;
         std::tm tm {};
         localtime_r(&before, &tm);
