@@ -153,7 +153,7 @@ constexpr Entry s_logged[] = {
     {"@ET.FnNotPrpFormatted", "@ must be followed by its arguments in parentheses"},
     {"@ET.FnNeeds_(", "@ must be followed by '('"},
     {"@ET.FnNotPrpFmt", "@ takes the name of a statistic or a random generator in parentheses"},
-    {"@ET.MFnExpOprnd", "the second argument of @ must be a name or a number"},
+    {"@ET.MFnExpOprnd", "each argument of @ after the first must be a name or a number"},
     {"@ET.,NeedsOperator", "',' follows 'not', which needs an operand"},
     {"@ET.,OutsideFn", "',' stands outside the arguments of a function"},
     {"@ET.FnParam#Commas", "@ takes one argument"},

@@ -152,5 +152,34 @@ TEST(ConsoleLog, ModelsReportThroughIt)
                          "Error! Unknown problem type!",
                      }));
 }
+// Each model's first printed line: the sentence with what the model wrote,
+// at the line and column of the model text (the header takes lines 1 and 2).
+TEST(ConsoleLog, FailingModelsPrintTheirSentence)
+{
+    const std::string head = "Header:\nend\nModel [type = NL]\nVars\n";
+    const std::pair<std::string, const char*> cases[] = {
+        {head + "x = 1\ny = 1\nz = 1\nNLEs\nx = 1\ny = 2\nend\n",
+         "Error! 2 equations for 3 variables [@CS.#Vars!=#Eqs]"},
+        {head + "x = 1\nx = 2\nNLEs\nx = 1\nend\n",
+         "Error! line 6, column 1: the variable x is declared twice [@ML.VarDDVars]"},
+        {head + "x = 1\nNLEs\nx^2 = y\nend\n", "Error! line 7, column 7: the name y is not declared [@ML.UnknownLbl]"},
+        {head + "x = 1\nNLEs\nx = round(x, x)\nend\n",
+         "Error! line 7, column 1: the second argument of round must be a parameter or a number, not a variable "
+         "[@ET.MFnNoVar2]"},
+        {head + "x = 1\nNLEs\nx 2 = 1\nend\n",
+         "Error! line 7, column 1: the number 2 follows an operand without an operator between them "
+         "[@ET.ConstAfterOperand]"},
+    };
+    for (const auto& [text, expected] : cases)
+    {
+        const Lines lines = printedLines([&text](sc::ILog& log) {
+            sc::IRealStaticModel* pModel = sc::createRealStaticModel(sc::IStatic::Problem::NLE, &log, 100);
+            pModel->initFromString(td::String(text.c_str()));
+            pModel->release();
+        });
+        ASSERT_FALSE(lines.empty()) << text;
+        EXPECT_EQ(lines[0], expected) << text;
+    }
+}
 } // namespace
 } // namespace test
