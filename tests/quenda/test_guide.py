@@ -27,7 +27,7 @@ How an example is written in the Markdown:
 - Any other fenced block (```text, ```sh, ...) is only shown.
 
 Dynamic models add their statements (values at a time, steps) to
-expectation() and their runner to KINDS.
+statement() and their model objects to KINDS.
 """
 import ctypes
 import dataclasses
@@ -94,6 +94,10 @@ def fenced_blocks(path):
     assert start is None, f"{path.relative_to(ROOT)}:{start + 1}: the block is never closed"
 
 
+# Blocks that are only shown; a misspelt kind would hide an example.
+SHOWN = {"", "text", "sh"}
+
+
 def read_documents():
     """The examples and snippets of every document, and what is wrong with
     the way they are written."""
@@ -103,6 +107,8 @@ def read_documents():
         names, model = set(), None
         for i, block in enumerate(blocks):
             kind = block.words[0] if block.words else ""
+            if kind not in SHOWN | {"model", "result", "python"}:
+                problems.append(f"{block.where()}: no such kind of block: {kind}")
             if kind == "model":
                 following = blocks[i + 1] if i + 1 < len(blocks) else None
                 if len(block.words) != 2 or block.words[1] in names:
@@ -115,6 +121,8 @@ def read_documents():
                 model = block.text
             elif kind == "python":
                 name = block.words[1] if len(block.words) > 1 else f"{path.stem}:{block.line}"
+                if any(s.name == name for s in snippets):
+                    problems.append(f"{block.where()}: a second Python block named {name}")
                 snippets.append(Snippet(name, block, model))
             elif kind == "result" and (i == 0 or blocks[i - 1].words[:1] != ["model"]):
                 problems.append(f"{block.where()}: a result block belongs after a model block")
@@ -130,8 +138,9 @@ class Statement:
     what: str  # "fails", "status", "value", "range", "error", "warning"
     name: str = ""
     value: complex = 0
-    low: float = 0
     tolerance: float = 0
+    low: float = 0
+    high: float = 0
     line: int = 0  # 0: the entry has no line
     text: str = ""
     key: str = ""
@@ -149,7 +158,7 @@ def statement(text):
     if m := re.fullmatch(r"(error|warning)(?: at line (\d+))?: (.*?)(?: \[(\S+)\])?", text):
         return Statement(m[1], line=int(m[2] or 0), text=m[3], key=m[4] or "")
     if m := re.fullmatch(r"(\S+) in \[(\S+), (\S+)\]", text):
-        return Statement("range", name=m[1], low=float(m[2]), value=float(m[3]))
+        return Statement("range", name=m[1], low=float(m[2]), high=float(m[3]))
     if m := re.fullmatch(r"(\S+) = (.+?)(?: ± (\S+))?", text):
         expected = number(m[2])
         return Statement("value", name=m[1], value=expected, tolerance=float(m[3] or 1e-6 * max(1, abs(expected))))
@@ -257,13 +266,13 @@ def test_example(example, capfd):
             assert s.name in got.values, f"{where}: no symbol {s.name}"
             assert abs(got.values[s.name] - s.value) <= s.tolerance, f"{where}: {s.name} = {got.values[s.name]}"
         elif s.what == "range":
-            assert s.low <= got.values[s.name] <= s.value.real, f"{where}: {s.name} = {got.values[s.name]}"
+            assert s.low <= got.values[s.name] <= s.high, f"{where}: {s.name} = {got.values[s.name]}"
         elif s.what in ("error", "warning"):
-            # Until the sentences exist the console prints the key, with its
-            # own "@" replaced by the name that fills it.
-            wanted = s.key[1:] if s.key.startswith("@") else s.key or s.text
-            found = [e for e in got.entries if e[:2] == (s.what, s.line) and wanted in e[2]]
-            assert found, f"{where}: no {s.what} at line {s.line} with {wanted!r} in {got.entries}"
+            # A key without its sentence is printed itself, its own "@"
+            # replaced by the name that fills it.
+            key = s.key.removeprefix("@")
+            found = [e for e in got.entries if e[:2] == (s.what, s.line) and (s.text in e[2] or key and key in e[2])]
+            assert found, f"{where}: no {s.what} at line {s.line} with {s.text!r} or {key!r} in {got.entries}"
 
 
 def keyed_messages(example):
