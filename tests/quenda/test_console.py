@@ -30,7 +30,7 @@ def test_a_model_that_cannot_be_made_prints_why():
     lines = run("""
 import Quenda
 try:
-    Quenda.createRealDynamicModel(Quenda.DynamicProblem.ODE, Quenda.getConsoleLogger())
+    Quenda.createRealStaticModel(Quenda.StaticProblem.WLS, Quenda.getConsoleLogger())
 except RuntimeError as e:
     print(e, flush=True)
 """)

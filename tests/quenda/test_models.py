@@ -129,8 +129,6 @@ def test_a_complex_model():
     [
         (Quenda.createRealStaticModel, StaticProblem.WLS, 1000),
         (Quenda.createComplexStaticModel, StaticProblem.WLS, 1000),
-        (Quenda.createRealDynamicModel, Quenda.DynamicProblem.ODE, 1000),
-        (Quenda.createRealDynamicModel, Quenda.DynamicProblem.DAE, 1000),
         # The solvers count iterations in 16 bits.
         (Quenda.createRealStaticModel, StaticProblem.NLE, 65536),
     ],
