@@ -21,8 +21,8 @@ Owned<sc::IRealDynamicModel> dynamicModel(sc::IDynamic::Problem problem, sc::ILo
 std::string decay(const std::string& type)
 {
     const bool dae = type == "DAE";
-    return "Header:\ndTime = 0.1\nend\nModel [type = " + type + ", method = RK4]\nVars\nx = 1\n" +
-           (dae ? "y\n" : "") + "ODEs\nx' = -x\n" + (dae ? "NLEs\ny = 2*x\n" : "") + "end\n";
+    return "Header:\ndTime = 0.1\nend\nModel [type = " + type + ", method = RK4]\nVars\nx = 1\n" + (dae ? "y\n" : "") +
+           "ODEs\nx' = -x\n" + (dae ? "NLEs\ny = 2*x\n" : "") + "end\n";
 }
 
 double valueOf(sc::IRealDynamicModel& model, const char* name)
