@@ -22,6 +22,8 @@ td::String translate(const char* key);
 // refused instead of wrapping.
 constexpr unsigned maxIterationLimit = 0xFFFF;
 constexpr const char* tooLargeIterationLimit = "Too large value for maxIter! The largest is 65535.";
+// The iteration limit where neither the text nor the factory gives one.
+constexpr unsigned defaultIterationLimit = 200;
 
 template <typename T, typename X>
 class BaseModel : public sc::IModel<T, X>
@@ -35,7 +37,8 @@ public:
     // that follows another.
     using SolverMaker = Solver* (*)(sc::ILog* pLog, unsigned maxIter);
 
-    BaseModel(SolverMaker makeSolver, Solver* pSolver);
+    // maxIter: the factory's iteration limit, which every new solver starts from.
+    BaseModel(SolverMaker makeSolver, Solver* pSolver, unsigned maxIter);
     BaseModel(const BaseModel&) = delete;
     BaseModel& operator=(const BaseModel&) = delete;
 
@@ -68,8 +71,9 @@ protected:
 private:
     bool load(const td::String& source, bool isFile);
     bool init(const sc::TokenizedModel& model);
-    // The header's maxIter as the new limit; 0 keeps the solver's limit.
-    // False for a limit the solver cannot hold.
+    // The maxIter that the header states as the new limit; 0 keeps the
+    // solver's limit (the Model line's or the factory's). False for a limit
+    // the solver cannot hold.
     bool readIterationLimit(const sc::TokenizedModel& model, int& limit) const;
     void renewSolver();
     void logKey(const char* key) const;
@@ -78,6 +82,7 @@ private:
     Solver* _pSolver;
     sc::Naming _naming;
     SolverMaker _makeSolver;
+    unsigned _maxIter;
     // The solver has read (or tried to read) a model: a later load needs a
     // fresh one, since a solver is not made to read twice.
     bool _solverUsed = false;

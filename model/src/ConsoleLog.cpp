@@ -24,11 +24,9 @@ void ConsoleLog::add(const LE& entry, Type type)
     case Type::Error: kind = "Error!"; break;
     default: return;
     }
-    // The sum wraps for the largest lines; such an entry prints as one
-    // without a line.
-    const std::uint32_t line = entry.line + std::uint32_t(_lineOffset);
-    if (entry.line != 0 && line != 0)
-        std::printf("%s LineNo=%u, colNo=%u, msg=%s\n", kind, line, entry.column, entry.text.c_str());
+    // Stored lines are the text's own, as an editor numbers them.
+    if (entry.line != 0)
+        std::printf("%s LineNo=%u, colNo=%u, msg=%s\n", kind, entry.line, entry.column, entry.text.c_str());
     else
         std::printf("%s Msg=%s\n", kind, entry.text.c_str());
 }

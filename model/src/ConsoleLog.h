@@ -22,8 +22,6 @@ public:
     std::uint32_t getNoOfErrors() const override { return 0; }
 
 private:
-    // Printed line numbers are this much above the stored ones.
-    int _lineOffset = 2;
     TranslationFn _translate = nullptr;
 };
 

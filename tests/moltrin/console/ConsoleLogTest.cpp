@@ -53,16 +53,15 @@ TEST(ConsoleLog, OneLinePerEntry)
         const char* line; // null: nothing is printed
     };
     const Case cases[] = {
-        {{td::String("bad"), 5, 7}, Type::Error, "Error! LineNo=7, colNo=7, msg=bad"},
-        {{td::String("careful"), 1, 0}, Type::Warning, "Warning! LineNo=3, colNo=0, msg=careful"},
+        // the stored line is printed as it is: the line an editor shows
+        {{td::String("bad"), 5, 7}, Type::Error, "Error! LineNo=5, colNo=7, msg=bad"},
+        {{td::String("careful"), 1, 0}, Type::Warning, "Warning! LineNo=1, colNo=0, msg=careful"},
         {{td::String("no line"), 0, 4}, Type::Error, "Error! Msg=no line"},
         {{td::String("no line"), 0, 0}, Type::Warning, "Warning! Msg=no line"},
         {{td::String("just this"), 9, 9}, Type::Info, "just this"},
-        {{td::String(), 5, 7}, Type::Error, "Error! LineNo=7, colNo=7, msg="},
+        {{td::String(), 5, 7}, Type::Error, "Error! LineNo=5, colNo=7, msg="},
         {{td::String(), 0, 0}, Type::Warning, "Warning! Msg="},
-        // The printed line would wrap to 0: printed as an entry without one.
-        {{td::String("wrapped"), 0xFFFFFFFEu, 3}, Type::Error, "Error! Msg=wrapped"},
-        {{td::String("largest"), 0xFFFFFFFDu, 3}, Type::Error, "Error! LineNo=4294967295, colNo=3, msg=largest"},
+        {{td::String("largest"), 0xFFFFFFFFu, 3}, Type::Error, "Error! LineNo=4294967295, colNo=3, msg=largest"},
         {{td::String("cut\0off", 7), 0, 0}, Type::Error, "Error! Msg=cut"},
         {{td::String("unknown type"), 1, 1}, static_cast<Type>(3), nullptr},
     };
@@ -101,13 +100,13 @@ TEST(ConsoleLog, TranslationAndPlaceholders)
     });
     EXPECT_EQ(lines, (Lines {
                          "Error! Msg=MS.UndefindeModelType",
-                         "Warning! LineNo=6, colNo=2, msg=@SC.Key",
+                         "Warning! LineNo=4, colNo=2, msg=@SC.Key",
                          "as is",
                          "Error! Msg=first and second",
                          "Error! Msg=only and @",
                          "Error! Msg=@ and @",
                          "Error! Msg=T:key",
-                         "Error! LineNo=4, colNo=5, msg=T:name here",
+                         "Error! LineNo=2, colNo=5, msg=T:name here",
                          "Warning! Msg=untranslated",
                      }));
 }

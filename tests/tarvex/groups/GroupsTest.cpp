@@ -225,8 +225,8 @@ TEST(SubModel, AMisplacedMainModelSymbolIsNamed)
                              varsLine + "z = 1\nNLEs\nz @main.q = 4\nend\n" + "NLEs\nx = q + 1\nend\n";
     Compiled c(text);
     EXPECT_FALSE(c.ok);
-    // Untranslated, the key's own "@" is the placeholder that the name fills.
-    EXPECT_TRUE(c.logged("qET.LabelAfterOperand")) << c.log;
+    // Untranslated, the key stays whole: its own "@" is no placeholder.
+    EXPECT_TRUE(c.logged("@ET.LabelAfterOperand")) << c.log;
 }
 
 TEST(Generators, TruncatedGaussStaysInItsWindow)
