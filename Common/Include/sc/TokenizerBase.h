@@ -71,8 +71,8 @@ public:
     void startLine(const char* line, std::uint32_t length);
     void startLine(const char* line);
 
-    // After Token::Error: what was refused is a NUL before the line's end.
-    bool refusedNul() const { return _length == 0 && atInnerNul(); }
+    // The token refused last is a NUL before the line's end.
+    bool refusedNul() const { return _lastToken == Token::Error && _length == 0 && atInnerNul(); }
 
     Token getNextToken();
 

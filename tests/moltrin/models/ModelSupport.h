@@ -43,7 +43,7 @@ inline std::ostream& operator<<(std::ostream& os, const CollectingLog& log)
     return os;
 }
 
-inline td::String text(const std::string& s) { return td::String(s.c_str()); }
+inline td::String text(const std::string& s) { return td::String(s.data(), s.size()); }
 
 template <typename T>
 cnt::SafeFullVector<T> vec(std::initializer_list<T> values)

@@ -73,6 +73,8 @@ TEST(LoadErrors, BodyPass)
         {"bracket before a group", "Header:\nend\n[eps = 1]\n", "@ML.AttribStartGr", 3, 1},
         // the tokenizer refuses a "]" that closes no bracket
         {"second bracket end", nle("x = 1 [eps = 1] ]"), "@ML.UnexpectedToken:]", 8, 17},
+        // a NUL would end the line early and drop what follows it
+        {"NUL in an equation", nle(std::string("x = 1\0 + y", 10)), "@ML.NulInText", 8, 6},
         // after the sub-model's end no group is current until the next heading
         {"line after sub-model", sub + "u = 1\nend\nx = 1\nend\n", "@ML.WrongCurrentGroup", 12, 5},
     };
@@ -104,6 +106,7 @@ TEST(LoadErrors, DeclarationPass)
         {"second Model line", head + "Vars\nx\nModel\n" + tail, "@ML.WrongModelPos", 6, 1},
         {"sub-model first", "Header:\nend\nSubModel\nModel\nVars\nx\n" + tail, "@ML.WrongSubModelPos", 3, 1},
         {"tokenizer error", head + "Vars\nx ? 1\n" + tail, "@ML.UnexpectedToken", 5, 3},
+        {"NUL", head + "Vars\nx" + std::string(1, '\0') + "; y\n" + tail, "@ML.NulInText", 5, 2},
     };
     for (const ErrorCase& c : cases)
         expectFailure(c);
@@ -183,10 +186,14 @@ TEST(LoadErrors, WithoutLoggerTheLoadStillFails)
 
 TEST(LoadErrors, MissingFileGivesFalseWithoutMessage)
 {
-    test::Load ld;
-    ld.fromFile("/nonexistent/model.txt");
-    EXPECT_FALSE(ld.ok);
-    EXPECT_TRUE(ld.log.entries.empty());
+    // a folder opens as a stream, but reading it would throw
+    for (const char* path : {"/nonexistent/model.txt", TEST_DATA_DIR})
+    {
+        test::Load ld;
+        ld.fromFile(path);
+        EXPECT_FALSE(ld.ok) << path;
+        EXPECT_TRUE(ld.log.entries.empty()) << path;
+    }
 }
 TEST(LoadErrors, BlockQueries)
 {
