@@ -131,8 +131,7 @@ void readEverything(sc::IModel<T, X>& model)
 }
 
 template <typename T>
-void loadAndSolve(sc::IModel<T, sc::IStatic>* pModel, const std::string& text, const std::string& path,
-                  bool solve)
+void loadAndSolve(sc::IModel<T, sc::IStatic>* pModel, const std::string& text, const std::string& path, bool solve)
 {
     const td::String source(text.data(), text.size());
     const bool fromString = pModel->initFromString(source);

@@ -146,8 +146,7 @@ TEST(LoadAndSolve, WithoutAnyLimitTheDefaultIs200)
     // norm falls less than tenfold per step, so the steps are halved:
     // x_n = (8/27)(5/6)^(n-3). x_n^3 first drops below 1e-36 at n = 148
     // (9.2e-37; 1.4e-36 at n = 147): within 200 steps, beyond 100.
-    const std::string cube =
-        "Header:\nend\nModel [type = NL, eps = 1e-36]\nVars\nx = 1\nNLEs\nx^3 = 0\nend\n";
+    const std::string cube = "Header:\nend\nModel [type = NL, eps = 1e-36]\nVars\nx = 1\nNLEs\nx^3 = 0\nend\n";
     for (unsigned factoryLimit : {0u, 100u, 147u, 148u})
     {
         CollectingLog log;

@@ -4,8 +4,11 @@
 #include <ModelSupport.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace test
 {
@@ -18,8 +21,8 @@ using Type = sc::ILog::Type;
 std::string squareRoot(const std::string& header, const std::string& modelAttribs, const std::string& vars,
                        const std::string& nles)
 {
-    return "// the square root of two\n\nHeader:   // settings\n" + header +
-           "\nend\nModel [type = NL" + modelAttribs + "]\nVars\n" + vars + "\nNLEs\n" + nles + "\nend\n";
+    return "// the square root of two\n\nHeader:   // settings\n" + header + "\nend\nModel [type = NL" + modelAttribs +
+           "]\nVars\n" + vars + "\nNLEs\n" + nles + "\nend\n";
 }
 
 const std::string header = "  maxIter = 50\n  dTime = 0.1";
@@ -58,7 +61,8 @@ TEST(Positions, EveryPassReportsTheTextsOwnLineAndColumn)
         {"else missing at the end", squareRoot(header, "", vars, "  if x > 1\n    x = 2\n  end"),
          "@SC.IncompleteIfElse", 13, 1},
     };
-    const std::string path = testing::TempDir() + "positions.txt";
+    // one file per process: the builds of a machine may test at once
+    const std::string path = testing::TempDir() + "positions-" + std::to_string(getpid()) + ".txt";
     for (const Case& c : cases)
     {
         CollectingLog fromString;
