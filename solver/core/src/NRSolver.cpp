@@ -298,12 +298,14 @@ struct NRSolver::Pass
                 return S::BaseOK;
             }
             if (i >= 10001 && norm > 5 * reference)
-                return s.finish(S::Oscillation, sc::ISolutionBuffer::Failed, true, nullptr, nullptr);
+                return s.finish(S::Oscillation, sc::ISolutionBuffer::Failed, true, "@SC.Oscillation",
+                                "@SC.Oscillation");
             if (i >= s._maxIterations)
                 return s.finish(S::MaximumIteration, sc::ISolutionBuffer::Failed, true, "@SC.MaxIterLimit",
                                 "@SC.MaxIterLimitSubModel");
             if (rises >= 2 && norm > 1e5)
-                return s.finish(S::NoImprovement, sc::ISolutionBuffer::Failed, true, nullptr, nullptr);
+                return s.finish(S::NoImprovement, sc::ISolutionBuffer::Failed, true, "@SC.NoImprovement",
+                                "@SC.NoImprovement");
             s.writeStatus();
             if (s._reportRate == sc::ReportRate::PerIteration && s._pConsumer)
                 s._pConsumer->put();

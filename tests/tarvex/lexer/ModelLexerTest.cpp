@@ -122,7 +122,7 @@ TEST_F(ModelLexer, Errors)
         EXPECT_FALSE(lex(i, type)) << cases[i].equation;
         ASSERT_EQ(log.entries.size(), 1u) << cases[i].equation;
         EXPECT_EQ(log.entries[0].text, cases[i].key) << cases[i].equation;
-        EXPECT_EQ(log.entries[0].line, i + 6) << cases[i].equation; // the first equation is on line 6
+        EXPECT_EQ(log.entries[0].line, i + 8) << cases[i].equation; // the first equation is on line 8
         EXPECT_EQ(log.entries[0].column, cases[i].column) << cases[i].equation;
     }
 }

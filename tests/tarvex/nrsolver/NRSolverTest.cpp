@@ -88,6 +88,17 @@ TEST(NRSolver, Failures)
         EXPECT_TRUE(c.logged("@SC.MaxIterLimit"));
     }
     {
+        // Newton on the cube root doubles x and flips its sign: the residual
+        // grows from 1e5 by 2^(1/3) a step and has risen twice at the third.
+        Compiled c(model("x = 1e15", "", "sign(x)*abs(x)^(1/3) = 0"));
+        ASSERT_TRUE(c.ok) << c.log;
+        EXPECT_EQ(c.solver.solve(), S::NoImprovement);
+        EXPECT_EQ(c.solver.getIterationsNo(), 3);
+        EXPECT_NEAR(c.value("x"), -8e15, 1e3);
+        EXPECT_STREQ(c.solver.getSolutionStatusStr(), "NoImprovement");
+        EXPECT_TRUE(c.logged("@SC.NoImprovement"));
+    }
+    {
         // A NaN residual is never a solution.
         Compiled c(model("x = -1", "", "sqrt(x) - 2 = 0"));
         ASSERT_TRUE(c.ok);
