@@ -1,12 +1,12 @@
 // Random generators (Distribs) and statistics (Stats) of a model: one
 // generator per Distribs line from its type and parameter attributes, and
 // the statistics with the feeds that assignment lines give them.
-#include <ExpressionPools.h>
-#include <RPNDerivParser.h>
-#include <RndGenManager.h>
-#include <Solver.h>
-#include <SolverData.h>
-#include <StatsManager.h>
+#include <expr/ExpressionPools.h>
+#include <compile/RPNDerivParser.h>
+#include <expr/RndGenManager.h>
+#include <compile/CompileTarget.h>
+#include <expr/SolverData.h>
+#include <expr/StatsManager.h>
 #include <math/RndGen.h>
 
 #include <cfloat>

@@ -1,10 +1,10 @@
 // The Limits section: named groups of assignments that hold variables at
 // their bounds and signal when they move one, so the solver starts another
 // pass from there.
-#include <ExpressionPools.h>
-#include <RPNDerivParser.h>
-#include <SolutionLimits.h>
-#include <SolverData.h>
+#include <expr/ExpressionPools.h>
+#include <compile/RPNDerivParser.h>
+#include <expr/SolutionLimits.h>
+#include <expr/SolverData.h>
 
 namespace SL_NS
 {

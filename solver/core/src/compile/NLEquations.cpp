@@ -1,10 +1,10 @@
 // One equation line into its residual evaluator and its Jacobian row: the
 // residual's tree is written as a program and differentiated by every
 // variable the equation uses.
-#include <ExpressionPools.h>
-#include <RPNDerivParser.h>
-#include <Solver.h>
-#include <SolverData.h>
+#include <expr/ExpressionPools.h>
+#include <compile/RPNDerivParser.h>
+#include <compile/CompileTarget.h>
+#include <expr/SolverData.h>
 
 #include <new>
 

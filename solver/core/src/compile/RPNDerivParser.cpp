@@ -1,18 +1,17 @@
 // The model compiler's frame: the entries and the order of their sections.
-#include <RPNDerivParser.h>
-#include <Solver.h>
-#include <SolverData.h>
+#include <compile/RPNDerivParser.h>
+#include <compile/CompileTarget.h>
+#include <expr/SolverData.h>
 #include <mu/Assert.h>
 #include <sc/ILog.h>
 
 namespace SL_NS
 {
-RPNDerivParser::RPNDerivParser(sc::StringPool* pNames, std::vector<Value>* pValues)
-    : RPNParser(pNames, pValues)
+RPNDerivParser::RPNDerivParser(CompileTarget& target)
+    : RPNParser(target._stringPool.get(), &target._initialValues)
+    , _target(target)
 {
 }
-
-Solver& RPNDerivParser::solver() const { return *_pSolverData->pSolver; }
 
 bool RPNDerivParser::addLastUsedVar(int v)
 {
@@ -39,8 +38,8 @@ bool RPNDerivParser::startEntry(const sc::TokenizedModel* pModel, SolverData* pD
     pData->modelLevel = std::uint16_t(level);
     if (level == sc::ModelLevel::SubModel)
     {
-        MU_ASSERT_MSG(pData->pSolver->_parentSolver, "parentSolver");
-        _parentNVars = pData->pSolver->_parentSolver->_nVars;
+        MU_ASSERT_MSG(solver()._parentSolver, "parentSolver");
+        _parentNVars = solver()._parentSolver->_nVars;
         _parentOffset = _parentNVars;
     }
     return true;

@@ -3,11 +3,11 @@
 // solver runs on: initial values, the residual evaluators f(x) and the
 // sparse Jacobian, built by symbolic differentiation of every equation by
 // every variable it uses. One compiler serves one model read and owns
-// nothing afterwards: its products stay in the solver.
-#include <Build.h>
-#include <EvaluatorSparseMatrix.h>
-#include <ExpressionTree.h>
-#include <RPNParser.h>
+// nothing afterwards: its products stay in the solver, its compile target.
+#include <expr/Build.h>
+#include <expr/EvaluatorSparseMatrix.h>
+#include <expr/ExpressionTree.h>
+#include <expr/RPNParser.h>
 #include <cnt/FixNumSet.h>
 #include <sc/ISignal.h>
 #include <sc/ModelLevel.h>
@@ -19,7 +19,7 @@
 
 namespace SL_NS
 {
-class Solver;
+class CompileTarget;
 struct SolverData;
 
 class RPNDerivParser : public RPNParser
@@ -27,7 +27,8 @@ class RPNDerivParser : public RPNParser
 public:
     using ModelIterator = sc::TokenizedModel::iterator;
 
-    RPNDerivParser(sc::StringPool* pNames, std::vector<Value>* pValues);
+    // Over the target's symbol names and values.
+    explicit RPNDerivParser(CompileTarget& target);
 
     bool isClearLastUsed() override { return _collecting; }
     // Records a variable of the equation being compiled; with conjugate
@@ -50,7 +51,7 @@ private:
         std::uint32_t lineRecord; // where the declaration stands
     };
 
-    Solver& solver() const;
+    CompileTarget& solver() const { return _target; }
     bool startEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level);
     void logAt(const char* key, std::uint32_t line);
 
@@ -97,11 +98,12 @@ private:
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
     struct Candidate;
     struct Occurrences;
-    void shareSubtree(const std::vector<Candidate>& same, Solver& s);
+    void shareSubtree(const std::vector<Candidate>& same, CompileTarget& s);
     // A tree over the solver's pools that outlives this compile (branches).
     ExpressionTree* newTree();
     void bindTree(ExpressionTree& tree);
 
+    CompileTarget& _target;
     const sc::TokenizedModel* _pModel = nullptr;
     EvaluatorSparseMatrix* _pJacobian = nullptr;
     cnt::FixNumSet<int> _lastUsed;

@@ -2,11 +2,11 @@
 // balance, each sine and cosine of an angle difference stands in the
 // residual and in up to four Jacobian entries) are computed once per
 // evaluation pass into a slot that the programs read.
-#include <ExpressionPools.h>
-#include <OpTable.h>
-#include <RPNDerivParser.h>
-#include <Solver.h>
-#include <SolverData.h>
+#include <expr/ExpressionPools.h>
+#include <expr/OpTable.h>
+#include <compile/RPNDerivParser.h>
+#include <compile/CompileTarget.h>
+#include <expr/SolverData.h>
 
 #include <cstring>
 #include <algorithm>
@@ -196,7 +196,7 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
     for (const Candidate& c : candidates)
         groups.add(c.hash);
     groups.gather();
-    Solver& s = solver();
+    CompileTarget& s = solver();
     std::vector<Candidate> same;
     for (std::uint32_t g = 0; g < groups.count(); ++g)
     {
@@ -209,7 +209,7 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
     }
 }
 
-void RPNDerivParser::shareSubtree(const std::vector<Candidate>& same, Solver& s)
+void RPNDerivParser::shareSubtree(const std::vector<Candidate>& same, CompileTarget& s)
 {
     // Identical subtrees have identical counts: one walk serves the group.
     ExpressionTree counts(false);

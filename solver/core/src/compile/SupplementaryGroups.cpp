@@ -2,10 +2,10 @@
 // IterPostP, BasePostP, PostProc, Repeats): every line becomes an evaluator
 // that stores an expression into a variable, a parameter or a symbol of the
 // parent model, or an if or switch over such lines, or a statistics feed.
-#include <ExpressionPools.h>
-#include <RPNDerivParser.h>
-#include <Solver.h>
-#include <SolverData.h>
+#include <expr/ExpressionPools.h>
+#include <compile/RPNDerivParser.h>
+#include <compile/CompileTarget.h>
+#include <expr/SolverData.h>
 #include <sc/SCLib.h>
 
 namespace SL_NS
@@ -39,7 +39,7 @@ bool RPNDerivParser::parseSupplementaryGroup(sc::SupplementaryGroup g, sc::Model
     const unsigned nLines = _pModel->getNumberOfExpressions(group, level);
     if (nLines == 0)
         return true;
-    Solver& s = solver();
+    CompileTarget& s = solver();
     EvaluatorVect* groups[] = {&s._reInit,   &s._preProc, &s._iterPostP, &s._basePostP,
                                &s._postProc, nullptr,     &s._repeats};
     EvaluatorVect& target = *groups[std::size_t(g)];
@@ -114,7 +114,7 @@ int RPNDerivParser::parseAssignmentVariable(const ModelIterator& it, unsigned fi
         return -1;
     if (!fromParent)
         return tok.code == C::Var ? variableIndexOf(int(tok.id)) : _nVars + int(tok.id);
-    const Solver* pParent = solver()._parentSolver;
+    const Workspace* pParent = solver()._parentSolver;
     if (!pParent)
     {
         translateAndAddLog("@SC.NoParentSolver", it.getLine().line, tok.column, sc::ILog::Type::Error);

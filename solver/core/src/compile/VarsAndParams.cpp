@@ -2,11 +2,11 @@
 // parameters, their names, symbol information and initial values. Constant
 // initial values are set at once, those that read other symbols afterwards
 // in declaration order.
-#include <CU.h>
-#include <ExpressionPools.h>
-#include <RPNDerivParser.h>
-#include <Solver.h>
-#include <SolverData.h>
+#include <expr/CU.h>
+#include <expr/ExpressionPools.h>
+#include <compile/RPNDerivParser.h>
+#include <compile/CompileTarget.h>
+#include <expr/SolverData.h>
 #include <sc/SCLib.h>
 #include <sc/Solution.h>
 
@@ -98,12 +98,12 @@ bool RPNDerivParser::parseVarsAndParams(const sc::Naming* pNaming, sc::ModelLeve
     const sc::TokenizedModel::iterator vars = headingOf(_pModel, sc::Group::Vars, level);
     _conjVars = !(vars.isValid() && vars.getAttribValue(sc::AttribID::conj, conj) && conj == 0);
     _pSolverData->conjVars = _conjVars;
-    _pSolverData->pSolver->_conjVars = _conjVars;
+    solver()._conjVars = _conjVars;
     _nVars = _conjVars ? 2 * nDeclared : nDeclared;
 #else
     _nVars = nDeclared;
 #endif
-    Solver& s = solver();
+    CompileTarget& s = solver();
     s.allocInitialValues(_nVars, _nParams);
     nameSymbols(pNaming, level);
     setSymbolInfo(level);
@@ -129,7 +129,7 @@ bool RPNDerivParser::parseVarsAndParams(const sc::Naming* pNaming, sc::ModelLeve
 bool RPNDerivParser::parseInitialValues(sc::Group group, sc::ModelLevel level, std::vector<Deferred>& deferred)
 {
     const bool wantVariable = group == sc::Group::Vars;
-    Solver& s = solver();
+    CompileTarget& s = solver();
     for (ModelIterator it = _pModel->getGroupIterator(group, level); it.isValid(); ++it)
     {
         const sc::_tl& line = it.getLine();
@@ -212,7 +212,7 @@ bool RPNDerivParser::evalInitialValueExpression(Value& value, const ModelIterato
 
 bool RPNDerivParser::evalInitialValuesWithDependency(const std::vector<Deferred>& deferred, sc::ModelLevel level)
 {
-    Solver& s = solver();
+    CompileTarget& s = solver();
     for (const Deferred& d : deferred)
     {
         ModelIterator it = _pModel->getGroupIterator(sc::Group::Vars, level);

@@ -1,7 +1,7 @@
 // Storing an evaluator's value into the symbol it assigns.
-#include <CU.h>
-#include <Evaluator.h>
-#include <Solver.h>
+#include <expr/CU.h>
+#include <expr/Evaluator.h>
+#include <expr/Workspace.h>
 #include <mu/Assert.h>
 
 #include <cmath>
@@ -77,7 +77,7 @@ bool Evaluator::store(CU& cu, const Value& value) const
         processAssingment(target, value, _assignOper);
 #if SL_COMPLEX
         // The conjugate partner of variable k (at 2k) follows it.
-        if (cu.getSolver() && cu.getSolver()->_conjVars)
+        if (cu.getWorkspace()->_conjVars)
             cu.getVariableValues()[conjugatePartner(_varIndex)] = conjugate(target);
 #endif
         return true;
@@ -89,7 +89,7 @@ bool Evaluator::store(CU& cu, const Value& value) const
     {
         Value& target = cu.getVariableValues()[_varIndex];
         processAssingmentCmplxPart(target, value, _assignmentType, _assignOper);
-        if (cu.getSolver() && cu.getSolver()->_conjVars)
+        if (cu.getWorkspace()->_conjVars)
             cu.getVariableValues()[conjugatePartner(_varIndex)] = conjugate(target);
         return true;
     }
@@ -102,7 +102,7 @@ bool Evaluator::store(CU& cu, const Value& value) const
 #endif
     case A::Parent:
     {
-        Solver* pParent = cu.getParentSolver();
+        Workspace* pParent = cu.getParentSolver();
         MU_ASSERT_MSG(pParent, "parentSolver");
         pParent->setSymbolValue(value, _varIndex, _assignmentType, _assignOper);
         return true;
@@ -111,7 +111,7 @@ bool Evaluator::store(CU& cu, const Value& value) const
     }
 }
 
-void Solver::setSymbolValue(const Value& value, int symbIndex, Evaluator::AssignmentType type, char op)
+void Workspace::setSymbolValue(const Value& value, int symbIndex, Evaluator::AssignmentType type, char op)
 {
     MU_ASSERT_MSG(symbIndex >= 0, "symbIndex >= 0");
     MU_ASSERT_MSG(symbIndex < _nVars + _nParams, "symbIndex < _nVars + _nParams");

@@ -1,8 +1,8 @@
-#include <CU.h>
-#include <Evaluator.h>
-#include <FnLimits.h>
-#include <OpTable.h>
-#include <Solver.h>
+#include <expr/CU.h>
+#include <expr/Evaluator.h>
+#include <expr/FnLimits.h>
+#include <expr/OpTable.h>
+#include <expr/Workspace.h>
 #include <mu/Assert.h>
 
 #include <cmath>
@@ -83,28 +83,22 @@ Value signValue(const Value& v)
 }
 } // namespace
 
-CU::CU(Solver* pSolver)
-    : CU(pSolver->_x, pSolver->_pParams, pSolver)
+CU::CU(Workspace* pWorkspace)
+    : _pVariableValues(pWorkspace->_x)
+    , _paramValues(pWorkspace->_pParams)
+    , _pSharedValues(pWorkspace->_sharedValues.data())
+    , _pWorkspace(pWorkspace)
 {
-}
-
-CU::CU(Value* vars, Value* params, Solver* pSolver)
-    : _pVariableValues(vars)
-    , _paramValues(params)
-    , _pSolver(pSolver)
-{
-    if (pSolver && pSolver->_parentSolver)
-        _pParentValues = pSolver->_parentSolver->_x;
-    if (pSolver)
-        _pSharedValues = pSolver->_sharedValues.data();
+    if (pWorkspace->_parentSolver)
+        _pParentValues = pWorkspace->_parentSolver->_x;
 }
 
 Value CU::statistic(Instruction op, const Value& index) const
 {
-    MU_ASSERT_MSG(_pSolver, "_pSolver");
+    MU_ASSERT_MSG(_pWorkspace, "_pWorkspace");
     const int iStat = int(re(index));
     MU_ASSERT_MSG(iStat >= 0, "iStat >= 0");
-    const math::Stats<double>& s = _pSolver->_stats[std::size_t(iStat)];
+    const math::Stats<double>& s = _pWorkspace->_stats[std::size_t(iStat)];
     switch (T(op))
     {
     case T::SMIN: return s.getMin();
@@ -117,14 +111,14 @@ Value CU::statistic(Instruction op, const Value& index) const
 
 Value CU::draw(const Value& index) const
 {
-    MU_ASSERT_MSG(_pSolver, "_pSolver");
+    MU_ASSERT_MSG(_pWorkspace, "_pWorkspace");
     const int iGen = int(re(index));
     MU_ASSERT_MSG(iGen >= 0, "iGen >= 0");
     double first = 0;
-    _pSolver->_rndGens.next((unsigned long)iGen, first);
+    _pWorkspace->_rndGens.next((unsigned long)iGen, first);
 #if SL_COMPLEX
     double second = 0;
-    _pSolver->_rndGens.next((unsigned long)iGen, second);
+    _pWorkspace->_rndGens.next((unsigned long)iGen, second);
     return Value(first, second);
 #else
     return first;
@@ -133,10 +127,10 @@ Value CU::draw(const Value& index) const
 
 Value CU::limit(const Value& packed) const
 {
-    MU_ASSERT_MSG(_pSolver, "_pSolver");
+    MU_ASSERT_MSG(_pWorkspace, "_pWorkspace");
     const LimitArg arg = LimitArg::unpack(re(packed));
     Value out;
-    _pSolver->_fnLimits.getValue(out, arg.limitID, arg.derivPos);
+    _pWorkspace->_fnLimits.getValue(out, arg.limitID, arg.derivPos);
     return out;
 }
 

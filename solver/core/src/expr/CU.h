@@ -4,29 +4,29 @@
 // read in order (constants, variable indices, parameter indices). One
 // machine serves every evaluator of a solver; between two programs it keeps
 // nothing but its value arrays.
-#include <Build.h>
-#include <Instruction.h>
+#include <expr/Build.h>
+#include <expr/Instruction.h>
 #include <sc/ISignal.h>
 
 namespace SL_NS
 {
 class Evaluator;
-class Solver;
+class Workspace;
 
 class CU
 {
 public:
-    // Over the solver's value array (variables first, then parameters) and,
-    // for a sub-model, the parent solver's array.
-    explicit CU(Solver* pSolver);
-    CU(Value* vars, Value* params, Solver* pSolver);
+    // Over the workspace's value array (variables first, then parameters)
+    // and, for a sub-model, the parent's array.
+    explicit CU(Workspace* pWorkspace);
 
     // Runs the program of e; 0 for a program without instructions.
     Value evaluate(const Evaluator* e);
 
-    void setParentSolver(Solver* pParent) { _pParentSolver = pParent; }
-    Solver* getParentSolver() const { return _pParentSolver; }
-    Solver* getSolver() const { return _pSolver; }
+    // The workspace that assignments to parent symbols write.
+    void setParentSolver(Workspace* pParent) { _pParentSolver = pParent; }
+    Workspace* getParentSolver() const { return _pParentSolver; }
+    Workspace* getWorkspace() const { return _pWorkspace; }
     void setBranchObserver(sc::ISignal* pObserver) { _pBranchObserver = pObserver; }
     sc::ISignal* getBranchObserver() const { return _pBranchObserver; }
     void setVariableValues(Value* vars) { _pVariableValues = vars; }
@@ -46,8 +46,8 @@ private:
     Value* _paramValues = nullptr;
     Value* _pParentValues = nullptr;
     const Value* _pSharedValues = nullptr;
-    Solver* _pParentSolver = nullptr;
-    Solver* _pSolver = nullptr;
+    Workspace* _pParentSolver = nullptr;
+    Workspace* _pWorkspace = nullptr;
     sc::ISignal* _pBranchObserver = nullptr;
 };
 } // namespace SL_NS

@@ -1,4 +1,4 @@
-#include <CmplxStack.h>
+#include <expr/CmplxStack.h>
 
 #if SL_COMPLEX
 #include <mu/Assert.h>

@@ -3,9 +3,9 @@
 // (3 + 4i, 4i - 3) into one complex-constant token while an expression is
 // lexed, so that trees and the machine see a single value. A pair that
 // cannot be folded goes to the list token by token, in its order.
-#include <Build.h>
-#include <ExpressionPools.h>
-#include <Token.h>
+#include <expr/Build.h>
+#include <expr/ExpressionPools.h>
+#include <expr/Token.h>
 
 #include <cstdint>
 

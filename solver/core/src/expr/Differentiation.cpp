@@ -2,12 +2,12 @@
 // depends on the variable; the rules then build the derivative from the
 // same pools through the tree algebra, so constant factors fold while it is
 // made. A subtree that does not depend on the variable yields no tree.
-#include <Evaluator.h>
-#include <ExpressionPools.h>
-#include <ExpressionTree.h>
-#include <FnLimits.h>
-#include <OpTable.h>
-#include <SolverData.h>
+#include <expr/Evaluator.h>
+#include <expr/ExpressionPools.h>
+#include <expr/ExpressionTree.h>
+#include <expr/FnLimits.h>
+#include <expr/OpTable.h>
+#include <expr/SolverData.h>
 #include <mu/Assert.h>
 
 #include <algorithm>

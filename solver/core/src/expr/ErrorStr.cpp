@@ -1,4 +1,4 @@
-#include <ErrorStr.h>
+#include <expr/ErrorStr.h>
 
 namespace SL_NS
 {

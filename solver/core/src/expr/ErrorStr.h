@@ -2,7 +2,7 @@
 // The solver's English error text: entries separated by a newline, each
 // opened by a head that names the model line and the part of the model,
 // e.g. "(12,NLEqs):". Messages fill their "@" placeholders in order.
-#include <Build.h>
+#include <expr/Build.h>
 #include <cnt/StringBuilder.h>
 #include <td/String.h>
 

@@ -1,9 +1,9 @@
-#include <CU.h>
-#include <Evaluator.h>
-#include <ExpressionPools.h>
-#include <OpTable.h>
-#include <Solver.h>
-#include <SolverData.h>
+#include <expr/CU.h>
+#include <expr/Evaluator.h>
+#include <expr/ExpressionPools.h>
+#include <expr/OpTable.h>
+#include <expr/Workspace.h>
+#include <expr/SolverData.h>
 #include <mu/Assert.h>
 #include <sparse/IMatrix.h>
 #include <sparse/ISolver.h>
@@ -231,8 +231,8 @@ bool Evaluator::evaluateAssignment(CU& cu) const
     {
     case Type::Statistics:
     {
-        MU_ASSERT_MSG(cu.getSolver(), "_pSolver");
-        StatsManager& stats = cu.getSolver()->_stats;
+        MU_ASSERT_MSG(cu.getWorkspace(), "_pWorkspace");
+        StatsManager& stats = cu.getWorkspace()->_stats;
         stats.getInputs(std::size_t(_varIndex)).evaluateAndInsertToStats(cu, stats[std::size_t(_varIndex)]);
         return true;
     }

@@ -3,9 +3,9 @@
 // shortcut for a program of one constant or symbol, or a node that chooses
 // between branches (if-then-else, switch). Evaluators are plain records from
 // the solver's evaluator pool and are never freed one by one.
-#include <Build.h>
-#include <Instruction.h>
-#include <Token.h>
+#include <expr/Build.h>
+#include <expr/Instruction.h>
+#include <expr/Token.h>
 #include <sc/ISignal.h>
 
 #include <cstdint>
@@ -21,7 +21,6 @@ class IMatrix;
 namespace SL_NS
 {
 class CU;
-class Solver;
 struct SolverData;
 
 class Evaluator

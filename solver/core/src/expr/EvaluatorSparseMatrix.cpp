@@ -1,7 +1,7 @@
-#include <CU.h>
-#include <Evaluator.h>
-#include <EvaluatorSparseMatrix.h>
-#include <Solver.h>
+#include <expr/CU.h>
+#include <expr/Evaluator.h>
+#include <expr/EvaluatorSparseMatrix.h>
+#include <expr/Workspace.h>
 #include <mu/Assert.h>
 #include <sparse/IMatrix.h>
 #include <sparse/ISolver.h>
@@ -47,7 +47,7 @@ void EvaluatorSparseMatrix::addSwitchEvaluator(int row, Evaluator* pEvaluator)
 template <typename TTarget>
 void EvaluatorSparseMatrix::fill(TTarget* pTarget) const
 {
-    CU cu(_pSolver);
+    CU cu(_pWorkspace);
     for (const Entry& e : _entries)
     {
         switch (e.pEvaluator->getType())

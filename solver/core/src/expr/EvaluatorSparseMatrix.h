@@ -2,7 +2,7 @@
 // A Jacobian as a flat list of entries: one evaluator per non-zero with its
 // row and column, or a branch evaluator (if-then-else, switch) whose branch
 // evaluators carry their own columns. One fill walks the list once.
-#include <Build.h>
+#include <expr/Build.h>
 
 #include <cstdint>
 #include <vector>
@@ -26,7 +26,7 @@ class Matrix;
 namespace SL_NS
 {
 class Evaluator;
-class Solver;
+class Workspace;
 
 class EvaluatorSparseMatrix
 {
@@ -34,7 +34,8 @@ public:
     explicit EvaluatorSparseMatrix(int n = 0);
 
     void reserve(std::size_t n);
-    void setSolver(Solver* pSolver) { _pSolver = pSolver; }
+    // The workspace of the solver the matrix is filled for.
+    void setSolver(Workspace* pWorkspace) { _pWorkspace = pWorkspace; }
     // A program without instructions is a structural zero and adds nothing.
     void addEvaluator(int row, int col, Evaluator* pEvaluator);
     void addIfThenEvaluator(int row, Evaluator* pEvaluator);
@@ -65,7 +66,7 @@ private:
     template <typename TTarget>
     void fill(TTarget* pTarget) const;
 
-    Solver* _pSolver = nullptr;
+    Workspace* _pWorkspace = nullptr;
     std::vector<Entry> _entries;
     std::uint32_t _nnz = 0;
 };

@@ -1,7 +1,7 @@
-#include <CU.h>
-#include <Evaluator.h>
-#include <EvaluatorVect.h>
-#include <Solver.h>
+#include <expr/CU.h>
+#include <expr/Evaluator.h>
+#include <expr/EvaluatorVect.h>
+#include <expr/Workspace.h>
 #include <mu/Assert.h>
 
 #include <algorithm>
@@ -42,7 +42,7 @@ void EvaluatorVect::reserve(std::size_t n)
 
 void EvaluatorVect::evaluate(Value* out, double scale) const
 {
-    CU cu(_pSolver);
+    CU cu(_pWorkspace);
     if (_pVarValues)
         cu.setVariableValues(_pVarValues);
     const std::size_t n = _evaluators.size();
@@ -70,13 +70,13 @@ void EvaluatorVect::evaluateScale(Value* out, double scale, double& norm) const
     }
 }
 
-bool EvaluatorVect::evaluateAssignments(Solver* pSolver)
+bool EvaluatorVect::evaluateAssignments(Workspace* pWorkspace)
 {
-    if (!_pSolver)
-        _pSolver = pSolver;
-    MU_ASSERT_MSG(_pSolver == pSolver, "_pSolver == pSolver");
-    CU cu(pSolver);
-    cu.setParentSolver(pSolver->_parentSolver);
+    if (!_pWorkspace)
+        _pWorkspace = pWorkspace;
+    MU_ASSERT_MSG(_pWorkspace == pWorkspace, "_pWorkspace == pWorkspace");
+    CU cu(pWorkspace);
+    cu.setParentSolver(pWorkspace->_parentSolver);
     for (Evaluator* e : _evaluators)
         if (!e || !e->evaluateAssignment(cu))
             return false;

@@ -1,7 +1,7 @@
 #pragma once
 // A list of evaluators evaluated together: the equations f(x), the
 // assignments of a group, the inputs of a statistic.
-#include <Build.h>
+#include <expr/Build.h>
 #include <math/Stats.h>
 
 #include <cstddef>
@@ -11,7 +11,7 @@ namespace SL_NS
 {
 class CU;
 class Evaluator;
-class Solver;
+class Workspace;
 
 class EvaluatorVect
 {
@@ -21,8 +21,9 @@ public:
     // Room for n; the list is emptied when the room changes.
     void reserve(std::size_t n);
     void addEvaluator(Evaluator* pEvaluator) { _evaluators.push_back(pEvaluator); }
-    void setSolver(Solver* pSolver) { _pSolver = pSolver; }
-    // An array that replaces the solver's variable values in later evaluations.
+    // The workspace of the solver the list evaluates for.
+    void setSolver(Workspace* pWorkspace) { _pWorkspace = pWorkspace; }
+    // An array that replaces the workspace's variable values in later evaluations.
     void setVariableValues(Value* pValues) { _pVarValues = pValues; }
 
     std::size_t size() const { return _evaluators.size(); }
@@ -33,14 +34,14 @@ public:
     // The same, and norm = the largest |out[i]| (complex: of max(|Re|, |Im|)),
     // NaN when any value is NaN.
     void evaluateScale(Value* out, double scale, double& norm) const;
-    // Runs every assignment on a machine over pSolver; false at the first
+    // Runs every assignment on a machine over pWorkspace; false at the first
     // that fails or a missing one.
-    bool evaluateAssignments(Solver* pSolver);
+    bool evaluateAssignments(Workspace* pWorkspace);
     // Inserts the value of every evaluator (complex: its real part).
     void evaluateAndInsertToStats(CU& cu, math::Stats<double>& stats) const;
 
 private:
-    Solver* _pSolver = nullptr;
+    Workspace* _pWorkspace = nullptr;
     Value* _pVarValues = nullptr;
     std::vector<Evaluator*> _evaluators;
 };

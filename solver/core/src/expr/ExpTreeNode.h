@@ -3,7 +3,7 @@
 // counts. While a tree is built the counts are the heights of the two sides
 // (the postfix writer evaluates the deeper side first); differentiation
 // reuses them as dependency flags.
-#include <Token.h>
+#include <expr/Token.h>
 
 #include <cstdint>
 

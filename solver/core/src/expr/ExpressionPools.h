@@ -2,11 +2,11 @@
 // The pools that compiled expressions live in. A solver owns one set: tokens,
 // token lists and trees are taken from it while the model is compiled, and
 // everything goes at once with the solver.
-#include <Evaluator.h>
-#include <ExpTreeNode.h>
-#include <ExpressionTree.h>
-#include <Instruction.h>
-#include <Token.h>
+#include <expr/Evaluator.h>
+#include <expr/ExpTreeNode.h>
+#include <expr/ExpressionTree.h>
+#include <expr/Instruction.h>
+#include <expr/Token.h>
 #include <cnt/ListSL.h>
 #include <cnt/StackExt.h>
 #include <mem/MemoryManager.h>

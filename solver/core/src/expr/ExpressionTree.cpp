@@ -1,8 +1,8 @@
 // Construction, binding, node utilities, counts and used variables.
-#include <ExpressionPools.h>
-#include <ExpressionTree.h>
-#include <OpTable.h>
-#include <SolverData.h>
+#include <expr/ExpressionPools.h>
+#include <expr/ExpressionTree.h>
+#include <expr/OpTable.h>
+#include <expr/SolverData.h>
 #include <mu/Assert.h>
 #include <sc/ILog.h>
 

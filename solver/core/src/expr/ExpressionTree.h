@@ -4,9 +4,9 @@
 // tree algebra (which simplifies as it merges), differentiated per variable,
 // and written out as a postfix program into an evaluator. Nodes and tokens
 // come from the solver's pools and outlive the tree object.
-#include <Build.h>
-#include <ExpTreeNode.h>
-#include <Token.h>
+#include <expr/Build.h>
+#include <expr/ExpTreeNode.h>
+#include <expr/Token.h>
 #include <cnt/FixNumSet.h>
 #include <cnt/ListSL.h>
 #include <cnt/StackExt.h>

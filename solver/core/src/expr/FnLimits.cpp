@@ -1,6 +1,6 @@
-#include <CU.h>
-#include <Evaluator.h>
-#include <FnLimits.h>
+#include <expr/CU.h>
+#include <expr/Evaluator.h>
+#include <expr/FnLimits.h>
 #include <mu/Assert.h>
 
 namespace SL_NS

@@ -3,8 +3,8 @@
 // clamps the value of its inner program between two bounds (constants, or
 // parameters re-read at every evaluation) and keeps the derivatives of the
 // inner expression for the Jacobian while the value lies inside the bounds.
-#include <Build.h>
-#include <Token.h>
+#include <expr/Build.h>
+#include <expr/Token.h>
 
 #include <cstdint>
 #include <vector>

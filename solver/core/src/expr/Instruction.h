@@ -2,7 +2,7 @@
 // The stack machine's instructions, one byte each: an operation is its own
 // token type (from + to the last function, then the two constant pushes),
 // followed by the three symbol pushes, which read the side lists of indices.
-#include <Token.h>
+#include <expr/Token.h>
 
 #include <cstdint>
 

@@ -1,12 +1,12 @@
 // lim(expression, min, max): the limited expression is compiled into a
 // program of its own and registered with the solver's limits; the lim token
 // that stays in the outer program only carries the limit's number.
-#include <Evaluator.h>
-#include <ExpressionPools.h>
-#include <ExpressionTree.h>
-#include <FnLimits.h>
-#include <OpTable.h>
-#include <SolverData.h>
+#include <expr/Evaluator.h>
+#include <expr/ExpressionPools.h>
+#include <expr/ExpressionTree.h>
+#include <expr/FnLimits.h>
+#include <expr/OpTable.h>
+#include <expr/SolverData.h>
 #include <mu/Assert.h>
 
 namespace SL_NS

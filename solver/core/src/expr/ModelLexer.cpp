@@ -1,9 +1,9 @@
 // The model-text path of the expression lexer: the tokens that the model
 // loader stored for one expression record.
-#include <OpTable.h>
-#include <RPNParser.h>
-#include <TokenMaps.h>
-#include <SolverData.h>
+#include <expr/OpTable.h>
+#include <expr/RPNParser.h>
+#include <expr/TokenMaps.h>
+#include <expr/SolverData.h>
 #include <mu/Assert.h>
 #include <sc/Vocabulary.h>
 

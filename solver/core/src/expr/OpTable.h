@@ -4,7 +4,7 @@
 // stack-machine instruction takes and how it is differentiated. The lexers,
 // the tree builder, the postfix writer, the stack machine and the
 // differentiator all read this table.
-#include <Token.h>
+#include <expr/Token.h>
 
 #include <array>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // Writing a tree out as a postfix program: the deeper side first, so the
 // machine's stack stays shallow.
-#include <Evaluator.h>
-#include <ExpressionPools.h>
-#include <ExpressionTree.h>
-#include <OpTable.h>
-#include <SolverData.h>
-#include <TokenMaps.h>
+#include <expr/Evaluator.h>
+#include <expr/ExpressionPools.h>
+#include <expr/ExpressionTree.h>
+#include <expr/OpTable.h>
+#include <expr/SolverData.h>
+#include <expr/TokenMaps.h>
 #include <mu/Assert.h>
 
 namespace SL_NS

@@ -1,5 +1,5 @@
-#include <RPNParser.h>
-#include <SolverData.h>
+#include <expr/RPNParser.h>
+#include <expr/SolverData.h>
 #include <mu/Assert.h>
 #include <sc/SCLib.h>
 #include <sc/StringPool.h>

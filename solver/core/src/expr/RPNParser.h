@@ -4,10 +4,10 @@
 // and an equation rewritten into its residual (a = b + c becomes a - (b + c)).
 // The model compiler derives from it and overrides the two virtual
 // operations to collect the variables each expression uses.
-#include <Build.h>
-#include <CmplxStack.h>
-#include <ExpressionPools.h>
-#include <Token.h>
+#include <expr/Build.h>
+#include <expr/CmplxStack.h>
+#include <expr/ExpressionPools.h>
+#include <expr/Token.h>
 #include <cnt/Dictionary.h>
 #include <cnt/DictionaryNonDyn.h>
 #include <cnt/SafeFullVector.h>

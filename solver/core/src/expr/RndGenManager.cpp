@@ -1,4 +1,4 @@
-#include <RndGenManager.h>
+#include <expr/RndGenManager.h>
 #include <mu/Assert.h>
 
 #include <cstring>

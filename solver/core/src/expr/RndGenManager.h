@@ -2,7 +2,7 @@
 // The random generators of one solver, by position (the index that compiled
 // expressions carry) and by name. The manager owns the generators; the
 // names belong to the model's string pool, which outlives the manager.
-#include <Build.h>
+#include <expr/Build.h>
 #include <cnt/PushBackVector.h>
 #include <math/RndGen.h>
 #include <td/String.h>

@@ -1,4 +1,4 @@
-#include <SolutionLimits.h>
+#include <expr/SolutionLimits.h>
 
 namespace SL_NS
 {

@@ -2,7 +2,7 @@
 // The limit groups of a model: per group of its Limits section the
 // assignments that hold variables at their bounds, with the group's name
 // and whether it is enabled.
-#include <Build.h>
+#include <expr/Build.h>
 #include <cnt/SafeFullVector.h>
 #include <td/String.h>
 

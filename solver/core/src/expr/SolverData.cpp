@@ -1,5 +1,5 @@
-#include <Solver.h>
-#include <SolverData.h>
+#include <expr/Workspace.h>
+#include <expr/SolverData.h>
 
 namespace SL_NS
 {
@@ -41,9 +41,9 @@ void SolverData::translateAndAdd(const char* key, std::uint32_t line, std::uint3
 }
 
 // Only variables and parameters have names; an embedded parameter does not.
-const char* SolverData::getSymbolNameForLog(int index) const { return symbolNameIn(pSolver, index); }
+const char* SolverData::getSymbolNameForLog(int index) const { return symbolNameIn(pWorkspace, index); }
 
-const char* SolverData::symbolNameIn(const Solver* pOwner, int index)
+const char* SolverData::symbolNameIn(const Workspace* pOwner, int index)
 {
     return pOwner && index >= 0 && index < pOwner->_nVars + pOwner->_nParams ? pOwner->symbolName(index) : "-";
 }
@@ -52,8 +52,6 @@ const char* SolverData::getLeafNameForLog(const Token& t) const
 {
     if (t.symbolOrigin == sc::SymbolOrigin::ThisModel)
         return getSymbolNameForLog(t.index);
-    return symbolNameIn(pSolver ? pSolver->_parentSolver : nullptr, t.index);
+    return symbolNameIn(pWorkspace ? pWorkspace->_parentSolver : nullptr, t.index);
 }
-
-sc::ILog* SolverData::getLogger() const { return pSolver ? static_cast<const Solver*>(pSolver)->getLogger() : nullptr; }
 } // namespace SL_NS

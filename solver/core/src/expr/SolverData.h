@@ -3,9 +3,9 @@
 // and the evaluators reach a solver's pools, symbols, limits, statistics and
 // error text without knowing the solver class. It owns nothing: every
 // pointer refers into the solver (or the parser), which outlives it.
-#include <Build.h>
-#include <Token.h>
-#include <ErrorStr.h>
+#include <expr/Build.h>
+#include <expr/Token.h>
+#include <expr/ErrorStr.h>
 #include <cnt/FixNumSet.h>
 #include <cnt/SafeFullVector.h>
 #include <sc/ILog.h>
@@ -21,7 +21,7 @@ class StringPool;
 
 namespace SL_NS
 {
-class Solver;
+class Workspace;
 class SolutionLimits;
 class FnLimits;
 class RndGenManager;
@@ -30,7 +30,9 @@ struct ExpressionPools;
 
 struct SolverData
 {
-    Solver* pSolver = nullptr; // may be null when a parser is used on its own
+    // Both may be null when a parser is used on its own.
+    Workspace* pWorkspace = nullptr; // the symbols' names and the parent model
+    sc::ILog* pLog = nullptr;
     ExpressionPools* pPools = nullptr;
     cnt::SafeFullVector<sc::_SI>* pSymbolInfo = nullptr;
     std::vector<Value>* pSymbolValues = nullptr;
@@ -86,7 +88,7 @@ struct SolverData
     const char* getSymbolNameForLog(int index) const;
     // The name of a symbol of this or the parent model; "-" when it has none.
     const char* getLeafNameForLog(const Token& t) const;
-    static const char* symbolNameIn(const Solver* pOwner, int index);
-    sc::ILog* getLogger() const;
+    static const char* symbolNameIn(const Workspace* pOwner, int index);
+    sc::ILog* getLogger() const { return pLog; }
 };
 } // namespace SL_NS

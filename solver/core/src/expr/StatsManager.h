@@ -1,8 +1,8 @@
 #pragma once
 // The solver's statistics: the named accumulators and, at the same
 // positions, the expressions whose values feed them.
-#include <Build.h>
-#include <EvaluatorVect.h>
+#include <expr/Build.h>
+#include <expr/EvaluatorVect.h>
 #include <cnt/SafeFullVector.h>
 #include <math/StatsManager.h>
 

@@ -1,10 +1,10 @@
 // The text path of the expression lexer: expressions that the model
 // compiler writes itself and those of XML models.
-#include <OpTable.h>
-#include <RPNParser.h>
-#include <SolverData.h>
-#include <StatsManager.h>
-#include <RndGenManager.h>
+#include <expr/OpTable.h>
+#include <expr/RPNParser.h>
+#include <expr/SolverData.h>
+#include <expr/StatsManager.h>
+#include <expr/RndGenManager.h>
 #include <mu/NumberParser.h>
 
 #include <numbers>

@@ -2,7 +2,7 @@
 // One compiled unit of an expression and the numbering of its kinds. The
 // lexer writes tokens, the trees hold them, the postfix writer orders them
 // and the stack machine's instructions carry the same numbers.
-#include <Build.h>
+#include <expr/Build.h>
 #include <cnt/ListSL.h>
 #include <sc/SymbolOrigin.h>
 

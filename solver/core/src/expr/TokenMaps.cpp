@@ -1,4 +1,4 @@
-#include <TokenMaps.h>
+#include <expr/TokenMaps.h>
 
 #include <array>
 

@@ -2,7 +2,7 @@
 // The token kinds of the model text in the expression engine's numbering,
 // the names of the special tokens, and the operators the postfix writer uses
 // when it writes the right operand first.
-#include <Token.h>
+#include <expr/Token.h>
 #include <sc/ModelRecords.h>
 
 namespace SL_NS

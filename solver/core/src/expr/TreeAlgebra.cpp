@@ -2,8 +2,8 @@
 // builds: constants fold, quotients move up, a constant is absorbed into a
 // chain of the same kind of operation, negations cancel and identical
 // operands combine. Every rule keeps the value of the expression.
-#include <ExpressionTree.h>
-#include <OpTable.h>
+#include <expr/ExpressionTree.h>
+#include <expr/OpTable.h>
 #include <mu/Assert.h>
 
 #include <cmath>

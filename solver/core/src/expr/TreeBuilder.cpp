@@ -2,11 +2,11 @@
 // list with a second stack for open functions and brackets. Every misuse of
 // operators, brackets and arguments is reported with the expression's line
 // and column; nothing a model text says can reach an assertion.
-#include <ExpressionPools.h>
-#include <ExpressionTree.h>
-#include <OpTable.h>
-#include <SolverData.h>
-#include <TokenMaps.h>
+#include <expr/ExpressionPools.h>
+#include <expr/ExpressionTree.h>
+#include <expr/OpTable.h>
+#include <expr/SolverData.h>
+#include <expr/TokenMaps.h>
 #include <mu/Assert.h>
 #include <mu/Utils.h>
 

@@ -1,7 +1,7 @@
 // The attributes of a model's Model (or SubModel) line that the solver
 // base reads around a compile.
-#include <Solver.h>
-#include <SolverData.h>
+#include <solvers/Solver.h>
+#include <expr/SolverData.h>
 #include <sc/TokenizedModel.h>
 
 #include <cmath>

@@ -1,7 +1,7 @@
-#include <CU.h>
-#include <NRSolver.h>
-#include <RPNDerivParser.h>
-#include <SolverData.h>
+#include <expr/CU.h>
+#include <solvers/NRSolver.h>
+#include <compile/RPNDerivParser.h>
+#include <expr/SolverData.h>
 #include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
 #include <sparse/Factory.h>
@@ -81,7 +81,7 @@ int NRSolver::getDerDescription(char* buffer, std::size_t size, int eq, int var)
 bool NRSolver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level)
 {
     clearModel();
-    RPNDerivParser parser(_stringPool.get(), &_initialValues);
+    RPNDerivParser parser(*this);
     SolverData data;
     initSolverData(data);
     readModelFlags(data, pModel, level);

@@ -4,8 +4,8 @@
 // processing, function limits and limit groups. One sparse solver object
 // is refilled in place every iteration: its analysis of the Jacobian's
 // pattern is kept and only the numeric factorisation is redone.
-#include <EvaluatorSparseMatrix.h>
-#include <Solver.h>
+#include <expr/EvaluatorSparseMatrix.h>
+#include <solvers/Solver.h>
 
 #include <cstddef>
 #include <vector>

@@ -1,7 +1,7 @@
-#include <CU.h>
-#include <RPNParser.h>
-#include <Solver.h>
-#include <SolverData.h>
+#include <expr/CU.h>
+#include <expr/RPNParser.h>
+#include <solvers/Solver.h>
+#include <expr/SolverData.h>
 #include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
 
@@ -10,14 +10,8 @@
 
 namespace SL_NS
 {
-namespace
-{
-constexpr int nEmbeddedParams = int(sc::EmbeddedParam::Last);
-} // namespace
-
 Solver::Solver(sc::ILog* pLog)
-    : _stringPool(std::make_unique<sc::StringPool>())
-    , _pools(std::make_unique<ExpressionPools>())
+    : _pools(std::make_unique<ExpressionPools>())
     , _pLog(pLog)
     , _obtainedPrecision(DBL_MAX)
 {
@@ -61,24 +55,6 @@ void Solver::clearModel()
     _obtainedPrecision = DBL_MAX;
 }
 
-void Solver::allocInitialValues(int nVars, int nParams)
-{
-    MU_ASSERT_MSG(_nVars == 0, "_nVars == 0");
-    MU_ASSERT_MSG(_nParams == 0, "_nParams == 0");
-    _nVars = nVars;
-    _nParams = nParams;
-    _initialValues.assign(std::size_t(nVars) + std::size_t(nParams) + nEmbeddedParams, Value {});
-    _x = _initialValues.data();
-    _pParams = _x + nVars;
-}
-
-void Solver::setNumberOfSymbols(int nVars, int nParams)
-{
-    MU_ASSERT(nVars >= 0 && nParams >= 0);
-    _nVars = _nParams = 0;
-    allocInitialValues(nVars, nParams);
-}
-
 void Solver::setResultsInfo(_ri* pInfo)
 {
     _pResults = pInfo;
@@ -102,16 +78,6 @@ void Solver::getParams(Value* out)
 {
     for (int i = 0; i < _nParams; ++i)
         out[i] = _pParams[i];
-}
-
-const char* Solver::symbolName(int index) const
-{
-    MU_ASSERT_MSG(index >= 0, "index >= 0");
-    MU_ASSERT_MSG(index < _nVars + _nParams, "index < _nVars + _nParams");
-    const auto& names = _stringPool->getNames();
-    if (std::uint32_t(index) >= names.size() || names[std::uint32_t(index)].isEmpty())
-        return nullptr;
-    return names[std::uint32_t(index)].c_str();
 }
 
 const char* Solver::getParameterName(int index)
@@ -327,15 +293,6 @@ void Solver::copyInitialBackupedValues()
         _x[i] = _backup[std::size_t(i)];
 }
 
-void Solver::copyParamsFromParent()
-{
-    if (!_parentSolver || _nCopiedParams == 0)
-        return;
-    for (unsigned i = 0;
-         i < _nCopiedParams && int(_firstCopiedParam + i) < _nParams && int(i) < _parentSolver->_nParams; ++i)
-        _pParams[_firstCopiedParam + i] = _parentSolver->_pParams[i];
-}
-
 void Solver::setEmbeddedParam(sc::EmbeddedParam which, double value)
 {
     if (_x)
@@ -344,7 +301,8 @@ void Solver::setEmbeddedParam(sc::EmbeddedParam which, double value)
 
 void Solver::initSolverData(SolverData& data)
 {
-    data.pSolver = this;
+    data.pWorkspace = this;
+    data.pLog = _pLog;
     data.pPools = _pools.get();
     data.pSymbolInfo = &_symbolInfo;
     data.pSymbolValues = &_initialValues;

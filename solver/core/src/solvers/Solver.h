@@ -1,19 +1,15 @@
 #pragma once
 // The solver base: implements every operation of the solver interface that
-// is the same for all solver kinds. It owns the one value array (variables,
-// then parameters, then the ten result parameters) that the lexer, the
-// stack machine and the assignments address, the names of the symbols, and
-// everything a model compile produces (pools, evaluator groups, limits,
-// generators, statistics, sub-model solvers, error text).
-#include <Build.h>
-#include <ErrorStr.h>
-#include <Evaluator.h>
-#include <EvaluatorVect.h>
-#include <ExpressionPools.h>
-#include <FnLimits.h>
-#include <RndGenManager.h>
-#include <SolutionLimits.h>
-#include <StatsManager.h>
+// is the same for all solver kinds. As a compile target it holds the
+// workspace that programs run on (the value array the lexer, the stack
+// machine and the assignments address, the names of the symbols) and what a
+// model compile produces (evaluator groups, sub-model solvers); it also owns
+// the pools, limit groups and error text of the compile.
+#include <compile/CompileTarget.h>
+#include <expr/Build.h>
+#include <expr/ErrorStr.h>
+#include <expr/ExpressionPools.h>
+#include <expr/SolutionLimits.h>
 #include <cnt/FixNumSet.h>
 #include <cnt/SafeFullVector.h>
 #include <sc/ILog.h>
@@ -33,7 +29,7 @@ namespace SL_NS
 struct SolverData;
 class RPNDerivParser;
 
-class Solver : public sc::ISolver<Value>, public sc::ISignal
+class Solver : public sc::ISolver<Value>, public sc::ISignal, public CompileTarget
 {
 public:
     using Interface = sc::ISolver<Value>;
@@ -104,69 +100,26 @@ public:
     // Counts the signal of a selected branch and passes it to the host.
     void handle(sc::ISignal::Type t) override;
 
-    // What the expression engine and the model compiler use.
     sc::ILog* getLogger() const { return _pLog; }
-    const char* symbolName(int index) const;
     int getSymbolIndex(const char* name) const;
     std::uint32_t getSignalCount(sc::ISignal::Type t) const { return _signalCounts[std::size_t(t)]; }
-    // Stores value into symbol symbIndex with an assignment operator; the
-    // assignment type chooses a part of a complex value (the whole for Parent).
-    void setSymbolValue(const Value& value, int symbIndex, Evaluator::AssignmentType type, char op);
-    // Room for nVars variables, nParams parameters and the ten result
-    // parameters, all zero.
-    void allocInitialValues(int nVars, int nParams);
-    // Sizes the value array without a model (tests, hosts that build their
-    // programs by hand).
-    void setNumberOfSymbols(int nVars, int nParams);
     void translateAndAddLog(const char* key) const;
     // Computes the shared values at the present point; before the programs
     // that read them.
     void evaluateShared();
     // Points the solver data at this solver's stores.
     void initSolverData(SolverData& data);
-    bool isDerivTestMode() const { return _derivTestMode; }
     void setEmbeddedParam(sc::EmbeddedParam which, double value);
-    // A child solver of this one for a sub-model of the given model type
-    // (0 non-linear); null for a type without a solver.
     Interface* createSolver(sc::ILog* pLog, std::uint8_t modelType, unsigned maxIter, double precision,
-                            unsigned short line);
-    // A sub-model takes the parent's shared parameters into its own.
-    void copyParamsFromParent();
+                            unsigned short line) override;
 
-    // Read directly by the expression engine and the model compiler.
-    std::vector<Value> _initialValues;
-    Value* _x = nullptr;       // the variables, _initialValues.data()
-    Value* _pParams = nullptr; // _x + _nVars
-    int _nVars = 0;
-    int _nParams = 0;
-    Solver* _parentSolver = nullptr; // null for a main model
-    bool _conjVars = false;          // complex build: variable k at 2k, its conjugate at 2k + 1
-
-    std::unique_ptr<sc::StringPool> _stringPool;
     std::unique_ptr<ExpressionPools> _pools;
     cnt::SafeFullVector<sc::_SI> _symbolInfo;
-    RndGenManager _rndGens;
-    StatsManager _stats;
     SolutionLimits _limits;
-    FnLimits _fnLimits;
     cnt::FixNumSet<int> _lastUsedVarsForLimits;
     ErrorStr _errorStr;
     td::String _modelDesc;
     td::StringExt _modelName;
-
-    // Evaluator groups of the model; the residuals f(x).
-    EvaluatorVect _fx;
-    // Values that several programs of an equation read (a sine of an angle
-    // difference, say), computed once per evaluation pass into the slots.
-    EvaluatorVect _shared;
-    std::vector<Value> _sharedValues;
-    EvaluatorVect _reInit;
-    EvaluatorVect _preProc;
-    EvaluatorVect _iterPostP;
-    EvaluatorVect _basePostP;
-    EvaluatorVect _postProc;
-    EvaluatorVect _repeats;
-    std::vector<Interface*> _subModels;
 
     int _indexOfTParam = -1;
     int _indexOfDeltaTParam = -1;
@@ -203,8 +156,6 @@ protected:
     double _precision = 1e-6;
     double _obtainedPrecision;
     std::array<std::uint32_t, 6> _signalCounts {};
-    unsigned _nCopiedParams = 0;
-    unsigned _firstCopiedParam = 0;
     unsigned _successfulRepetitions = 0;
     unsigned _totalIterations = 0;
     unsigned _passIterations = 0;
@@ -212,7 +163,6 @@ protected:
     unsigned short _maxIterations = 100;
     sc::SourceType _sourceType = sc::SourceType::File;
     sc::SolverAttribs _attribs;
-    bool _derivTestMode = false;
     bool _logInfo[3] = {false, false, false};
     bool _reInitOn = false;
     sc::Solution _status = sc::Solution::OK;

@@ -1,6 +1,25 @@
-// The exported factories of the solver library, one per value type.
-#include <NRSolver.h>
+// The exported factories of the solver library, one per value type, and
+// the factory of the child solvers that run a sub-model.
+#include <solvers/NRSolver.h>
 #include <sc/SolverFactory.h>
+
+namespace SL_NS
+{
+Solver::Interface* Solver::createSolver(sc::ILog* pLog, std::uint8_t modelType, unsigned maxIter, double precision,
+                                        unsigned short line)
+{
+    Solver* pChild = nullptr;
+    // The model type of the sub-model line: 0 NL; the other kinds follow
+    // with their solvers.
+    if (modelType == 0)
+        pChild = new NRSolver(pLog, int(maxIter), precision);
+    if (!pChild)
+        return nullptr;
+    pChild->_modelLine = line;
+    pChild->_parentSolver = this;
+    return pChild;
+}
+} // namespace SL_NS
 
 namespace sc
 {

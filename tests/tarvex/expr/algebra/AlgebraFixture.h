@@ -4,7 +4,7 @@
 // rules promise.
 #include "../trees/TreeFixture.h"
 
-#include <FnLimits.h>
+#include <expr/FnLimits.h>
 
 #include <array>
 #include <cmath>

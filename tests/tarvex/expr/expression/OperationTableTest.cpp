@@ -1,7 +1,7 @@
 // The token numbering, the operation table and the name tables of each build.
-#include <OpTable.h>
-#include <RPNParser.h>
-#include <TokenMaps.h>
+#include <expr/OpTable.h>
+#include <expr/RPNParser.h>
+#include <expr/TokenMaps.h>
 #include <Vocabulary.h>
 #include <gtest/gtest.h>
 #include <sc/SCLib.h>

@@ -2,10 +2,10 @@
 // A parser bound to a solver with a few symbols, and a readable form of the
 // token lists it produces.
 #include <CollectingLog.h>
-#include <OpTable.h>
-#include <RPNParser.h>
-#include <NRSolver.h>
-#include <SolverData.h>
+#include <expr/OpTable.h>
+#include <expr/RPNParser.h>
+#include <solvers/NRSolver.h>
+#include <expr/SolverData.h>
 #include <gtest/gtest.h>
 
 #include <sstream>

@@ -1,9 +1,9 @@
 // Evaluators: branches, assignments, the containers that run them and the
 // limits they read.
-#include <CU.h>
-#include <EvaluatorSparseMatrix.h>
-#include <EvaluatorVect.h>
-#include <FnLimits.h>
+#include <expr/CU.h>
+#include <expr/EvaluatorSparseMatrix.h>
+#include <expr/EvaluatorVect.h>
+#include <expr/FnLimits.h>
 #include <NearlyEqual.h>
 #include <ProgramBuilder.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Programs run by the stack machine, against closed forms.
-#include <CU.h>
+#include <expr/CU.h>
 #include <NearlyEqual.h>
 #include <ProgramBuilder.h>
 #include <gtest/gtest.h>

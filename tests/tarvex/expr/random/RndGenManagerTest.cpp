@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include <RndGenManager.h>
+#include <expr/RndGenManager.h>
 #include <mem/StringMemoryManager.h>
 
 #include <cstring>

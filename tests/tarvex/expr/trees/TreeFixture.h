@@ -2,15 +2,15 @@
 // Text through the lexer and the tree builder into a program, with the
 // machine to run it: variables x, y, z; parameters pmin, pmax; statistics
 // s1, s2; generator g.
-#include <CU.h>
+#include <expr/CU.h>
 #include <CollectingLog.h>
-#include <Evaluator.h>
-#include <ExpressionTree.h>
+#include <expr/Evaluator.h>
+#include <expr/ExpressionTree.h>
 #include <NearlyEqual.h>
-#include <OpTable.h>
-#include <RPNParser.h>
-#include <NRSolver.h>
-#include <SolverData.h>
+#include <expr/OpTable.h>
+#include <expr/RPNParser.h>
+#include <solvers/NRSolver.h>
+#include <expr/SolverData.h>
 #include <gtest/gtest.h>
 #include <math/RndGen.h>
 #include <mem/StringMemoryManager.h>

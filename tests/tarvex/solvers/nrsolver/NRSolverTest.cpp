@@ -1,7 +1,7 @@
 // Newton-Raphson through the model compiler: model text in, solutions
 // checked against closed forms.
 #include <CompiledModel.h>
-#include <NRSolver.h>
+#include <solvers/NRSolver.h>
 #include <NearlyEqual.h>
 #include <gtest/gtest.h>
 #include <sc/SolverFactory.h>
