@@ -6,8 +6,8 @@
 #include <expr/Evaluator.h>
 #include <expr/ExpressionPools.h>
 #include <expr/OpTable.h>
-#include <solvers/NRSolver.h>
 #include <expr/SolverData.h>
+#include <solvers/NRSolver.h>
 
 #include <cmath>
 #include <cstdlib>

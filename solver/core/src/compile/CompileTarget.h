@@ -22,8 +22,8 @@ public:
 
     // A child solver of this one for a sub-model of the given model type
     // (0 non-linear); null for a type without a solver.
-    virtual sc::ISolver<Value>* createSolver(sc::ILog* pLog, std::uint8_t modelType, unsigned maxIter,
-                                             double precision, unsigned short line) = 0;
+    virtual sc::ISolver<Value>* createSolver(sc::ILog* pLog, std::uint8_t modelType, unsigned maxIter, double precision,
+                                             unsigned short line) = 0;
     // A sub-model takes the parent's shared parameters into its own.
     void copyParamsFromParent();
     bool isDerivTestMode() const { return _derivTestMode; }

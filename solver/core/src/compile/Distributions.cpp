@@ -1,10 +1,10 @@
 // Random generators (Distribs) and statistics (Stats) of a model: one
 // generator per Distribs line from its type and parameter attributes, and
 // the statistics with the feeds that assignment lines give them.
-#include <expr/ExpressionPools.h>
-#include <compile/RPNDerivParser.h>
-#include <expr/RndGenManager.h>
 #include <compile/CompileTarget.h>
+#include <compile/RPNDerivParser.h>
+#include <expr/ExpressionPools.h>
+#include <expr/RndGenManager.h>
 #include <expr/SolverData.h>
 #include <expr/StatsManager.h>
 #include <math/RndGen.h>

@@ -1,8 +1,8 @@
 // The Limits section: named groups of assignments that hold variables at
 // their bounds and signal when they move one, so the solver starts another
 // pass from there.
-#include <expr/ExpressionPools.h>
 #include <compile/RPNDerivParser.h>
+#include <expr/ExpressionPools.h>
 #include <expr/SolutionLimits.h>
 #include <expr/SolverData.h>
 

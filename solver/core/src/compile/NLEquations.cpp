@@ -1,9 +1,9 @@
 // One equation line into its residual evaluator and its Jacobian row: the
 // residual's tree is written as a program and differentiated by every
 // variable the equation uses.
-#include <expr/ExpressionPools.h>
-#include <compile/RPNDerivParser.h>
 #include <compile/CompileTarget.h>
+#include <compile/RPNDerivParser.h>
+#include <expr/ExpressionPools.h>
 #include <expr/SolverData.h>
 
 #include <new>

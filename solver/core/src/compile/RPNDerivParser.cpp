@@ -1,6 +1,6 @@
 // The model compiler's frame: the entries and the order of their sections.
-#include <compile/RPNDerivParser.h>
 #include <compile/CompileTarget.h>
+#include <compile/RPNDerivParser.h>
 #include <expr/SolverData.h>
 #include <mu/Assert.h>
 #include <sc/ILog.h>

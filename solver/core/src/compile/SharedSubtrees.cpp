@@ -2,10 +2,10 @@
 // balance, each sine and cosine of an angle difference stands in the
 // residual and in up to four Jacobian entries) are computed once per
 // evaluation pass into a slot that the programs read.
+#include <compile/CompileTarget.h>
+#include <compile/RPNDerivParser.h>
 #include <expr/ExpressionPools.h>
 #include <expr/OpTable.h>
-#include <compile/RPNDerivParser.h>
-#include <compile/CompileTarget.h>
 #include <expr/SolverData.h>
 
 #include <cstring>

@@ -2,9 +2,9 @@
 // IterPostP, BasePostP, PostProc, Repeats): every line becomes an evaluator
 // that stores an expression into a variable, a parameter or a symbol of the
 // parent model, or an if or switch over such lines, or a statistics feed.
-#include <expr/ExpressionPools.h>
-#include <compile/RPNDerivParser.h>
 #include <compile/CompileTarget.h>
+#include <compile/RPNDerivParser.h>
+#include <expr/ExpressionPools.h>
 #include <expr/SolverData.h>
 #include <sc/SCLib.h>
 

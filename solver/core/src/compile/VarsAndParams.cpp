@@ -2,10 +2,10 @@
 // parameters, their names, symbol information and initial values. Constant
 // initial values are set at once, those that read other symbols afterwards
 // in declaration order.
+#include <compile/CompileTarget.h>
+#include <compile/RPNDerivParser.h>
 #include <expr/CU.h>
 #include <expr/ExpressionPools.h>
-#include <compile/RPNDerivParser.h>
-#include <compile/CompileTarget.h>
 #include <expr/SolverData.h>
 #include <sc/SCLib.h>
 #include <sc/Solution.h>

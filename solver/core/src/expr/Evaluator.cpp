@@ -2,8 +2,8 @@
 #include <expr/Evaluator.h>
 #include <expr/ExpressionPools.h>
 #include <expr/OpTable.h>
-#include <expr/Workspace.h>
 #include <expr/SolverData.h>
+#include <expr/Workspace.h>
 #include <mu/Assert.h>
 #include <sparse/IMatrix.h>
 #include <sparse/ISolver.h>

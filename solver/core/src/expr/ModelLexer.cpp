@@ -2,8 +2,8 @@
 // loader stored for one expression record.
 #include <expr/OpTable.h>
 #include <expr/RPNParser.h>
-#include <expr/TokenMaps.h>
 #include <expr/SolverData.h>
+#include <expr/TokenMaps.h>
 #include <mu/Assert.h>
 #include <sc/Vocabulary.h>
 

@@ -1,5 +1,5 @@
-#include <expr/Workspace.h>
 #include <expr/SolverData.h>
+#include <expr/Workspace.h>
 
 namespace SL_NS
 {

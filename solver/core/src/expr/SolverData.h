@@ -4,8 +4,8 @@
 // error text without knowing the solver class. It owns nothing: every
 // pointer refers into the solver (or the parser), which outlives it.
 #include <expr/Build.h>
-#include <expr/Token.h>
 #include <expr/ErrorStr.h>
+#include <expr/Token.h>
 #include <cnt/FixNumSet.h>
 #include <cnt/SafeFullVector.h>
 #include <sc/ILog.h>

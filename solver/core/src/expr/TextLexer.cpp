@@ -2,9 +2,9 @@
 // compiler writes itself and those of XML models.
 #include <expr/OpTable.h>
 #include <expr/RPNParser.h>
+#include <expr/RndGenManager.h>
 #include <expr/SolverData.h>
 #include <expr/StatsManager.h>
-#include <expr/RndGenManager.h>
 #include <mu/NumberParser.h>
 
 #include <numbers>

@@ -1,7 +1,7 @@
 // The attributes of a model's Model (or SubModel) line that the solver
 // base reads around a compile.
-#include <solvers/Solver.h>
 #include <expr/SolverData.h>
+#include <solvers/Solver.h>
 #include <sc/TokenizedModel.h>
 
 #include <cmath>

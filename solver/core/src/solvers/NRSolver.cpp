@@ -1,7 +1,7 @@
-#include <expr/CU.h>
-#include <solvers/NRSolver.h>
 #include <compile/RPNDerivParser.h>
+#include <expr/CU.h>
 #include <expr/SolverData.h>
+#include <solvers/NRSolver.h>
 #include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
 #include <sparse/Factory.h>

@@ -1,7 +1,7 @@
 #include <expr/CU.h>
 #include <expr/RPNParser.h>
-#include <solvers/Solver.h>
 #include <expr/SolverData.h>
+#include <solvers/Solver.h>
 #include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
 

@@ -1,8 +1,8 @@
 // The error text with its heads and placeholders, the item entries, the
 // limit groups and what the solver data reaches through its solver.
 #include <CollectingLog.h>
-#include <solvers/NRSolver.h>
 #include <expr/SolverData.h>
+#include <solvers/NRSolver.h>
 #include <gtest/gtest.h>
 
 #include <string>

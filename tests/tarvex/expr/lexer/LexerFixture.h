@@ -4,8 +4,8 @@
 #include <CollectingLog.h>
 #include <expr/OpTable.h>
 #include <expr/RPNParser.h>
-#include <solvers/NRSolver.h>
 #include <expr/SolverData.h>
+#include <solvers/NRSolver.h>
 #include <gtest/gtest.h>
 
 #include <sstream>

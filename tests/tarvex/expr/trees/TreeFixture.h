@@ -9,8 +9,8 @@
 #include <NearlyEqual.h>
 #include <expr/OpTable.h>
 #include <expr/RPNParser.h>
-#include <solvers/NRSolver.h>
 #include <expr/SolverData.h>
+#include <solvers/NRSolver.h>
 #include <gtest/gtest.h>
 #include <math/RndGen.h>
 #include <mem/StringMemoryManager.h>
