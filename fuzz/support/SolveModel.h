@@ -1,6 +1,7 @@
 #pragma once
-// Compiles a loaded model with the Newton-Raphson solver of one value type
-// and, when it compiles, solves it once within a small budget of
+// Compiles a loaded model with the solver of its type (Newton-Raphson, or
+// one of the two time integrators) for one value type and, when it
+// compiles, solves it once (three time steps) within a small budget of
 // iterations and repetitions, then reads back what a host reads.
 namespace sc
 {

@@ -5,6 +5,7 @@
 // every variable it uses. One compiler serves one model read and owns
 // nothing afterwards: its products stay in the solver, its compile target.
 #include <expr/Build.h>
+#include <expr/Discretisation.h>
 #include <expr/EvaluatorSparseMatrix.h>
 #include <expr/ExpressionTree.h>
 #include <expr/RPNParser.h>
@@ -41,6 +42,14 @@ public:
     bool getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
                                EvaluatorSparseMatrix* pJacobian, sc::ModelLevel level);
 
+    // The dynamic entries: one right-hand side per state for the explicit
+    // integrator; one discretised step system with its Jacobian for the
+    // implicit one.
+    bool getFxEvaluatorsForODE(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
+                               sc::ModelLevel level);
+    bool getFxAndJacEvaluatorsForDAE(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
+                                     EvaluatorSparseMatrix* pJacobian, sc::ModelLevel level);
+
     int getNumVariables() const { return _nVars; }
     int getNumParameters() const { return _nParams; }
 
@@ -63,6 +72,31 @@ private:
     bool evalInitialValueExpression(Value& value, const ModelIterator& it, unsigned firstToken);
     bool evalInitialValuesWithDependency(const std::vector<Deferred>& deferred, sc::ModelLevel level);
     int symbolOf(const sc::_TokV& tok) const;
+
+    // kind 1 the explicit, 2 the implicit integrator.
+    void startDynamicEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level,
+                           std::uint8_t kind);
+    // Differential equations. The form's variable, with offset the first
+    // token of the right-hand side; -1 (logged) for a line of no form.
+    int getDiffEqVariableIndex(const ModelIterator& it, unsigned& offset);
+    // The right-hand side into tree (x = E(int(f)) keeps its int node unless
+    // removeInt); the equation's variable, or -1 when logged.
+    int parseDifferentialEquation(const ModelIterator& it, ExpressionTree& tree, ExpTreeNode*& pIntNode,
+                                  bool removeInt);
+    void getIntegrationMethod(sc::ModelLevel level);
+    void initButcher(matrix::Butcher<3>& tableau) const;
+    // The variables of the ODEs lines, ascending; false (logged) for a line
+    // without one or a variable with two equations.
+    bool collectDifferentialVariables(sc::ModelLevel level);
+    bool readTimeParams(const sc::Naming* pNaming, sc::ModelLevel level);
+    // The stage variables and history parameters of a discretised model.
+    void sizeForTimeDiscretisation();
+    void nameStageVariables(sc::StringPool& pool) const;
+    void nameHistoryParams(sc::StringPool& pool) const;
+    void markStateVariables();
+    bool discretiseEquations(sc::ModelLevel level, unsigned& row);
+    bool compileDiscretisedRow(ExpTreeNode* pRoot, unsigned row);
+    bool compileRightHandSides(sc::ModelLevel level);
 
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
@@ -119,6 +153,12 @@ private:
     std::vector<Pending> _pending;
     std::vector<ExpressionTree*> _trees;
     int _parentNVars = 0;
+    int _nDeclaredVars = 0;
+    int _nDeclaredParams = 0;
+    // Dynamic models: the variables with a differential equation (declared
+    // indices, ascending) and the stage values each adds.
+    std::vector<int> _diffVars;
+    int _nStages = 0;
     bool _collecting = true;
 };
 } // namespace SL_NS

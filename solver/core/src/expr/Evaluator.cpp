@@ -349,6 +349,38 @@ bool Evaluator::isConstant() const
     }
 }
 
+bool Evaluator::readsVariables() const
+{
+    using instr::Source;
+    auto reads = [](Source s) { return s == Source::Variable || s == Source::Shared; };
+    switch (_type)
+    {
+    case Type::Constant:
+    case Type::Parameter:
+    case Type::ParentValue: return false;
+    case Type::Program: break;
+    default: return true;
+    }
+    for (std::uint32_t k = 0; k < _nInstructions; ++k)
+    {
+        const Instruction i = _pInstructionLst[k];
+        if (instr::isFused(i))
+        {
+            if (reads(instr::sourceOf(instr::pushOf(i))))
+                return true;
+        }
+        else if (instr::isProduct(i) || instr::isProductArith(i))
+        {
+            const Instruction p = instr::isProduct(i) ? i : instr::productOf(i);
+            if (reads(instr::sourceOf(instr::leftPushOf(p))) || reads(instr::sourceOf(instr::rightPushOf(p))))
+                return true;
+        }
+        else if (reads(instr::sourceOf(i)) || (i < instr::FusedFirst && opInfo(T(i)).pushesOwnValue))
+            return true;
+    }
+    return false;
+}
+
 template <typename TTarget>
 void Evaluator::addTripletsToSolver(CU& cu, TTarget* pTarget, int row) const
 {

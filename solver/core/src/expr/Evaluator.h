@@ -82,6 +82,9 @@ public:
     bool evaluateAssignment(CU& cu) const;
     // Depends on no symbol, branch, limit, generator or statistic.
     bool isConstant() const;
+    // May read a variable of its model: a variable, a shared value (which may
+    // read one), a branch, a limit, a generator or a statistic.
+    bool readsVariables() const;
 
     // Branch forms.
     void setIfThenElse(Evaluator* pCondition, Evaluator* pThen, unsigned nThen, Evaluator* pElse, unsigned nElse);

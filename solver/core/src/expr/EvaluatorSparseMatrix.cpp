@@ -83,4 +83,23 @@ bool EvaluatorSparseMatrix::isConstant() const
 {
     return std::all_of(_entries.begin(), _entries.end(), [](const Entry& e) { return e.pEvaluator->isConstant(); });
 }
+
+bool EvaluatorSparseMatrix::readsVariables() const
+{
+    return std::any_of(_entries.begin(), _entries.end(), [](const Entry& e) { return e.pEvaluator->readsVariables(); });
+}
+
+bool EvaluatorSparseMatrix::refreshValues(std::vector<Value>& values) const
+{
+    bool changed = values.size() != _entries.size();
+    values.resize(_entries.size());
+    CU cu(_pWorkspace);
+    for (std::size_t k = 0; k < _entries.size(); ++k)
+    {
+        const Value v = _entries[k].pEvaluator->evaluate(cu);
+        changed |= !(v == values[k]);
+        values[k] = v;
+    }
+    return changed;
+}
 } // namespace SL_NS

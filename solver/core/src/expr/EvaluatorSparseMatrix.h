@@ -52,6 +52,11 @@ public:
 
     // No entry depends on a symbol or a branch.
     bool isConstant() const;
+    // Some entry may change with the variables.
+    bool readsVariables() const;
+    // Evaluates every entry into values (one per entry, sized on first use);
+    // true when a value differs from the one held before (NaN always does).
+    bool refreshValues(std::vector<Value>& values) const;
     std::uint32_t getNoOfNonZeros() const { return _nnz; }
     std::size_t size() const { return _entries.size(); }
 

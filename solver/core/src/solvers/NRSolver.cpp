@@ -78,35 +78,13 @@ int NRSolver::getDerDescription(char* buffer, std::size_t size, int eq, int var)
     return std::snprintf(buffer, size, "d(Eq%d)/d(%s)=", eq, name ? name : "");
 }
 
-bool NRSolver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level)
+bool NRSolver::compileModel(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                            SolverData& data, sc::ModelLevel level)
 {
-    clearModel();
-    RPNDerivParser parser(*this);
-    SolverData data;
-    initSolverData(data);
-    readModelFlags(data, pModel, level);
-    loadModelAttribs(pModel, level);
-    if (level == sc::ModelLevel::SubModel)
-    {
-        _nCopiedParams = pModel->getNumberOfCopiedParams();
-        _firstCopiedParam = pModel->getFirstCopiedParamPos();
-    }
-    const bool ok = parser.getFxAndJacEvaluators(pNaming, pModel, &data, &_jacobian, level);
-    if (ok)
-    {
-        readCommonModelAttribs(pModel, level);
-        _iterPostPAlwaysOn = data.iterPostPAlwaysOn != 0;
-        _basePostPAlwaysOn = data.basePostPAlwaysOn != 0;
-        _indexOfTParam = data.indexOfTParam;
-        _indexOfDeltaTParam = data.indexOfDeltaTParam;
-        MU_ASSERT_MSG(_nVars == parser.getNumVariables(), "_nVars == derivParser.getNumVariables()");
-        MU_ASSERT_MSG(_nParams == parser.getNumParameters(), "_nParams == derivParser.getNumParameters()");
-        _nJacEntries = _jacobian.getNoOfNonZeros();
-        if (data.eps != 0)
-            _precision = data.eps;
-    }
-    parser.releaseRes();
-    return ok;
+    if (!parser.getFxAndJacEvaluators(pNaming, pModel, &data, &_jacobian, level))
+        return false;
+    _nJacEntries = _jacobian.getNoOfNonZeros();
+    return true;
 }
 
 bool NRSolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, bool isMainModel)

@@ -42,11 +42,11 @@ public:
     const EvaluatorSparseMatrix& getJacobian() const { return _jacobian; }
 
 protected:
-    bool readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level);
+    bool compileModel(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                      SolverData& data, sc::ModelLevel level) override;
     bool allocSpace();
     void clearModel() override;
 
-private:
     struct Pass;
 
     // F := -f(x); the largest |F_i| (NaN when any residual is NaN).

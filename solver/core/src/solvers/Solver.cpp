@@ -1,5 +1,5 @@
+#include <compile/RPNDerivParser.h>
 #include <expr/CU.h>
-#include <expr/RPNParser.h>
 #include <expr/SolverData.h>
 #include <solvers/Solver.h>
 #include <mu/Assert.h>
@@ -289,7 +289,11 @@ void Solver::backupInitialValues()
 
 void Solver::copyInitialBackupedValues()
 {
-    for (int i = 0; i < _nVars && std::size_t(i) < _backup.size(); ++i)
+    // A backup that was never filled (or filled for another model) is no
+    // start to go back to.
+    if (_backup.size() != std::size_t(_nVars))
+        return;
+    for (int i = 0; i < _nVars; ++i)
         _x[i] = _backup[std::size_t(i)];
 }
 
@@ -297,6 +301,36 @@ void Solver::setEmbeddedParam(sc::EmbeddedParam which, double value)
 {
     if (_x)
         _x[_nVars + _nParams + int(which)] = value;
+}
+
+bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level)
+{
+    clearModel();
+    RPNDerivParser parser(*this);
+    SolverData data;
+    initSolverData(data);
+    readModelFlags(data, pModel, level);
+    loadModelAttribs(pModel, level);
+    if (level == sc::ModelLevel::SubModel)
+    {
+        _nCopiedParams = pModel->getNumberOfCopiedParams();
+        _firstCopiedParam = pModel->getFirstCopiedParamPos();
+    }
+    const bool ok = compileModel(parser, pNaming, pModel, data, level);
+    if (ok)
+    {
+        readCommonModelAttribs(pModel, level);
+        _iterPostPAlwaysOn = data.iterPostPAlwaysOn != 0;
+        _basePostPAlwaysOn = data.basePostPAlwaysOn != 0;
+        _indexOfTParam = data.indexOfTParam;
+        _indexOfDeltaTParam = data.indexOfDeltaTParam;
+        MU_ASSERT_MSG(_nVars == parser.getNumVariables(), "_nVars == derivParser.getNumVariables()");
+        MU_ASSERT_MSG(_nParams == parser.getNumParameters(), "_nParams == derivParser.getNumParameters()");
+        if (data.eps != 0)
+            _precision = data.eps;
+    }
+    parser.releaseRes();
+    return ok;
 }
 
 void Solver::initSolverData(SolverData& data)

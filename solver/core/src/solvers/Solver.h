@@ -128,6 +128,12 @@ public:
 protected:
     // Drops every product of an earlier model read, so a solver can read again.
     virtual void clearModel();
+    // Compiles one level of a model into this solver, with the attributes
+    // around it; a solver may read a model again.
+    bool readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level);
+    // The compiler entry of the solver's kind.
+    virtual bool compileModel(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                              SolverData& data, sc::ModelLevel level) = 0;
     // simplify and pivot of the model line into the compiler's data.
     void readModelFlags(SolverData& data, const sc::TokenizedModel* pModel, sc::ModelLevel level);
     bool loadModelAttribs(const sc::TokenizedModel* pModel, sc::ModelLevel level);
