@@ -67,7 +67,7 @@ struct SolverData
     std::uint8_t logInfoDetails = 0;
     std::uint8_t modelKind = 0; // 0 static, 1 ODE, 2 DAE
     std::uint8_t conjVars = 0;  // complex build: variable k at 2k, its conjugate at 2k + 1
-    std::uint8_t intMethod = 1; // a math::IntMethod: the trapezoid unless the model names another
+    std::uint8_t intMethod = 0; // a math::IntMethod: the solver's, unless the model names another
     SolutionLocation location = SolutionLocation::Other;
     std::uint8_t iterPostPAlwaysOn = 0;
     std::uint8_t basePostPAlwaysOn = 0;

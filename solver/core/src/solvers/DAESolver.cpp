@@ -45,6 +45,7 @@ void DAESolver::clearModel()
     _daeVarMap.clean();
     _jacobianValues.clear();
     _nFactorisations = 0;
+    _nStages = 0;
     _refill = false;
     NRSolver::clearModel();
 }
@@ -53,9 +54,11 @@ bool DAESolver::compileModel(RPNDerivParser& parser, const sc::Naming* pNaming, 
                              SolverData& data, sc::ModelLevel level)
 {
     data.pDAEVarMap = &_daeVarMap;
+    data.intMethod = std::uint8_t(_intMethod);
     if (!parser.getFxAndJacEvaluatorsForDAE(pNaming, pModel, &data, &_jacobian, level))
         return false;
     _intMethod = math::IntMethod(data.intMethod);
+    _nStages = stagesOf(_intMethod);
     return true;
 }
 
@@ -116,14 +119,13 @@ int DAESolver::getNumberOfStateSpaceVariables() const
 
 void DAESolver::copyInitialValues()
 {
-    const int s = stagesOf(_intMethod);
     for (int i = 0; i < _nVars; ++i)
     {
         const _DAEVM& entry = _daeVarMap[std::size_t(i)];
         if (entry.historyParam < 0)
             continue;
         _pParams[entry.historyParam] = _x[i];
-        for (int k = 0; k < s; ++k)
+        for (int k = 0; k < _nStages; ++k)
             _x[entry.iKPos + k] = _x[i];
     }
 }

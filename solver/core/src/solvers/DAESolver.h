@@ -30,7 +30,8 @@ public:
     sc::ITime* getITime() override { return this; }
     int getNumberOfStateSpaceVariables() const override;
 
-    // The method is the model's: it shapes the compiled system.
+    // The method of a model that names none; the method shapes the
+    // compiled system, so it takes effect at the next model read.
     void setTimeMethod(math::IntMethod method) override { _intMethod = method; }
     void setTimes(double t, double dT) override;
 
@@ -66,6 +67,7 @@ private:
     std::vector<Value> _jacobianValues; // a Jacobian of parameters only: its entries at the last check
     double _dT = 0.0;
     unsigned _nFactorisations = 0;
+    int _nStages = 0; // stage variables per state of the compiled method
     math::IntMethod _intMethod = math::IntMethod::Trapezoid;
     bool _run = false;
     bool _jacobianReadsVariables = true;

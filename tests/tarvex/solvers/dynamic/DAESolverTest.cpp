@@ -140,6 +140,24 @@ TEST(DAESolver, UnknownOrAbsentMethodIsTheTrapezoid)
     }
 }
 
+TEST(DAESolver, ASolversMethodServesTheNextModelThatNamesNone)
+{
+    DAE c(dynamicModel("DAE", "", {"x = 1", "", "x' = -x"}));
+    // Set after the read: the compiled trapezoid stays.
+    c.solver.setTimeMethod(math::IntMethod::GaussLegendre3);
+    c.solver.setIntegrationStepSize(0.1);
+    ASSERT_TRUE(c.solver.reset(0));
+    EXPECT_EQ(c.solver.step(1), S::OK);
+    EXPECT_NEAR(re(c.value("x")), 0.95 / 1.05, 1e-13);
+    // The next read takes it.
+    ASSERT_TRUE(c.reload(dynamicModel("DAE", "", {"x = 1", "", "x' = -x"})));
+    EXPECT_EQ(c.solver.getNumberVariables(), 4);
+    c.solver.setIntegrationStepSize(0.1);
+    ASSERT_TRUE(c.solver.reset(0));
+    EXPECT_EQ(c.solver.step(1), S::OK);
+    EXPECT_NEAR(re(c.value("x")), methods[3].R(-0.1), 1e-13);
+}
+
 TEST(DAESolver, ModelErrors)
 {
     struct Case
