@@ -32,6 +32,9 @@ public:
     EvaluatorVect _fx;
     // The programs of the shared values, one per slot.
     EvaluatorVect _shared;
+    // Dynamic models: the programs of the values that stay the same through
+    // a time step, in the shared slots after those of _shared.
+    EvaluatorVect _stepConstants;
     EvaluatorVect _reInit;
     EvaluatorVect _preProc;
     EvaluatorVect _iterPostP;

@@ -107,6 +107,8 @@ bool RPNDerivParser::writePendingEquations()
     for (const Pending& p : _pending)
         _trees.push_back(p.pTree);
     shareRepeatedSubtrees(_trees.data(), unsigned(_trees.size()));
+    if (_pSolverData->modelKind == 2)
+        hoistStepConstants();
     ExpressionPools& pools = *_pSolverData->pPools;
     for (const Pending& p : _pending)
     {

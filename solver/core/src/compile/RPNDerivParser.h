@@ -133,6 +133,9 @@ private:
     struct Candidate;
     struct Occurrences;
     void shareSubtree(const std::vector<Candidate>& same, CompileTarget& s);
+    // Dynamic models: what the residuals read of parameters alone is
+    // computed once per time step (the compile target's step constants).
+    void hoistStepConstants();
     // A tree over the solver's pools that outlives this compile (branches).
     ExpressionTree* newTree();
     void bindTree(ExpressionTree& tree);

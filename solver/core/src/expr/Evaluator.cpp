@@ -9,6 +9,7 @@
 #include <sparse/ISolver.h>
 
 #include <algorithm>
+#include <vector>
 #include <cmath>
 
 namespace SL_NS
@@ -356,14 +357,15 @@ bool Evaluator::readsVariables() const
     switch (_type)
     {
     case Type::Constant:
-    case Type::Parameter:
-    case Type::ParentValue: return false;
+    case Type::Parameter: return false;
     case Type::Program: break;
     default: return true;
     }
     for (std::uint32_t k = 0; k < _nInstructions; ++k)
     {
         const Instruction i = _pInstructionLst[k];
+        if (i == instr::PushParentValue)
+            return true;
         if (instr::isFused(i))
         {
             if (reads(instr::sourceOf(instr::pushOf(i))))
@@ -379,6 +381,14 @@ bool Evaluator::readsVariables() const
             return true;
     }
     return false;
+}
+
+void Evaluator::collectParameters(std::vector<std::uint32_t>& indices) const
+{
+    if (_type == Type::Parameter)
+        indices.push_back(_symbolIndex);
+    else if (_type == Type::Program)
+        indices.insert(indices.end(), _pIndParams, _pIndParams + _nParams);
 }
 
 template <typename TTarget>

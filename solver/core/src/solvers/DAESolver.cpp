@@ -44,6 +44,8 @@ void DAESolver::clearModel()
 {
     _daeVarMap.clean();
     _jacobianValues.clear();
+    _jacobianParameters.clear();
+    _jacobianParameterValues.clear();
     _nFactorisations = 0;
     _nStages = 0;
     _refill = false;
@@ -70,7 +72,10 @@ bool DAESolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel
         translateAndAddLog("@SC.ErrorDAEInit");
         return false;
     }
+    _stepConstants.setSolver(this);
     _jacobianReadsVariables = _jacobian.readsVariables();
+    _jacobianParameters = _jacobianReadsVariables ? std::vector<std::uint32_t> {} : _jacobian.getParameters();
+    _jacobianParameterValues.clear();
     takeDeclaredStep(_dT, _pParams[_indexOfDeltaTParam]);
     _modelRead = true;
     return true;
@@ -147,6 +152,12 @@ bool DAESolver::solveInitialProblem()
     return true;
 }
 
+void DAESolver::evaluateStepConstants()
+{
+    if (_stepConstants.size())
+        _stepConstants.evaluate(_sharedValues.data() + _shared.size(), 1.0);
+}
+
 sc::Solution DAESolver::fail(sc::Solution status, const char* key)
 {
     _status = status;
@@ -166,6 +177,19 @@ bool DAESolver::refactorise()
     return false;
 }
 
+bool DAESolver::jacobianParametersChanged()
+{
+    bool changed = _jacobianParameterValues.size() != _jacobianParameters.size();
+    _jacobianParameterValues.resize(_jacobianParameters.size());
+    for (std::size_t k = 0; k < _jacobianParameters.size(); ++k)
+    {
+        const Value v = _pParams[_jacobianParameters[k]];
+        changed |= !(v == _jacobianParameterValues[k]);
+        _jacobianParameterValues[k] = v;
+    }
+    return changed;
+}
+
 bool DAESolver::prepareFactorisation(bool firstPass)
 {
     // Entries such as dT a - 1 change with the step size or a parameter
@@ -173,6 +197,8 @@ bool DAESolver::prepareFactorisation(bool firstPass)
     // when one of its values changed.
     if (!_jacobianReadsVariables)
     {
+        if (_pSparse && !jacobianParametersChanged())
+            return true;
         const bool changed = _jacobian.refreshValues(_jacobianValues);
         return (_pSparse && !changed) || refactorise();
     }
@@ -232,8 +258,10 @@ sc::Solution DAESolver::iterate(double norm0)
         }
         if (!limitGroupsSignal())
             break;
-        // A limit group moved a variable: a new pass from there.
+        // A limit group moved a variable (or set a parameter): a new pass
+        // from there.
         _refill = _jacobianReadsVariables;
+        evaluateStepConstants();
         evaluateResiduals();
     }
     _totalIterations += iteration;
@@ -261,6 +289,7 @@ sc::Solution DAESolver::solve(bool advance)
             _pConsumer->put();
         time() += _dT;
     }
+    evaluateStepConstants();
     evaluateLimits(false);
     const double norm0 = evaluateResiduals();
     // A consumer that changed a value meanwhile leaves the factorisation stale.

@@ -51,11 +51,16 @@ private:
     // Every history parameter takes its variable's value, every stage variable too.
     void copyInitialValues();
     bool solveInitialProblem();
+    // The values that stay the same through the step, once the history
+    // values and the time are set.
+    void evaluateStepConstants();
     // Newton from the present point until the step converges.
     sc::Solution iterate(double norm0);
     // The factorisation a pass starts from; false when it fails.
     bool prepareFactorisation(bool firstPass);
     bool refactorise();
+    // Whether a parameter that the Jacobian reads changed since the last call.
+    bool jacobianParametersChanged();
     sc::Solution fail(sc::Solution status, const char* key);
     bool hasModel() const;
     Value& time() { return _pParams[_indexOfTParam]; }
@@ -64,7 +69,11 @@ private:
     bool rangeStep(double t0, double dT, unsigned k, int n, int& counter);
 
     DAEVarMap _daeVarMap;
-    std::vector<Value> _jacobianValues; // a Jacobian of parameters only: its entries at the last check
+    // A Jacobian of parameters only: the parameters it reads with their
+    // values, and its entries, at the last check.
+    std::vector<std::uint32_t> _jacobianParameters;
+    std::vector<Value> _jacobianParameterValues;
+    std::vector<Value> _jacobianValues;
     double _dT = 0.0;
     unsigned _nFactorisations = 0;
     int _nStages = 0; // stage variables per state of the compiled method

@@ -41,7 +41,8 @@ void Solver::clearModel()
     _errorStr.clean();
     _modelName = td::StringExt();
     _sharedValues.clear();
-    for (EvaluatorVect* pGroup : {&_fx, &_shared, &_reInit, &_preProc, &_iterPostP, &_basePostP, &_postProc, &_repeats})
+    for (EvaluatorVect* pGroup :
+         {&_fx, &_shared, &_stepConstants, &_reInit, &_preProc, &_iterPostP, &_basePostP, &_postProc, &_repeats})
         pGroup->reserve(0);
     _backup.clean();
     _indexOfTParam = _indexOfDeltaTParam = -1;
