@@ -214,6 +214,24 @@ TEST(DAESolver, ResetAndStep)
     EXPECT_TRUE(declared.solver.reset(0));
 }
 
+TEST(DAESolver, ReInitRestoresOnlyAFilledBackup)
+{
+    // With reInit a value set from outside is undone at the next step, back
+    // to the values of the last reset; before any reset there is nothing
+    // to go back to.
+    DAE c(dynamicModel("DAE", ", reInit = true", {"x = 1", "", "x' = -x"}));
+    ASSERT_TRUE(c.ok) << c.log;
+    c.solver.setIntegrationStepSize(0.1);
+    const double R = 0.95 / 1.05;
+    EXPECT_TRUE(c.solver.setVariableValue("x", 5.0));
+    EXPECT_EQ(c.solver.step(1), S::OK);
+    EXPECT_NEAR(re(c.value("x")), 5 * R, 1e-12);
+    ASSERT_TRUE(c.solver.reset(0));
+    EXPECT_TRUE(c.solver.setVariableValue("x", 7.0));
+    EXPECT_EQ(c.solver.step(1), S::OK);
+    EXPECT_NEAR(re(c.value("x")), 5 * R * R, 1e-12);
+}
+
 TEST(DAESolver, AFailingStepReturnsSolutionError)
 {
     // y^2 + 1 = 0 has no real root: Newton never converges.
