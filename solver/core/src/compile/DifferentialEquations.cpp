@@ -100,10 +100,16 @@ int RPNDerivParser::parseDifferentialEquation(const ModelIterator& it, Expressio
     const std::uint32_t line = it.getLine().line;
     const bool integral = offset == 2;
     unsigned nInts = 0;
+    bool secondEquals = false; // the lexer would read x' = a = b as x' = a - b
     for (unsigned k = offset; k < it.getLine().nTokens; ++k)
+    {
         nInts += isIntCall(it.getToken(k));
+        secondEquals |= it.getToken(k).code == sc::Token::Assign;
+    }
     const char* key = nullptr;
-    if (!integral && nInts > 0)
+    if (secondEquals)
+        key = "@SC.WrongODEExp";
+    else if (!integral && nInts > 0)
         key = "@SC.ODEWithDiffAndInt";
     else if (integral && nInts == 0)
         key = "@SC.ODEMissInt";

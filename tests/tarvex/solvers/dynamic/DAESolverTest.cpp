@@ -174,6 +174,7 @@ TEST(DAESolver, ModelErrors)
         {{"x = 1\ny = 1", "", "x = y*int(1)", "y = 1"}, "@SC.ODEIntWithSS"},
         {{"x = 1", "", "x = t*int(1)"}, "@SC.ODEIntWithSS"},
         {{"x = 1", "", "x' 1"}, "@SC.ODEExpected=Token"},
+        {{"x = 1", "a = 1", "x' = a = 1"}, "@SC.WrongODEExp"},
         {{"x = 1", "a = 1", "a' = 1"}, "@SC.ODEExpectedVariable"},
         {{"x = 1\ny = 0", "", "x' = 1\nx' = 2"}, "@SC.DAEEqError"},
         {{"x = 1\ny = 0", "", "x' = 1"}, "@SC.Vars!=#Eqs"},
