@@ -1,11 +1,19 @@
 #pragma once
 // One node of an expression tree: a pooled token, up to two children and two
-// counts. While a tree is built the counts are the heights of the two sides
-// (the postfix writer evaluates the deeper side first); differentiation
-// reuses them as dependency flags.
+// counts. While a tree is built, and again when its program is written, the
+// counts are the heights of the two sides (the postfix writer evaluates the
+// deeper side first); differentiation reuses them as dependency flags.
+//
+// Trees are DAGs: a derivative refers to the subtrees of its expression
+// instead of copying them. A node marked shared may be reached from several
+// places and is never changed in place; a rewrite copies it (and marks the
+// operands the copy now shares).
 #include <Token.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
+#include <vector>
 
 namespace SL_NS
 {
@@ -16,6 +24,10 @@ struct ExpTreeNode
     ExpTreeNode* pRightNode = nullptr; // second operand or argument; its own right child is a third argument
     std::int32_t leftCount = 0;
     std::int32_t rightCount = 0;
+    // A pass over many trees numbers the nodes it met (0: not met); it clears
+    // the numbers when it ends.
+    std::uint32_t mark = 0;
+    std::uint8_t shared = 0;
 
     Token::Type type() const { return pToken->type; }
     bool isLeaf() const { return pLeftNode == nullptr; }
@@ -25,6 +37,97 @@ struct ExpTreeNode
     // The height of the subtree from this node on.
     std::int32_t height() const { return 1 + (leftCount > rightCount ? leftCount : rightCount); }
 };
+
+// The explicit stack of a walk over a tree: a tree may be far deeper than the
+// call stack allows. Small walks stay in the object.
+template <typename T>
+class WalkStack
+{
+public:
+    bool empty() const { return _size == 0; }
+    std::size_t size() const { return _size; }
+    void push(const T& v)
+    {
+        if (_size < inlineSize)
+            _inline[_size] = v;
+        else
+            _spill.push_back(v);
+        ++_size;
+    }
+    T& top() { return _size <= inlineSize ? _inline[_size - 1] : _spill.back(); }
+    T pop()
+    {
+        T v = top();
+        if (_size > inlineSize)
+            _spill.pop_back();
+        --_size;
+        return v;
+    }
+
+private:
+    static constexpr std::size_t inlineSize = 64;
+    T _inline[inlineSize];
+    std::vector<T> _spill;
+    std::size_t _size = 0;
+};
+
+// Every node under pRoot, parents first (a shared node once per way to it).
+template <typename Node, typename F>
+void forEachNode(Node* pRoot, F&& visit)
+{
+    if (!pRoot)
+        return;
+    WalkStack<Node*> stack;
+    stack.push(pRoot);
+    while (!stack.empty())
+    {
+        Node* p = stack.pop();
+        visit(p);
+        if (p->pRightNode)
+            stack.push(p->pRightNode);
+        if (p->pLeftNode)
+            stack.push(p->pLeftNode);
+    }
+}
+
+// Every node under pRoot, children first (left before right); a visitor that
+// answers false ends the walk.
+template <typename Node, typename F>
+void forEachNodeChildrenFirst(Node* pRoot, F&& visit)
+{
+    if (!pRoot)
+        return;
+    struct Frame
+    {
+        Node* p;
+        bool expanded;
+    };
+    WalkStack<Frame> stack;
+    stack.push({pRoot, false});
+    while (!stack.empty())
+    {
+        Frame& f = stack.top();
+        if (f.expanded)
+        {
+            Node* p = stack.pop().p;
+            if constexpr (std::is_same_v<decltype(visit(p)), bool>)
+            {
+                if (!visit(p))
+                    return;
+            }
+            else
+                visit(p);
+            continue;
+        }
+        f.expanded = true;
+        Node* p = f.p;
+        if (p->pRightNode)
+            stack.push({p->pRightNode, false});
+        if (p->pLeftNode)
+            stack.push({p->pLeftNode, false});
+    }
+}
+
 // An open function or bracket of the tree builder.
 struct _fnEntry
 {

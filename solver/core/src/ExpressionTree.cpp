@@ -93,18 +93,38 @@ ExpTreeNode* ExpressionTree::cloneNode(const ExpTreeNode* pNode) const
 
 ExpTreeNode* ExpressionTree::cloneTree(const ExpTreeNode* pNode) const
 {
-    ExpTreeNode* pCopy = cloneNode(pNode);
-    if (pNode->pLeftNode)
-        pCopy->pLeftNode = cloneTree(pNode->pLeftNode);
-    if (pNode->pRightNode)
-        pCopy->pRightNode = cloneTree(pNode->pRightNode);
+    // Each copy is linked under its parent's copy as the walk reaches it.
+    struct Pending
+    {
+        const ExpTreeNode* pSource;
+        ExpTreeNode** pLink;
+    };
+    ExpTreeNode* pCopy = nullptr;
+    WalkStack<Pending> stack;
+    stack.push({pNode, &pCopy});
+    while (!stack.empty())
+    {
+        const Pending p = stack.pop();
+        ExpTreeNode* pNew = cloneNode(p.pSource);
+        *p.pLink = pNew;
+        if (p.pSource->pRightNode)
+            stack.push({p.pSource->pRightNode, &pNew->pRightNode});
+        if (p.pSource->pLeftNode)
+            stack.push({p.pSource->pLeftNode, &pNew->pLeftNode});
+    }
     return pCopy;
+}
+
+ExpTreeNode* ExpressionTree::share(ExpTreeNode* pNode)
+{
+    pNode->shared = 1;
+    return pNode;
 }
 
 ExpTreeNode* ExpressionTree::createFunctionTree(Token::Type function, ExpTreeNode* pNode, bool clone) const
 {
     ExpTreeNode* pFn = createNode(T::FUNCTION, int(function));
-    pFn->pLeftNode = clone ? cloneTree(pNode) : pNode;
+    pFn->pLeftNode = clone ? share(pNode) : pNode;
     pFn->leftCount = pFn->pLeftNode->height();
     return pFn;
 }
@@ -130,14 +150,18 @@ void ExpressionTree::countNode(const ExpTreeNode* pNode)
     }
 }
 
-void ExpressionTree::calcNoOfTokensAndData(const ExpTreeNode* pNode)
+// The counts of a program, and the heights that order its writing: what the
+// tree algebra or the dependency flags left in the counts is not trusted.
+// False past the longest program allowed, where the walk stops.
+bool ExpressionTree::calcNoOfTokensAndData(ExpTreeNode* pNode)
 {
-    for (; pNode; pNode = pNode->pRightNode)
-    {
-        countNode(pNode);
-        if (pNode->pLeftNode)
-            calcNoOfTokensAndData(pNode->pLeftNode);
-    }
+    forEachNodeChildrenFirst(pNode, [this](ExpTreeNode* p) {
+        countNode(p);
+        p->leftCount = p->pLeftNode ? p->pLeftNode->height() : 0;
+        p->rightCount = p->pRightNode ? p->pRightNode->height() : 0;
+        return _noOfTokens <= maxProgramTokens;
+    });
+    return _noOfTokens <= maxProgramTokens;
 }
 
 void ExpressionTree::calcNoOfTokensAndData()
@@ -146,19 +170,8 @@ void ExpressionTree::calcNoOfTokensAndData()
     calcNoOfTokensAndData(getRoot());
 }
 
-void ExpressionTree::countSubtree(const ExpTreeNode* pNode, int nVars)
+void ExpressionTree::replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken)
 {
-    resetCounts();
-    _nVars = nVars;
-    calcNoOfTokensAndData(pNode);
-}
-
-void ExpressionTree::replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken, const ExpressionTree& removed)
-{
-    _noOfTokens -= removed._noOfTokens - 1;
-    _noOfConsts -= removed._noOfConsts;
-    _noOfVars -= removed._noOfVars;
-    _noOfParams -= removed._noOfParams - 1;
     pNode->pToken = pSlotToken;
     pNode->pLeftNode = pNode->pRightNode = nullptr;
     pNode->leftCount = pNode->rightCount = 0;
@@ -172,14 +185,11 @@ void ExpressionTree::populateUsedVars(cnt::FixNumSet<int>& set) const
 
 void ExpressionTree::populateUsedVars(const ExpTreeNode* pNode, cnt::FixNumSet<int>& set) const
 {
-    for (; pNode; pNode = pNode->pRightNode)
-    {
-        const Token& t = *pNode->pToken;
+    forEachNode(pNode, [this, &set](const ExpTreeNode* p) {
+        const Token& t = *p->pToken;
         if (t.type == T::SYMBOL && t.symbolOrigin == sc::SymbolOrigin::ThisModel && t.index >= 0 && t.index < _nVars)
             set.insert(t.index);
-        if (pNode->pLeftNode)
-            populateUsedVars(pNode->pLeftNode, set);
-    }
+    });
 }
 
 bool ExpressionTree::isConstant(const TokenList& tokens)

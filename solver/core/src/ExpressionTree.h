@@ -59,15 +59,15 @@ public:
 
     // Output and queries.
     bool createPostFix(Evaluator* pEvaluator);
-    // The program of one subtree of this tree (a value several programs
-    // share), counts holding the subtree's counts (countSubtree).
-    bool createPostFix(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts);
-    // Makes a subtree of this tree a leaf that reads a shared slot; removed
-    // holds the subtree's counts, which leave this tree's.
-    void replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken, const ExpressionTree& removed);
-    // This (unbound) tree's counts become those of a subtree's program.
-    void countSubtree(const ExpTreeNode* pNode, int nVars);
+    // The program of one subtree of this tree (a value several programs share).
+    bool createPostFix(ExpTreeNode* pRoot, Evaluator* pEvaluator);
+    // Makes a subtree a leaf that reads a shared slot, in every tree that
+    // holds it.
+    static void replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken);
     void calcNoOfTokensAndData();
+    // The longest program written: past it a derivative has swollen beyond
+    // any use, and the load fails.
+    static constexpr std::uint32_t maxProgramTokens = 1u << 25;
     void populateUsedVars(cnt::FixNumSet<int>& set) const;
     void populateUsedVars(const ExpTreeNode* pNode, cnt::FixNumSet<int>& set) const;
     ExpTreeNode* getRoot() const;
@@ -80,6 +80,10 @@ public:
     ExpTreeNode* createNode(const Value& value, Token::Type type) const;
     ExpTreeNode* cloneNode(const ExpTreeNode* pNode) const;
     ExpTreeNode* cloneTree(const ExpTreeNode* pNode) const;
+    // Marks a subtree as reached from more than one place: a rewrite then
+    // copies it instead of changing it.
+    static ExpTreeNode* share(ExpTreeNode* pNode);
+    ExpTreeNode* ownNode(ExpTreeNode* pNode) const;
 
     // Tree algebra: every rewrite builds its arithmetic through the merge,
     // which simplifies while it builds when the tree's switch is on.
@@ -144,9 +148,16 @@ private:
     void bindPools(SolverData* pSolverData, FnLimits* pFnLimits, int nVars);
     void resetCounts();
     void countNode(const ExpTreeNode* pNode);
-    void calcNoOfTokensAndData(const ExpTreeNode* pNode);
-    bool makePostFix(const ExpTreeNode* pNode);
-    bool writeProgram(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts);
+    bool calcNoOfTokensAndData(ExpTreeNode* pNode);
+    // One step of writing a program: a node to expand or a token to append.
+    struct PostFixStep
+    {
+        const Token* pToken;
+        const ExpTreeNode* pNode;
+    };
+    void planNode(const ExpTreeNode* pNode, WalkStack<PostFixStep>& steps) const;
+    bool makePostFix(const ExpTreeNode* pRoot);
+    bool writeProgram(ExpTreeNode* pRoot, Evaluator* pEvaluator);
     bool writeBranch(ExpressionTree* pTree, Evaluator*& pEvaluator);
     void addCounts(const ExpressionTree& other);
     bool registerLimit(ExpTreeNode* pLim, ExpressionTree& inner);

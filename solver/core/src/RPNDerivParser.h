@@ -15,6 +15,7 @@
 #include <sc/TokenizedModel.h>
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace SL_NS
@@ -92,12 +93,11 @@ private:
     int parseStatsAssignment(const ModelIterator& it, unsigned first);
     // The position of -> in a case line (its inline body follows), or 0.
     static unsigned inlineArrow(const ModelIterator& it);
-    // Calls that several of an equation's trees evaluate alike are computed
-    // once, into a shared slot that the trees then read.
+    // Values that several of the trees evaluate alike are computed once, into
+    // a shared slot that the trees then read.
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
-    struct Candidate;
-    struct Occurrences;
-    void shareSubtree(const std::vector<Candidate>& same, Solver& s);
+    struct SharingPass;
+    bool shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer);
     // A tree over the solver's pools that outlives this compile (branches).
     ExpressionTree* newTree();
     void bindTree(ExpressionTree& tree);

@@ -1,15 +1,18 @@
-// Function calls that several programs evaluate alike (in a power-flow
-// balance, each sine and cosine of an angle difference stands in the
-// residual and in up to four Jacobian entries) are computed once per
-// evaluation pass into a slot that the programs read.
+// Values that several programs evaluate alike are computed once per
+// evaluation pass into a slot that the programs read: calls that stand alike
+// in several places (in a power-flow balance each sine and cosine of an angle
+// difference stands in the residual and in up to four Jacobian entries), and
+// any larger subtree that derivatives reach in several ways (the argument of
+// a chain rule, the base of a power), which would otherwise be written out
+// once for every way to it.
 #include <ExpressionPools.h>
 #include <OpTable.h>
 #include <RPNDerivParser.h>
 #include <Solver.h>
 #include <SolverData.h>
 
-#include <cstring>
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -50,55 +53,115 @@ bool isCandidate(const ExpTreeNode* p)
     const OpInfo& info = opInfo(p->pToken->function());
     return info.hasInstruction() && !info.pushesOwnValue && !info.variesPerRun;
 }
+
+bool variesPerRun(const Token& t) { return t.type == T::FUNCTION && opInfo(t.function()).variesPerRun; }
+
+// Past this many tokens a subtree reached in several ways gets a slot of its
+// own; a smaller one is cheaper to compute again where it stands.
+constexpr std::uint32_t largeSubtree = 32;
 } // namespace
 
-struct RPNDerivParser::Candidate
+// What one pass over the programs to be written knows of each node it met,
+// the node's mark - 1 being its place in the lists.
+struct RPNDerivParser::SharingPass
 {
-    Hash hash; // structural
-    ExpTreeNode* pNode;
-    ExpressionTree* pTree; // whose counts follow a replacement
-};
-
-struct RPNDerivParser::Occurrences
-{
-    std::vector<Candidate> candidates;
-    ExpressionTree* pTree = nullptr;
-
-    // Records the candidates under p. Only the subtrees of calls are
-    // hashed: the sums and products around them never become candidates.
-    void find(ExpTreeNode* p)
+    struct Info
     {
-        if (p->type() == T::FUNCTION)
+        Hash hash; // structural
+        std::uint32_t size = 0; // tokens of its program, a slot read counting 1
+        std::uint8_t ways = 0;  // the ways from the programs' roots to it, counted up to 2
+        bool symbols = false;   // reads a symbol
+        bool pure = true;       // no random draw
+        bool slot = false;
+    };
+    std::vector<ExpTreeNode*> order; // children before parents, each node once
+    std::vector<Info> info;
+
+    Info& of(const ExpTreeNode* p) { return info[p->mark - 1]; }
+
+    static void addWays(Info& i, std::uint8_t ways) { i.ways = std::uint8_t(std::min(2, i.ways + ways)); }
+
+    // Numbers the nodes under pRoot not met before, children first.
+    void discover(ExpTreeNode* pRoot)
+    {
+        struct Frame
         {
-            bool symbols = false;
-            hash(p, symbols);
-            return;
+            ExpTreeNode* p;
+            bool expanded;
+        };
+        WalkStack<Frame> stack;
+        stack.push({pRoot, false});
+        while (!stack.empty())
+        {
+            Frame& f = stack.top();
+            ExpTreeNode* p = f.p;
+            if (p->mark)
+                stack.pop();
+            else if (!f.expanded)
+            {
+                f.expanded = true;
+                if (p->pRightNode)
+                    stack.push({p->pRightNode, false});
+                if (p->pLeftNode)
+                    stack.push({p->pLeftNode, false});
+            }
+            else
+            {
+                stack.pop();
+                order.push_back(p);
+                info.push_back(describe(p));
+                p->mark = std::uint32_t(order.size());
+            }
         }
-        if (p->pLeftNode)
-            find(p->pLeftNode);
-        if (p->pRightNode)
-            find(p->pRightNode);
+        addWays(of(pRoot), 1);
     }
 
-    // The subtree's structural hash; records candidates that read symbols.
-    Hash hash(ExpTreeNode* p, bool& readsSymbols)
+    Info describe(const ExpTreeNode* p)
     {
         const Token& t = *p->pToken;
         std::uint64_t bits[2] = {0, 0};
         static_assert(sizeof(Value) <= sizeof(bits));
         std::memcpy(bits, &t.value, sizeof(Value));
-        Hash h;
-        h.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 | std::uint64_t(t.symbolOrigin) << 40);
-        h.add(bits[0]);
-        h.add(bits[1]);
-        bool symbols = t.type == T::SYMBOL;
+        Info i;
+        i.hash.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 |
+                   std::uint64_t(t.symbolOrigin) << 40);
+        i.hash.add(bits[0]);
+        i.hash.add(bits[1]);
+        i.symbols = t.type == T::SYMBOL;
+        i.pure = !variesPerRun(t);
         // Absent children count, so that f(a, b) and g(a) with b elsewhere differ.
-        h.add(p->pLeftNode ? hash(p->pLeftNode, symbols) : Hash {});
-        h.add(p->pRightNode ? hash(p->pRightNode, symbols) : Hash {});
-        if (symbols && isCandidate(p))
-            candidates.push_back({h, p, pTree});
-        readsSymbols |= symbols;
-        return h;
+        for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
+        {
+            if (!pChild)
+            {
+                i.hash.add(Hash {});
+                continue;
+            }
+            const Info& c = of(pChild);
+            i.hash.add(c.hash);
+            i.symbols = i.symbols || c.symbols;
+            i.pure = i.pure && c.pure;
+        }
+        return i;
+    }
+
+    // Parents before children: each way to a node is a way to its operands.
+    void countWays()
+    {
+        for (std::size_t k = order.size(); k-- > 0;)
+        {
+            const ExpTreeNode* p = order[k];
+            const std::uint8_t ways = info[k].ways;
+            for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
+                if (pChild)
+                    addWays(of(pChild), ways);
+        }
+    }
+
+    void clearMarks()
+    {
+        for (ExpTreeNode* p : order)
+            p->mark = 0;
     }
 };
 
@@ -110,8 +173,8 @@ namespace
 class HashGroups
 {
 public:
-    // The next candidate, in the order of discovery.
-    void add(const Hash& h) { _groupOf.push_back(groupOf(h)); }
+    // The next candidate, in the order of discovery, standing in weight places.
+    void add(const Hash& h, std::uint32_t weight) { _groupOf.push_back(groupOf(h, weight)); }
 
     // Lists the members of every group; a counting sort keeps their order.
     void gather()
@@ -125,8 +188,9 @@ public:
             _members[next[_groupOf[i]]++] = i;
     }
 
-    std::uint32_t count() const { return std::uint32_t(_sizes.size()); }
-    std::uint32_t size(std::uint32_t g) const { return _sizes[g]; }
+    std::uint32_t count() const { return std::uint32_t(_members.size()); }
+    std::uint32_t groupOf(std::uint32_t candidate) const { return _groupOf[candidate]; }
+    std::uint32_t weight(std::uint32_t g) const { return _weights[g]; }
     std::span<const std::uint32_t> members(std::uint32_t g) const { return {_members.data() + _begin[g], _sizes[g]}; }
 
 private:
@@ -137,7 +201,7 @@ private:
         std::uint32_t group = none;
     };
 
-    std::uint32_t groupOf(const Hash& h)
+    std::uint32_t groupOf(const Hash& h, std::uint32_t weight)
     {
         if (2 * (_sizes.size() + 1) > _table.size())
             grow();
@@ -149,8 +213,10 @@ private:
         {
             _table[i] = {h, std::uint32_t(_sizes.size())};
             _sizes.push_back(0);
+            _weights.push_back(0);
         }
         ++_sizes[_table[i].group];
+        _weights[_table[i].group] += weight;
         return _table[i].group;
     }
 
@@ -172,7 +238,8 @@ private:
 
     std::vector<Slot> _table;
     std::vector<std::uint32_t> _groupOf; // per candidate
-    std::vector<std::uint32_t> _sizes;
+    std::vector<std::uint32_t> _sizes;   // members
+    std::vector<std::uint32_t> _weights; // places the members stand in
     std::vector<std::uint32_t> _begin;
     std::vector<std::uint32_t> _members;
 };
@@ -180,43 +247,67 @@ private:
 
 void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees)
 {
-    if (nTrees == 0)
-        return;
-    Occurrences occurrences;
+    SharingPass pass;
     for (unsigned i = 0; i < nTrees; ++i)
-    {
-        occurrences.pTree = pTrees[i];
         if (ExpTreeNode* pRoot = pTrees[i]->getRoot())
-            occurrences.find(pRoot);
-    }
-    // Slots numbered in the order of first use, so that a pass over the
-    // equations reads them nearly in sequence instead of scattered by hash.
-    const auto& candidates = occurrences.candidates;
+            pass.discover(pRoot);
+    if (pass.order.empty())
+        return;
+    pass.countWays();
+    // Calls alike in two places or more: a group each, in the order met.
+    std::vector<ExpTreeNode*> candidates;
     HashGroups groups;
-    for (const Candidate& c : candidates)
-        groups.add(c.hash);
-    groups.gather();
-    Solver& s = solver();
-    std::vector<Candidate> same;
-    for (std::uint32_t g = 0; g < groups.count(); ++g)
+    for (ExpTreeNode* p : pass.order)
     {
-        if (groups.size(g) < 2)
-            continue;
-        same.clear();
-        for (std::uint32_t i : groups.members(g))
-            same.push_back(candidates[i]);
-        shareSubtree(same, s);
+        const SharingPass::Info& i = pass.of(p);
+        if (i.symbols && isCandidate(p))
+        {
+            candidates.push_back(p);
+            groups.add(i.hash, i.ways);
+        }
     }
+    groups.gather();
+    for (std::uint32_t k = 0; k < candidates.size(); ++k)
+        pass.of(candidates[k]).slot = groups.weight(groups.groupOf(k)) >= 2;
+    // Children first, so that a slot's program reads the slots below it:
+    // sizes, the larger subtrees reached in several ways, and every slot's
+    // program when its first member is met.
+    ExpressionTree& writer = *pTrees[0];
+    std::uint32_t nextCandidate = 0;
+    for (ExpTreeNode* p : pass.order)
+    {
+        SharingPass::Info& i = pass.of(p);
+        const bool candidate = nextCandidate < candidates.size() && candidates[nextCandidate] == p;
+        const std::uint32_t k = candidate ? nextCandidate++ : 0;
+        if (p->type() == T::SHARED_VALUE)
+            continue; // made a slot read with its group
+        i.size = 1;
+        for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
+            if (pChild)
+                i.size += pass.of(pChild).slot ? 1 : pass.of(pChild).size;
+        if (candidate && i.slot)
+        {
+            std::vector<ExpTreeNode*> same;
+            for (std::uint32_t m : groups.members(groups.groupOf(k)))
+                same.push_back(candidates[m]);
+            if (!shareSubtree(same, writer))
+                for (ExpTreeNode* pMember : same)
+                    pass.of(pMember).slot = false;
+        }
+        else if (!i.slot && i.ways >= 2 && i.pure && i.size > largeSubtree)
+            i.slot = shareSubtree({&p, 1}, writer);
+    }
+    pass.clearMarks();
 }
 
-void RPNDerivParser::shareSubtree(const std::vector<Candidate>& same, Solver& s)
+// The slot's program is written from the first of the alike subtrees, which
+// then all read the slot.
+bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer)
 {
-    // Identical subtrees have identical counts: one walk serves the group.
-    ExpressionTree counts(false);
-    counts.countSubtree(same.front().pNode, _nVars);
+    Solver& s = solver();
     Evaluator* pSlot = _pSolverData->pPools->evaluators.getEntry();
-    if (!same.front().pTree->createPostFix(same.front().pNode, pSlot, counts))
-        return;
+    if (!writer.createPostFix(same.front(), pSlot))
+        return false;
     const int slot = int(s._sharedValues.size());
     s._shared.addEvaluator(pSlot);
     s._sharedValues.push_back(Value {});
@@ -224,7 +315,8 @@ void RPNDerivParser::shareSubtree(const std::vector<Candidate>& same, Solver& s)
     *pToken = Token {};
     pToken->type = Token::Type::SHARED_VALUE;
     pToken->index = slot;
-    for (const Candidate& c : same)
-        c.pTree->replaceBySharedValue(c.pNode, pToken, counts);
+    for (ExpTreeNode* p : same)
+        ExpressionTree::replaceBySharedValue(p, pToken);
+    return true;
 }
 } // namespace SL_NS
