@@ -58,6 +58,7 @@ ExpTreeNode* ExpressionTree::createNode() const
 {
     MU_ASSERT_MSG(_pPools, "_pMemMgr");
     ExpTreeNode* pNode = _pPools->nodes.allocate();
+    ++_pPools->nodesTaken;
     Token* pToken = _pPools->tokens.allocate();
     *pToken = Token();
     *pNode = ExpTreeNode();

@@ -121,6 +121,7 @@ bool RPNDerivParser::writePendingEquations()
             _pJacobian->addEvaluator(p.row, p.column, e);
     }
     _pending.clear();
+    pools.recycleTrees();
     return true;
 }
 

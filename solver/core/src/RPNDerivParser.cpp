@@ -7,9 +7,12 @@
 
 namespace SL_NS
 {
-RPNDerivParser::RPNDerivParser(sc::StringPool* pNames, std::vector<Value>* pValues)
-    : RPNParser(pNames, pValues)
+void RPNDerivParser::releaseRes()
 {
+    if (!_pSolverData)
+        return;
+    clearTokenList();
+    _pSolverData->pPools->releaseTrees();
 }
 
 Solver& RPNDerivParser::solver() const { return *_pSolverData->pSolver; }
@@ -88,6 +91,10 @@ bool RPNDerivParser::getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::
             pData->logLine = 0;
             return false;
         }
+        // The programs are written in batches, so that the trees of a model
+        // of any size take a bounded amount of memory.
+        if (pData->pPools->nodesTaken >= batchNodes && !writePendingEquations())
+            return false;
     }
     if (!writePendingEquations())
         return false;

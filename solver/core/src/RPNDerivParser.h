@@ -14,7 +14,9 @@
 #include <sc/Naming.h>
 #include <sc/TokenizedModel.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -29,13 +31,15 @@ public:
     using ModelIterator = sc::TokenizedModel::iterator;
 
     RPNDerivParser(sc::StringPool* pNames, std::vector<Value>* pValues);
+    ~RPNDerivParser() override;
 
     bool isClearLastUsed() override { return _collecting; }
     // Records a variable of the equation being compiled; with conjugate
     // variables both the variable and its partner, since the Jacobian needs
     // the derivative by each of them.
     bool addLastUsedVar(int v) override;
-    void releaseRes() {}
+    // The compile has ended: the pools its trees came from go back to the heap.
+    void releaseRes();
 
     // The Newton-Raphson entry: initial values, f(x) and the Jacobian.
     bool getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
@@ -97,7 +101,7 @@ private:
     // a shared slot that the trees then read.
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
     struct SharingPass;
-    bool shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer);
+    bool shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot);
     // A tree over the solver's pools that outlives this compile (branches).
     ExpressionTree* newTree();
     void bindTree(ExpressionTree& tree);
@@ -116,6 +120,12 @@ private:
     };
     std::vector<Pending> _pending;
     std::vector<ExpressionTree*> _trees;
+    // The nodes of the trees built since programs were last written, past
+    // which the next batch is written.
+    static constexpr std::size_t batchNodes = std::size_t(1) << 18;
+    // Kept across batches: the slots of calls made so far, found by their
+    // structure.
+    std::unique_ptr<SharingPass> _pSharing;
     int _parentNVars = 0;
     bool _collecting = true;
 };

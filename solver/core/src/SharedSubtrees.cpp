@@ -54,36 +54,150 @@ bool isCandidate(const ExpTreeNode* p)
     return info.hasInstruction() && !info.pushesOwnValue && !info.variesPerRun;
 }
 
-bool variesPerRun(const Token& t) { return t.type == T::FUNCTION && opInfo(t.function()).variesPerRun; }
-
 // Past this many tokens a subtree reached in several ways gets a slot of its
 // own; a smaller one is cheaper to compute again where it stands.
-constexpr std::uint32_t largeSubtree = 32;
+constexpr std::int32_t largeSubtree = 32;
+
+// An open-addressing table from hashes to numbers.
+class HashIndex
+{
+public:
+    static constexpr std::uint32_t none = ~0u;
+
+    // The number kept for h, or value kept for it now.
+    std::uint32_t findOrAdd(const Hash& h, std::uint32_t value)
+    {
+        if (2 * (_size + 1) > _table.size())
+            grow();
+        Slot& slot = _table[probe(h)];
+        if (slot.value == none)
+        {
+            slot = {h, value};
+            ++_size;
+        }
+        return slot.value;
+    }
+
+    std::uint32_t find(const Hash& h) const { return _table.empty() ? none : _table[probe(h)].value; }
+
+    void set(const Hash& h, std::uint32_t value)
+    {
+        if (findOrAdd(h, value) != value)
+            _table[probe(h)].value = value;
+    }
+
+    void clear()
+    {
+        _table.clear();
+        _size = 0;
+    }
+
+private:
+    struct Slot
+    {
+        Hash hash;
+        std::uint32_t value = none;
+    };
+
+    std::size_t probe(const Hash& h) const
+    {
+        const std::size_t mask = _table.size() - 1;
+        std::size_t i = h.a & mask;
+        while (_table[i].value != none && !(_table[i].hash == h))
+            i = (i + 1) & mask;
+        return i;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(1024, 2 * _table.size()));
+        old.swap(_table);
+        for (const Slot& slot : old)
+            if (slot.value != none)
+                _table[probe(slot.hash)] = slot;
+    }
+
+    std::vector<Slot> _table;
+    std::size_t _size = 0;
+};
+
+// The flags a pass keeps in a node's right count (its left count holds the
+// size of its program, a slot read counting 1).
+enum Flag : std::int32_t
+{
+    waysMask = 3, // the ways from the programs' roots to the node, counted up to 2
+    readsSymbols = 4,
+    drawsRandom = 8,
+    isSlot = 16
+};
 } // namespace
 
-// What one pass over the programs to be written knows of each node it met,
-// the node's mark - 1 being its place in the lists.
+// One pass over a batch of trees: each inner node met is numbered by its
+// mark, children before parents, and keeps its flags in its counts; leaves
+// are described from their tokens whenever they are met. The slots of calls
+// are kept across batches.
 struct RPNDerivParser::SharingPass
 {
-    struct Info
+    std::vector<ExpTreeNode*> order;
+    std::vector<Hash> hashes; // by mark - 1
+    std::vector<ExpTreeNode*> candidates;
+    HashIndex groupOf;
+    std::vector<std::uint32_t> groupWays;  // per group: the ways to its members
+    std::vector<std::uint32_t> begin;      // per group: its first entry in members
+    std::vector<std::uint32_t> members;    // candidates, by group
+    HashIndex callSlots;                   // structure of a call to its slot, across batches
+
+    static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
+    static std::int32_t ways(const ExpTreeNode* p) { return p->rightCount & waysMask; }
+    static void addWays(ExpTreeNode* p, std::int32_t n)
     {
-        Hash hash; // structural
-        std::uint32_t size = 0; // tokens of its program, a slot read counting 1
-        std::uint8_t ways = 0;  // the ways from the programs' roots to it, counted up to 2
-        bool symbols = false;   // reads a symbol
-        bool pure = true;       // no random draw
-        bool slot = false;
-    };
-    std::vector<ExpTreeNode*> order; // children before parents, each node once
-    std::vector<Info> info;
+        p->rightCount = (p->rightCount & ~waysMask) | std::min(2, ways(p) + n);
+    }
 
-    Info& of(const ExpTreeNode* p) { return info[p->mark - 1]; }
+    static Hash tokenHash(const Token& t)
+    {
+        std::uint64_t bits[2] = {0, 0};
+        static_assert(sizeof(Value) <= sizeof(bits));
+        std::memcpy(bits, &t.value, sizeof(Value));
+        Hash h;
+        h.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 |
+              std::uint64_t(t.symbolOrigin) << 40);
+        h.add(bits[0]);
+        h.add(bits[1]);
+        return h;
+    }
 
-    static void addWays(Info& i, std::uint8_t ways) { i.ways = std::uint8_t(std::min(2, i.ways + ways)); }
+    static std::int32_t tokenFlags(const Token& t)
+    {
+        const bool random = t.type == T::FUNCTION && opInfo(t.function()).variesPerRun;
+        return (t.type == T::SYMBOL ? readsSymbols : 0) | (random ? drawsRandom : 0);
+    }
 
-    // Numbers the nodes under pRoot not met before, children first.
+    Hash hashOf(const ExpTreeNode* p) const
+    {
+        if (!p)
+            return Hash {};
+        if (isInner(p))
+            return hashes[p->mark - 1];
+        // Absent children count, so that f(a, b) and g(a) with b elsewhere differ.
+        Hash h = tokenHash(*p->pToken);
+        h.add(hashOf(p->pRightNode)); // a leaf argument, itself a leaf
+        h.add(Hash {});
+        return h;
+    }
+
+    static std::int32_t flagsOf(const ExpTreeNode* p)
+    {
+        if (!p)
+            return 0;
+        return isInner(p) ? p->rightCount & (readsSymbols | drawsRandom) : tokenFlags(*p->pToken);
+    }
+
+    // Numbers the inner nodes under pRoot not met before, children first.
     void discover(ExpTreeNode* pRoot)
     {
+        if (!isInner(pRoot))
+            return;
         struct Frame
         {
             ExpTreeNode* p;
@@ -100,49 +214,29 @@ struct RPNDerivParser::SharingPass
             else if (!f.expanded)
             {
                 f.expanded = true;
-                if (p->pRightNode)
-                    stack.push({p->pRightNode, false});
-                if (p->pLeftNode)
-                    stack.push({p->pLeftNode, false});
+                for (ExpTreeNode* pChild : {p->pRightNode, p->pLeftNode})
+                    if (pChild && isInner(pChild))
+                        stack.push({pChild, false});
             }
             else
             {
                 stack.pop();
-                order.push_back(p);
-                info.push_back(describe(p));
-                p->mark = std::uint32_t(order.size());
+                describe(p);
             }
         }
-        addWays(of(pRoot), 1);
+        addWays(pRoot, 1);
     }
 
-    Info describe(const ExpTreeNode* p)
+    void describe(ExpTreeNode* p)
     {
-        const Token& t = *p->pToken;
-        std::uint64_t bits[2] = {0, 0};
-        static_assert(sizeof(Value) <= sizeof(bits));
-        std::memcpy(bits, &t.value, sizeof(Value));
-        Info i;
-        i.hash.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 |
-                   std::uint64_t(t.symbolOrigin) << 40);
-        i.hash.add(bits[0]);
-        i.hash.add(bits[1]);
-        i.symbols = t.type == T::SYMBOL;
-        i.pure = !variesPerRun(t);
-        // Absent children count, so that f(a, b) and g(a) with b elsewhere differ.
-        for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
-        {
-            if (!pChild)
-            {
-                i.hash.add(Hash {});
-                continue;
-            }
-            const Info& c = of(pChild);
-            i.hash.add(c.hash);
-            i.symbols = i.symbols || c.symbols;
-            i.pure = i.pure && c.pure;
-        }
-        return i;
+        Hash h = tokenHash(*p->pToken);
+        h.add(hashOf(p->pLeftNode));
+        h.add(hashOf(p->pRightNode));
+        order.push_back(p);
+        hashes.push_back(h);
+        p->mark = std::uint32_t(order.size());
+        p->leftCount = 0;
+        p->rightCount = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
     }
 
     // Parents before children: each way to a node is a way to its operands.
@@ -151,166 +245,144 @@ struct RPNDerivParser::SharingPass
         for (std::size_t k = order.size(); k-- > 0;)
         {
             const ExpTreeNode* p = order[k];
-            const std::uint8_t ways = info[k].ways;
-            for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
-                if (pChild)
-                    addWays(of(pChild), ways);
+            for (ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
+                if (pChild && isInner(pChild))
+                    addWays(pChild, ways(p));
         }
     }
 
-    void clearMarks()
+    // Calls that read symbols, grouped by structure in the order met; a
+    // counting sort lists each group's members in that order.
+    void groupCalls()
+    {
+        std::vector<std::uint32_t> groupOfCandidate;
+        for (ExpTreeNode* p : order)
+        {
+            if (!(p->rightCount & readsSymbols) || !isCandidate(p))
+                continue;
+            const std::uint32_t g = groupOf.findOrAdd(hashes[p->mark - 1], std::uint32_t(groupWays.size()));
+            if (g == groupWays.size())
+                groupWays.push_back(0);
+            groupWays[g] += std::uint32_t(ways(p));
+            groupOfCandidate.push_back(g);
+            candidates.push_back(p);
+        }
+        begin.assign(groupWays.size() + 1, 0);
+        for (std::uint32_t g : groupOfCandidate)
+            ++begin[g + 1];
+        for (std::size_t g = 0; g < groupWays.size(); ++g)
+            begin[g + 1] += begin[g];
+        std::vector<std::uint32_t> next(begin.begin(), begin.end() - 1);
+        members.resize(candidates.size());
+        for (std::uint32_t i = 0; i < candidates.size(); ++i)
+            members[next[groupOfCandidate[i]]++] = i;
+    }
+
+    std::uint32_t groupOfCall(const ExpTreeNode* p) const { return groupOf.find(hashes[p->mark - 1]); }
+
+    // The members of a group, into same.
+    void membersOf(std::uint32_t g, std::vector<ExpTreeNode*>& same) const
+    {
+        same.clear();
+        for (std::uint32_t i = begin[g]; i < begin[g + 1]; ++i)
+            same.push_back(candidates[members[i]]);
+    }
+
+    // The program size of a node, children counted before.
+    static std::int32_t sizeOf(const ExpTreeNode* p)
+    {
+        if (!p)
+            return 0;
+        if (!isInner(p) || (p->rightCount & isSlot))
+            return 1 + sizeOf(isInner(p) ? nullptr : p->pRightNode);
+        return p->leftCount;
+    }
+
+    void clear()
     {
         for (ExpTreeNode* p : order)
             p->mark = 0;
+        order.clear();
+        hashes.clear();
+        candidates.clear();
+        groupOf.clear();
+        groupWays.clear();
+        begin.clear();
+        members.clear();
     }
 };
 
-namespace
+// Made and dropped where the pass is a complete type.
+RPNDerivParser::RPNDerivParser(sc::StringPool* pNames, std::vector<Value>* pValues)
+    : RPNParser(pNames, pValues)
 {
-// Candidates of equal hash gathered into groups numbered by first use, each
-// listing its members in the order they were met. One pass over an
-// open-addressing table that holds one entry per distinct hash.
-class HashGroups
-{
-public:
-    // The next candidate, in the order of discovery, standing in weight places.
-    void add(const Hash& h, std::uint32_t weight) { _groupOf.push_back(groupOf(h, weight)); }
+}
 
-    // Lists the members of every group; a counting sort keeps their order.
-    void gather()
-    {
-        _begin.assign(_sizes.size() + 1, 0);
-        for (std::size_t g = 0; g < _sizes.size(); ++g)
-            _begin[g + 1] = _begin[g] + _sizes[g];
-        std::vector<std::uint32_t> next(_begin.begin(), _begin.end() - 1);
-        _members.resize(_groupOf.size());
-        for (std::uint32_t i = 0; i < _groupOf.size(); ++i)
-            _members[next[_groupOf[i]]++] = i;
-    }
-
-    std::uint32_t count() const { return std::uint32_t(_members.size()); }
-    std::uint32_t groupOf(std::uint32_t candidate) const { return _groupOf[candidate]; }
-    std::uint32_t weight(std::uint32_t g) const { return _weights[g]; }
-    std::span<const std::uint32_t> members(std::uint32_t g) const { return {_members.data() + _begin[g], _sizes[g]}; }
-
-private:
-    static constexpr std::uint32_t none = ~0u;
-    struct Slot
-    {
-        Hash hash;
-        std::uint32_t group = none;
-    };
-
-    std::uint32_t groupOf(const Hash& h, std::uint32_t weight)
-    {
-        if (2 * (_sizes.size() + 1) > _table.size())
-            grow();
-        const std::size_t mask = _table.size() - 1;
-        std::size_t i = h.a & mask;
-        while (_table[i].group != none && !(_table[i].hash == h))
-            i = (i + 1) & mask;
-        if (_table[i].group == none)
-        {
-            _table[i] = {h, std::uint32_t(_sizes.size())};
-            _sizes.push_back(0);
-            _weights.push_back(0);
-        }
-        ++_sizes[_table[i].group];
-        _weights[_table[i].group] += weight;
-        return _table[i].group;
-    }
-
-    void grow()
-    {
-        std::vector<Slot> old(std::max<std::size_t>(1024, 2 * _table.size()));
-        old.swap(_table);
-        const std::size_t mask = _table.size() - 1;
-        for (const Slot& slot : old)
-        {
-            if (slot.group == none)
-                continue;
-            std::size_t i = slot.hash.a & mask;
-            while (_table[i].group != none)
-                i = (i + 1) & mask;
-            _table[i] = slot;
-        }
-    }
-
-    std::vector<Slot> _table;
-    std::vector<std::uint32_t> _groupOf; // per candidate
-    std::vector<std::uint32_t> _sizes;   // members
-    std::vector<std::uint32_t> _weights; // places the members stand in
-    std::vector<std::uint32_t> _begin;
-    std::vector<std::uint32_t> _members;
-};
-} // namespace
+RPNDerivParser::~RPNDerivParser() = default;
 
 void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees)
 {
-    SharingPass pass;
+    if (!_pSharing)
+        _pSharing = std::make_unique<SharingPass>();
+    SharingPass& pass = *_pSharing;
     for (unsigned i = 0; i < nTrees; ++i)
         if (ExpTreeNode* pRoot = pTrees[i]->getRoot())
             pass.discover(pRoot);
-    if (pass.order.empty())
-        return;
     pass.countWays();
-    // Calls alike in two places or more: a group each, in the order met.
-    std::vector<ExpTreeNode*> candidates;
-    HashGroups groups;
-    for (ExpTreeNode* p : pass.order)
-    {
-        const SharingPass::Info& i = pass.of(p);
-        if (i.symbols && isCandidate(p))
-        {
-            candidates.push_back(p);
-            groups.add(i.hash, i.ways);
-        }
-    }
-    groups.gather();
-    for (std::uint32_t k = 0; k < candidates.size(); ++k)
-        pass.of(candidates[k]).slot = groups.weight(groups.groupOf(k)) >= 2;
+    pass.groupCalls();
     // Children first, so that a slot's program reads the slots below it:
-    // sizes, the larger subtrees reached in several ways, and every slot's
-    // program when its first member is met.
-    ExpressionTree& writer = *pTrees[0];
-    std::uint32_t nextCandidate = 0;
+    // sizes, the larger subtrees reached in several ways, and the slot of a
+    // group of calls when its first member is met (a group like a call of an
+    // earlier batch reads that call's slot).
+    ExpressionTree* pWriter = nTrees ? pTrees[0] : nullptr;
+    std::vector<ExpTreeNode*> same;
     for (ExpTreeNode* p : pass.order)
     {
-        SharingPass::Info& i = pass.of(p);
-        const bool candidate = nextCandidate < candidates.size() && candidates[nextCandidate] == p;
-        const std::uint32_t k = candidate ? nextCandidate++ : 0;
         if (p->type() == T::SHARED_VALUE)
-            continue; // made a slot read with its group
-        i.size = 1;
-        for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
-            if (pChild)
-                i.size += pass.of(pChild).slot ? 1 : pass.of(pChild).size;
-        if (candidate && i.slot)
+            continue; // a slot read now, made with its group
+        const std::int32_t flags = p->rightCount;
+        p->leftCount = 1 + SharingPass::sizeOf(p->pLeftNode) + SharingPass::sizeOf(p->pRightNode);
+        bool slot = false;
+        if ((flags & readsSymbols) && isCandidate(p))
         {
-            std::vector<ExpTreeNode*> same;
-            for (std::uint32_t m : groups.members(groups.groupOf(k)))
-                same.push_back(candidates[m]);
-            if (!shareSubtree(same, writer))
-                for (ExpTreeNode* pMember : same)
-                    pass.of(pMember).slot = false;
+            // The first member met: the group is settled for all of them.
+            const std::uint32_t g = pass.groupOfCall(p);
+            const Hash& h = pass.hashes[p->mark - 1];
+            const std::uint32_t known = pass.callSlots.find(h);
+            if (known != HashIndex::none || pass.groupWays[g] >= 2)
+            {
+                pass.membersOf(g, same);
+                slot = shareSubtree(same, *pWriter, known == HashIndex::none ? -1 : int(known));
+                if (slot && known == HashIndex::none)
+                    pass.callSlots.set(h, std::uint32_t(solver()._sharedValues.size() - 1));
+            }
+            pass.groupWays[g] = 0;
         }
-        else if (!i.slot && i.ways >= 2 && i.pure && i.size > largeSubtree)
-            i.slot = shareSubtree({&p, 1}, writer);
+        else if (SharingPass::ways(p) >= 2 && !(flags & drawsRandom) && p->leftCount > largeSubtree)
+        {
+            ExpTreeNode* const one[] = {p};
+            slot = shareSubtree(one, *pWriter, -1);
+        }
+        if (slot)
+            p->rightCount |= isSlot;
     }
-    pass.clearMarks();
+    pass.clear();
 }
 
-// The slot's program is written from the first of the alike subtrees, which
-// then all read the slot.
-bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer)
+// The members become reads of a slot: an existing one, or one whose program
+// is written from the first member.
+bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot)
 {
     Solver& s = solver();
-    Evaluator* pSlot = _pSolverData->pPools->evaluators.getEntry();
-    if (!writer.createPostFix(same.front(), pSlot))
-        return false;
-    const int slot = int(s._sharedValues.size());
-    s._shared.addEvaluator(pSlot);
-    s._sharedValues.push_back(Value {});
+    if (slot < 0)
+    {
+        Evaluator* pSlot = _pSolverData->pPools->evaluators.getEntry();
+        if (!writer.createPostFix(same.front(), pSlot))
+            return false;
+        slot = int(s._sharedValues.size());
+        s._shared.addEvaluator(pSlot);
+        s._sharedValues.push_back(Value {});
+    }
     Token* pToken = _pSolverData->pPools->tokens.allocate();
     *pToken = Token {};
     pToken->type = Token::Type::SHARED_VALUE;
