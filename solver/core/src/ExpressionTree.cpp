@@ -27,6 +27,7 @@ ExpressionTree::ExpressionTree(ExpressionTree* pOther)
 {
     bindPools(pOther->_pSolverData, pOther->_pFnLimits, pOther->_nVars);
     _simplify = pOther->_simplify;
+    _nesting = std::uint16_t(pOther->_nesting + 1);
 }
 
 void ExpressionTree::init(SolverData& solverData, int nVars) { bindPools(&solverData, solverData.pFnLimits, nVars); }

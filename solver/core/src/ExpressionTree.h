@@ -186,6 +186,11 @@ private:
     unsigned _currentDiffPartner = 0; // the conjugate slot of the variable
 #endif
     std::uint8_t _simplify = 1;
+    // An inner tree (a function's second argument, a limited expression) is
+    // built by a builder of its own: their nesting is bounded, so that no
+    // text can take the call stack deeper.
+    std::uint16_t _nesting = 0;
+    static constexpr std::uint16_t maxNesting = 1000;
 
     // Tree algebra and differentiation.
     struct Derivation; // the rules for one variable (below a conj: its partner)

@@ -133,19 +133,26 @@ enum Flag : std::int32_t
 } // namespace
 
 // One pass over a batch of trees: each inner node met is numbered by its
-// mark, children before parents, and keeps its flags in its counts; leaves
-// are described from their tokens whenever they are met. The slots of calls
-// are kept across batches.
+// mark, children before parents, and keeps its flags in its right count;
+// the calls' subtrees are hashed, each inner node once (its left count
+// numbering its hash), leaves from their tokens wherever they are met. The
+// slots of calls are kept across batches.
 struct RPNDerivParser::SharingPass
 {
+    struct Candidate
+    {
+        ExpTreeNode* p;
+        Hash hash;
+        std::uint32_t group;
+    };
     std::vector<ExpTreeNode*> order;
-    std::vector<Hash> hashes; // by mark - 1
-    std::vector<ExpTreeNode*> candidates;
+    std::vector<Hash> hashes;
+    std::vector<Candidate> candidates;
     HashIndex groupOf;
-    std::vector<std::uint32_t> groupWays;  // per group: the ways to its members
-    std::vector<std::uint32_t> begin;      // per group: its first entry in members
-    std::vector<std::uint32_t> members;    // candidates, by group
-    HashIndex callSlots;                   // structure of a call to its slot, across batches
+    std::vector<std::uint32_t> groupWays; // per group: the ways to its members
+    std::vector<std::uint32_t> begin;     // per group: its first entry in members
+    std::vector<std::uint32_t> members;   // candidates, by group
+    HashIndex callSlots;                  // structure of a call to its slot, across batches
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
     static std::int32_t ways(const ExpTreeNode* p) { return p->rightCount & waysMask; }
@@ -171,19 +178,6 @@ struct RPNDerivParser::SharingPass
     {
         const bool random = t.type == T::FUNCTION && opInfo(t.function()).variesPerRun;
         return (t.type == T::SYMBOL ? readsSymbols : 0) | (random ? drawsRandom : 0);
-    }
-
-    Hash hashOf(const ExpTreeNode* p) const
-    {
-        if (!p)
-            return Hash {};
-        if (isInner(p))
-            return hashes[p->mark - 1];
-        // Absent children count, so that f(a, b) and g(a) with b elsewhere differ.
-        Hash h = tokenHash(*p->pToken);
-        h.add(hashOf(p->pRightNode)); // a leaf argument, itself a leaf
-        h.add(Hash {});
-        return h;
     }
 
     static std::int32_t flagsOf(const ExpTreeNode* p)
@@ -221,22 +215,13 @@ struct RPNDerivParser::SharingPass
             else
             {
                 stack.pop();
-                describe(p);
+                order.push_back(p);
+                p->mark = std::uint32_t(order.size());
+                p->leftCount = 0;
+                p->rightCount = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
             }
         }
         addWays(pRoot, 1);
-    }
-
-    void describe(ExpTreeNode* p)
-    {
-        Hash h = tokenHash(*p->pToken);
-        h.add(hashOf(p->pLeftNode));
-        h.add(hashOf(p->pRightNode));
-        order.push_back(p);
-        hashes.push_back(h);
-        p->mark = std::uint32_t(order.size());
-        p->leftCount = 0;
-        p->rightCount = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
     }
 
     // Parents before children: each way to a node is a way to its operands.
@@ -251,44 +236,91 @@ struct RPNDerivParser::SharingPass
         }
     }
 
+    // The structural hash of a subtree. Absent children count, so that
+    // f(a, b) and g(a) with b elsewhere differ.
+    Hash hashOf(ExpTreeNode* pRoot)
+    {
+        struct Frame
+        {
+            ExpTreeNode* p;
+            bool expanded;
+        };
+        WalkStack<Frame> stack;
+        stack.push({pRoot, false});
+        while (!stack.empty())
+        {
+            Frame& f = stack.top();
+            ExpTreeNode* p = f.p;
+            if (p->leftCount) // hashed before
+                stack.pop();
+            else if (!f.expanded)
+            {
+                f.expanded = true;
+                for (ExpTreeNode* pChild : {p->pRightNode, p->pLeftNode})
+                    if (pChild && isInner(pChild))
+                        stack.push({pChild, false});
+            }
+            else
+            {
+                stack.pop();
+                Hash h = tokenHash(*p->pToken);
+                h.add(known(p->pLeftNode));
+                h.add(known(p->pRightNode));
+                hashes.push_back(h);
+                p->leftCount = std::int32_t(hashes.size());
+            }
+        }
+        return known(pRoot);
+    }
+
+    // The hash of a node whose inner nodes are hashed.
+    Hash known(const ExpTreeNode* p) const
+    {
+        if (!p)
+            return Hash {};
+        if (isInner(p))
+            return hashes[std::size_t(p->leftCount - 1)];
+        Hash h = tokenHash(*p->pToken);
+        h.add(known(p->pRightNode)); // a leaf argument holds the next one
+        h.add(Hash {});
+        return h;
+    }
+
     // Calls that read symbols, grouped by structure in the order met; a
     // counting sort lists each group's members in that order.
     void groupCalls()
     {
-        std::vector<std::uint32_t> groupOfCandidate;
         for (ExpTreeNode* p : order)
         {
             if (!(p->rightCount & readsSymbols) || !isCandidate(p))
                 continue;
-            const std::uint32_t g = groupOf.findOrAdd(hashes[p->mark - 1], std::uint32_t(groupWays.size()));
+            const Hash h = hashOf(p);
+            const std::uint32_t g = groupOf.findOrAdd(h, std::uint32_t(groupWays.size()));
             if (g == groupWays.size())
                 groupWays.push_back(0);
             groupWays[g] += std::uint32_t(ways(p));
-            groupOfCandidate.push_back(g);
-            candidates.push_back(p);
+            candidates.push_back({p, h, g});
         }
         begin.assign(groupWays.size() + 1, 0);
-        for (std::uint32_t g : groupOfCandidate)
-            ++begin[g + 1];
+        for (const Candidate& c : candidates)
+            ++begin[c.group + 1];
         for (std::size_t g = 0; g < groupWays.size(); ++g)
             begin[g + 1] += begin[g];
         std::vector<std::uint32_t> next(begin.begin(), begin.end() - 1);
         members.resize(candidates.size());
         for (std::uint32_t i = 0; i < candidates.size(); ++i)
-            members[next[groupOfCandidate[i]]++] = i;
+            members[next[candidates[i].group]++] = i;
     }
-
-    std::uint32_t groupOfCall(const ExpTreeNode* p) const { return groupOf.find(hashes[p->mark - 1]); }
 
     // The members of a group, into same.
     void membersOf(std::uint32_t g, std::vector<ExpTreeNode*>& same) const
     {
         same.clear();
         for (std::uint32_t i = begin[g]; i < begin[g + 1]; ++i)
-            same.push_back(candidates[members[i]]);
+            same.push_back(candidates[members[i]].p);
     }
 
-    // The program size of a node, children counted before.
+    // The program size of a node whose operands are sized.
     static std::int32_t sizeOf(const ExpTreeNode* p)
     {
         if (!p)
@@ -336,27 +368,29 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
     // earlier batch reads that call's slot).
     ExpressionTree* pWriter = nTrees ? pTrees[0] : nullptr;
     std::vector<ExpTreeNode*> same;
+    std::size_t nextCandidate = 0;
     for (ExpTreeNode* p : pass.order)
     {
+        const SharingPass::Candidate* pCall = nullptr;
+        if (nextCandidate < pass.candidates.size() && pass.candidates[nextCandidate].p == p)
+            pCall = &pass.candidates[nextCandidate++];
         if (p->type() == T::SHARED_VALUE)
             continue; // a slot read now, made with its group
         const std::int32_t flags = p->rightCount;
         p->leftCount = 1 + SharingPass::sizeOf(p->pLeftNode) + SharingPass::sizeOf(p->pRightNode);
         bool slot = false;
-        if ((flags & readsSymbols) && isCandidate(p))
+        if (pCall)
         {
             // The first member met: the group is settled for all of them.
-            const std::uint32_t g = pass.groupOfCall(p);
-            const Hash& h = pass.hashes[p->mark - 1];
-            const std::uint32_t known = pass.callSlots.find(h);
-            if (known != HashIndex::none || pass.groupWays[g] >= 2)
+            const std::uint32_t known = pass.callSlots.find(pCall->hash);
+            if (known != HashIndex::none || pass.groupWays[pCall->group] >= 2)
             {
-                pass.membersOf(g, same);
+                pass.membersOf(pCall->group, same);
                 slot = shareSubtree(same, *pWriter, known == HashIndex::none ? -1 : int(known));
                 if (slot && known == HashIndex::none)
-                    pass.callSlots.set(h, std::uint32_t(solver()._sharedValues.size() - 1));
+                    pass.callSlots.set(pCall->hash, std::uint32_t(solver()._sharedValues.size() - 1));
             }
-            pass.groupWays[g] = 0;
+            pass.groupWays[pCall->group] = 0;
         }
         else if (SharingPass::ways(p) >= 2 && !(flags & drawsRandom) && p->leftCount > largeSubtree)
         {
