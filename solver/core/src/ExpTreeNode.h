@@ -10,6 +10,7 @@
 // operands the copy now shares).
 #include <Token.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -44,31 +45,38 @@ template <typename T>
 class WalkStack
 {
 public:
+    WalkStack() = default;
+    WalkStack(const WalkStack&) = delete;
+    WalkStack& operator=(const WalkStack&) = delete;
+
     bool empty() const { return _size == 0; }
     std::size_t size() const { return _size; }
-    void push(const T& v)
+    // Walks push and pop once per node: these stay in the walk's loop.
+    [[gnu::always_inline]] void push(const T& v)
     {
-        if (_size < inlineSize)
-            _inline[_size] = v;
-        else
-            _spill.push_back(v);
-        ++_size;
+        if (_size == _capacity) [[unlikely]]
+            grow();
+        _pData[_size++] = v;
     }
-    T& top() { return _size <= inlineSize ? _inline[_size - 1] : _spill.back(); }
-    T pop()
-    {
-        T v = top();
-        if (_size > inlineSize)
-            _spill.pop_back();
-        --_size;
-        return v;
-    }
+    [[gnu::always_inline]] T& top() { return _pData[_size - 1]; }
+    [[gnu::always_inline]] T pop() { return _pData[--_size]; }
 
 private:
+    [[gnu::noinline]] void grow()
+    {
+        std::vector<T> larger(2 * _capacity);
+        std::copy(_pData, _pData + _size, larger.begin());
+        _heap.swap(larger);
+        _pData = _heap.data();
+        _capacity = _heap.size();
+    }
+
     static constexpr std::size_t inlineSize = 64;
     T _inline[inlineSize];
-    std::vector<T> _spill;
+    std::vector<T> _heap;
+    T* _pData = _inline;
     std::size_t _size = 0;
+    std::size_t _capacity = inlineSize;
 };
 
 // Every node under pRoot, parents first (a shared node once per way to it).
