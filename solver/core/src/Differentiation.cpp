@@ -239,11 +239,19 @@ private:
         }
     }
 
+    // The derivative of the variable, one node for every place it stands.
+    ExpTreeNode* one() const
+    {
+        if (!tree._pOne)
+            tree._pOne = share(number(1));
+        return tree._pOne;
+    }
+
     ExpTreeNode* leaf(const ExpTreeNode* pNode) const
     {
         const Token& t = *pNode->pToken;
         if (isVariable(t))
-            return number(1);
+            return one();
         if (!t.isFunctionOf(T::LIMIT) || pNode->leftCount == 0)
             return number(0);
         // The limit's stored derivative for this variable.

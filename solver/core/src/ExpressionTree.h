@@ -68,6 +68,10 @@ public:
     // The longest program written: past it a derivative has swollen beyond
     // any use, and the load fails.
     static constexpr std::uint32_t maxProgramTokens = 1u << 25;
+    // An inner tree (a function's second argument, a limited expression) is
+    // built by a builder of its own: their nesting is bounded, so that no
+    // text can take the call stack deeper.
+    static constexpr std::uint16_t maxNesting = 1000;
     void populateUsedVars(cnt::FixNumSet<int>& set) const;
     void populateUsedVars(const ExpTreeNode* pNode, cnt::FixNumSet<int>& set) const;
     ExpTreeNode* getRoot() const;
@@ -186,11 +190,8 @@ private:
     unsigned _currentDiffPartner = 0; // the conjugate slot of the variable
 #endif
     std::uint8_t _simplify = 1;
-    // An inner tree (a function's second argument, a limited expression) is
-    // built by a builder of its own: their nesting is bounded, so that no
-    // text can take the call stack deeper.
-    std::uint16_t _nesting = 0;
-    static constexpr std::uint16_t maxNesting = 1000;
+    std::uint16_t _nesting = 0;           // of inner trees (maxNesting)
+    mutable ExpTreeNode* _pOne = nullptr; // the derivative of a variable, shared by all derivatives
 
     // Tree algebra and differentiation.
     struct Derivation; // the rules for one variable (below a conj: its partner)

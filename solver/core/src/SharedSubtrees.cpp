@@ -153,6 +153,7 @@ struct RPNDerivParser::SharingPass
     std::vector<std::uint32_t> begin;     // per group: its first entry in members
     std::vector<std::uint32_t> members;   // candidates, by group
     HashIndex callSlots;                  // structure of a call to its slot, across batches
+    static constexpr std::uint32_t metOnce = HashIndex::none - 1; // a call without a slot yet
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
     static std::int32_t ways(const ExpTreeNode* p) { return p->rightCount & waysMask; }
@@ -381,15 +382,20 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
         bool slot = false;
         if (pCall)
         {
-            // The first member met: the group is settled for all of them.
+            // The first member met: the group is settled for all of them. A
+            // call met once in an earlier batch is computed there and gets a
+            // slot now; one met once so far is remembered.
             const std::uint32_t known = pass.callSlots.find(pCall->hash);
-            if (known != HashIndex::none || pass.groupWays[pCall->group] >= 2)
+            const bool existing = known != HashIndex::none && known != SharingPass::metOnce;
+            if (existing || known == SharingPass::metOnce || pass.groupWays[pCall->group] >= 2)
             {
                 pass.membersOf(pCall->group, same);
-                slot = shareSubtree(same, *pWriter, known == HashIndex::none ? -1 : int(known));
-                if (slot && known == HashIndex::none)
+                slot = shareSubtree(same, *pWriter, existing ? int(known) : -1);
+                if (slot && !existing)
                     pass.callSlots.set(pCall->hash, std::uint32_t(solver()._sharedValues.size() - 1));
             }
+            else
+                pass.callSlots.set(pCall->hash, SharingPass::metOnce);
             pass.groupWays[pCall->group] = 0;
         }
         else if (SharingPass::ways(p) >= 2 && !(flags & drawsRandom) && p->leftCount > largeSubtree)

@@ -311,7 +311,15 @@ ExpTreeNode* ExpressionTree::mergeWithConstant(ExpTreeNode* left, ExpTreeNode* r
                                                BasicOperation op) const
 {
     if (left->isNumeric() && right->isNumeric())
-        return createConstant(apply(left->pToken->value, right->pToken->value, op));
+    {
+        const Value folded = apply(left->pToken->value, right->pToken->value, op);
+        if (cloneLeft)
+            return createConstant(folded);
+        // A handed-over constant takes the result itself.
+        left->pToken->value = folded;
+        left->pToken->type = constantType(folded);
+        return left;
+    }
     if (right->isNumeric())
     {
         if (op == Op::Add || op == Op::Multiply)

@@ -149,6 +149,42 @@ TEST_F(Derivatives, SmallTrees)
         EXPECT_EQ(derivativeText(c.text, c.var), c.expected) << c.text;
 }
 
+// A derivative refers to the subtrees of its expression instead of copying
+// them, and the tree algebra rewrites what it is handed: the expression must
+// come out of every derivative as it went in, and so must each derivative
+// out of the ones made after it.
+TEST_F(Derivatives, DerivativesLeaveWhatTheyReuseAsItWas)
+{
+    const char* texts[] = {
+        "x*(y - 3) + (x - y)*(2 - x)",  "-(x*y + 2)*(3 - x*z)",       "x^(y + 2) - (x + 1)^3",
+        "exp(2*x - 1)*(x + 3)/(y - x)", "(x/y)/(z/x) - (2*x)/(y*3)", "sin(x - 2*y)*cos(3 - x) + tg(x*y - 1)",
+        "(x + y + 2)^(x - 1)",          "atg(x*y - 1)/(1 - x*y)",     "sqrt(x*y + 1) - ln(3*x*y)",
+    };
+    const Point p = {0.7, 1.3, 0.4, 1.7, 4};
+    for (const char* text : texts)
+    {
+        ExpressionTree f;
+        ASSERT_TRUE(build(f, text)) << text << errors();
+        const std::string before = infix(f.getRoot());
+        const Value value = valueAt(f.getRoot(), p);
+        std::vector<std::pair<ExpTreeNode*, std::string>> derivatives;
+        for (int var = 0; var < 3; ++var)
+        {
+            ExpressionTree d(&data, &solver._fnLimits, nVars, true);
+            ASSERT_TRUE(f.createDerivative2(d, var)) << text << errors();
+            if (d.isEmpty())
+                continue;
+            derivatives.emplace_back(d.getRoot(), infix(d.getRoot()));
+            // Written as a program, as the compiler does.
+            write(d.getRoot());
+        }
+        EXPECT_EQ(infix(f.getRoot()), before) << text;
+        EXPECT_EQ(valueAt(f.getRoot(), p), value) << text;
+        for (const auto& [pRoot, textOf] : derivatives)
+            EXPECT_EQ(infix(pRoot), textOf) << text;
+    }
+}
+
 // lim(x*y + 1, pmin, pmax) * z: inside the bounds the limit passes the
 // derivative of its expression on, at a bound it is 0.
 TEST_F(Derivatives, LimitOnItsFreeAndClampedSides)
