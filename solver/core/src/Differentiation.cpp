@@ -46,7 +46,7 @@ struct ExpressionTree::Derivation
 
     // Flags each node's sides with their dependency on the variable (a lim
     // leaf with its position in the limit's derivative list); 1 when the
-    // tree depends on it.
+    // tree depends on it. Leaves are flagged by their parent.
     int color(ExpTreeNode* pRoot) const
     {
         struct Frame
@@ -56,40 +56,33 @@ struct ExpressionTree::Derivation
             bool expanded;
         };
         WalkStack<Frame> stack;
-        WalkStack<int> results;
-        stack.push({pRoot, var, false});
+        if (!pRoot->isLeaf())
+            stack.push({pRoot, var, false});
         while (!stack.empty())
         {
             Frame& f = stack.top();
             ExpTreeNode* p = f.p;
             const Derivation here {tree, f.var};
-            if (p->isLeaf())
-            {
-                stack.pop();
-                results.push(here.colorLeaf(p));
-            }
-            else if (!f.expanded)
+            const Derivation below = here.forArgumentOf(p);
+            if (!f.expanded)
             {
                 f.expanded = true;
-                if (p->pRightNode)
+                if (p->pRightNode && !p->pRightNode->isLeaf())
                     stack.push({p->pRightNode, here.var, false});
-                stack.push({p->pLeftNode, here.forArgumentOf(p).var, false});
+                if (!p->pLeftNode->isLeaf())
+                    stack.push({p->pLeftNode, below.var, false});
+                continue;
             }
-            else
-            {
-                stack.pop();
-                const int right = p->pRightNode ? results.pop() : 0;
-                p->leftCount = results.pop();
-                if (p->pRightNode)
-                    p->rightCount = right;
-                results.push(p->leftCount | right);
-            }
+            stack.pop();
+            p->leftCount = below.colorOf(p->pLeftNode);
+            if (p->pRightNode)
+                p->rightCount = here.colorOf(p->pRightNode);
         }
-        return results.pop();
+        return colorOf(pRoot);
     }
 
     // The derivative of a colored tree, children before parents; null when
-    // it does not depend on the variable.
+    // it does not depend on the variable. Leaves are derived by their parent.
     ExpTreeNode* derive(ExpTreeNode* pRoot) const
     {
         struct Frame
@@ -98,6 +91,8 @@ struct ExpressionTree::Derivation
             unsigned var;
             bool expanded;
         };
+        if (pRoot->isLeaf())
+            return leaf(pRoot);
         WalkStack<Frame> stack;
         WalkStack<ExpTreeNode*> results;
         stack.push({pRoot, var, false});
@@ -106,11 +101,12 @@ struct ExpressionTree::Derivation
             Frame& f = stack.top();
             ExpTreeNode* p = f.p;
             const Derivation here {tree, f.var};
+            const Derivation below = here.forArgumentOf(p);
             const bool left = p->leftCount != 0, right = p->pRightNode && p->rightCount != 0;
-            if (p->isLeaf() || (!left && !right))
+            if (!left && !right)
             {
                 stack.pop();
-                results.push(p->isLeaf() ? here.leaf(p) : nullptr);
+                results.push(nullptr);
             }
             else if (!f.expanded)
             {
@@ -123,20 +119,32 @@ struct ExpressionTree::Derivation
                     continue;
                 }
                 f.expanded = true;
-                if (right)
+                if (right && !p->pRightNode->isLeaf())
                     stack.push({p->pRightNode, here.var, false});
-                if (left)
-                    stack.push({p->pLeftNode, here.forArgumentOf(p).var, false});
+                if (left && !p->pLeftNode->isLeaf())
+                    stack.push({p->pLeftNode, below.var, false});
             }
             else
             {
                 stack.pop();
-                ExpTreeNode* db = right ? results.pop() : nullptr;
-                ExpTreeNode* da = left ? results.pop() : nullptr;
+                ExpTreeNode* db = nullptr;
+                ExpTreeNode* da = nullptr;
+                if (right)
+                    db = p->pRightNode->isLeaf() ? here.leaf(p->pRightNode) : results.pop();
+                if (left)
+                    da = p->pLeftNode->isLeaf() ? below.leaf(p->pLeftNode) : results.pop();
                 results.push(here.apply(p, left, right, da, db));
             }
         }
         return results.pop();
+    }
+
+    // The dependency of a colored node; a leaf is colored now.
+    int colorOf(ExpTreeNode* p) const
+    {
+        if (p->isLeaf())
+            return colorLeaf(p);
+        return p->leftCount | (p->pRightNode ? p->rightCount : 0);
     }
 
     ExpTreeNode* number(const Value& v) const { return tree.createConstant(v); }

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
 #include <vector>
 
 namespace SL_NS
@@ -95,44 +94,6 @@ void forEachNode(Node* pRoot, F&& visit)
             stack.push(p->pRightNode);
         if (p->pLeftNode)
             stack.push(p->pLeftNode);
-    }
-}
-
-// Every node under pRoot, children first (left before right); a visitor that
-// answers false ends the walk.
-template <typename Node, typename F>
-void forEachNodeChildrenFirst(Node* pRoot, F&& visit)
-{
-    if (!pRoot)
-        return;
-    struct Frame
-    {
-        Node* p;
-        bool expanded;
-    };
-    WalkStack<Frame> stack;
-    stack.push({pRoot, false});
-    while (!stack.empty())
-    {
-        Frame& f = stack.top();
-        if (f.expanded)
-        {
-            Node* p = stack.pop().p;
-            if constexpr (std::is_same_v<decltype(visit(p)), bool>)
-            {
-                if (!visit(p))
-                    return;
-            }
-            else
-                visit(p);
-            continue;
-        }
-        f.expanded = true;
-        Node* p = f.p;
-        if (p->pRightNode)
-            stack.push({p->pRightNode, false});
-        if (p->pLeftNode)
-            stack.push({p->pLeftNode, false});
     }
 }
 

@@ -154,16 +154,54 @@ void ExpressionTree::countNode(const ExpTreeNode* pNode)
 
 // The counts of a program, and the heights that order its writing: what the
 // tree algebra or the dependency flags left in the counts is not trusted.
-// False past the longest program allowed, where the walk stops.
-bool ExpressionTree::calcNoOfTokensAndData(ExpTreeNode* pNode)
+// Leaves (with the further leaf arguments of a function) are counted by
+// their parent. False past the longest program allowed, where the walk stops.
+bool ExpressionTree::calcNoOfTokensAndData(ExpTreeNode* pRoot)
 {
-    forEachNodeChildrenFirst(pNode, [this](ExpTreeNode* p) {
+    auto countLeaves = [this](ExpTreeNode* p) {
+        for (; p; p = p->pRightNode)
+        {
+            countNode(p);
+            p->leftCount = p->rightCount = 0;
+        }
+    };
+    if (!pRoot || pRoot->isLeaf())
+    {
+        countLeaves(pRoot);
+        return true;
+    }
+    struct Frame
+    {
+        ExpTreeNode* p;
+        bool expanded;
+    };
+    WalkStack<Frame> stack;
+    stack.push({pRoot, false});
+    while (!stack.empty())
+    {
+        Frame& f = stack.top();
+        ExpTreeNode* p = f.p;
+        if (!f.expanded)
+        {
+            f.expanded = true;
+            if (p->pRightNode && !p->pRightNode->isLeaf())
+                stack.push({p->pRightNode, false});
+            if (!p->pLeftNode->isLeaf())
+                stack.push({p->pLeftNode, false});
+            continue;
+        }
+        stack.pop();
         countNode(p);
-        p->leftCount = p->pLeftNode ? p->pLeftNode->height() : 0;
+        if (p->pLeftNode->isLeaf())
+            countLeaves(p->pLeftNode);
+        if (p->pRightNode && p->pRightNode->isLeaf())
+            countLeaves(p->pRightNode);
+        p->leftCount = p->pLeftNode->height();
         p->rightCount = p->pRightNode ? p->pRightNode->height() : 0;
-        return _noOfTokens <= maxProgramTokens;
-    });
-    return _noOfTokens <= maxProgramTokens;
+        if (_noOfTokens > maxProgramTokens)
+            return false;
+    }
+    return true;
 }
 
 void ExpressionTree::calcNoOfTokensAndData()

@@ -159,6 +159,7 @@ private:
         const Token* pToken;
         const ExpTreeNode* pNode;
     };
+    static PostFixStep stepOf(const ExpTreeNode* pNode);
     void planNode(const ExpTreeNode* pNode, WalkStack<PostFixStep>& steps) const;
     bool makePostFix(const ExpTreeNode* pRoot);
     bool writeProgram(ExpTreeNode* pRoot, Evaluator* pEvaluator);

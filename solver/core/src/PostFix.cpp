@@ -35,6 +35,14 @@ bool canSwapOperands(T op)
 }
 } // namespace
 
+// The step of an operand: a leaf's token is appended as it is.
+ExpressionTree::PostFixStep ExpressionTree::stepOf(const ExpTreeNode* pNode)
+{
+    if (!pNode->pLeftNode && !pNode->pRightNode)
+        return {pNode->pToken, nullptr};
+    return {nullptr, pNode};
+}
+
 // Pushes the steps of one node: its operands, then the node's own token.
 // The machine's stack stays shallow when the deeper operand goes first.
 void ExpressionTree::planNode(const ExpTreeNode* pNode, WalkStack<PostFixStep>& steps) const
@@ -46,8 +54,8 @@ void ExpressionTree::planNode(const ExpTreeNode* pNode, WalkStack<PostFixStep>& 
         const Token* pReverse = getReverseToken(t.type);
         steps.push({pReverse ? pReverse : &t, nullptr});
         if (pNode->pLeftNode)
-            steps.push({nullptr, pNode->pLeftNode});
-        steps.push({nullptr, pNode->pRightNode});
+            steps.push(stepOf(pNode->pLeftNode));
+        steps.push(stepOf(pNode->pRightNode));
         return;
     }
     steps.push({&t, nullptr});
@@ -57,7 +65,7 @@ void ExpressionTree::planNode(const ExpTreeNode* pNode, WalkStack<PostFixStep>& 
         // max), or the leaves of the second and third argument.
         const ArgForm args = t.type == T::FUNCTION ? opInfo(t.function()).args : ArgForm::SecondExpression;
         if (args == ArgForm::SecondExpression)
-            steps.push({nullptr, pRight});
+            steps.push(stepOf(pRight));
         else if (args == ArgForm::SecondLeaf || args == ArgForm::ThirdLeaf)
         {
             if (args == ArgForm::ThirdLeaf)
@@ -69,14 +77,14 @@ void ExpressionTree::planNode(const ExpTreeNode* pNode, WalkStack<PostFixStep>& 
         }
     }
     if (pNode->pLeftNode)
-        steps.push({nullptr, pNode->pLeftNode});
+        steps.push(stepOf(pNode->pLeftNode));
 }
 
 bool ExpressionTree::makePostFix(const ExpTreeNode* pRoot)
 {
     const unsigned nVars = unsigned(_nVars);
     WalkStack<PostFixStep> steps;
-    steps.push({nullptr, pRoot});
+    steps.push(stepOf(pRoot));
     while (!steps.empty())
     {
         const PostFixStep step = steps.pop();
