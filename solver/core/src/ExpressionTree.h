@@ -193,6 +193,7 @@ private:
     std::uint8_t _simplify = 1;
     std::uint16_t _nesting = 0;           // of inner trees (maxNesting)
     mutable ExpTreeNode* _pOne = nullptr; // the derivative of a variable, shared by all derivatives
+    mutable int _quotientDepth = 0;       // of the quotient rules now running
 
     // Tree algebra and differentiation.
     struct Derivation; // the rules for one variable (below a conj: its partner)
@@ -200,6 +201,8 @@ private:
     ExpTreeNode* createOperatorNode(Token::Type op, ExpTreeNode* pLeft, ExpTreeNode* pRight) const;
     ExpTreeNode* mergeQuotients(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                 BasicOperation op) const;
+    ExpTreeNode* moveQuotientsUp(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                 BasicOperation op) const;
     ExpTreeNode* mergeWithConstant(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                    BasicOperation op) const;
     ExpTreeNode* absorbConstant(ExpTreeNode* pChain, bool cloneChain, const Value& c, bool constantOnLeft,

@@ -253,6 +253,10 @@ ExpTreeNode* ExpressionTree::mergeWorker(ExpTreeNode* left, ExpTreeNode* right, 
     cloneRight = cloneRight || right->shared;
     if (_simplify)
     {
+        // A neutral right operand gives the left one as it is: the rules below
+        // would rebuild it node by node.
+        if ((op == Op::Multiply || op == Op::Divide) ? isValue(right, 1) : isValue(right, 0))
+            return cloneIf(*this, left, cloneLeft);
         if (ExpTreeNode* p = mergeQuotients(left, right, cloneLeft, cloneRight, op))
             return p;
         if (ExpTreeNode* p = mergeWithConstant(left, right, cloneLeft, cloneRight, op))
@@ -267,9 +271,21 @@ ExpTreeNode* ExpressionTree::mergeWorker(ExpTreeNode* left, ExpTreeNode* right, 
 
 // Quotients move up: (a/b)/(c/d) = (a*d)/(b*c), (a/b)/R = a/(b*R),
 // L/(c/d) = (L*d)/c; L*(c/d) = (L*c)/d, with L/d folded when both are
-// numbers; (a/b)*R = (a*R)/b.
+// numbers; (a/b)*R = (a*R)/b. They move up only so many levels into nested
+// quotients: a chain of them is not walked whole at every merge.
 ExpTreeNode* ExpressionTree::mergeQuotients(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                             BasicOperation op) const
+{
+    if (_quotientDepth == chainDepth)
+        return nullptr;
+    ++_quotientDepth;
+    ExpTreeNode* p = moveQuotientsUp(left, right, cloneLeft, cloneRight, op);
+    --_quotientDepth;
+    return p;
+}
+
+ExpTreeNode* ExpressionTree::moveQuotientsUp(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                             BasicOperation op) const
 {
     const bool leftQuotient = left->isOperator(T::DIV), rightQuotient = right->isOperator(T::DIV);
     if (op == Op::Divide)
