@@ -49,11 +49,7 @@ void ExpressionTree::resetCounts() { _noOfConsts = _noOfVars = _noOfParams = _no
 
 ExpTreeNode* ExpressionTree::getRoot() const { return _operandStack.isEmpty() ? nullptr : _operandStack.top(); }
 
-void ExpressionTree::setTreeNode(ExpTreeNode* pRoot)
-{
-    _operandStack.push(pRoot);
-    calcNoOfTokensAndData();
-}
+void ExpressionTree::setTreeNode(ExpTreeNode* pRoot) { _operandStack.push(pRoot); }
 
 ExpTreeNode* ExpressionTree::createNode() const
 {

@@ -55,7 +55,13 @@ public:
     bool makeExpressionTree(sc::TokenizedModel::iterator&, unsigned, sc::Token, sc::Token);
     bool srediStack(ExpTreeNode* newNode);
     bool emptyStack();
+    // The root of a tree made elsewhere (a derivative); it is counted when
+    // its program is written.
     void setTreeNode(ExpTreeNode* pRoot);
+    // An inner tree (a function's second argument, a limited expression) is
+    // built by a builder of its own: their nesting is bounded, so that no
+    // text can take the call stack deeper.
+    static constexpr std::uint16_t maxNesting = 1000;
 
     // Output and queries.
     bool createPostFix(Evaluator* pEvaluator);
@@ -68,10 +74,6 @@ public:
     // The longest program written: past it a derivative has swollen beyond
     // any use, and the load fails.
     static constexpr std::uint32_t maxProgramTokens = 1u << 25;
-    // An inner tree (a function's second argument, a limited expression) is
-    // built by a builder of its own: their nesting is bounded, so that no
-    // text can take the call stack deeper.
-    static constexpr std::uint16_t maxNesting = 1000;
     void populateUsedVars(cnt::FixNumSet<int>& set) const;
     void populateUsedVars(const ExpTreeNode* pNode, cnt::FixNumSet<int>& set) const;
     ExpTreeNode* getRoot() const;
@@ -90,7 +92,11 @@ public:
     ExpTreeNode* ownNode(ExpTreeNode* pNode) const;
 
     // Tree algebra: every rewrite builds its arithmetic through the merge,
-    // which simplifies while it builds when the tree's switch is on.
+    // which simplifies while it builds when the tree's switch is on. An
+    // operand is handed over (the merge may rewrite it) or, with its clone
+    // flag, borrowed from another tree: the result then refers to it, marked
+    // shared, and nothing changes it. A shared node is borrowed whatever its
+    // flag says.
     ExpTreeNode* mergeUsingBasicOperation(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                           BasicOperation op) const;
     bool areNodesIdentical(const ExpTreeNode* a, const ExpTreeNode* b) const;
@@ -100,6 +106,7 @@ public:
     // A constant typed by its value: integer or real (imaginary or complex).
     ExpTreeNode* createConstant(const Value& value) const;
     ExpTreeNode* createFunctionTree(Token::Type function, ExpTreeNode* pNode, bool clone) const;
+    // Edits of a tree of one's own, none of whose nodes is shared.
     ExpTreeNode* getParentNode(const ExpTreeNode* pNode, ExpTreeNode* pRoot) const;
     bool removeNode(ExpTreeNode*& pRoot, ExpTreeNode* pTarget) const;
     ExpTreeNode* removeNode(ExpTreeNode*& pRoot, ExpTreeNode* pOpNode, ExpTreeNode* pKeep) const;

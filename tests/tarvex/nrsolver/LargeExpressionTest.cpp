@@ -151,6 +151,22 @@ TEST(LargeExpressions, DerivativesThatReuseWhatTheyDifferentiateStaySmall)
     }
 }
 
+// The branches of a conditional equation get derivatives of their own, each
+// written out whole: one longer than any program may be fails the load with
+// its key, and a shorter one loads.
+TEST(LargeExpressions, ADerivativePastTheLongestProgramFailsTheLoad)
+{
+    auto branch = [](int n) {
+        return "if x > 0\n" + repeat("sin(", n) + "x" + repeat(")", n) + " = 0.01\nelse\nx = 1\nend";
+    };
+    // The derivative of n nested sines written out holds about n^2 / 2 tokens.
+    Compiled tooLong(model("0.5", branch(10000)));
+    EXPECT_FALSE(tooLong.ok);
+    EXPECT_TRUE(tooLong.logged("@ET.ProgramTooLong")) << tooLong.log;
+    Compiled fits(model("0.5", branch(2000)));
+    EXPECT_TRUE(fits.ok) << fits.log;
+}
+
 // Calls alike in equations far apart (the programs are written in batches of
 // equations) are computed once: each sine below stands in an equation of x
 // and in one of y, 6,000 equations later; each cosine in two derivatives of
