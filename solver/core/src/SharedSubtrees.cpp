@@ -149,10 +149,10 @@ struct RPNDerivParser::SharingPass
     std::vector<Hash> hashes;
     std::vector<Candidate> candidates;
     HashIndex groupOf;
-    std::vector<std::uint32_t> groupWays; // per group: the ways to its members
-    std::vector<std::uint32_t> begin;     // per group: its first entry in members
-    std::vector<std::uint32_t> members;   // candidates, by group
-    HashIndex callSlots;                  // structure of a call to its slot, across batches
+    std::vector<std::uint32_t> groupWays;                         // per group: the ways to its members
+    std::vector<std::uint32_t> begin;                             // per group: its first entry in members
+    std::vector<std::uint32_t> members;                           // candidates, by group
+    HashIndex callSlots;                                          // structure of a call to its slot, across batches
     static constexpr std::uint32_t metOnce = HashIndex::none - 1; // a call without a slot yet
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
@@ -168,8 +168,7 @@ struct RPNDerivParser::SharingPass
         static_assert(sizeof(Value) <= sizeof(bits));
         std::memcpy(bits, &t.value, sizeof(Value));
         Hash h;
-        h.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 |
-              std::uint64_t(t.symbolOrigin) << 40);
+        h.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 | std::uint64_t(t.symbolOrigin) << 40);
         h.add(bits[0]);
         h.add(bits[1]);
         return h;

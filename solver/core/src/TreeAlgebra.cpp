@@ -78,7 +78,7 @@ struct FoundConstant
     ExpTreeNode** pParentLink = nullptr; // the link that holds pParent
     ExpTreeNode* pParent = nullptr;      // the chain node above the holder; null at the chain's top
     bool onLeft = false;
-    bool inverted = false;  // the constant enters the chain's value negated (or as a divisor)
+    bool inverted = false;   // the constant enters the chain's value negated (or as a divisor)
     std::uint32_t turns = 0; // the way from the chain's top to the holder: bit i set, right at depth i
     int depth = 0;
 };

@@ -156,9 +156,9 @@ TEST_F(Derivatives, SmallTrees)
 TEST_F(Derivatives, DerivativesLeaveWhatTheyReuseAsItWas)
 {
     const char* texts[] = {
-        "x*(y - 3) + (x - y)*(2 - x)",  "-(x*y + 2)*(3 - x*z)",       "x^(y + 2) - (x + 1)^3",
+        "x*(y - 3) + (x - y)*(2 - x)",  "-(x*y + 2)*(3 - x*z)",      "x^(y + 2) - (x + 1)^3",
         "exp(2*x - 1)*(x + 3)/(y - x)", "(x/y)/(z/x) - (2*x)/(y*3)", "sin(x - 2*y)*cos(3 - x) + tg(x*y - 1)",
-        "(x + y + 2)^(x - 1)",          "atg(x*y - 1)/(1 - x*y)",     "sqrt(x*y + 1) - ln(3*x*y)",
+        "(x + y + 2)^(x - 1)",          "atg(x*y - 1)/(1 - x*y)",    "sqrt(x*y + 1) - ln(3*x*y)",
     };
     const Point p = {0.7, 1.3, 0.4, 1.7, 4};
     for (const char* text : texts)
