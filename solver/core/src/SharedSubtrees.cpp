@@ -56,7 +56,7 @@ bool isCandidate(const ExpTreeNode* p)
 
 // Past this many tokens a subtree reached in several ways gets a slot of its
 // own; a smaller one is cheaper to compute again where it stands.
-constexpr std::int32_t largeSubtree = 32;
+constexpr std::uint32_t largeSubtree = 32;
 
 // An open-addressing table from hashes to numbers.
 class HashIndex
@@ -121,9 +121,8 @@ private:
     std::size_t _size = 0;
 };
 
-// The flags a pass keeps in a node's right count (its left count holds the
-// size of its program, a slot read counting 1).
-enum Flag : std::int32_t
+// What a pass knows of a node besides its hash.
+enum Flag : std::uint8_t
 {
     waysMask = 3, // the ways from the programs' roots to the node, counted up to 2
     readsSymbols = 4,
@@ -132,13 +131,20 @@ enum Flag : std::int32_t
 };
 } // namespace
 
-// One pass over a batch of trees: each inner node met is numbered by its
-// mark, children before parents, and keeps its flags in its right count;
-// the calls' subtrees are hashed, each inner node once (its left count
-// numbering its hash), leaves from their tokens wherever they are met. The
-// slots of calls are kept across batches.
+// One pass over a batch of trees. Each inner node met is numbered by its mark,
+// children before parents, and described in the pass's own table (the
+// programs of slots written during the pass take the nodes' counts for their
+// heights); leaves are described from their tokens wherever they are met. The
+// subtrees of calls are hashed, each inner node once. The slots of calls are
+// kept across batches.
 struct RPNDerivParser::SharingPass
 {
+    struct Info
+    {
+        std::uint32_t size = 0; // of the node's program, a slot read counting 1
+        std::uint32_t hash = 0; // 1 + its place in hashes; 0 before it is hashed
+        std::uint8_t flags = 0;
+    };
     struct Candidate
     {
         ExpTreeNode* p;
@@ -146,6 +152,7 @@ struct RPNDerivParser::SharingPass
         std::uint32_t group;
     };
     std::vector<ExpTreeNode*> order;
+    std::vector<Info> info; // by mark - 1
     std::vector<Hash> hashes;
     std::vector<Candidate> candidates;
     HashIndex groupOf;
@@ -156,11 +163,10 @@ struct RPNDerivParser::SharingPass
     static constexpr std::uint32_t metOnce = HashIndex::none - 1; // a call without a slot yet
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
-    static std::int32_t ways(const ExpTreeNode* p) { return p->rightCount & waysMask; }
-    static void addWays(ExpTreeNode* p, std::int32_t n)
-    {
-        p->rightCount = (p->rightCount & ~waysMask) | std::min(2, ways(p) + n);
-    }
+    Info& of(const ExpTreeNode* p) { return info[p->mark - 1]; }
+    const Info& of(const ExpTreeNode* p) const { return info[p->mark - 1]; }
+    static int ways(const Info& i) { return i.flags & waysMask; }
+    static void addWays(Info& i, int n) { i.flags = std::uint8_t((i.flags & ~waysMask) | std::min(2, ways(i) + n)); }
 
     static Hash tokenHash(const Token& t)
     {
@@ -174,17 +180,17 @@ struct RPNDerivParser::SharingPass
         return h;
     }
 
-    static std::int32_t tokenFlags(const Token& t)
+    static std::uint8_t tokenFlags(const Token& t)
     {
         const bool random = t.type == T::FUNCTION && opInfo(t.function()).variesPerRun;
-        return (t.type == T::SYMBOL ? readsSymbols : 0) | (random ? drawsRandom : 0);
+        return std::uint8_t((t.type == T::SYMBOL ? readsSymbols : 0) | (random ? drawsRandom : 0));
     }
 
-    static std::int32_t flagsOf(const ExpTreeNode* p)
+    std::uint8_t flagsOf(const ExpTreeNode* p) const
     {
         if (!p)
             return 0;
-        return isInner(p) ? p->rightCount & (readsSymbols | drawsRandom) : tokenFlags(*p->pToken);
+        return isInner(p) ? of(p).flags & (readsSymbols | drawsRandom) : tokenFlags(*p->pToken);
     }
 
     // Numbers the inner nodes under pRoot not met before, children first.
@@ -215,13 +221,14 @@ struct RPNDerivParser::SharingPass
             else
             {
                 stack.pop();
+                Info i;
+                i.flags = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
                 order.push_back(p);
+                info.push_back(i);
                 p->mark = std::uint32_t(order.size());
-                p->leftCount = 0;
-                p->rightCount = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
             }
         }
-        addWays(pRoot, 1);
+        addWays(of(pRoot), 1);
     }
 
     // Parents before children: each way to a node is a way to its operands.
@@ -230,9 +237,9 @@ struct RPNDerivParser::SharingPass
         for (std::size_t k = order.size(); k-- > 0;)
         {
             const ExpTreeNode* p = order[k];
-            for (ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
+            for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
                 if (pChild && isInner(pChild))
-                    addWays(pChild, ways(p));
+                    addWays(of(pChild), ways(info[k]));
         }
     }
 
@@ -251,7 +258,7 @@ struct RPNDerivParser::SharingPass
         {
             Frame& f = stack.top();
             ExpTreeNode* p = f.p;
-            if (p->leftCount) // hashed before
+            if (of(p).hash)
                 stack.pop();
             else if (!f.expanded)
             {
@@ -267,7 +274,7 @@ struct RPNDerivParser::SharingPass
                 h.add(known(p->pLeftNode));
                 h.add(known(p->pRightNode));
                 hashes.push_back(h);
-                p->leftCount = std::int32_t(hashes.size());
+                of(p).hash = std::uint32_t(hashes.size());
             }
         }
         return known(pRoot);
@@ -279,7 +286,7 @@ struct RPNDerivParser::SharingPass
         if (!p)
             return Hash {};
         if (isInner(p))
-            return hashes[std::size_t(p->leftCount - 1)];
+            return hashes[of(p).hash - 1];
         Hash h = tokenHash(*p->pToken);
         h.add(known(p->pRightNode)); // a leaf argument holds the next one
         h.add(Hash {});
@@ -292,13 +299,13 @@ struct RPNDerivParser::SharingPass
     {
         for (ExpTreeNode* p : order)
         {
-            if (!(p->rightCount & readsSymbols) || !isCandidate(p))
+            if (!(of(p).flags & readsSymbols) || !isCandidate(p))
                 continue;
             const Hash h = hashOf(p);
             const std::uint32_t g = groupOf.findOrAdd(h, std::uint32_t(groupWays.size()));
             if (g == groupWays.size())
                 groupWays.push_back(0);
-            groupWays[g] += std::uint32_t(ways(p));
+            groupWays[g] += std::uint32_t(ways(of(p)));
             candidates.push_back({p, h, g});
         }
         begin.assign(groupWays.size() + 1, 0);
@@ -320,14 +327,16 @@ struct RPNDerivParser::SharingPass
             same.push_back(candidates[members[i]].p);
     }
 
-    // The program size of a node whose operands are sized.
-    static std::int32_t sizeOf(const ExpTreeNode* p)
+    // The program size of a node whose operands are sized: a leaf (with the
+    // leaf arguments it holds) or a slot read counts its tokens.
+    std::uint32_t sizeOf(const ExpTreeNode* p) const
     {
-        if (!p)
-            return 0;
-        if (!isInner(p) || (p->rightCount & isSlot))
-            return 1 + sizeOf(isInner(p) ? nullptr : p->pRightNode);
-        return p->leftCount;
+        std::uint32_t n = 0;
+        if (p && isInner(p))
+            return (of(p).flags & isSlot) ? 1 : of(p).size;
+        for (; p; p = p->pRightNode)
+            ++n;
+        return n;
     }
 
     void clear()
@@ -335,6 +344,7 @@ struct RPNDerivParser::SharingPass
         for (ExpTreeNode* p : order)
             p->mark = 0;
         order.clear();
+        info.clear();
         hashes.clear();
         candidates.clear();
         groupOf.clear();
@@ -376,8 +386,8 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
             pCall = &pass.candidates[nextCandidate++];
         if (p->type() == T::SHARED_VALUE)
             continue; // a slot read now, made with its group
-        const std::int32_t flags = p->rightCount;
-        p->leftCount = 1 + SharingPass::sizeOf(p->pLeftNode) + SharingPass::sizeOf(p->pRightNode);
+        SharingPass::Info& i = pass.of(p);
+        i.size = 1 + pass.sizeOf(p->pLeftNode) + pass.sizeOf(p->pRightNode);
         bool slot = false;
         if (pCall)
         {
@@ -397,13 +407,13 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
                 pass.callSlots.set(pCall->hash, SharingPass::metOnce);
             pass.groupWays[pCall->group] = 0;
         }
-        else if (SharingPass::ways(p) >= 2 && !(flags & drawsRandom) && p->leftCount > largeSubtree)
+        else if (SharingPass::ways(i) >= 2 && !(i.flags & drawsRandom) && i.size > largeSubtree)
         {
             ExpTreeNode* const one[] = {p};
             slot = shareSubtree(one, *pWriter, -1);
         }
         if (slot)
-            p->rightCount |= isSlot;
+            i.flags |= isSlot;
     }
     pass.clear();
 }
