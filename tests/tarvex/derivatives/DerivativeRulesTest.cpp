@@ -11,6 +11,16 @@ namespace
 {
 class Derivatives : public DerivativeTest
 {
+protected:
+    // A quotient under pRoot whose divisor is 0 at p.
+    bool dividesByZero(ExpTreeNode* pRoot, const Point& p)
+    {
+        if (!pRoot || !pRoot->pLeftNode)
+            return false;
+        if (pRoot->isOperator(Token::Type::DIV) && valueAt(pRoot->pRightNode, p) == Value(0))
+            return true;
+        return dividesByZero(pRoot->pLeftNode, p) || dividesByZero(pRoot->pRightNode, p);
+    }
 };
 
 struct Row
@@ -183,6 +193,51 @@ TEST_F(Derivatives, DerivativesLeaveWhatTheyReuseAsItWas)
         for (const auto& [pRoot, textOf] : derivatives)
             EXPECT_EQ(infix(pRoot), textOf) << text;
     }
+}
+
+// The same on random expressions, leaning towards the shapes the tree algebra
+// rewrites: every derivative agrees with the differences of the expression,
+// and the expression is left as it was.
+TEST_F(Derivatives, RandomExpressionsKeepTheirShapeAndGetTheirDerivatives)
+{
+    RandomTrees random(tree, 20261211);
+    int checked = 0;
+    for (int trial = 0; trial < 2000; ++trial)
+    {
+        ExpTreeNode* pRoot = random.any(5);
+        const std::string before = infix(pRoot);
+        ExpressionTree f;
+        f.init(data, nVars);
+        f.setTreeNode(pRoot);
+        Evaluator* pF = write(pRoot);
+        const Point p = random.point();
+        const Value value = valueAt(pF, p);
+        // A quotient by 0 leaves the value finite and its derivative not.
+        if (!std::isfinite(std::abs(value)) || std::abs(value) > 1e3 || dividesByZero(pRoot, p))
+            continue;
+        std::vector<std::pair<ExpTreeNode*, std::string>> derivatives;
+        for (int var = 0; var < 3; ++var)
+        {
+            Evaluator* pD;
+            ExpTreeNode* pDerivative = nullptr;
+            ASSERT_TRUE(derive(f, var, pD, &pDerivative)) << before << errors();
+            if (pDerivative)
+                derivatives.emplace_back(pDerivative, infix(pDerivative));
+            const Value got = pD ? valueAt(pD, p) : Value(0);
+            const Value reference = centralDifference(pF, p, var, 1.0);
+            // Near a pole the differences lose their digits.
+            if (std::abs(reference) < 1e2)
+            {
+                EXPECT_TRUE(agree(got, reference, 1e-5))
+                    << before << " d/d" << varNames[var] << ": " << got << ", difference " << reference;
+            }
+        }
+        EXPECT_EQ(infix(pRoot), before);
+        for (const auto& [pDerivative, text] : derivatives)
+            EXPECT_EQ(infix(pDerivative), text) << before;
+        ++checked;
+    }
+    EXPECT_GT(checked, 1000);
 }
 
 // lim(x*y + 1, pmin, pmax) * z: inside the bounds the limit passes the
