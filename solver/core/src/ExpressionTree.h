@@ -200,7 +200,7 @@ private:
     std::uint8_t _simplify = 1;
     std::uint16_t _nesting = 0;           // of inner trees (maxNesting)
     mutable ExpTreeNode* _pOne = nullptr; // the derivative of a variable, shared by all derivatives
-    mutable int _quotientDepth = 0;       // of the quotient rules now running
+    mutable int _mergeDepth = 0;          // of the merge rules now running, one within another
 
     // Tree algebra and differentiation.
     struct Derivation; // the rules for one variable (below a conj: its partner)
@@ -208,7 +208,7 @@ private:
     ExpTreeNode* createOperatorNode(Token::Type op, ExpTreeNode* pLeft, ExpTreeNode* pRight) const;
     ExpTreeNode* mergeQuotients(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                 BasicOperation op) const;
-    ExpTreeNode* moveQuotientsUp(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+    ExpTreeNode* simplifiedMerge(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                  BasicOperation op) const;
     ExpTreeNode* mergeWithConstant(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                    BasicOperation op) const;

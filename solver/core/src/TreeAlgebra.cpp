@@ -251,41 +251,45 @@ ExpTreeNode* ExpressionTree::mergeWorker(ExpTreeNode* left, ExpTreeNode* right, 
     // What something else reaches is borrowed, whatever the caller said.
     cloneLeft = cloneLeft || left->shared;
     cloneRight = cloneRight || right->shared;
-    if (_simplify)
+    // The rules merge parts of the operands again: past chainDepth rules
+    // within one another the operation is built as it stands, so that a
+    // merge takes a bounded time and stack whatever its operands hold (a
+    // chain of quotients, a tower of negations).
+    if (_simplify && _mergeDepth < chainDepth)
     {
-        // A neutral right operand gives the left one as it is: the rules below
-        // would rebuild it node by node.
-        if ((op == Op::Multiply || op == Op::Divide) ? isValue(right, 1) : isValue(right, 0))
-            return cloneIf(*this, left, cloneLeft);
-        if (ExpTreeNode* p = mergeQuotients(left, right, cloneLeft, cloneRight, op))
+        ++_mergeDepth;
+        ExpTreeNode* p = simplifiedMerge(left, right, cloneLeft, cloneRight, op);
+        --_mergeDepth;
+        if (p)
             return p;
-        if (ExpTreeNode* p = mergeWithConstant(left, right, cloneLeft, cloneRight, op))
-            return p;
-        if (ExpTreeNode* p = mergeNegations(left, right, cloneLeft, cloneRight, op))
-            return p;
-        if (areNodesIdentical(left, right))
-            return mergeIdentical(left, cloneLeft, op);
     }
     return createOperatorNode(operatorOf(op), cloneIf(*this, left, cloneLeft), cloneIf(*this, right, cloneRight));
 }
 
-// Quotients move up: (a/b)/(c/d) = (a*d)/(b*c), (a/b)/R = a/(b*R),
-// L/(c/d) = (L*d)/c; L*(c/d) = (L*c)/d, with L/d folded when both are
-// numbers; (a/b)*R = (a*R)/b. They move up only so many levels into nested
-// quotients: a chain of them is not walked whole at every merge.
-ExpTreeNode* ExpressionTree::mergeQuotients(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
-                                            BasicOperation op) const
+// The first rule that applies, or null.
+ExpTreeNode* ExpressionTree::simplifiedMerge(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                             BasicOperation op) const
 {
-    if (_quotientDepth == chainDepth)
-        return nullptr;
-    ++_quotientDepth;
-    ExpTreeNode* p = moveQuotientsUp(left, right, cloneLeft, cloneRight, op);
-    --_quotientDepth;
-    return p;
+    // A neutral right operand gives the left one as it is: the rules below
+    // would rebuild it node by node.
+    if ((op == Op::Multiply || op == Op::Divide) ? isValue(right, 1) : isValue(right, 0))
+        return cloneIf(*this, left, cloneLeft);
+    if (ExpTreeNode* p = mergeQuotients(left, right, cloneLeft, cloneRight, op))
+        return p;
+    if (ExpTreeNode* p = mergeWithConstant(left, right, cloneLeft, cloneRight, op))
+        return p;
+    if (ExpTreeNode* p = mergeNegations(left, right, cloneLeft, cloneRight, op))
+        return p;
+    if (areNodesIdentical(left, right))
+        return mergeIdentical(left, cloneLeft, op);
+    return nullptr;
 }
 
-ExpTreeNode* ExpressionTree::moveQuotientsUp(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
-                                             BasicOperation op) const
+// Quotients move up: (a/b)/(c/d) = (a*d)/(b*c), (a/b)/R = a/(b*R),
+// L/(c/d) = (L*d)/c; L*(c/d) = (L*c)/d, with L/d folded when both are
+// numbers; (a/b)*R = (a*R)/b.
+ExpTreeNode* ExpressionTree::mergeQuotients(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                            BasicOperation op) const
 {
     const bool leftQuotient = left->isOperator(T::DIV), rightQuotient = right->isOperator(T::DIV);
     if (op == Op::Divide)

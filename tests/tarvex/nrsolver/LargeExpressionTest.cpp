@@ -88,6 +88,8 @@ TEST(LargeExpressions, LongAndDeepTextsSolve)
         {"100,000 nested brackets", repeat("(", n) + "x" + repeat(")", n) + " = 2", 2},
         // An odd number of signs.
         {"100,001 chained minus signs", repeat("-(", n + 1) + "x" + repeat(")", n + 1) + " = 2", -2},
+        // The derivative merges 2 with the signs, which the tree algebra takes off one by one.
+        {"a factor under 100,000 signs", "2*x*(" + repeat("-(", n) + "3" + repeat(")", n) + ") = 6", 1},
     };
     for (const Case& c : cases)
     {
