@@ -72,7 +72,7 @@ private:
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
     bool createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned& count, char kind);
     bool writePendingEquations();
-    bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group);
+    bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting);
     bool parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group);
     bool lexLine(const ModelIterator& it, unsigned offset, sc::ExpressionType& type);
 

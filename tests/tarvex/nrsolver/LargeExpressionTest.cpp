@@ -4,6 +4,7 @@
 // pools the compile built its trees from are given back.
 #include <CompiledModel.h>
 #include <ExpressionPools.h>
+#include <ExpressionTree.h>
 #include <NRSolver.h>
 #include <NearlyEqual.h>
 #include <gtest/gtest.h>
@@ -167,6 +168,26 @@ TEST(LargeExpressions, ADerivativePastTheLongestProgramFailsTheLoad)
     EXPECT_TRUE(tooLong.logged("@ET.ProgramTooLong")) << tooLong.log;
     Compiled fits(model("0.5", branch(2000)));
     EXPECT_TRUE(fits.ok) << fits.log;
+}
+
+// An if within a branch is compiled within its parent: the nesting is
+// bounded, the bound refused with its key.
+TEST(LargeExpressions, NestedConditionalEquationsAreBounded)
+{
+    auto nested = [](int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i)
+            text += "if x > " + std::to_string(-i) + "\n";
+        return text + "x = 1\n" + repeat("else\nx = 2\nend\n", n);
+    };
+    const int bound = ExpressionTree::maxNesting;
+    Compiled fits(model("0", nested(bound)));
+    ASSERT_TRUE(fits.ok) << fits.log;
+    EXPECT_EQ(fits.solver.solve(), sc::Solution::OK) << fits.log;
+    EXPECT_NEAR(real(fits.value("x")), 1, 1e-12);
+    Compiled deeper(model("0", nested(bound + 1)));
+    EXPECT_FALSE(deeper.ok);
+    EXPECT_TRUE(deeper.logged("@SC.IfNestedTooDeep")) << deeper.log;
 }
 
 // Calls alike in equations far apart (the programs are written in batches of
