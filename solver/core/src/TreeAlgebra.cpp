@@ -61,10 +61,7 @@ T constantType(const Value& value)
 }
 
 // A borrowed operand goes into the result as it is, marked shared.
-ExpTreeNode* borrowIf(const ExpressionTree&, ExpTreeNode* pNode, bool clone)
-{
-    return clone ? ExpressionTree::share(pNode) : pNode;
-}
+ExpTreeNode* borrowIf(ExpTreeNode* pNode, bool clone) { return clone ? ExpressionTree::share(pNode) : pNode; }
 
 // How deep a chain is searched for a constant: a constant further down stays
 // where it is, so that a merge costs the same on a chain of any length.
@@ -263,7 +260,7 @@ ExpTreeNode* ExpressionTree::mergeWorker(ExpTreeNode* left, ExpTreeNode* right, 
         if (p)
             return p;
     }
-    return createOperatorNode(operatorOf(op), borrowIf(*this, left, cloneLeft), borrowIf(*this, right, cloneRight));
+    return createOperatorNode(operatorOf(op), borrowIf(left, cloneLeft), borrowIf(right, cloneRight));
 }
 
 // The first rule that applies, or null.
@@ -273,7 +270,7 @@ ExpTreeNode* ExpressionTree::simplifiedMerge(ExpTreeNode* left, ExpTreeNode* rig
     // A neutral right operand gives the left one as it is: the rules below
     // would rebuild it node by node.
     if ((op == Op::Multiply || op == Op::Divide) ? isValue(right, 1) : isValue(right, 0))
-        return borrowIf(*this, left, cloneLeft);
+        return borrowIf(left, cloneLeft);
     if (ExpTreeNode* p = mergeQuotients(left, right, cloneLeft, cloneRight, op))
         return p;
     if (ExpTreeNode* p = mergeWithConstant(left, right, cloneLeft, cloneRight, op))
@@ -346,7 +343,7 @@ ExpTreeNode* ExpressionTree::mergeWithConstant(ExpTreeNode* left, ExpTreeNode* r
             return mergeWorker(right, left, cloneRight, cloneLeft, op);
         const bool neutral = op == Op::Subtract ? isValue(right, 0) : isValue(right, 1);
         if (neutral)
-            return borrowIf(*this, left, cloneLeft);
+            return borrowIf(left, cloneLeft);
         if (isValue(right, -1) && op == Op::Divide)
             return negate(left, cloneLeft);
         return absorbConstant(left, cloneLeft, right->pToken->value, false, op);
@@ -356,7 +353,7 @@ ExpTreeNode* ExpressionTree::mergeWithConstant(ExpTreeNode* left, ExpTreeNode* r
     if (isValue(left, 0))
     {
         if (op == Op::Add)
-            return borrowIf(*this, right, cloneRight);
+            return borrowIf(right, cloneRight);
         if (op != Op::Subtract)
             return createConstant(0);
         // -R = (-1) * R: the sign goes into a constant of a product when it
@@ -370,7 +367,7 @@ ExpTreeNode* ExpressionTree::mergeWithConstant(ExpTreeNode* left, ExpTreeNode* r
         return cloneRight ? nullptr : takeSign(right, signDepth);
     }
     if (op == Op::Multiply && isValue(left, 1))
-        return borrowIf(*this, right, cloneRight);
+        return borrowIf(right, cloneRight);
     if (op == Op::Multiply && isValue(left, -1))
         return negate(right, cloneRight);
     return absorbConstant(right, cloneRight, left->pToken->value, true, op);
@@ -565,7 +562,7 @@ bool ExpressionTree::areNodesIdentical(const ExpTreeNode* a, const ExpTreeNode* 
 // x^n; (a^b)^n becomes a^(n*b).
 ExpTreeNode* ExpressionTree::createPower(ExpTreeNode* pNode, int exponent, bool clone) const
 {
-    ExpTreeNode* pBase = borrowIf(*this, pNode, clone);
+    ExpTreeNode* pBase = borrowIf(pNode, clone);
     if (!pBase->isOperator(T::POW))
         return createOperatorNode(T::POW, pBase, createConstant(exponent));
     pBase = ownNode(pBase);
@@ -577,7 +574,7 @@ ExpTreeNode* ExpressionTree::createPower(ExpTreeNode* pNode, int exponent, bool 
 
 ExpTreeNode* ExpressionTree::createPowerReal(ExpTreeNode* pNode, double exponent, bool clone) const
 {
-    return createOperatorNode(T::POW, borrowIf(*this, pNode, clone), createNode(exponent));
+    return createOperatorNode(T::POW, borrowIf(pNode, clone), createNode(exponent));
 }
 
 ExpTreeNode* ExpressionTree::minusOne(ExpTreeNode* pNode) const
