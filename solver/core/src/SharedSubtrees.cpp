@@ -55,7 +55,8 @@ bool isCandidate(const ExpTreeNode* p)
 }
 
 // Past this many tokens a subtree reached in several ways gets a slot of its
-// own; a smaller one is cheaper to compute again where it stands.
+// own; a smaller one is cheaper to compute again where it stands, and one
+// that reads no symbol stays a constant of the programs that hold it.
 constexpr std::uint32_t largeSubtree = 32;
 
 // An open-addressing table from hashes to numbers.
@@ -407,7 +408,8 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
                 pass.callSlots.set(pCall->hash, SharingPass::metOnce);
             pass.groupWays[pCall->group] = 0;
         }
-        else if (SharingPass::ways(i) >= 2 && !(i.flags & drawsRandom) && i.size > largeSubtree)
+        else if (SharingPass::ways(i) >= 2 && (i.flags & (readsSymbols | drawsRandom)) == readsSymbols &&
+                 i.size > largeSubtree)
         {
             ExpTreeNode* const one[] = {p};
             slot = shareSubtree(one, *pWriter, -1);
