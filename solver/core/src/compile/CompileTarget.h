@@ -33,8 +33,9 @@ public:
     // The programs of the shared values, one per slot.
     EvaluatorVect _shared;
     // Dynamic models: the programs of the values that stay the same through
-    // a time step, in the shared slots after those of _shared.
+    // a time step, and the shared slot of each.
     EvaluatorVect _stepConstants;
+    std::vector<std::uint32_t> _stepConstantSlots;
     EvaluatorVect _reInit;
     EvaluatorVect _preProc;
     EvaluatorVect _iterPostP;

@@ -15,7 +15,10 @@
 #include <sc/Naming.h>
 #include <sc/TokenizedModel.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
 
 namespace SL_NS
@@ -30,13 +33,15 @@ public:
 
     // Over the target's symbol names and values.
     explicit RPNDerivParser(CompileTarget& target);
+    ~RPNDerivParser() override;
 
     bool isClearLastUsed() override { return _collecting; }
     // Records a variable of the equation being compiled; with conjugate
     // variables both the variable and its partner, since the Jacobian needs
     // the derivative by each of them.
     bool addLastUsedVar(int v) override;
-    void releaseRes() {}
+    // The compile has ended: the pools its trees came from go back to the heap.
+    void releaseRes();
 
     // The Newton-Raphson entry: initial values, f(x) and the Jacobian.
     bool getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
@@ -102,7 +107,7 @@ private:
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
     bool createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned& count, char kind);
     bool writePendingEquations();
-    bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group);
+    bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting);
     bool parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group);
     bool lexLine(const ModelIterator& it, unsigned offset, sc::ExpressionType& type);
 
@@ -127,12 +132,11 @@ private:
     int parseStatsAssignment(const ModelIterator& it, unsigned first);
     // The position of -> in a case line (its inline body follows), or 0.
     static unsigned inlineArrow(const ModelIterator& it);
-    // Calls that several of an equation's trees evaluate alike are computed
-    // once, into a shared slot that the trees then read.
+    // Values that several of the trees evaluate alike are computed once, into
+    // a shared slot that the trees then read.
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
-    struct Candidate;
-    struct Occurrences;
-    void shareSubtree(const std::vector<Candidate>& same, CompileTarget& s);
+    struct SharingPass;
+    bool shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot);
     // Dynamic models: what the residuals read of parameters alone is
     // computed once per time step (the compile target's step constants).
     void hoistStepConstants();
@@ -155,6 +159,12 @@ private:
     };
     std::vector<Pending> _pending;
     std::vector<ExpressionTree*> _trees;
+    // The nodes of the trees built since programs were last written, past
+    // which the next batch is written.
+    static constexpr std::size_t batchNodes = std::size_t(1) << 18;
+    // Kept across batches: the slots of calls made so far, found by their
+    // structure.
+    std::unique_ptr<SharingPass> _pSharing;
     int _parentNVars = 0;
     int _nDeclaredVars = 0;
     int _nDeclaredParams = 0;

@@ -102,18 +102,19 @@ void RPNDerivParser::hoistStepConstants()
             continue;
         for (ExpTreeNode* pNode : stepConstantSubtrees(p.pTree->getRoot(), _nVars))
         {
-            ExpressionTree counts(false);
-            counts.countSubtree(pNode, _nVars);
             Evaluator* pSlot = _pSolverData->pPools->evaluators.getEntry();
-            if (!p.pTree->createPostFix(pNode, pSlot, counts))
+            if (!p.pTree->createPostFix(pNode, pSlot))
                 continue;
             Token* pToken = _pSolverData->pPools->tokens.allocate();
             *pToken = Token {};
             pToken->type = T::SHARED_VALUE;
             pToken->index = int(s._sharedValues.size());
             s._stepConstants.addEvaluator(pSlot);
+            s._stepConstantSlots.push_back(std::uint32_t(pToken->index));
             s._sharedValues.push_back(Value {});
-            p.pTree->replaceBySharedValue(pNode, pToken, counts);
+            // A node that other trees reach too reads the slot there as well:
+            // the same value, computed before any program of the step runs.
+            ExpressionTree::replaceBySharedValue(pNode, pToken);
         }
     }
 }

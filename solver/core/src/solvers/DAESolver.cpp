@@ -154,8 +154,11 @@ bool DAESolver::solveInitialProblem()
 
 void DAESolver::evaluateStepConstants()
 {
-    if (_stepConstants.size())
-        _stepConstants.evaluate(_sharedValues.data() + _shared.size(), 1.0);
+    if (!_stepConstants.size())
+        return;
+    CU cu(this);
+    for (std::size_t k = 0; k < _stepConstants.size(); ++k)
+        _sharedValues[_stepConstantSlots[k]] = _stepConstants[k]->evaluate(cu);
 }
 
 sc::Solution DAESolver::fail(sc::Solution status, const char* key)
@@ -441,7 +444,7 @@ bool DAESolver::solve(double t0, double dT, double t1, sc::ISolutionBuffer* pCon
         if (untilStopped || _status != S::OK)
             break;
         ++_successfulRepetitions;
-        if (!evalueateRepeats() || (_maxRepetitions >= 0 && int(repetition + 1) > _maxRepetitions))
+        if (!evalueateRepeats() || !repetitionAllowed(repetition + 1))
             break;
     }
     pConsumer->end(sc::ISolutionBuffer::Finished);

@@ -205,7 +205,7 @@ bool ODESolver::solve(double t0, double dT, double t1, sc::ISolutionBuffer* pCon
         if (untilStopped)
             break;
         ++_successfulRepetitions;
-        if (!evalueateRepeats() || (_maxRepetitions >= 0 && int(repetition + 1) > _maxRepetitions))
+        if (!evalueateRepeats() || !repetitionAllowed(repetition + 1))
             break;
     }
     pConsumer->end(sc::ISolutionBuffer::Finished);
