@@ -130,6 +130,8 @@ bool RPNDerivParser::discretiseEquations(sc::ModelLevel level, unsigned& row)
                 logAt(_nStages > 0 ? "@SC.DAEEqExpDiffError" : "@SC.DAEEqExp0DiffError", line);
                 return false;
             }
+        if (!writeFullBatch())
+            return false;
     }
     return true;
 }
@@ -188,6 +190,8 @@ bool RPNDerivParser::getFxAndJacEvaluatorsForDAE(const sc::Naming* pNaming, cons
             pData->logLine = 0;
             return false;
         }
+        if (!writeFullBatch())
+            return false;
     }
     if (!writePendingEquations())
         return false;

@@ -101,14 +101,23 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
     return true;
 }
 
+bool RPNDerivParser::writeFullBatch()
+{
+    // The programs are written in batches, so that the trees of a model of
+    // any size take a bounded amount of memory.
+    return _pSolverData->pPools->nodesTaken < batchNodes || writePendingEquations();
+}
+
 bool RPNDerivParser::writePendingEquations()
 {
     _trees.clear();
     for (const Pending& p : _pending)
         _trees.push_back(p.pTree);
-    shareRepeatedSubtrees(_trees.data(), unsigned(_trees.size()));
+    // What a time step holds constant is computed once per step, before
+    // what is shared is computed once per pass.
     if (_pSolverData->modelKind == 2)
         hoistStepConstants();
+    shareRepeatedSubtrees(_trees.data(), unsigned(_trees.size()));
     ExpressionPools& pools = *_pSolverData->pPools;
     for (const Pending& p : _pending)
     {

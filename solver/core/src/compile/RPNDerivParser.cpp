@@ -92,9 +92,7 @@ bool RPNDerivParser::getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::
             pData->logLine = 0;
             return false;
         }
-        // The programs are written in batches, so that the trees of a model
-        // of any size take a bounded amount of memory.
-        if (pData->pPools->nodesTaken >= batchNodes && !writePendingEquations())
+        if (!writeFullBatch())
             return false;
     }
     if (!writePendingEquations())

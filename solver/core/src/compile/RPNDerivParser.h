@@ -17,6 +17,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <utility>
 #include <memory>
 #include <span>
 #include <vector>
@@ -106,6 +108,8 @@ private:
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
     bool createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned& count, char kind);
+    // Writes the pending programs once they hold a batch's worth of nodes.
+    bool writeFullBatch();
     bool writePendingEquations();
     bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting);
     bool parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group);
@@ -165,6 +169,8 @@ private:
     // Kept across batches: the slots of calls made so far, found by their
     // structure.
     std::unique_ptr<SharingPass> _pSharing;
+    // The slot of each step constant, by the structural hash of its subtree.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::uint32_t> _stepConstantSlotOf;
     int _parentNVars = 0;
     int _nDeclaredVars = 0;
     int _nDeclaredParams = 0;

@@ -41,6 +41,7 @@ void Solver::clearModel()
     _errorStr.clean();
     _modelName = td::StringExt();
     _sharedValues.clear();
+    _sharedSlots.clear();
     _stepConstantSlots.clear();
     for (EvaluatorVect* pGroup :
          {&_fx, &_shared, &_stepConstants, &_reInit, &_preProc, &_iterPostP, &_basePostP, &_postProc, &_repeats})
@@ -291,8 +292,12 @@ bool Solver::limitGroupsSignal()
 
 void Solver::evaluateShared()
 {
-    if (_shared.size())
-        _shared.evaluate(_sharedValues.data(), 1.0);
+    if (!_shared.size())
+        return;
+    // Slots of a dynamic model's step values stand among them.
+    CU cu(this);
+    for (std::size_t k = 0; k < _shared.size(); ++k)
+        _sharedValues[_sharedSlots[k]] = _shared[k]->evaluate(cu);
 }
 
 void Solver::runGroup(EvaluatorVect& group)

@@ -376,6 +376,46 @@ TEST(DAESolver, PostProcessingSeesTheStepsIterations)
     EXPECT_GE(re(nonlinear.value("n")), 2);
 }
 
+TEST(DAESolver, ModelsLargerThanABatchOfTrees)
+{
+    // 6000 equations x' = -a sin(x)^2 + cos(w t) are compiled in more than
+    // one batch. Each has values of its own shared per pass (sin x, twice in
+    // it), values of its step (its previous point), and one value of the step
+    // that all share (cos(w t)). The trapezoid's step, solved here by Newton:
+    // x1 = x0 + h/2 (g(x0, t0) + g(x1, t1)) with g(x, t) = -a sin(x)^2 + cos(w t).
+    const int n = 6000;
+    Groups g;
+    for (int k = 1; k <= n; ++k)
+    {
+        const std::string x = "x" + std::to_string(k);
+        g.vars += x + " = " + std::to_string(k) + "\n";
+        g.odes += x + "' = -a*sin(" + x + ")*sin(" + x + ") + cos(w*t)\n";
+    }
+    g.params = "a = 2\nw = 3";
+    DAE c(dynamicModel("DAE", "", g));
+    ASSERT_TRUE(c.ok) << c.log;
+    c.solver.setIntegrationStepSize(0.01);
+    ASSERT_TRUE(c.solver.reset(0));
+    EXPECT_EQ(c.solver.step(3), S::OK);
+    const double h = 0.01;
+    auto slope = [](double x, double t) { return -2 * std::sin(x) * std::sin(x) + std::cos(3 * t); };
+    for (int k : {1, n / 2, n})
+    {
+        double x = k, t = 0;
+        for (int i = 0; i < 3; ++i, t += h)
+        {
+            double x1 = x;
+            for (int it = 0; it < 50; ++it)
+            {
+                const double r = x + h / 2 * (slope(x, t) + slope(x1, t + h)) - x1;
+                x1 += r / (1 + h * 2 * std::sin(x1) * std::cos(x1));
+            }
+            x = x1;
+        }
+        EXPECT_NEAR(re(c.value(("x" + std::to_string(k)).c_str())), x, 1e-8) << k;
+    }
+}
+
 TEST(DAESolver, ADynamicSubModelNeedsItsOwnTime)
 {
     // One equation for the main model's one variable, without conjugates.
