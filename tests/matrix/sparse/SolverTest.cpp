@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <sparse/Factory.h>
-#include <sparse/priv/KluSolver.h>
+#include <sparse/priv/Solvers.h>
 #include <string>
 
 using namespace sparse;
