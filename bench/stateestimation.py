@@ -60,6 +60,7 @@ def engine_figures(build, runs):
             continue
         # names: BM_<What>/<case index>/<variant index>
         what, case, variant = b["run_name"].split("/")[:3]
+        what = what.removeprefix("BM_")
         key = (CASES[int(case)], VARIANTS[int(variant)])
         ms = b["real_time"] * {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
         entry = figures.setdefault(key, {})
