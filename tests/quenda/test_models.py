@@ -127,8 +127,6 @@ def test_a_complex_model():
 @pytest.mark.parametrize(
     "create, problem, max_iter",
     [
-        (Quenda.createRealStaticModel, StaticProblem.WLS, 1000),
-        (Quenda.createComplexStaticModel, StaticProblem.WLS, 1000),
         (Quenda.createRealDynamicModel, Quenda.DynamicProblem.ODE, 1000),
         (Quenda.createRealDynamicModel, Quenda.DynamicProblem.DAE, 1000),
         # The solvers count iterations in 16 bits.
