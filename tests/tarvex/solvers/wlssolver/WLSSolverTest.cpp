@@ -132,6 +132,18 @@ TEST(WLSSolver, Failures)
         EXPECT_TRUE(c.logged(k.key)) << k.name << c.log;
     }
 }
+TEST(WLSSolver, AsSubModel)
+{
+    // The sub-model estimates u, the mean of 1 and 3, and hands it over.
+    Compiled c("Header:\nend\nModel [type = NL]\nVars\n  x = 0\nParams\n  p = 0\nSubModel [type = WLS]\n  Vars\n"
+               "    u = 0\n  WLSEs\n    u = 1\n    u = 3\n  PostProc\n    @main.p = u\nend\nNLEs\n  x = p + 1\nend\n");
+    ASSERT_TRUE(c.ok) << c.load.log << c.log;
+    ASSERT_EQ(c.solver._subModels.size(), 1u);
+    EXPECT_EQ(c.solver._subModels[0]->getType(), sc::SolverType::WLS);
+    EXPECT_EQ(c.solver.solve(), S::OK);
+    EXPECT_NEAR(c.value("x"), 3, 1e-12);
+}
+
 #else
 // z measured as 1 + i and 3 + 3i: the mean, with and without conjugates.
 TEST(WLSSolver, ComplexMeanWithAndWithoutConjugates)
