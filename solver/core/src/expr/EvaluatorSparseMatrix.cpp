@@ -67,6 +67,14 @@ void EvaluatorSparseMatrix::evaluateAndInsertToMatrix(sparse::IMatrix<int, Value
     fill(pJ);
 }
 
+void EvaluatorSparseMatrix::insertPatternToMatrix(sparse::IMatrix<int, Value>* pJ) const
+{
+    pJ->reset();
+    for (const Entry& e : _entries)
+        if (e.col >= 0)
+            pJ->put(e.row, e.col, Value {});
+}
+
 bool EvaluatorSparseMatrix::isConstant() const
 {
     return std::all_of(_entries.begin(), _entries.end(), [](const Entry& e) { return e.pEvaluator->isConstant(); });

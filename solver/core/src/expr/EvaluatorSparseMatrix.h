@@ -38,6 +38,10 @@ public:
     // Refills J with every entry's value: a measurement or constraint
     // Jacobian, whose systems J then adds to a solver.
     void evaluateAndInsertToMatrix(sparse::IMatrix<int, Value>* pJ) const;
+    // Refills J with the places of the entries alone (zeros), running no
+    // program: the pattern a solver can analyse at compile time. Branch
+    // entries, whose places depend on their conditions, are left out.
+    void insertPatternToMatrix(sparse::IMatrix<int, Value>* pJ) const;
 
     // No entry depends on a symbol or a branch.
     bool isConstant() const;

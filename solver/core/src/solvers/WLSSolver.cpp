@@ -170,6 +170,7 @@ void WLSSolver::allocate()
     }
     // The capacity is a hint: the solver's store grows to the system.
     _pSparse = createSparseSolver(_nVars + constraintRows, int(_nJacEntries * 1.5), hasConstraints());
+    analysePattern();
 }
 
 // The weights are divided by the mean of the smallest and the largest; the
@@ -211,17 +212,18 @@ void WLSSolver::evaluateResiduals(const EvaluatorVect& residuals, Value* out) co
 #endif
 }
 
-void WLSSolver::evaluateJacobian(const EvaluatorSparseMatrix& jacobian, sparse::IMatrix<int, Value>* pMatrix) const
+void WLSSolver::fillJacobian(const EvaluatorSparseMatrix& jacobian, sparse::IMatrix<int, Value>* pMatrix,
+                             bool values) const
 {
 #if SL_COMPLEX
+    ConjugateRows rows(pMatrix);
     if (_conjVars)
-    {
-        ConjugateRows rows(pMatrix);
-        jacobian.evaluateAndInsertToMatrix(&rows);
-        return;
-    }
+        pMatrix = &rows;
 #endif
-    jacobian.evaluateAndInsertToMatrix(pMatrix);
+    if (values)
+        jacobian.evaluateAndInsertToMatrix(pMatrix);
+    else
+        jacobian.insertPatternToMatrix(pMatrix);
 }
 
 void WLSSolver::evaluateMeasurements()
@@ -230,11 +232,23 @@ void WLSSolver::evaluateMeasurements()
     // The residuals and the Jacobians read the same shared values.
     evaluateShared();
     evaluateResiduals(_fx, _r.getData());
-    evaluateJacobian(_jacobian, _pH);
+    fillJacobian(_jacobian, _pH, true);
     if (!hasConstraints())
         return;
     evaluateResiduals(_constraints, _c.getData());
-    evaluateJacobian(_constraintJacobian, _pC);
+    fillJacobian(_constraintJacobian, _pC, true);
+}
+
+// No program runs here: the system of zeros at the places of H and C has
+// the pattern of every later fill (unless a branch entry changes it, and
+// then that fill is analysed anew).
+void WLSSolver::analysePattern()
+{
+    fillJacobian(_jacobian, _pH, false);
+    if (hasConstraints())
+        fillJacobian(_constraintJacobian, _pC, false);
+    formNormalEquations();
+    _pSparse->analyse();
 }
 
 void WLSSolver::formNormalEquations()

@@ -5,8 +5,8 @@
 // constraints C dx = -c(x) when the model has any, inside the solve frame of
 // the Newton-Raphson solver. One sparse solver object serves every
 // iteration: the pattern of the normal equations (and of the bordered
-// matrix) is found and analysed on the first fill, and every later fill only
-// refactorises numerically.
+// matrix) is found from the structure of H and C and analysed at init, and
+// every iteration only refills the values and refactorises numerically.
 //
 // Complex models with conjugate variables: each measurement and each
 // constraint also enters with its conjugate, whose row is the conjugate of
@@ -56,6 +56,8 @@ private:
     struct Pass;
 
     void allocate();
+    // Puts the pattern of the system into the sparse solver and analyses it.
+    void analysePattern();
     void releaseMatrices();
     void normaliseWeights();
     bool hasConstraints() const { return _constraints.size() > 0; }
@@ -64,8 +66,9 @@ private:
     // Evaluates a group of residuals into out with scale -1; with conjugate
     // variables each value is followed by its conjugate.
     void evaluateResiduals(const EvaluatorVect& residuals, Value* out) const;
-    // Fills a Jacobian (with conjugate variables, with its conjugate rows).
-    void evaluateJacobian(const EvaluatorSparseMatrix& jacobian, sparse::IMatrix<int, Value>* pMatrix) const;
+    // Fills a Jacobian (with conjugate variables, with its conjugate rows):
+    // with its values, or with zeros at its places.
+    void fillJacobian(const EvaluatorSparseMatrix& jacobian, sparse::IMatrix<int, Value>* pMatrix, bool values) const;
     // The largest component of the solved step (complex: of the larger of
     // its real and imaginary parts; conjugate slots not counted): NaN when
     // one is not finite, and then nothing is added; else x += dx.

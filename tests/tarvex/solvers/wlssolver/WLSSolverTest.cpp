@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sc/SolverFactory.h>
 #include <solvers/WLSSolver.h>
+#include <sparse/priv/Solvers.h>
 
 #include <cmath>
 #include <string>
@@ -52,6 +53,14 @@ TEST(WLSSolver, LineFitWithAndWithoutAConstraint)
         EXPECT_NEAR(c.value("b"), k.b, 1e-12) << k.constraints;
         EXPECT_EQ(c.solver.getIterationsNo(), 2) << k.constraints;
         EXPECT_EQ(c.solver.getType(), sc::SolverType::WLS);
+        // One sparse solver, its pattern analysed at init: every step a
+        // Cholesky refactorisation.
+        EXPECT_EQ(c.solver.solve(), S::OK);
+        const auto* pSparse = dynamic_cast<sparse::priv::CholmodSolver<double>*>(c.solver.getSparseSolver());
+        ASSERT_NE(pSparse, nullptr);
+        EXPECT_EQ(pSparse->getStatistics().analyses, 1u);
+        EXPECT_EQ(pSparse->getStatistics().factorisations, 3u);
+        EXPECT_EQ(pSparse->getStatistics().fallbacks, 0u);
     }
 }
 
