@@ -159,8 +159,6 @@ void WLSSolver::allocate()
     const int perEquation = rowsPerEquation();
     const int rows = int(_nMeasurements) * perEquation;
     const int constraintRows = int(_constraints.size()) * perEquation;
-    _constraints.setSolver(this);
-    _constraintJacobian.setSolver(this);
     _r.reserve(rows, 1);
     _pH = createMatrix(rows, _nVars, int(_nJacEntries) * perEquation);
     if (hasConstraints())
