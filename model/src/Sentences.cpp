@@ -258,6 +258,9 @@ constexpr Entry s_logged[] = {
     {"@SC.TooManyLimitPasses", "the limit groups keep changing the solution; it does not settle"},
     {"@SC.Oscillation", "the iterations oscillate and do not converge"},
     {"@SC.NoImprovement", "the iterations diverge: the residual grew in two iterations in a row and is above 1e5"},
+    {"@SC.RepetitionLimit",
+     "the Repeats group still asks for another solve after 10000 repetitions; the repetitions stop here (set "
+     "maxReps in the header to allow more)"},
     // Measurement models
     {"@SC.WLSReadFail", "the measurement model cannot be compiled"},
     {"@SC.WLSNoWLSEs", "the measurement model has no lines in WLSEs"},
