@@ -2,7 +2,9 @@
 """Solves the example models through the Quenda module and prints the results.
 
 Every model text under models/static_real is solved as a real model, every
-one under models/static_complex as a complex model. The dynamic models under
+one under models/static_complex as a complex model (Newton-Raphson), those
+under models/measurement_real and models/measurement_complex as real and
+complex measurement models (weighted least squares). The dynamic models under
 models/dynamic_dae (implicit integrator) and models/dynamic_ode (explicit
 integrator) are stepped from time 0 to their parameter tEnd with the step of
 their header. The circle is then solved once more with the radius 29 set
@@ -17,6 +19,8 @@ MODELS = pathlib.Path(__file__).resolve().parent / "models"
 KINDS = {
     "static_real": (Quenda.createRealStaticModel, Quenda.StaticProblem.NLE),
     "static_complex": (Quenda.createComplexStaticModel, Quenda.StaticProblem.NLE),
+    "measurement_real": (Quenda.createRealStaticModel, Quenda.StaticProblem.WLS),
+    "measurement_complex": (Quenda.createComplexStaticModel, Quenda.StaticProblem.WLS),
     "dynamic_dae": (Quenda.createRealDynamicModel, Quenda.DynamicProblem.DAE),
     "dynamic_ode": (Quenda.createRealDynamicModel, Quenda.DynamicProblem.ODE),
 }
@@ -39,7 +43,7 @@ def report(title, model, status):
 def run(kind, model):
     """Solves a static model, or steps a dynamic one from 0 to its tEnd."""
     solver = model.getSolverInterface()
-    if kind.startswith("static"):
+    if not kind.startswith("dynamic"):
         return solver.solve()
     t_end = model.getAllParameterValues()[model.getParameterIndex("tEnd")]
     if not solver.reset(0.0):

@@ -3,9 +3,11 @@
 #include <solvers/DAESolver.h>
 #include <solvers/NRSolver.h>
 #include <solvers/ODESolver.h>
+#include <solvers/WLSSolver.h>
 #include <SolveModel.h>
 
 #include <cstdio>
+#include <type_traits>
 
 namespace SL_NS
 {
@@ -38,50 +40,45 @@ void readResults(Solver& solver)
     solver.getLastErrorStr();
 }
 
-// A model compiled into solver is run once (a few steps for a dynamic one).
-void run(Solver& solver, const sc::Naming& naming, const sc::TokenizedModel& model)
+// The solver, made with the budget when its kind takes one; a dynamic
+// model makes three time steps instead of a solve.
+template <typename TSolver>
+void run(const sc::Naming& naming, const sc::TokenizedModel& model)
 {
+    test::CollectingLog log;
+    TSolver solver = [&] {
+        if constexpr (std::is_constructible_v<TSolver, sc::ILog*, int, double>)
+            return TSolver(&log, iterationBudget, 1e-6);
+        else
+            return TSolver(&log);
+    }();
     if (!solver.init(&naming, &model, true))
         return;
     limitRun(solver);
     for (sc::ISolver<Value>* pSub : solver._subModels)
         limitRun(*pSub);
-    if (solver.getType() == sc::SolverType::NR)
-        solver.solve();
-    else
+    if (solver.getType() == sc::SolverType::DAE || solver.getType() == sc::SolverType::ODE)
     {
         solver.setIntegrationStepSize(1e-3);
         if (solver.reset(0))
             solver.step(3);
     }
+    else
+        solver.solve();
     readResults(solver);
 }
 } // namespace
 
 void compileAndSolve(const sc::Naming& naming, const sc::TokenizedModel& model)
 {
-    test::CollectingLog log;
-    // The model line's type: 2 the explicit, 3 the implicit integrator.
+    // The model line's type: 1 a measurement model (estimated), 2 and 3 the
+    // explicit and the implicit integrator, any other solved by Newton.
     switch (model.getModelInfo(sc::ModelLevel::Main).type)
     {
-    case 2:
-    {
-        ODESolver solver(&log);
-        run(solver, naming, model);
-        return;
-    }
-    case 3:
-    {
-        DAESolver solver(&log, iterationBudget, 1e-6);
-        run(solver, naming, model);
-        return;
-    }
-    default:
-    {
-        NRSolver solver(&log, iterationBudget, 1e-6);
-        run(solver, naming, model);
-        return;
-    }
+    case 1: run<WLSSolver>(naming, model); return;
+    case 2: run<ODESolver>(naming, model); return;
+    case 3: run<DAESolver>(naming, model); return;
+    default: run<NRSolver>(naming, model); return;
     }
 }
 } // namespace SL_NS

@@ -1,8 +1,9 @@
 #pragma once
-// Compiles a loaded model with the solver of its type (Newton-Raphson, or
-// one of the two time integrators) for one value type and, when it
-// compiles, solves it once (three time steps) within a small budget of
-// iterations and repetitions, then reads back what a host reads.
+// Compiles a loaded model with the solver of one value type that its type
+// asks for (least squares for a measurement model, an integrator for a
+// dynamic one, else Newton-Raphson) and, when it compiles, solves it once
+// (three time steps) within a small budget of iterations and repetitions,
+// then reads back what a host reads.
 namespace sc
 {
 class Naming;

@@ -20,7 +20,7 @@ def results():
         if title := re.fullmatch(r"(.+): OK", line):
             values = found.setdefault(title[1], {})
         else:
-            name, value = re.fullmatch(r"  ([\w#]+) = (.+)", line).groups()
+            name, value = re.fullmatch(r"  ([#\w]+) = (.+)", line).groups()
             values[name] = complex(value)
     return found
 
@@ -33,13 +33,20 @@ def test_the_example_models_solve_to_their_closed_forms():
         "ac_divider (static complex)": {"I": current, "U": current * (6 - 8j)},
         "square_root (static complex)": {"z": 2j},
         "circle with r = 29": {"x": 21, "y": 20},
+        # The weighted normal equations [4 8; 8 18] (a, b) = (11.91, 27.75).
+        "line_fit (measurement real)": {"a": -0.9525, "b": 1.965},
+        # With a = 1 - b the misfit 2 (b - 1.97)^2 + (2 b - 3.95)^2 is least at b = 5.92 / 3.
+        "line_fit_constrained (measurement real)": {"a": 1 - 5.92 / 3, "b": 5.92 / 3},
+        # The measurements were computed from this voltage.
+        "two_bus_voltage (measurement complex)": {"V": 0.98 - 0.05j},
         # Fifty steps of RK6 over five time constants: within 1e-11 of the
         # closed form. Heun's factor per step is 1 - k h + (k h)^2 / 2.
         "rc_charge (dynamic dae)": {"u": 10 * (1 - math.exp(-5)), "i": 10 * math.exp(-5) / 1000},
         "cooling (dynamic ode)": {"T": 20 + 70 * (1 - 0.025 + 0.025**2 / 2) ** 120},
     }
     for title, values in expected.items():
-        # The Runge-Kutta stage variables (u#k1 ...) are not checked.
+        # A model with conjugate variables also prints #V, the conjugate of
+        # V, and a Runge-Kutta model its stage variables (u#k1 ...).
         assert {name: found[title][name] for name in values} == pytest.approx(values, abs=1e-8), title
     # Kepler's equation E - 0.5 sin E = 1 has no closed form: check the residual.
     anomaly = found["kepler (static real)"]["E"].real

@@ -8,6 +8,8 @@ namespace sc
 {
 ISolver<double>* createDblNRSolver(ILog* pLog, int maxIter);
 ISolver<std::complex<double>>* createCmplxNRSolver(ILog* pLog, int maxIter);
+ISolver<double>* createDblWLSSolver(ILog* pLog, int maxIter);
+ISolver<std::complex<double>>* createCmplxWLSSolver(ILog* pLog, int maxIter);
 
 // The implicit (differential-algebraic) and the explicit (ordinary
 // differential) integrators; the explicit one has no iteration limit.
@@ -15,9 +17,4 @@ ISolver<double>* createDblDAESolver(ILog* pLog, int maxIter);
 ISolver<double>* createDblODESolver(ILog* pLog);
 ISolver<std::complex<double>>* createCmplxDAESolver(ILog* pLog, int maxIter);
 ISolver<std::complex<double>>* createCmplxODESolver(ILog* pLog);
-
-// The measurement kind: null, with "@SC.CannotCreateSolver" logged, until
-// its solver is built.
-ISolver<double>* createDblWLSSolver(ILog* pLog, int maxIter);
-ISolver<std::complex<double>>* createCmplxWLSSolver(ILog* pLog, int maxIter);
 } // namespace sc

@@ -176,26 +176,10 @@ bool RPNDerivParser::getFxAndJacEvaluatorsForDAE(const sc::Naming* pNaming, cons
     if (!discretiseEquations(level, row))
         return false;
     pData->location = SolutionLocation::NLEqs;
-    unsigned eq = row;
-    for (ModelIterator it = pModel->getGroupIterator(sc::Group::NLEs, level); it.isValid(); ++it, ++eq)
-    {
-        const std::uint32_t line = it.getLine().line;
-        pData->lineNo = std::uint16_t(line);
-        pData->logLine = line;
-        pData->logColumn = 1;
-        unsigned count = 0;
-        if (!parseNLEquation(it, eq, count, 'F'))
-        {
-            logAt("@CS.NLEsError", line);
-            pData->logLine = 0;
-            return false;
-        }
-        if (!writeFullBatch())
-            return false;
-    }
+    if (!parseEquations(sc::Group::NLEs, level, nNLEs, 'F', "@CS.NLEsError", row))
+        return false;
     if (!writePendingEquations())
         return false;
-    pData->logLine = 0;
     _nEquations = nRows;
     return parseSupplementaryGroups(pNaming, level);
 }

@@ -52,8 +52,8 @@ void DAESolver::clearModel()
     NRSolver::clearModel();
 }
 
-bool DAESolver::compileModel(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
-                             SolverData& data, sc::ModelLevel level)
+bool DAESolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                        SolverData& data, sc::ModelLevel level)
 {
     data.pDAEVarMap = &_daeVarMap;
     data.intMethod = std::uint8_t(_intMethod);

@@ -41,8 +41,8 @@ public:
     unsigned getNoOfFactorisations() const { return _nFactorisations; }
 
 protected:
-    bool compileModel(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
-                      SolverData& data, sc::ModelLevel level) override;
+    bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
+                 sc::ModelLevel level) override;
     void clearModel() override;
 
 private:

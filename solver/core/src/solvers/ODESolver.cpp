@@ -29,8 +29,8 @@ void ODESolver::clearModel()
     Solver::clearModel();
 }
 
-bool ODESolver::compileModel(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
-                             SolverData& data, sc::ModelLevel level)
+bool ODESolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                        SolverData& data, sc::ModelLevel level)
 {
     data.pODEVarMap = &_odeVarMap;
     return parser.getFxEvaluatorsForODE(pNaming, pModel, &data, level);

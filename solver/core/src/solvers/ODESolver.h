@@ -37,8 +37,8 @@ public:
     void setTimes(double t, double dT) override;
 
 protected:
-    bool compileModel(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
-                      SolverData& data, sc::ModelLevel level) override;
+    bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
+                 sc::ModelLevel level) override;
     void clearModel() override;
 
 private:

@@ -342,7 +342,7 @@ bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pMod
         _nCopiedParams = pModel->getNumberOfCopiedParams();
         _firstCopiedParam = pModel->getFirstCopiedParamPos();
     }
-    const bool ok = compileModel(parser, pNaming, pModel, data, level);
+    const bool ok = compile(parser, pNaming, pModel, data, level);
     if (ok)
     {
         readCommonModelAttribs(pModel, level);

@@ -138,8 +138,8 @@ protected:
     // around it; a solver may read a model again.
     bool readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level);
     // The compiler entry of the solver's kind.
-    virtual bool compileModel(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
-                              SolverData& data, sc::ModelLevel level) = 0;
+    virtual bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                         SolverData& data, sc::ModelLevel level) = 0;
     // simplify and pivot of the model line into the compiler's data.
     void readModelFlags(SolverData& data, const sc::TokenizedModel* pModel, sc::ModelLevel level);
     bool loadModelAttribs(const sc::TokenizedModel* pModel, sc::ModelLevel level);

@@ -3,6 +3,7 @@
 #include <solvers/DAESolver.h>
 #include <solvers/NRSolver.h>
 #include <solvers/ODESolver.h>
+#include <solvers/WLSSolver.h>
 #include <sc/SolverFactory.h>
 
 namespace SL_NS
@@ -11,10 +12,11 @@ Solver::Interface* Solver::createSolver(sc::ILog* pLog, std::uint8_t modelType, 
                                         unsigned short line)
 {
     Solver* pChild = nullptr;
-    // The model type of the sub-model line: 0 NL, 2 ODE, 3 DAE; the
-    // measurement kind follows with its solver.
+    // The model type of the sub-model line: 0 NL, 1 WLS, 2 ODE, 3 DAE.
     if (modelType == 0)
         pChild = new NRSolver(pLog, int(maxIter), precision);
+    else if (modelType == 1)
+        pChild = new WLSSolver(pLog, int(maxIter), precision);
     else if (modelType == 2)
         pChild = new ODESolver(pLog);
     else if (modelType == 3)
@@ -29,30 +31,22 @@ Solver::Interface* Solver::createSolver(sc::ILog* pLog, std::uint8_t modelType, 
 
 namespace sc
 {
-namespace
-{
-template <typename T>
-ISolver<T>* notBuilt(ILog* pLog)
-{
-    if (pLog)
-        pLog->translateAndAdd("@SC.CannotCreateSolver", ILog::Type::Error);
-    return nullptr;
-}
-} // namespace
-
 #if SL_COMPLEX
 ISolver<std::complex<double>>* createCmplxNRSolver(ILog* pLog, int maxIter)
 {
     return new slCmplx::NRSolver(pLog, maxIter, 1e-6);
 }
-ISolver<std::complex<double>>* createCmplxWLSSolver(ILog* pLog, int) { return notBuilt<std::complex<double>>(pLog); }
+ISolver<std::complex<double>>* createCmplxWLSSolver(ILog* pLog, int maxIter)
+{
+    return new slCmplx::WLSSolver(pLog, maxIter, 1e-6);
+}
 ISolver<std::complex<double>>* createCmplxDAESolver(ILog* pLog, int maxIter)
 {
     return new slCmplx::DAESolver(pLog, maxIter, 1e-6);
 }
 ISolver<std::complex<double>>* createCmplxODESolver(ILog* pLog) { return new slCmplx::ODESolver(pLog); }
 #else
-ISolver<double>* createDblWLSSolver(ILog* pLog, int) { return notBuilt<double>(pLog); }
+ISolver<double>* createDblWLSSolver(ILog* pLog, int maxIter) { return new slDbl::WLSSolver(pLog, maxIter, 1e-6); }
 ISolver<double>* createDblDAESolver(ILog* pLog, int maxIter) { return new slDbl::DAESolver(pLog, maxIter, 1e-6); }
 ISolver<double>* createDblODESolver(ILog* pLog) { return new slDbl::ODESolver(pLog); }
 ISolver<double>* createDblNRSolver(ILog* pLog, int maxIter) { return new slDbl::NRSolver(pLog, maxIter, 1e-6); }
