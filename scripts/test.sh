@@ -16,7 +16,7 @@ run_flavour() {
 }
 
 echo "== formatting"
-unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*: warning' | cut -d: -f1 | sort -u || true)
+unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*:[0-9]*:[0-9]*: warning' | cut -d: -f1 | sort -u || true)
 if [ -n "$unformatted" ]; then
   echo "not formatted with .clang-format (run clang-format -i on them):"
   echo "$unformatted"

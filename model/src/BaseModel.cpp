@@ -11,11 +11,6 @@
 #include <string>
 #include <type_traits>
 
-namespace globals
-{
-td::String translate(const char* key) { return td::String(key); }
-} // namespace globals
-
 namespace
 {
 using LogType = sc::ILog::Type;
@@ -57,9 +52,14 @@ void BaseModel<T, X>::logError(const char* text) const
 }
 
 template <typename T, typename X>
-void BaseModel<T, X>::logKey(const char* key) const
+void BaseModel<T, X>::logKey(const char* key, const char* text) const
 {
-    if (sc::ILog* pLog = _pSolver->getLogger())
+    sc::ILog* pLog = _pSolver->getLogger();
+    if (!pLog)
+        return;
+    if (text)
+        pLog->translateAndAdd(key, 0, 0, LogType::Error, text, nullptr);
+    else
         pLog->translateAndAdd(key, LogType::Error);
 }
 
@@ -86,7 +86,8 @@ bool BaseModel<T, X>::load(const td::String& source, bool isFile)
     }
     _naming.clean();
     cnt::SafeFullVector<td::Variant> header;
-    sc::TokenizedModel model(_pSolver->getLogger(), header, globals::translate, _naming, 0);
+    // No translation function: the loader hands its keys to the logger.
+    sc::TokenizedModel model(_pSolver->getLogger(), header, nullptr, _naming, 0);
     const bool loaded = isFile ? model.loadFromFile(source) : model.loadFromString(source);
     return loaded && init(model);
 }
@@ -220,7 +221,7 @@ typename BaseModel<T, X>::Names BaseModel<T, X>::getOutputSymbolNames(const Indi
         const char* name = indices[i] < nSymbols ? _pSolver->getSymbolName(int(indices[i])) : nullptr;
         if (!name)
         {
-            logKey("SC.SymbNames");
+            logKey("SC.SymbNames", std::to_string(indices[i]).c_str());
             return Names();
         }
         names[i] = td::String(name);
@@ -251,7 +252,7 @@ bool BaseModel<T, X>::getParameterValues(const Indices& indices, Values& values)
             continue;
         }
         values[i] = T {};
-        logKey("SC.ParamValues");
+        logKey("SC.ParamValues", std::to_string(indices[i]).c_str());
         ok = false;
     }
     return ok;
@@ -279,7 +280,7 @@ bool BaseModel<T, X>::getOutputSymbolValues(const Indices& indices, Values& valu
         if (!_pSolver->getSymbolValue(int(indices[i]), values[i]))
         {
             values.clean();
-            logKey("SC.SymbValues");
+            logKey("SC.SymbValues", std::to_string(indices[i]).c_str());
             return false;
         }
     }
@@ -318,7 +319,7 @@ bool BaseModel<T, X>::setParameterValues(const Indices& indices, const Values& v
             params[indices[i]] = values[i];
         else
         {
-            logKey("SC.WrongParamIndex");
+            logKey("SC.WrongParamIndex", std::to_string(indices[i]).c_str());
             ok = false;
         }
     }

@@ -11,13 +11,6 @@ namespace sc
 class TokenizedModel;
 }
 
-namespace globals
-{
-// The translation function of the front end: every message stays a key, for
-// the logger to translate.
-td::String translate(const char* key);
-} // namespace globals
-
 // The solvers keep their iteration limit in 16 bits; larger limits are
 // refused instead of wrapping.
 constexpr unsigned maxIterationLimit = 0xFFFF;
@@ -72,7 +65,8 @@ private:
     // False for a limit the solver cannot hold.
     bool readIterationLimit(const sc::TokenizedModel& model, int& limit) const;
     void renewSolver();
-    void logKey(const char* key) const;
+    // text, when given, fills the "@" of the key's translation.
+    void logKey(const char* key, const char* text = nullptr) const;
     void log(const char* text, sc::ILog::Type type) const;
 
     Solver* _pSolver;

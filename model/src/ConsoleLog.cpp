@@ -1,8 +1,11 @@
 #include "ConsoleLog.h"
 
+#include "Sentences.h"
+
 #include <sc/ConsoleLogger.h>
 
 #include <cstdio>
+#include <string>
 
 namespace globals
 {
@@ -27,10 +30,12 @@ void ConsoleLog::add(const LE& entry, Type type)
     // The sum wraps for the largest lines; such an entry prints as one
     // without a line.
     const std::uint32_t line = entry.line + std::uint32_t(_lineOffset);
-    if (entry.line != 0 && line != 0)
-        std::printf("%s LineNo=%u, colNo=%u, msg=%s\n", kind, line, entry.column, entry.text.c_str());
+    if (entry.line == 0 || line == 0)
+        std::printf("%s %s\n", kind, entry.text.c_str());
+    else if (entry.column == 0)
+        std::printf("%s line %u: %s\n", kind, line, entry.text.c_str());
     else
-        std::printf("%s Msg=%s\n", kind, entry.text.c_str());
+        std::printf("%s line %u, column %u: %s\n", kind, line, entry.column, entry.text.c_str());
 }
 
 void ConsoleLog::addWoTranslation(const td::String& text, Type type) { add(LE {text, 0, 0}, type); }
@@ -39,7 +44,7 @@ void ConsoleLog::translateAndAdd(const char* key, Type type) { translateAndAdd(k
 
 void ConsoleLog::translateAndAdd(const char* key, unsigned int line, unsigned int col, Type type)
 {
-    add(LE {sc::translate(_translate, key), line, col}, type);
+    translateAndAdd(key, line, col, type, nullptr);
 }
 
 void ConsoleLog::translateAndAdd(const char* key, unsigned int line, unsigned int col, Type type, const char* strName,
@@ -47,10 +52,24 @@ void ConsoleLog::translateAndAdd(const char* key, unsigned int line, unsigned in
 {
     if (!key || !*key)
         return;
-    const td::String text = sc::translate(_translate, key);
     std::va_list further;
     va_start(further, strName);
-    const td::String filled = sc::fillPlaceholders(text.c_str(), strName, further);
+    const td::String text = translated(key, strName, further);
     va_end(further);
-    add(LE {filled, line, col}, type);
+    add(LE {text, line, col}, type);
+}
+
+// The host's translation when it gave one; otherwise the English sentence
+// followed by the key in brackets, so that a reader can look the key up. A
+// key without a sentence is its own text.
+td::String ConsoleLog::translated(const char* key, const char* first, std::va_list further) const
+{
+    const char* sentence = _translate ? nullptr : msg::englishSentence(key);
+    if (!sentence)
+    {
+        const td::String text = sc::translate(_translate, key);
+        return sc::fillPlaceholders(text.c_str(), first, further);
+    }
+    const td::String filled = sc::fillPlaceholders(sentence, first, further);
+    return td::String((std::string(filled.c_str()) + " [" + key + "]").c_str());
 }

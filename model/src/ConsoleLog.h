@@ -1,6 +1,9 @@
 #pragma once
-// The logger that prints every entry as one line on the standard output.
+// The logger that prints every entry as one line on the standard output,
+// in English unless the host gives it a translation function.
 #include <sc/ILog.h>
+
+#include <cstdarg>
 
 class ConsoleLog : public sc::ILog
 {
@@ -22,6 +25,8 @@ public:
     std::uint32_t getNoOfErrors() const override { return 0; }
 
 private:
+    td::String translated(const char* key, const char* first, std::va_list further) const;
+
     // Printed line numbers are this much above the stored ones.
     int _lineOffset = 2;
     TranslationFn _translate = nullptr;

@@ -20,8 +20,8 @@ text = "Header:\\nend\\nModel [type = NL]\\nVars\\nx = 1\\nNLEs\\nx^2 = y\\nend\
 print(model.initFromString(text), model.initFromFile({str(missing)!r}), flush=True)
 """)
     assert lines == [
-        "Error! LineNo=7, colNo=7, msg=@ML.UnknownLbl:y",
-        f"Error! Msg=Cannot open model file {missing}!",
+        "Error! line 7, column 7: the name y is not declared [@ML.UnknownLbl]",
+        f"Error! Cannot open model file {missing}!",
         "False False",
     ]
 
@@ -34,7 +34,8 @@ try:
 except RuntimeError as e:
     print(e, flush=True)
 """)
-    assert lines == ["Error! Msg=@SC.CannotCreateSolver", "Failed to create the model"]
+    assert lines == ["Error! no solver can be made for this kind of model [@SC.CannotCreateSolver]",
+                     "Failed to create the model"]
 
 
 def test_without_a_logger_nothing_is_printed():

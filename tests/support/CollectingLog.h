@@ -18,6 +18,8 @@ public:
         std::uint32_t line;
         std::uint32_t column;
         Type type;
+        // The texts given with a key that was not translated.
+        std::vector<std::string> arguments = {};
     };
 
     std::vector<Entry> entries;
@@ -54,12 +56,21 @@ public:
     {
         if (!key || !*key)
             return;
-        td::String text = sc::translate(_fn, key);
         std::va_list further;
         va_start(further, strName);
-        td::String filled = sc::fillPlaceholders(text.c_str(), strName, further);
+        if (_fn)
+            add(LE {sc::fillPlaceholders(_fn(key).c_str(), strName, further), line, col}, type);
+        else
+        {
+            // Without a translation the key stays whole and its texts are
+            // kept beside it.
+            std::vector<std::string> arguments;
+            for (const char* p = strName; p; p = va_arg(further, const char*))
+                arguments.push_back(p);
+            add(LE {td::String(key), line, col}, type);
+            entries.back().arguments = std::move(arguments);
+        }
         va_end(further);
-        add(LE {filled, line, col}, type);
     }
 
     std::uint32_t getNoOfErrors() const override { return _errors + extraErrors; }

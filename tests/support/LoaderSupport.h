@@ -23,10 +23,11 @@ struct Load
     std::unique_ptr<sc::TokenizedModel> model;
     bool ok = false;
 
-    explicit Load(bool withLog = true)
+    // translate null leaves the translation to the logger.
+    explicit Load(bool withLog = true, sc::TokenizedModel::TranslateFn translate = identity)
     {
         fillVocabulary();
-        model = std::make_unique<sc::TokenizedModel>(withLog ? &log : nullptr, header, identity, naming, 0);
+        model = std::make_unique<sc::TokenizedModel>(withLog ? &log : nullptr, header, translate, naming, 0);
     }
 
     Load& fromString(const std::string& text)
@@ -62,7 +63,12 @@ struct Load
 inline std::ostream& operator<<(std::ostream& os, const CollectingLog& log)
 {
     for (const auto& e : log.entries)
-        os << "  [" << static_cast<int>(e.type) << "] " << e.text << " at " << e.line << ":" << e.column << "\n";
+    {
+        os << "  [" << static_cast<int>(e.type) << "] " << e.text;
+        for (const std::string& argument : e.arguments)
+            os << " <" << argument << ">";
+        os << " at " << e.line << ":" << e.column << "\n";
+    }
     return os;
 }
 

@@ -51,6 +51,14 @@ protected:
 // The text of key through fn, or the key itself when there is no function.
 td::String translate(ILog::TranslationFn fn, const char* key);
 
+// Records key at (line, column), followed by name when there is one. With a
+// translation function the entry's text is fn's text of the key, then ":" and
+// the name, or " (" and the name and ")" when nameInBrackets; it goes to add.
+// Without one the key and the name go to the logger's translateAndAdd, so the
+// logger translates them itself.
+void addKey(ILog& log, ILog::TranslationFn fn, const char* key, std::uint32_t line, std::uint32_t column,
+            ILog::Type type, const char* name = nullptr, bool nameInBrackets = false);
+
 // text with each "@" replaced by the next argument: first, then the const
 // char* arguments of further up to a null pointer. Once the arguments run
 // out the remaining "@" stay in the text.

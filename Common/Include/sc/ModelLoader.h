@@ -67,7 +67,9 @@ public:
     bool isComplex() const { return _complex; }
     std::int32_t getCopyCount() const { return _copyCount; }
 
-    void addLogEntry(const ILog::LE& entry, ILog::Type type);
+    // An error entry, counted, and forwarded while the logger is below the
+    // error limit.
+    void addLogEntry(const char* key, std::uint32_t line, std::uint32_t column, const char* name, bool nameInBrackets);
     void reportError(const char* key, std::uint32_t line, std::uint32_t column, const char* name = nullptr);
     void reportNoPosition(const char* key);
 

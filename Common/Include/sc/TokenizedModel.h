@@ -136,6 +136,9 @@ public:
         }
     };
 
+    // translate turns the keys of load messages into their text; without it
+    // (null) the keys and the names they carry go to the logger's
+    // translateAndAdd, and the logger translates them.
     TokenizedModel(ILog* pLog, cnt::SafeFullVector<td::Variant>& header, TranslateFn translate, Naming& naming,
                    std::uint16_t namingIndex);
     TokenizedModel(const TokenizedModel&) = delete;
@@ -206,6 +209,8 @@ private:
     bool copyMainParams(ModelLoader& loader, std::uint32_t nCopy);
     bool countExpressions(GroupCounts& groups, const Lines& lines, ModelLevel level);
     std::uint32_t structureError(const char* key, std::uint32_t line) const;
+    // An error entry of key, translated here or by the logger (sc::addKey).
+    void reportKey(const char* key, std::uint32_t line, std::uint32_t column) const;
     // The first token of an expression line; null for a line without one.
     const _TokV* firstTokenOf(const _tl& line) const
     {

@@ -10,6 +10,7 @@ namespace td
 {
 // The one list of colour names, in value order: the enumeration and the
 // name table are both made from it. FIRST(name, value) opens a run.
+// clang-format off
 #define TD_COLOR_NAMES_LOW(FIRST, X)                                                                                   \
     FIRST(moccasin, -128)                                                                                              \
     X(navajoWhite) X(peachPuff) X(mistyRose) X(lavenderBlush) X(linen) X(oldLace) X(papayaWhip) X(seaShell)            \
@@ -49,6 +50,7 @@ namespace td
                                                                                         X(chocolate) X(peru) X(bronze) \
                                                                                             X(sandyBrown) X(burlyWood) \
                                                                                                 X(tan) X(rosyBrown)
+// clang-format on
 
 #define TD_COLOR_ENUM_FIRST(name, value) name = value,
 #define TD_COLOR_ENUM_NEXT(name) name,

@@ -5,6 +5,8 @@
 #include <mu/Assert.h>
 #include <sc/ILog.h>
 
+#include <string>
+
 namespace SL_NS
 {
 RPNDerivParser::RPNDerivParser(sc::StringPool* pNames, std::vector<Value>* pValues)
@@ -61,7 +63,8 @@ bool RPNDerivParser::getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::
     const unsigned nEquations = pModel->getNumberOfExpressions(sc::Group::NLEs, level);
     if (!solver().isDerivTestMode() && nEquations != unsigned(_nVars))
     {
-        translateAndAddLog("@CS.#Vars!=#Eqs", 0, 0, sc::ILog::Type::Error);
+        translateAndAddLog("@CS.#Vars!=#Eqs", 0, 0, sc::ILog::Type::Error, std::to_string(nEquations).c_str(),
+                           std::to_string(_nVars).c_str());
         return false;
     }
     if (!loadDistributions(pNaming, level))

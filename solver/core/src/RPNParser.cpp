@@ -273,9 +273,15 @@ const td::StringExt& RPNParser::getVariableName(int index) const
     return _pSymbols->getNames()[std::uint32_t(index)];
 }
 
-void RPNParser::translateAndAddLog(const char* key, unsigned line, unsigned column, sc::ILog::Type type)
+void RPNParser::translateAndAddLog(const char* key, unsigned line, unsigned column, sc::ILog::Type type,
+                                   const char* first, const char* second)
 {
-    if (sc::ILog* pLog = _pSolverData ? _pSolverData->getLogger() : nullptr)
+    sc::ILog* pLog = _pSolverData ? _pSolverData->getLogger() : nullptr;
+    if (!pLog)
+        return;
+    if (first)
+        pLog->translateAndAdd(key, line, column, type, first, second, nullptr);
+    else
         pLog->translateAndAdd(key, line, column, type);
 }
 

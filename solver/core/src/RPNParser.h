@@ -79,7 +79,9 @@ public:
     Value* getParamValues() { return _pValues->data() + _nVars; }
     unsigned getNumberOfEquations() const { return _nEquations; }
 
-    void translateAndAddLog(const char* key, unsigned line, unsigned column, sc::ILog::Type type);
+    // Texts given fill the "@" of the key's translation in order.
+    void translateAndAddLog(const char* key, unsigned line, unsigned column, sc::ILog::Type type,
+                            const char* first = nullptr, const char* second = nullptr);
 
     // The process-wide name tables of this build, filled by the first parser.
     void setSupportedFunctions() const;

@@ -1,4 +1,5 @@
 #include <sc/ILog.h>
+#include <cstring>
 #include <string>
 
 namespace sc
@@ -10,6 +11,28 @@ td::String translate(ILog::TranslationFn fn, const char* key)
     if (fn)
         return fn(key);
     return td::String(key);
+}
+
+void addKey(ILog& log, ILog::TranslationFn fn, const char* key, std::uint32_t line, std::uint32_t column,
+            ILog::Type type, const char* name, bool nameInBrackets)
+{
+    if (!fn)
+    {
+        if (name)
+            log.translateAndAdd(key, line, column, type, name, nullptr);
+        else
+            log.translateAndAdd(key, line, column, type);
+        return;
+    }
+    ILog::LE entry {fn(key), line, column};
+    if (name)
+    {
+        entry.text.appendString(nameInBrackets ? " (" : ":", nameInBrackets ? 2 : 1);
+        entry.text.appendString(name, static_cast<int>(std::strlen(name)));
+        if (nameInBrackets)
+            entry.text.appendString(")", 1);
+    }
+    log.add(entry, type);
 }
 
 td::String fillPlaceholders(const char* text, const char* first, std::va_list further)

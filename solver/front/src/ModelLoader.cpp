@@ -21,35 +21,23 @@ ModelLoader::ModelLoader(TokenizedModel& model, bool resetNaming)
 
 // Errors are counted even without a logger, so that a load that met one
 // never reports success; only the forwarding of errors is limited.
-void ModelLoader::addLogEntry(const ILog::LE& entry, ILog::Type type)
+void ModelLoader::addLogEntry(const char* key, std::uint32_t line, std::uint32_t column, const char* name,
+                              bool nameInBrackets)
 {
-    if (type == ILog::Type::Error)
-        ++_nErrors;
-    if (!_pLog)
+    ++_nErrors;
+    if (!_pLog || _pLog->getNoOfErrors() >= _errorLimit)
         return;
-    if (type == ILog::Type::Error && _pLog->getNoOfErrors() >= _errorLimit)
-        return;
-    _pLog->add(entry, type);
+    addKey(*_pLog, _translate, key, line, column, ILog::Type::Error, name, nameInBrackets);
 }
 
 void ModelLoader::reportError(const char* key, std::uint32_t line, std::uint32_t column, const char* name)
 {
-    ILog::LE entry {translate(_translate, key), line, column};
-    if (name)
-    {
-        entry.text.appendString(":", 1);
-        entry.text.appendString(name, static_cast<int>(std::strlen(name)));
-    }
-    addLogEntry(entry, ILog::Type::Error);
+    addLogEntry(key, line, column, name, false);
 }
 
 void ModelLoader::reportDuplicate(const char* key, const char* name, std::uint32_t line, std::uint32_t column)
 {
-    ILog::LE entry {translate(_translate, key), line, column};
-    entry.text.appendString(" (", 2);
-    entry.text.appendString(name, static_cast<int>(std::strlen(name)));
-    entry.text.appendString(")", 1);
-    addLogEntry(entry, ILog::Type::Error);
+    addLogEntry(key, line, column, name, true);
 }
 
 void ModelLoader::reportHeader(const char* key, std::uint32_t line, std::uint32_t column, ILog::Type type)

@@ -529,7 +529,7 @@ void ModelLoader::reportModelInfo(const char* key, std::uint32_t line, std::uint
     if (type == ILog::Type::Error)
         ++_nErrors;
     if (_pLog)
-        _pLog->add(ILog::LE {translate(_translate, key), line, column}, type);
+        addKey(*_pLog, _translate, key, line, column, type);
 }
 
 } // namespace sc

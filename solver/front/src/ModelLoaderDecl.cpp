@@ -293,7 +293,7 @@ void ModelLoader::declarationLine(DeclState& st, const char* text, std::uint32_t
         if (t == Token::EndOfLine)
             return;
         if (t == Token::Error)
-            return reportError("@ML.UnexpectedToken", lineNo, tok._firstColumn + 1);
+            return reportError("@ML.UnexpectedToken", lineNo, tok._firstColumn + 1, tok.text());
         if (t == Token::SemiColon)
         {
             exprStart = true;

@@ -95,7 +95,7 @@ ExpressionType TokenizedModel::getExpressionType(const iterator& it, std::uint16
 // Block-structure errors: at the offending line, column 1; the count is 0.
 std::uint32_t TokenizedModel::structureError(const char* key, std::uint32_t line) const
 {
-    addLogEntry(ILog::LE {translate(_translate, key), line, 1}, ILog::Type::Error);
+    reportKey(key, line, 1);
     return 0;
 }
 
@@ -292,6 +292,12 @@ void TokenizedModel::addLogEntry(const ILog::LE& entry, ILog::Type type) const
 {
     if (_pLog)
         _pLog->add(entry, type);
+}
+
+void TokenizedModel::reportKey(const char* key, std::uint32_t line, std::uint32_t column) const
+{
+    if (_pLog)
+        addKey(*_pLog, _translate, key, line, column, ILog::Type::Error);
 }
 
 } // namespace sc

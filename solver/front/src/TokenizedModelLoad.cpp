@@ -211,7 +211,7 @@ bool TokenizedModel::countExpressions(GroupCounts& groups, const Lines& lines, M
         {
             if (const char* key = countLine(firstTokenOf(lines[i]), inRepeats, main, depth, cp.nExpressions))
             {
-                addLogEntry(ILog::LE {translate(_translate, key), 0, 0}, ILog::Type::Error);
+                reportKey(key, 0, 0);
                 return false;
             }
         }

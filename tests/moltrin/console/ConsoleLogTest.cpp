@@ -53,17 +53,17 @@ TEST(ConsoleLog, OneLinePerEntry)
         const char* line; // null: nothing is printed
     };
     const Case cases[] = {
-        {{td::String("bad"), 5, 7}, Type::Error, "Error! LineNo=7, colNo=7, msg=bad"},
-        {{td::String("careful"), 1, 0}, Type::Warning, "Warning! LineNo=3, colNo=0, msg=careful"},
-        {{td::String("no line"), 0, 4}, Type::Error, "Error! Msg=no line"},
-        {{td::String("no line"), 0, 0}, Type::Warning, "Warning! Msg=no line"},
+        {{td::String("bad"), 5, 7}, Type::Error, "Error! line 7, column 7: bad"},
+        {{td::String("careful"), 1, 0}, Type::Warning, "Warning! line 3: careful"},
+        {{td::String("no line"), 0, 4}, Type::Error, "Error! no line"},
+        {{td::String("no line"), 0, 0}, Type::Warning, "Warning! no line"},
         {{td::String("just this"), 9, 9}, Type::Info, "just this"},
-        {{td::String(), 5, 7}, Type::Error, "Error! LineNo=7, colNo=7, msg="},
-        {{td::String(), 0, 0}, Type::Warning, "Warning! Msg="},
+        {{td::String(), 5, 7}, Type::Error, "Error! line 7, column 7: "},
+        {{td::String(), 0, 0}, Type::Warning, "Warning! "},
         // The printed line would wrap to 0: printed as an entry without one.
-        {{td::String("wrapped"), 0xFFFFFFFEu, 3}, Type::Error, "Error! Msg=wrapped"},
-        {{td::String("largest"), 0xFFFFFFFDu, 3}, Type::Error, "Error! LineNo=4294967295, colNo=3, msg=largest"},
-        {{td::String("cut\0off", 7), 0, 0}, Type::Error, "Error! Msg=cut"},
+        {{td::String("wrapped"), 0xFFFFFFFEu, 3}, Type::Error, "Error! wrapped"},
+        {{td::String("largest"), 0xFFFFFFFDu, 3}, Type::Error, "Error! line 4294967295, column 3: largest"},
+        {{td::String("cut\0off", 7), 0, 0}, Type::Error, "Error! cut"},
         {{td::String("unknown type"), 1, 1}, static_cast<Type>(3), nullptr},
     };
     Lines expected;
@@ -79,10 +79,16 @@ TEST(ConsoleLog, OneLinePerEntry)
 
 td::String tagged(const char* key) { return td::String((std::string("T:") + key).c_str()); }
 
-TEST(ConsoleLog, TranslationAndPlaceholders)
+TEST(ConsoleLog, EnglishByDefault)
 {
     const Lines lines = printedLines([](sc::ILog& log) {
         log.translateAndAdd("MS.UndefindeModelType", Type::Error);
+        log.translateAndAdd("@ML.UnknownLbl", 5, 7, Type::Error, "y", nullptr);
+        log.translateAndAdd("@CS.#Vars!=#Eqs", 0, 0, Type::Error, "3", "2", nullptr);
+        log.translateAndAdd("@ML.NegativeEpsUseDefault", 1, 20, Type::Warning);
+        // Texts beyond the sentence's placeholders are not printed.
+        log.translateAndAdd("@ET.FnNeeds_)", 6, 1, Type::Error, "smin", nullptr);
+        // A key without a sentence is its own text.
         log.translateAndAdd("@SC.Key", 4, 2, Type::Warning);
         log.addWoTranslation(td::String("as is"), Type::Info);
         log.translateAndAdd("@ and @", 0, 0, Type::Error, "first", "second", nullptr);
@@ -91,24 +97,42 @@ TEST(ConsoleLog, TranslationAndPlaceholders)
         log.translateAndAdd("@ and @", 0, 0, Type::Error, nullptr);
         log.translateAndAdd("", 1, 1, Type::Error, "unused", nullptr);
         log.translateAndAdd(nullptr, 1, 1, Type::Error, "unused", nullptr);
+        log.translateAndAdd("", Type::Error);
+    });
+    EXPECT_EQ(lines,
+              (Lines {
+                  "Error! the Model line needs a type attribute: NL, WLS, ODE or DAE [MS.UndefindeModelType]",
+                  "Error! line 7, column 7: the name y is not declared [@ML.UnknownLbl]",
+                  "Error! 3 equations for 2 variables [@CS.#Vars!=#Eqs]",
+                  "Warning! line 3, column 20: eps is negative; 1e-6 is used instead [@ML.NegativeEpsUseDefault]",
+                  "Error! line 8, column 1: the parenthesis opened here is not closed [@ET.FnNeeds_)]",
+                  "Warning! line 6, column 2: @SC.Key",
+                  "as is",
+                  "Error! first and second",
+                  "Error! only and @",
+                  "Error! @ and @",
+              }));
+}
+
+TEST(ConsoleLog, TheHostsTranslationWins)
+{
+    const Lines lines = printedLines([](sc::ILog& log) {
         log.setTranslationFn(tagged);
-        log.translateAndAdd("key", Type::Error);
+        log.translateAndAdd("MS.UndefindeModelType", Type::Error);
         log.translateAndAdd("@ here", 2, 5, Type::Error, "name", nullptr);
         log.addWoTranslation(td::String("untranslated"), Type::Warning);
         // Nothing is counted.
         if (log.getNoOfErrors() != 0)
             log.addWoTranslation(td::String("errors counted"), Type::Info);
+        // Without a function the logger speaks English again.
+        log.setTranslationFn(nullptr);
+        log.translateAndAdd("@SC.MaxIterLimit", Type::Error);
     });
     EXPECT_EQ(lines, (Lines {
-                         "Error! Msg=MS.UndefindeModelType",
-                         "Warning! LineNo=6, colNo=2, msg=@SC.Key",
-                         "as is",
-                         "Error! Msg=first and second",
-                         "Error! Msg=only and @",
-                         "Error! Msg=@ and @",
-                         "Error! Msg=T:key",
-                         "Error! LineNo=4, colNo=5, msg=T:name here",
-                         "Warning! Msg=untranslated",
+                         "Error! T:MS.UndefindeModelType",
+                         "Error! line 4, column 5: T:name here",
+                         "Warning! untranslated",
+                         "Error! no solution within the iteration limit (maxIter) [@SC.MaxIterLimit]",
                      }));
 }
 
@@ -123,10 +147,39 @@ TEST(ConsoleLog, ModelsReportThroughIt)
         sc::createRealDynamicModel(static_cast<sc::IDynamic::Problem>(2), &log, 100);
     });
     EXPECT_EQ(lines, (Lines {
-                         "Error! Msg=MS.UndefindeModelType",
-                         "Warning! Msg=Too small value for maxIter! Using default value for maxIter!",
-                         "Error! Msg=Unknown problem type!",
+                         "Error! the Model line needs a type attribute: NL, WLS, ODE or DAE [MS.UndefindeModelType]",
+                         "Warning! Too small value for maxIter! Using default value for maxIter!",
+                         "Error! Unknown problem type!",
                      }));
+}
+// Each model's first printed line: the sentence with what the model wrote,
+// at the line and column of the model text (the header takes lines 1 and 2).
+TEST(ConsoleLog, FailingModelsPrintTheirSentence)
+{
+    const std::string head = "Header:\nend\nModel [type = NL]\nVars\n";
+    const std::pair<std::string, const char*> cases[] = {
+        {head + "x = 1\ny = 1\nz = 1\nNLEs\nx = 1\ny = 2\nend\n",
+         "Error! 2 equations for 3 variables [@CS.#Vars!=#Eqs]"},
+        {head + "x = 1\nx = 2\nNLEs\nx = 1\nend\n",
+         "Error! line 6, column 1: the variable x is declared twice [@ML.VarDDVars]"},
+        {head + "x = 1\nNLEs\nx^2 = y\nend\n", "Error! line 7, column 7: the name y is not declared [@ML.UnknownLbl]"},
+        {head + "x = 1\nNLEs\nx = round(x, x)\nend\n",
+         "Error! line 7, column 1: the second argument of round must be a parameter or a number, not a variable "
+         "[@ET.MFnNoVar2]"},
+        {head + "x = 1\nNLEs\nx 2 = 1\nend\n",
+         "Error! line 7, column 1: the number 2 follows an operand without an operator between them "
+         "[@ET.ConstAfterOperand]"},
+    };
+    for (const auto& [text, expected] : cases)
+    {
+        const Lines lines = printedLines([&text](sc::ILog& log) {
+            sc::IRealStaticModel* pModel = sc::createRealStaticModel(sc::IStatic::Problem::NLE, &log, 100);
+            pModel->initFromString(td::String(text.c_str()));
+            pModel->release();
+        });
+        ASSERT_FALSE(lines.empty()) << text;
+        EXPECT_EQ(lines[0], expected) << text;
+    }
 }
 } // namespace
 } // namespace test

@@ -105,7 +105,7 @@ TEST(LoadErrors, DeclarationPass)
          head + "Vars\nx\nSubModel\nVars\nu\nStats\nu\nNLEs\nu = 1\nend\n" + tail, "@ML.DistDDInVars (u)", 8, 1},
         {"second Model line", head + "Vars\nx\nModel\n" + tail, "@ML.WrongModelPos", 4, 1},
         {"sub-model first", "Header:\nend\nSubModel\nModel\nVars\nx\n" + tail, "@ML.WrongSubModelPos", 1, 1},
-        {"tokenizer error", head + "Vars\nx ? 1\n" + tail, "@ML.UnexpectedToken", 3, 3},
+        {"tokenizer error", head + "Vars\nx ? 1\n" + tail, "@ML.UnexpectedToken:?", 3, 3},
     };
     for (const ErrorCase& c : cases)
         expectFailure(c);
@@ -173,6 +173,30 @@ TEST(LoadErrors, ErrorsAreLimitedButCounted)
     EXPECT_FALSE(full.ok);
     EXPECT_TRUE(full.log.texts(Type::Error).empty());
     EXPECT_EQ(full.log.texts(Type::Warning), std::vector<std::string> {"@ML.NegativeEpsUseDefault"});
+}
+
+// Without a translation function of the tokenized model every load message
+// reaches the logger's translateAndAdd as its bare key, with the name it
+// carries as the text for the "@" of the logger's translation.
+TEST(LoadErrors, WithoutTranslationFunctionTheLoggerTranslates)
+{
+    const std::string body = "\nVars\nx\nNLEs\nx = 1\nend\n";
+    const ErrorCase cases[] = {
+        {"undeclared name", nle("x = z"), "ML.UnknownLbl <z>", 6, 5},
+        {"variable twice", test::mainModel("x\nx", "x = 1"), "ML.VarDDVars <x>", 4, 1},
+        {"tokenizer error in the declarations", test::mainModel("x ? 1", "x = 1"), "ML.UnexpectedToken <?>", 3, 3},
+        {"header", "Model" + body, "ML.HeaderFirstTokenErr <@>", 1, 1},
+        {"model information", "Header:\nend\nModel [type = XY, eps = 1]" + body, "ML.WrongModelType <@>", 1, 15},
+        {"block structure", test::mainModel("x", "repeat"), "CE.RepeatOnlyInRepeatsGroup <@>", 0, 0},
+    };
+    for (const ErrorCase& c : cases)
+    {
+        test::Load ld(true, nullptr);
+        ld.log.setTranslationFn([](const char* key) { return td::String((std::string(key + 1) + " <@>").c_str()); });
+        ld.fromString(c.text);
+        EXPECT_FALSE(ld.ok) << c.name;
+        EXPECT_TRUE(hasEntry(ld.log, c)) << c.name << ": expected " << c.message << ", got\n" << ld.log;
+    }
 }
 
 TEST(LoadErrors, WithoutLoggerTheLoadStillFails)

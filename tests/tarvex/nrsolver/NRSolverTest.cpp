@@ -110,6 +110,11 @@ TEST(NRSolver, ModelErrors)
         EXPECT_FALSE(c.ok) << text;
         EXPECT_TRUE(c.logged(key)) << text << c.log;
     }
+    // The counts go with the key: one equation for two variables.
+    Compiled c(model("x\ny", "", "x = 1"));
+    ASSERT_FALSE(c.log.entries.empty());
+    EXPECT_EQ(c.log.entries[0].text, "@CS.#Vars!=#Eqs");
+    EXPECT_EQ(c.log.entries[0].arguments, (std::vector<std::string> {"1", "2"}));
 }
 
 TEST(NRSolver, SolveWithoutAModel)

@@ -60,6 +60,7 @@ TEST(Log, ArgumentsAreReadOnlyAsFarAsPlaceholdersAsk)
 {
     // One "@" and one text, no terminating null: the list is not read past it.
     test::CollectingLog log;
+    log.setTranslationFn(translations);
     log.translateAndAdd("key @ here", 2, 3, Type::Info, "x");
     ASSERT_EQ(log.entries.size(), 1u);
     EXPECT_EQ(log.entries[0].text, "key x here");
