@@ -28,11 +28,15 @@ if(MATRIX_SOURCES)
 endif()
 
 # The solver sources are written once and compiled twice: for real values
-# (namespace slDbl) and for complex values (namespace slCmplx). What serves
-# both value types (random generators, statistics) lives in solver/core/src/math
-# and is compiled once.
+# (namespace slDbl) and for complex values (namespace slCmplx). They stand in
+# one folder per stage (expr, compile, solvers) and are included with the
+# stage's prefix. What serves both value types (random generators,
+# statistics) lives in solver/core/src/math and is compiled once.
 set(SOLVER_CORE_DIR ${CMAKE_SOURCE_DIR}/solver/core/src)
-file(GLOB SOLVER_CORE_SOURCES CONFIGURE_DEPENDS ${SOLVER_CORE_DIR}/*.cpp)
+set(SOLVER_STAGES expr compile solvers)
+list(TRANSFORM SOLVER_STAGES APPEND /*.cpp OUTPUT_VARIABLE stage_patterns)
+list(TRANSFORM stage_patterns PREPEND ${SOLVER_CORE_DIR}/)
+file(GLOB SOLVER_CORE_SOURCES CONFIGURE_DEPENDS ${stage_patterns})
 set(SOLVER_CORE_OBJECTS)
 foreach(valueType IN ITEMS Dbl Cmplx)
   if(SOLVER_CORE_SOURCES)

@@ -3,9 +3,11 @@
 # fuzz/<target>.cpp holds the entry; fuzz/<target>/corpus its seeds and
 # fuzz/<target>/regressions the inputs of findings that were fixed.
 set(FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(FUZZ_TARGETS model xml numbers sparse)
-# Seeds that live elsewhere in the repository.
+set(FUZZ_TARGETS model modelobject xml numbers sparse)
+# Seeds that live elsewhere in the repository: the model texts serve both
+# model targets.
 set(FUZZ_MORE_SEEDS_model ${CMAKE_SOURCE_DIR}/examples/models)
+set(FUZZ_MORE_SEEDS_modelobject ${CMAKE_SOURCE_DIR}/examples/models ${FUZZ_DIR}/model/corpus)
 
 # Adds the entry of target to program, with what the entry links.
 function(add_fuzz_entry program target)
@@ -26,6 +28,9 @@ function(add_fuzz_entry program target)
       target_sources(${program} PRIVATE $<TARGET_OBJECTS:${helper}>)
     endforeach()
     target_link_libraries(${program} PRIVATE Tarvex)
+  elseif(target STREQUAL "modelobject")
+    target_include_directories(${program} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+    target_link_libraries(${program} PRIVATE Moltrin Tarvex)
   elseif(target STREQUAL "sparse")
     target_link_libraries(${program} PRIVATE MatrixLayer)
   else()

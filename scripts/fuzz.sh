@@ -17,16 +17,18 @@ seconds=${1:-180}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(model xml numbers sparse)
+  targets=(model modelobject xml numbers sparse)
 fi
 build=build/fuzz
 cc=${FUZZ_CC:-clang-16}
 cxx=${FUZZ_CXX:-clang++-16}
 
 # Longest input per target: enough for the structures each reader meets.
-declare -A max_len=([model]=4096 [xml]=8192 [numbers]=256 [sparse]=2048)
+declare -A max_len=([model]=4096 [modelobject]=4096 [xml]=8192 [numbers]=256 [sparse]=2048)
 # Seeds that live elsewhere in the repository (as in fuzz/Targets.cmake).
-declare -A more_seeds=([model]=examples/models)
+declare -A more_seeds=([model]=examples/models [modelobject]="examples/models fuzz/model/corpus")
+# A dictionary that serves another target too.
+declare -A dictionary=([modelobject]=fuzz/model.dict)
 
 . scripts/setup.sh
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -45,7 +47,8 @@ for target in "${targets[@]}"; do
   seeds=(fuzz/"$target"/corpus ${more_seeds[$target]:-})
   [ -d fuzz/"$target"/regressions ] && seeds+=(fuzz/"$target"/regressions)
   options=()
-  [ -f fuzz/"$target".dict ] && options+=(-dict=fuzz/"$target".dict)
+  dict=${dictionary[$target]:-fuzz/$target.dict}
+  [ -f "$dict" ] && options+=(-dict="$dict")
   [ -n "${FUZZ_JOBS:-}" ] && options+=(-fork="$FUZZ_JOBS" -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
   echo "== fuzz $target for ${seconds} s"
   found_before=$(find "$findings" -type f | wc -l)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine (scripts/setup.sh), then builds and runs every
-# test in a normal and in a sanitizer build, and fuzzes every reader briefly.
+# Sets up a fresh machine (scripts/setup.sh), checks the formatting and the
+# layers of the solver sources, then builds and runs every test in a normal
+# and in a sanitizer build, and fuzzes every reader briefly.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -22,6 +23,9 @@ if [ -n "$unformatted" ]; then
   echo "$unformatted"
   exit 1
 fi
+
+echo "== layers of the solver sources"
+scripts/check_layers.sh
 
 echo "== normal build"
 run_flavour build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo

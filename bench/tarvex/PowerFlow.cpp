@@ -3,7 +3,7 @@
 // into the evaluation of f and of the Jacobian and the sparse refactorise
 // and solve, and the whole solve from the flat start, checked against the
 // stored solution.
-#include <NRSolver.h>
+#include <solvers/NRSolver.h>
 #include <Vocabulary.h>
 #include <benchmark/benchmark.h>
 #include <sc/Naming.h>

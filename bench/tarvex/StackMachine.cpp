@@ -3,8 +3,8 @@
 // the operation after it run as one instruction), and a Jacobian of N entries
 // filled into a sparse solver (time per entry; the complexity fit shows the
 // fill is linear in the entries).
-#include <CU.h>
-#include <EvaluatorSparseMatrix.h>
+#include <expr/CU.h>
+#include <expr/EvaluatorSparseMatrix.h>
 #include <ProgramBuilder.h>
 #include <benchmark/benchmark.h>
 #include <sparse/Factory.h>

@@ -1,6 +1,6 @@
 // Built once for each value type (SL_COMPLEX), as the solver sources are.
 #include <CollectingLog.h>
-#include <NRSolver.h>
+#include <solvers/NRSolver.h>
 #include <SolveModel.h>
 
 #include <cstdio>

@@ -22,13 +22,17 @@ constexpr std::uint8_t undefinedModel = 4;
 constexpr double defaultPrecision = 1e-6;
 
 // The loader reports nothing for a file it cannot open.
-bool canOpen(const td::String& path) { return std::ifstream(path.c_str(), std::ios::binary).is_open(); }
+bool canOpen(const td::String& path)
+{
+    return sc::TokenizedModel::isModelFile(path) && std::ifstream(path.c_str(), std::ios::binary).is_open();
+}
 } // namespace
 
 template <typename T, typename X>
-BaseModel<T, X>::BaseModel(SolverMaker makeSolver, Solver* pSolver)
+BaseModel<T, X>::BaseModel(SolverMaker makeSolver, Solver* pSolver, unsigned maxIter)
     : _pSolver(pSolver)
     , _makeSolver(makeSolver)
+    , _maxIter(maxIter)
 {
 }
 
@@ -66,7 +70,8 @@ void BaseModel<T, X>::logKey(const char* key, const char* text) const
 template <typename T, typename X>
 void BaseModel<T, X>::renewSolver()
 {
-    Solver* pFresh = _makeSolver(_pSolver->getLogger(), unsigned(_pSolver->getMaxIterations()));
+    // The factory's limit again: the last model's limits belong to that model.
+    Solver* pFresh = _makeSolver(_pSolver->getLogger(), _maxIter);
     // The maker made this model's first solver, so it makes another.
     MU_ASSERT(pFresh);
     _pSolver->release();
@@ -96,6 +101,10 @@ template <typename T, typename X>
 bool BaseModel<T, X>::readIterationLimit(const sc::TokenizedModel& model, int& limit) const
 {
     limit = 0;
+    // The header's default must not override the Model line's maxIter or
+    // the factory's: only a value the header states does.
+    if (!model.isHeaderParamStated(sc::HeaderParam::maxIter))
+        return true;
     int value = 0;
     const int found = model.getHeaderParamValue(sc::HeaderParam::maxIter, value);
     if (found == 0)

@@ -15,6 +15,8 @@ class TokenizedModel;
 // refused instead of wrapping.
 constexpr unsigned maxIterationLimit = 0xFFFF;
 constexpr const char* tooLargeIterationLimit = "Too large value for maxIter! The largest is 65535.";
+// The iteration limit where neither the text nor the factory gives one.
+constexpr unsigned defaultIterationLimit = 200;
 
 template <typename T, typename X>
 class BaseModel : public sc::IModel<T, X>
@@ -28,7 +30,8 @@ public:
     // that follows another.
     using SolverMaker = Solver* (*)(sc::ILog* pLog, unsigned maxIter);
 
-    BaseModel(SolverMaker makeSolver, Solver* pSolver);
+    // maxIter: the factory's iteration limit, which every new solver starts from.
+    BaseModel(SolverMaker makeSolver, Solver* pSolver, unsigned maxIter);
     BaseModel(const BaseModel&) = delete;
     BaseModel& operator=(const BaseModel&) = delete;
 
@@ -61,8 +64,9 @@ protected:
 private:
     bool load(const td::String& source, bool isFile);
     bool init(const sc::TokenizedModel& model);
-    // The header's maxIter as the new limit; 0 keeps the solver's limit.
-    // False for a limit the solver cannot hold.
+    // The maxIter that the header states as the new limit; 0 keeps the
+    // solver's limit (the Model line's or the factory's). False for a limit
+    // the solver cannot hold.
     bool readIterationLimit(const sc::TokenizedModel& model, int& limit) const;
     void renewSolver();
     // text, when given, fills the "@" of the key's translation.
@@ -72,6 +76,7 @@ private:
     Solver* _pSolver;
     sc::Naming _naming;
     SolverMaker _makeSolver;
+    unsigned _maxIter;
     // The solver has read (or tried to read) a model: a later load needs a
     // fresh one, since a solver is not made to read twice.
     bool _solverUsed = false;

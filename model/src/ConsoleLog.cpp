@@ -27,15 +27,13 @@ void ConsoleLog::add(const LE& entry, Type type)
     case Type::Error: kind = "Error!"; break;
     default: return;
     }
-    // The sum wraps for the largest lines; such an entry prints as one
-    // without a line.
-    const std::uint32_t line = entry.line + std::uint32_t(_lineOffset);
-    if (entry.line == 0 || line == 0)
+    // Stored lines are the text's own, as an editor numbers them.
+    if (entry.line == 0)
         std::printf("%s %s\n", kind, entry.text.c_str());
     else if (entry.column == 0)
-        std::printf("%s line %u: %s\n", kind, line, entry.text.c_str());
+        std::printf("%s line %u: %s\n", kind, entry.line, entry.text.c_str());
     else
-        std::printf("%s line %u, column %u: %s\n", kind, line, entry.column, entry.text.c_str());
+        std::printf("%s line %u, column %u: %s\n", kind, entry.line, entry.column, entry.text.c_str());
 }
 
 void ConsoleLog::addWoTranslation(const td::String& text, Type type) { add(LE {text, 0, 0}, type); }

@@ -27,8 +27,6 @@ public:
 private:
     td::String translated(const char* key, const char* first, std::va_list further) const;
 
-    // Printed line numbers are this much above the stored ones.
-    int _lineOffset = 2;
     TranslationFn _translate = nullptr;
 };
 

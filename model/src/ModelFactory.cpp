@@ -110,6 +110,9 @@ Model* createModel(typename Model::SolverMaker makeSolver, sc::ILog* pLog, unsig
         return nullptr;
     }
     fillVocabularyOnce();
+    // 0: the caller gives no limit
+    if (maxIter == 0)
+        maxIter = defaultIterationLimit;
     // A kind whose solver is not built yet gives null; the solver library
     // has logged it.
     typename Model::Solver* pSolver = makeSolver(pLog, maxIter);
@@ -117,7 +120,7 @@ Model* createModel(typename Model::SolverMaker makeSolver, sc::ILog* pLog, unsig
         return nullptr;
     try
     {
-        return new Model(makeSolver, pSolver);
+        return new Model(makeSolver, pSolver, maxIter);
     }
     catch (...)
     {

@@ -256,7 +256,10 @@ constexpr Entry s_logged[] = {
     {"@SC.EmptyJacobian", "the equations depend on no variable"},
     {"@SC.EmptyJacSubModel", "the sub-model's equations depend on no variable"},
     {"@SC.TooManyLimitPasses", "the limit groups keep changing the solution; it does not settle"},
+    {"@SC.Oscillation", "the iterations oscillate and do not converge"},
+    {"@SC.NoImprovement", "the iterations diverge: the residual grew in two iterations in a row and is above 1e5"},
     // Model objects
+    {"@ML.NulInText", "the text holds a NUL byte (character code 0) outside a comment"},
     {"MS.UndefindeModelType", "the Model line needs a type attribute: NL, WLS, ODE or DAE"},
     {"SC.SymbNames", "symbol index @ is out of range"},
     {"SC.SymbValues", "symbol index @ is out of range"},
@@ -279,7 +282,6 @@ constexpr Entry s_pending[] = {
     {"@CS.WLSEsError", "this measurement equation cannot be compiled"},
     {"@CS.WLSECError", "this constraint equation cannot be compiled"},
     {"@CE.WLSEErrorSolve", "the normal equations of the measurement model cannot be solved"},
-    {"@SC.Oscillation", "the iterations oscillate and do not converge"},
     // Differential models and their discretisation
     {"@SC.ErrorDAEInit", "the differential-algebraic model cannot be compiled"},
     {"@SC.ODEReadModelError", "the differential model cannot be compiled"},

@@ -19,7 +19,7 @@ using Borrowed = py::class_<T, std::unique_ptr<T, py::nodelete>>;
 
 void bindSolution(py::module_& m)
 {
-    // NoImprovement has no member: it arrives as a Solution of value 9.
+    // Every status a solver returns has its member.
     py::enum_<sc::Solution>(m, "Solution")
         .value("OK", sc::Solution::OK)
         .value("BaseOK", sc::Solution::BaseOK)
@@ -30,6 +30,7 @@ void bindSolution(py::module_& m)
         .value("FactorizationError", sc::Solution::FactorizationError)
         .value("SolutionError", sc::Solution::SolutionError)
         .value("Oscillation", sc::Solution::Oscillation)
+        .value("NoImprovement", sc::Solution::NoImprovement)
         .value("MaximumIteration", sc::Solution::MaximumIteration)
         .value("SubmodelFailed", sc::Solution::SubmodelFailed);
 }

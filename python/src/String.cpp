@@ -2,26 +2,35 @@
 // String parameter take a Python str.
 #include "Bindings.h"
 
+#include <pybind11/stl.h>
+
 #include <mu/UTFConverter.h>
 #include <td/String.h>
 
-#include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace py = pybind11;
 
 namespace
 {
-// The text up to its first NUL; None gives the empty string.
-td::String makeString(const char* text)
+// Every byte of the text, NUL bytes too: a model text cut at its first NUL
+// would lose its rest unseen.
+td::String makeString(std::string_view text)
 {
-    if (!text)
-        return td::String();
-    const std::size_t length = std::strlen(text);
-    if (length > td::String::MaxLength)
+    if (text.size() > td::String::MaxLength)
         throw py::value_error("Text longer than " + std::to_string(td::String::MaxLength) + " bytes");
-    return td::String(text, length);
+    return td::String(text.data(), text.size());
 }
+
+// None gives the empty string.
+td::String makeOptionalString(const std::optional<std::string>& text)
+{
+    return text ? makeString(*text) : td::String();
+}
+
+py::str toStr(const td::String& s) { return py::str(s.c_str(), s.length()); }
 
 // The glyph count is only meaningful for well-formed UTF-8, which a name read
 // from a model text need not be.
@@ -42,7 +51,7 @@ PyObject* strToString(PyObject* source, PyTypeObject*)
     py::detail::make_caster<std::string> text;
     if (!text.load(source, false))
         return nullptr;
-    return py::cast(makeString(py::detail::cast_op<const std::string&>(text).c_str())).release().ptr();
+    return py::cast(makeString(py::detail::cast_op<const std::string&>(text))).release().ptr();
 }
 } // namespace
 
@@ -52,12 +61,12 @@ void bindString(py::module_& m)
 {
     py::class_<td::String>(m, "String", "Wrapper arround Zorbel td::String")
         .def(py::init<>())
-        .def(py::init(&makeString))
+        .def(py::init(&makeOptionalString))
         .def("c_str", &td::String::c_str, "Returns a pointer to the underlying C-string.")
         .def("length", &td::String::length, "Returns length of the string in bytes")
         .def("glyphLength", &glyphLength, "Returns length of the string in number of glyphs")
-        .def("__str__", &td::String::c_str)
-        .def("__repr__", &td::String::c_str);
+        .def("__str__", &toStr)
+        .def("__repr__", &toStr);
     py::detail::get_type_info(typeid(td::String))->implicit_conversions.emplace_back(strToString);
 }
 } // namespace quenda

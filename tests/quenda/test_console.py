@@ -45,3 +45,49 @@ model = Quenda.createRealStaticModel(Quenda.StaticProblem.NLE)
 print(model.initFromString("nonsense"), flush=True)
 """)
     assert lines == ["False"]
+
+
+def test_positions_are_the_texts_own_lines_and_columns():
+    lines = run("""
+import Quenda
+model = Quenda.createRealStaticModel(Quenda.StaticProblem.NLE, Quenda.getConsoleLogger())
+# A comment and a header with a setting above the model: y is on line 9 at column 9.
+text = "// circle\\nHeader:\\n  maxIter = 50\\nend\\nModel [type = NL]\\nVars\\n  x = 1\\nNLEs\\n  x^2 = y\\nend\\n"
+print(model.initFromString(text), flush=True)
+""")
+    assert lines == ["Error! line 9, column 9: the name y is not declared [@ML.UnknownLbl]", "False"]
+
+
+def test_a_nul_byte_fails_the_load_unless_it_is_in_a_comment():
+    lines = run("""
+import Quenda
+model = Quenda.createRealStaticModel(Quenda.StaticProblem.NLE, Quenda.getConsoleLogger())
+head = "Header:\\nend\\nModel [type = NL]\\nVars\\nx = 1\\nNLEs\\n"
+# The NUL is on line 7 at column 7; what follows it must not be lost.
+print(model.initFromString(head + "x^2 = \\0 4\\nend\\n"), flush=True)
+print(model.initFromString(head + "x^2 = 4 // a note\\0 after a NUL\\nend\\n"), flush=True)
+print(model.getSolverInterface().solve(), [round(x, 6) for x in model.getVariableValues()], flush=True)
+""")
+    assert lines == ["Error! line 7, column 7: the text holds a NUL byte (character code 0) outside a comment [@ML.NulInText]", "False", "True", "Solution.OK [2.0]"]
+
+
+def test_a_folder_is_no_model_file(tmp_path):
+    lines = run(f"""
+import Quenda
+model = Quenda.createRealStaticModel(Quenda.StaticProblem.NLE, Quenda.getConsoleLogger())
+print(model.initFromFile({str(tmp_path)!r}), flush=True)
+""")
+    assert lines == [f"Error! Cannot open model file {tmp_path}!", "False"]
+
+
+def test_the_no_improvement_stop_is_named_and_says_why():
+    # Newton on the cube root doubles x and flips its sign: from 1e15 the
+    # residual grows past 1e5 by 2^(1/3) a step.
+    lines = run("""
+import Quenda
+model = Quenda.createRealStaticModel(Quenda.StaticProblem.NLE, Quenda.getConsoleLogger())
+text = "Header:\\nend\\nModel [type = NL]\\nVars\\nx = 1e15\\nNLEs\\nsign(x)*abs(x)^(1/3) = 0\\nend\\n"
+print(model.initFromString(text), flush=True)
+print(model.getSolverInterface().solve(), flush=True)
+""")
+    assert lines == ["True", "Error! the iterations diverge: the residual grew in two iterations in a row and is above 1e5 [@SC.NoImprovement]", "Solution.NoImprovement"]

@@ -40,18 +40,8 @@ import Quenda
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 DOCUMENTS = [ROOT / "docs" / "model-language.md", ROOT / "README.md"]
 
-# Examples that wait for a fix being made elsewhere; the reason names it.
-LINES = "needs line numbers counted as an editor counts them"
-MAX_ITER = "needs the maxIter order: header, Model attribute, create function, 200"
-NO_IMPROVEMENT = "needs Solution.NoImprovement in the module"
-PENDING = {
-    "no-header": LINES,
-    "quick-start": LINES,
-    "header-setting": LINES,
-    "no-improvement": NO_IMPROVEMENT,
-    "max-iter-attribute": MAX_ITER,
-    "max-iter-argument": MAX_ITER,
-}
+# Examples that wait for a fix being made elsewhere: name -> the fix they need.
+PENDING = {}
 
 
 @dataclasses.dataclass

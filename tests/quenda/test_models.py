@@ -187,3 +187,13 @@ def test_a_loaded_model_can_be_loaded_again(circle):
     assert names(circle.getVariableNames()) == ["z"]
     assert circle.getSolverInterface().solve() == Solution.OK
     assert values(circle.getVariableValues()) == pytest.approx([2], abs=TOLERANCE)
+
+
+def test_the_factorys_iteration_limit_holds_where_the_text_states_none():
+    # Newton on x^2 = 2 from 1 needs four steps.
+    text = "Header:\n{}\nend\nModel [type = NL]\nVars\n  x = 1\nNLEs\n  x^2 - 2 = 0\nend\n"
+    for header, max_iter, status in [("", 3, Solution.MaximumIteration), ("", 4, Solution.OK),
+                                     ("maxIter = 4", 3, Solution.OK), ("maxIter = 3", 4, Solution.MaximumIteration)]:
+        model = Quenda.createRealStaticModel(StaticProblem.NLE, maxIter=max_iter)
+        assert model.initFromString(text.format(header))
+        assert model.getSolverInterface().solve() == status, (header, max_iter)

@@ -20,9 +20,9 @@ def test_lengths_in_bytes_and_in_glyphs():
         assert (s.length(), s.glyphLength(), str(s), repr(s), s.c_str()) == (length, glyphs, text, text, text)
 
 
-def test_text_is_cut_at_an_embedded_nul():
+def test_text_keeps_an_embedded_nul():
     s = String("ab\0cd")
-    assert (str(s), s.length()) == ("ab", 2)
+    assert (str(s), repr(s), s.length()) == ("ab\0cd", "ab\0cd", 5)
 
 
 @pytest.mark.parametrize("raw", [b"\xff", b"a\xc3", b"\xe2\x82", b"\x80", b"\xc0\xaf"])

@@ -3,7 +3,7 @@
 // tests of the solver road.
 #include <CollectingLog.h>
 #include <LoaderSupport.h>
-#include <NRSolver.h>
+#include <solvers/NRSolver.h>
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 // Compares computed values with closed forms: within a few units in the
 // last place, NaN equal to NaN, infinities exactly. For the solver tests,
 // which are compiled for one value type (SL_COMPLEX).
-#include <Build.h>
+#include <expr/Build.h>
 
 #include <algorithm>
 #include <cmath>

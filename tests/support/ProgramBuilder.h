@@ -3,11 +3,11 @@
 // will: "x0 2 * sin" (x<i> variable i, p<i> parameter i, @<i> parent symbol
 // i, $<i> shared value i, numbers, nan, operators and function names; (a,b)
 // complex constants).
-#include <Evaluator.h>
-#include <ExpressionPools.h>
-#include <OpTable.h>
-#include <NRSolver.h>
-#include <SolverData.h>
+#include <expr/Evaluator.h>
+#include <expr/ExpressionPools.h>
+#include <expr/OpTable.h>
+#include <expr/SolverData.h>
+#include <solvers/NRSolver.h>
 
 #include <cmath>
 #include <cstdlib>

@@ -35,7 +35,7 @@ public:
     virtual void addWoTranslation(const td::String& text, Type type) = 0;
     virtual void translateAndAdd(const char* key, Type type) = 0;
     virtual void translateAndAdd(const char* key, unsigned int line, unsigned int col, Type type) = 0;
-    // Fills each "@" of the translated text with the next text argument:
+    // Fills each "@" placeholder of the translated text with the next text argument:
     // strName first, then the further const char* arguments. Callers end
     // the further arguments with a null pointer; a "@" left without an
     // argument stays as it is. A null or empty key records nothing.
@@ -59,8 +59,9 @@ td::String translate(ILog::TranslationFn fn, const char* key);
 void addKey(ILog& log, ILog::TranslationFn fn, const char* key, std::uint32_t line, std::uint32_t column,
             ILog::Type type, const char* name = nullptr, bool nameInBrackets = false);
 
-// text with each "@" replaced by the next argument: first, then the const
-// char* arguments of further up to a null pointer. Once the arguments run
-// out the remaining "@" stay in the text.
+// text with each "@" placeholder replaced by the next argument: first, then
+// the const char* arguments of further up to a null pointer. Once the
+// arguments run out the remaining "@" stay in the text. An "@" directly
+// before a letter is no placeholder: keys and names are never rewritten.
 td::String fillPlaceholders(const char* text, const char* first, std::va_list further);
 } // namespace sc

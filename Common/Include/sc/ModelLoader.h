@@ -122,14 +122,16 @@ private:
     const char* headerToken(HeaderCycle& cycle, Tokenizer& tok, Token t, cnt::SafeFullVector<td::Variant>& headerValues,
                             std::uint32_t line);
     static td::Variant headerValue(Token paramType, Token t, const char* text);
+    void stateHeaderParam(HeaderCycle& cycle);
     void reportHeader(const char* key, std::uint32_t line, std::uint32_t column, ILog::Type type = ILog::Type::Error);
-    HeaderResult headerFailed(const char* key, std::uint32_t line, std::uint32_t column);
+    HeaderResult headerFailed(const char* key, std::uint32_t line, const Tokenizer& tok);
+    static const char* tokenErrorKey(const Tokenizer& tok, const char* key);
     void reportDuplicate(const char* key, const char* name, std::uint32_t line, std::uint32_t column);
     void reportModelInfo(const char* key, std::uint32_t line, std::uint32_t column, ILog::Type type);
 
     // Declaration pass steps.
     void prepareDeclarations();
-    void declarationLine(DeclState& st, const char* text, std::uint32_t lineNo);
+    void declarationLine(DeclState& st, const td::MutableString& line, std::uint32_t lineNo);
     void declarationEnd(DeclState& st, std::uint32_t lineNo);
     int declarationGroup(DeclState& st, Group group, const char* text, std::uint32_t lineNo, std::uint32_t col);
     Location getLocation(std::uint32_t line) const;
@@ -181,6 +183,8 @@ private:
     const Tokenizer::GroupDict* _pGroups = nullptr;
     const Tokenizer::AttribDict* _pAttribs = nullptr;
     const Tokenizer::ConstDict* _pSpecConsts = nullptr;
+    // Lines up to the header's "end" (0 without a header): the passes after
+    // it count on from there, so that every line number is the text's own.
     std::uint32_t _headerLines = 0;
     std::uint32_t _nErrors = 0;
     std::uint32_t _errorLimit = ~0u;

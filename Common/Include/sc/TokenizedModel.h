@@ -147,6 +147,8 @@ public:
 
     // Loading; each returns true only when the text loaded without an error.
     bool loadFromFile(const td::String& path);
+    // The whole path names a regular file: what loadFromFile can read.
+    static bool isModelFile(const td::String& path);
     bool loadFromString(const td::String& text);
     bool loadFromEditor(mu::ILineLoader* source, bool reloadNames, Domain domain);
 
@@ -184,6 +186,9 @@ public:
     int getHeaderParamValue(HeaderParam param, int& val) const;
     td::String getHeaderParamString(HeaderParam param) const;
     std::uint8_t getReportingType() const;
+    // Whether the text's header gave the parameter its value: a default must
+    // not override a value given elsewhere.
+    bool isHeaderParamStated(HeaderParam param) const;
     std::uint32_t getNumberOfHeaderLines() const { return _nHeaderLines; }
 
     [[noreturn]] void populateOutVars(td::INT4*) const;
@@ -208,13 +213,19 @@ private:
     bool loadVarsAndParams(ModelLoader& loader);
     bool copyMainParams(ModelLoader& loader, std::uint32_t nCopy);
     bool countExpressions(GroupCounts& groups, const Lines& lines, ModelLevel level);
-    std::uint32_t structureError(const char* key, std::uint32_t line) const;
+    std::uint32_t structureError(const char* key, const _tl& line) const;
     // An error entry of key, translated here or by the logger (sc::addKey).
     void reportKey(const char* key, std::uint32_t line, std::uint32_t column) const;
     // The first token of an expression line; null for a line without one.
     const _TokV* firstTokenOf(const _tl& line) const
     {
         return line.nTokens ? &_expressionTokens[line.firstToken] : nullptr;
+    }
+    // Where a message about a whole line points: its first token.
+    std::uint32_t firstColumnOf(const _tl& line) const
+    {
+        const _TokV* pFirst = firstTokenOf(line);
+        return pFirst && pFirst->column ? pFirst->column : 1;
     }
 
     cnt::SafeFullVector<td::Variant>& _headerValues;
@@ -248,6 +259,7 @@ private:
     std::uint32_t _nSubOwnParams = 0;
     std::uint32_t _nCopiedParams = 0;
     std::uint32_t _nHeaderLines = 0;
+    std::uint16_t _statedHeaderParams = 0; // a bit per HeaderParam
 };
 
 } // namespace sc

@@ -44,6 +44,7 @@ public:
     const AttribDict* _pAttribs = nullptr;
     const ConstDict* _pSpecConsts = nullptr;
     const char* _line = nullptr;    // NUL-terminated bytes of the current line
+    std::uint32_t _lineLength = 0;  // its bytes: a NUL before them is a byte of the text
     std::uint32_t _column = 0;      // characters consumed on the line
     std::uint32_t _position = 0;    // bytes consumed on the line
     std::uint32_t _firstColumn = 0; // of the current token, from 0
@@ -65,7 +66,13 @@ public:
                          const GroupDict* pGroups, const AttribDict* pAttribs, const ConstDict* pConsts);
 
     // Everything but the dictionaries and the two switches starts over per line.
+    // A line of length bytes may hold a NUL before its end: outside a comment
+    // that NUL is refused (Token::Error at it), never taken for the line's end.
+    void startLine(const char* line, std::uint32_t length);
     void startLine(const char* line);
+
+    // The token refused last is a NUL before the line's end.
+    bool refusedNul() const { return _lastToken == Token::Error && _length == 0 && atInnerNul(); }
 
     Token getNextToken();
 
@@ -73,6 +80,7 @@ public:
 
 private:
     char cur() const { return _line[_position]; }
+    bool atInnerNul() const { return cur() == '\0' && _position < _lineLength; }
     char at(std::uint32_t off) const { return _line[_position + off]; }
     void take(std::uint32_t nBytes);
     void keep(std::uint32_t start, std::uint32_t nChars);

@@ -4,6 +4,13 @@
 
 namespace sc
 {
+namespace
+{
+// An "@" before a letter begins a word of its own (a key such as
+// "@ET.UnexpTokenID", a name such as "@main"), not a placeholder.
+bool beginsWord(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+} // namespace
+
 td::String translate(ILog::TranslationFn fn, const char* key)
 {
     if (!key)
@@ -46,7 +53,7 @@ td::String fillPlaceholders(const char* text, const char* first, std::va_list fu
     bool exhausted = false;
     for (const char* p = text; *p; ++p)
     {
-        if (*p == '@' && !exhausted)
+        if (*p == '@' && !exhausted && !beginsWord(p[1]))
         {
             const char* arg = firstTaken ? va_arg(further, const char*) : first;
             firstTaken = true;

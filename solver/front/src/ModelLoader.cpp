@@ -48,10 +48,17 @@ void ModelLoader::reportHeader(const char* key, std::uint32_t line, std::uint32_
         _pLog->translateAndAdd(key, line, column, type);
 }
 
-ModelLoader::HeaderResult ModelLoader::headerFailed(const char* key, std::uint32_t line, std::uint32_t column)
+// A header error at the tokenizer's current token.
+ModelLoader::HeaderResult ModelLoader::headerFailed(const char* key, std::uint32_t line, const Tokenizer& tok)
 {
-    reportHeader(key, line, column);
+    reportHeader(tokenErrorKey(tok, key), line, tok._firstColumn + 1);
     return {};
+}
+
+// A token refused at a NUL has its own key: the text holds a byte it must not.
+const char* ModelLoader::tokenErrorKey(const Tokenizer& tok, const char* key)
+{
+    return tok.refusedNul() ? "@ML.NulInText" : key;
 }
 
 void ModelLoader::reportNoPosition(const char* key)
@@ -194,7 +201,7 @@ const char* ModelLoader::headerToken(HeaderCycle& cycle, Tokenizer& tok, Token t
         if (static_cast<HeaderParam>(cycle.param) != HeaderParam::report)
             return "@ML.HeaderReportExp";
         headerValues[cycle.param] = td::Variant(reportingType(tok.text()));
-        cycle.step = HeaderCycle::Name;
+        stateHeaderParam(cycle);
         return nullptr;
     case Token::Assign:
         if (cycle.step != HeaderCycle::Assign)
@@ -214,7 +221,7 @@ const char* ModelLoader::headerToken(HeaderCycle& cycle, Tokenizer& tok, Token t
         if (!acceptsValue(type, t))
             return "@ML.HeaderWrongParamType";
         headerValues[cycle.param] = headerValue(type, t, tok.text());
-        cycle.step = HeaderCycle::Name;
+        stateHeaderParam(cycle);
         return nullptr;
     }
     case Token::Error: return "@ML.HeaderTokError";
@@ -224,10 +231,18 @@ const char* ModelLoader::headerToken(HeaderCycle& cycle, Tokenizer& tok, Token t
     }
 }
 
+// The cycle's parameter has its value from the text.
+void ModelLoader::stateHeaderParam(HeaderCycle& cycle)
+{
+    _model._statedHeaderParams |= static_cast<std::uint16_t>(1u << cycle.param);
+    cycle.step = HeaderCycle::Name;
+}
+
 ModelLoader::HeaderResult ModelLoader::loadHeader(cnt::SafeFullVector<td::Variant>& headerValues,
                                                   td::MutableString& line, mu::LineLoader& source)
 {
     setDefaultHeader(headerValues);
+    _model._statedHeaderParams = 0;
     // no dictionaries: every word but true and false is a name
     Tokenizer tok;
     HeaderCycle cycle;
@@ -236,29 +251,28 @@ ModelLoader::HeaderResult ModelLoader::loadHeader(cnt::SafeFullVector<td::Varian
     while (source.getLine(line))
     {
         ++lineNo;
-        tok.startLine(line.c_str());
+        tok.startLine(line.c_str(), static_cast<std::uint32_t>(line.length()));
         if (!inHeader)
         {
             const char* key = nullptr;
             inHeader = headerOpens(tok, key);
             if (key)
-                return headerFailed(key, lineNo, tok._firstColumn + 1);
+                return headerFailed(key, lineNo, tok);
             continue;
         }
         for (Token t = tok.getNextToken(); !endsLine(t); t = tok.getNextToken())
         {
-            const std::uint32_t col = tok._firstColumn + 1;
             if (t == Token::Name && cycle.step == HeaderCycle::Name && std::strcmp(tok.text(), "end") == 0)
             {
                 if (!endsLine(tok.getNextToken()))
-                    return headerFailed("@ML.HeaderEndAfter", lineNo, tok._firstColumn + 1);
+                    return headerFailed("@ML.HeaderEndAfter", lineNo, tok);
                 return {source.getCurrentPosition(), lineNo};
             }
             if (const char* key = headerToken(cycle, tok, t, headerValues, lineNo))
-                return headerFailed(key, lineNo, col);
+                return headerFailed(key, lineNo, tok);
         }
         if (cycle.step != HeaderCycle::Name)
-            return headerFailed("@ML.HeaderParamIncomplete", lineNo, tok._firstColumn + 1);
+            return headerFailed("@ML.HeaderParamIncomplete", lineNo, tok);
     }
     return {}; // the text ended before the header's "end"
 }

@@ -108,11 +108,12 @@ bool ModelLoader::createTokenLists(mu::LineLoader& source, td::MutableString& li
     tok.setDictionaries(_pRealFunctions, _pCmplxFunctions, _pReserved, _pGroups, _pAttribs, _pSpecConsts);
     tok._complex = domain == Domain::Complex;
     BodyState st;
-    std::uint32_t lineNo = 0;
+    // a body read after a header starts on the line after it
+    std::uint32_t lineNo = _headerLines;
     while (source.getLine(line))
     {
         ++lineNo;
-        tok.startLine(line.c_str());
+        tok.startLine(line.c_str(), static_cast<std::uint32_t>(line.length()));
         st.startLine(source.getPreviousPosition(), exprTokenCount(), attribTokenCount());
         for (;;)
         {
@@ -145,7 +146,7 @@ ModelLoader::Step ModelLoader::bodyToken(BodyState& st, Tokenizer& tok, Token t,
     if (t == Token::Function && tok._identifier == LimFunction)
         ++_model._limitUses[st.level];
     if (t == Token::Error)
-        return fail("@ML.UnexpectedToken", line, col, tok.text());
+        return tok.refusedNul() ? fail("@ML.NulInText", line, col) : fail("@ML.UnexpectedToken", line, col, tok.text());
     if (t == Token::Reserved)
     {
         const auto id = static_cast<ReservedID>(tok._identifier);

@@ -273,17 +273,19 @@ bool ModelLoader::loadVarsAndParams(mu::LineLoader& source, td::MutableString& l
 {
     prepareDeclarations();
     DeclState st;
-    std::uint32_t lineNo = 0;
+    // the pass goes on from the line after the header
+    std::uint32_t lineNo = _headerLines;
     while (!st.done && source.getLine(line))
-        declarationLine(st, line.c_str(), ++lineNo);
+        declarationLine(st, line, ++lineNo);
     addTimeDomainParams();
     return true;
 }
 
-void ModelLoader::declarationLine(DeclState& st, const char* text, std::uint32_t lineNo)
+void ModelLoader::declarationLine(DeclState& st, const td::MutableString& line, std::uint32_t lineNo)
 {
     Tokenizer& tok = _tokenizer;
-    tok.startLine(text);
+    const char* text = line.c_str();
+    tok.startLine(text, static_cast<std::uint32_t>(line.length()));
     bool exprStart = true;
     int attribLevel = -1; // the model line whose attributes are read
     ModelAttribState attribs;
@@ -293,7 +295,8 @@ void ModelLoader::declarationLine(DeclState& st, const char* text, std::uint32_t
         if (t == Token::EndOfLine)
             return;
         if (t == Token::Error)
-            return reportError("@ML.UnexpectedToken", lineNo, tok._firstColumn + 1, tok.text());
+            return reportError(tokenErrorKey(tok, "@ML.UnexpectedToken"), lineNo, tok._firstColumn + 1,
+                               tok.refusedNul() ? nullptr : tok.text());
         if (t == Token::SemiColon)
         {
             exprStart = true;

@@ -92,10 +92,11 @@ ExpressionType TokenizedModel::getExpressionType(const iterator& it, std::uint16
     }
 }
 
-// Block-structure errors: at the offending line, column 1; the count is 0.
-std::uint32_t TokenizedModel::structureError(const char* key, std::uint32_t line) const
+// Block-structure errors: at the offending line's first token (column 1 for
+// a line without one); the count is 0.
+std::uint32_t TokenizedModel::structureError(const char* key, const _tl& line) const
 {
-    reportKey(key, line, 1);
+    reportKey(key, line.line, firstColumnOf(line));
     return 0;
 }
 
@@ -110,7 +111,7 @@ std::uint32_t TokenizedModel::countChildren(const iterator& it, std::uint16_t, G
         const _tl& line = lines[i];
         const _TokV* pFirst = firstTokenOf(line);
         if (!pFirst)
-            return structureError("@CE.NoTokensInExpr", line.line);
+            return structureError("@CE.NoTokensInExpr", line);
         const _TokV& first = *pFirst;
         if (first.code != Token::Reserved)
         {
@@ -136,7 +137,7 @@ std::uint32_t TokenizedModel::countChildren(const iterator& it, std::uint16_t, G
                 break;
             if (type == ExpressionType::If)
                 return count;
-            return structureError("@CE.ElseWoEnd", line.line);
+            return structureError("@CE.ElseWoEnd", line);
         case ReservedID::Case:
         case ReservedID::Default:
             if (depth == 0)
@@ -144,10 +145,10 @@ std::uint32_t TokenizedModel::countChildren(const iterator& it, std::uint16_t, G
             break;
         case ReservedID::Repeat:
             if (group != Group::Repeats)
-                return structureError("@CE.RepeatWrongPos", line.line);
+                return structureError("@CE.RepeatWrongPos", line);
             count += depth == 0;
             break;
-        default: return structureError("@CE.EqStartWReservedKW", line.line);
+        default: return structureError("@CE.EqStartWReservedKW", line);
         }
     }
     return 0;
@@ -164,7 +165,7 @@ std::uint32_t TokenizedModel::countSwitchCases(const iterator& it, std::uint16_t
         const _tl& line = lines[i];
         const _TokV* pFirst = firstTokenOf(line);
         if (!pFirst)
-            return structureError("@CE.NoTokensInExpr", line.line);
+            return structureError("@CE.NoTokensInExpr", line);
         const _TokV& first = *pFirst;
         if (first.code != Token::Reserved)
             continue;
@@ -186,7 +187,7 @@ std::uint32_t TokenizedModel::countSwitchCases(const iterator& it, std::uint16_t
         {
             const bool isDefault = id == ReservedID::Default;
             if (hasDefault)
-                return structureError(isDefault ? "@CE.DblDefaultInCase" : "@CE.CaseAfterDefault", line.line);
+                return structureError(isDefault ? "@CE.DblDefaultInCase" : "@CE.CaseAfterDefault", line);
             hasDefault = isDefault;
             ++count;
             break;
@@ -194,9 +195,9 @@ std::uint32_t TokenizedModel::countSwitchCases(const iterator& it, std::uint16_t
         case ReservedID::End: return count;
         case ReservedID::Repeat:
             if (group != Group::Repeats)
-                return structureError("@CE.RepeatWrongPos", line.line);
+                return structureError("@CE.RepeatWrongPos", line);
             break;
-        default: return structureError("@CE.EqStartWReservedKW", line.line);
+        default: return structureError("@CE.EqStartWReservedKW", line);
         }
     }
     return 0;
@@ -247,6 +248,11 @@ int TokenizedModel::getHeaderParamValue(HeaderParam param, double& val) const
 int TokenizedModel::getHeaderParamValue(HeaderParam param, int& val) const
 {
     return readHeaderValue(_headerValues, param, td::int4, val);
+}
+
+bool TokenizedModel::isHeaderParamStated(HeaderParam param) const
+{
+    return isHeaderParam(param) && (_statedHeaderParams >> static_cast<unsigned>(param)) & 1u;
 }
 
 td::String TokenizedModel::getHeaderParamString(HeaderParam param) const

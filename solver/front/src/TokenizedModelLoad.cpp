@@ -1,7 +1,10 @@
 // The load entry points of a tokenized model and the steps between and after
 // the loader's passes.
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
+#include <system_error>
 #include <sc/ModelLoader.h>
 #include <sc/TokenizedModel.h>
 #include <mu/LineLoader.h>
@@ -23,15 +26,27 @@ void TokenizedModel::initModelLoader(ModelLoader& loader)
     loader._pSpecConsts = &s_specialConstantMap;
 }
 
+// A folder opens as a stream too, but its first read throws; a path cut
+// short by a NUL would name another file.
+bool TokenizedModel::isModelFile(const td::String& path)
+{
+    std::error_code ec;
+    return path.length() > 0 && std::strlen(path.c_str()) == path.length() &&
+           std::filesystem::is_regular_file(path.c_str(), ec);
+}
+
 // A load succeeds only when no step logged an error: the declaration pass
 // goes on after its errors, and a failed header still lets the body run.
 bool TokenizedModel::loadFromFile(const td::String& path)
 {
-    std::ifstream file(path.c_str(), std::ios::binary);
+    std::ifstream file;
+    if (isModelFile(path))
+        file.open(path.c_str(), std::ios::binary);
     if (!file.is_open())
     {
         // nothing is read, yet the header queries answer as after any failed load
         ModelLoader::setDefaultHeader(_headerValues);
+        _statedHeaderParams = 0;
         return false;
     }
     ModelLoader loader(*this, true);
@@ -75,6 +90,7 @@ bool TokenizedModel::loadFromEditor(mu::ILineLoader* source, bool reloadNames, D
     initModelLoader(loader);
     // the text has no header block: every parameter keeps its default
     ModelLoader::setDefaultHeader(_headerValues);
+    _statedHeaderParams = 0;
     td::MutableString line;
     if (reloadNames)
     {
@@ -211,7 +227,7 @@ bool TokenizedModel::countExpressions(GroupCounts& groups, const Lines& lines, M
         {
             if (const char* key = countLine(firstTokenOf(lines[i]), inRepeats, main, depth, cp.nExpressions))
             {
-                reportKey(key, 0, 0);
+                reportKey(key, lines[i].line, firstColumnOf(lines[i]));
                 return false;
             }
         }

@@ -35,8 +35,15 @@ void TokenizerBase<UTF8>::setDictionaries(const FnDict* pReal, const FnDict* pCm
 template <bool UTF8>
 void TokenizerBase<UTF8>::startLine(const char* line)
 {
+    startLine(line, static_cast<std::uint32_t>(std::strlen(line)));
+}
+
+template <bool UTF8>
+void TokenizerBase<UTF8>::startLine(const char* line, std::uint32_t length)
+{
     _text.erase();
     _line = line;
+    _lineLength = length;
     _column = 0;
     _position = 0;
     _firstColumn = 0;
@@ -135,6 +142,12 @@ Token TokenizerBase<UTF8>::getNextToken()
         ++_column;
     }
     const char c = cur();
+    if (atInnerNul())
+    {
+        // a NUL inside the line would cut off the rest of it unseen
+        _firstColumn = _column;
+        return finish(Token::Error);
+    }
     if (c == '\0' || c == '\n' || c == '\r')
         return Token::EndOfLine;
 

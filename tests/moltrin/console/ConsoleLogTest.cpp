@@ -53,16 +53,15 @@ TEST(ConsoleLog, OneLinePerEntry)
         const char* line; // null: nothing is printed
     };
     const Case cases[] = {
-        {{td::String("bad"), 5, 7}, Type::Error, "Error! line 7, column 7: bad"},
-        {{td::String("careful"), 1, 0}, Type::Warning, "Warning! line 3: careful"},
+        // the stored line is printed as it is: the line an editor shows
+        {{td::String("bad"), 5, 7}, Type::Error, "Error! line 5, column 7: bad"},
+        {{td::String("careful"), 1, 0}, Type::Warning, "Warning! line 1: careful"},
         {{td::String("no line"), 0, 4}, Type::Error, "Error! no line"},
         {{td::String("no line"), 0, 0}, Type::Warning, "Warning! no line"},
         {{td::String("just this"), 9, 9}, Type::Info, "just this"},
-        {{td::String(), 5, 7}, Type::Error, "Error! line 7, column 7: "},
+        {{td::String(), 5, 7}, Type::Error, "Error! line 5, column 7: "},
         {{td::String(), 0, 0}, Type::Warning, "Warning! "},
-        // The printed line would wrap to 0: printed as an entry without one.
-        {{td::String("wrapped"), 0xFFFFFFFEu, 3}, Type::Error, "Error! wrapped"},
-        {{td::String("largest"), 0xFFFFFFFDu, 3}, Type::Error, "Error! line 4294967295, column 3: largest"},
+        {{td::String("largest"), 0xFFFFFFFFu, 3}, Type::Error, "Error! line 4294967295, column 3: largest"},
         {{td::String("cut\0off", 7), 0, 0}, Type::Error, "Error! cut"},
         {{td::String("unknown type"), 1, 1}, static_cast<Type>(3), nullptr},
     };
@@ -102,11 +101,11 @@ TEST(ConsoleLog, EnglishByDefault)
     EXPECT_EQ(lines,
               (Lines {
                   "Error! the Model line needs a type attribute: NL, WLS, ODE or DAE [MS.UndefindeModelType]",
-                  "Error! line 7, column 7: the name y is not declared [@ML.UnknownLbl]",
+                  "Error! line 5, column 7: the name y is not declared [@ML.UnknownLbl]",
                   "Error! 3 equations for 2 variables [@CS.#Vars!=#Eqs]",
-                  "Warning! line 3, column 20: eps is negative; 1e-6 is used instead [@ML.NegativeEpsUseDefault]",
-                  "Error! line 8, column 1: the parenthesis opened here is not closed [@ET.FnNeeds_)]",
-                  "Warning! line 6, column 2: @SC.Key",
+                  "Warning! line 1, column 20: eps is negative; 1e-6 is used instead [@ML.NegativeEpsUseDefault]",
+                  "Error! line 6, column 1: the parenthesis opened here is not closed [@ET.FnNeeds_)]",
+                  "Warning! line 4, column 2: @SC.Key",
                   "as is",
                   "Error! first and second",
                   "Error! only and @",
@@ -130,7 +129,7 @@ TEST(ConsoleLog, TheHostsTranslationWins)
     });
     EXPECT_EQ(lines, (Lines {
                          "Error! T:MS.UndefindeModelType",
-                         "Error! line 4, column 5: T:name here",
+                         "Error! line 2, column 5: T:name here",
                          "Warning! untranslated",
                          "Error! no solution within the iteration limit (maxIter) [@SC.MaxIterLimit]",
                      }));

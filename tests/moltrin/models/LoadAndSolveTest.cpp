@@ -95,35 +95,66 @@ TEST(LoadAndSolve, ModelsThatCannotBeLoaded)
     }
 }
 
-TEST(LoadAndSolve, HeaderIterationLimitReplacesTheFactorysLimit)
+TEST(LoadAndSolve, IterationLimitFromTheHeaderThenTheModelLineThenTheFactory)
 {
-    // x^2 = 2 from 1 needs four Newton steps.
+    // x^2 = 2 from 1 needs four Newton steps: a limit of 3 stops it.
     struct Case
     {
         const char* header;
+        const char* modelAttribs;
         unsigned factoryLimit;
         S status;
     };
     const Case cases[] = {
-        {"", 3, S::OK}, // no maxIter in the header: its default 200 holds
-        {"maxIter = 3", 100, S::MaximumIteration},
-        {"maxIter = 4", 100, S::OK},
-        {"maxIter = 65535", 3, S::OK},
-        {"maxIter = 1", 3, S::MaximumIteration}, // too small: the limit stays
-        {"maxIter = 1", 100, S::OK},
+        // no limit in the text: the factory's, not the header's default
+        {"", "", 3, S::MaximumIteration},
+        {"", "", 4, S::OK},
+        // the Model line's over the factory's
+        {"", ", maxIter = 3", 100, S::MaximumIteration},
+        {"", ", maxIter = 4", 3, S::OK},
+        // the header's over both
+        {"maxIter = 3", ", maxIter = 100", 100, S::MaximumIteration},
+        {"maxIter = 4", ", maxIter = 3", 3, S::OK},
+        {"maxIter = 65535", "", 3, S::OK},
+        // too small: the limit stays
+        {"maxIter = 1", "", 3, S::MaximumIteration},
+        {"maxIter = 1", ", maxIter = 4", 3, S::OK},
     };
     for (const Case& c : cases)
     {
         CollectingLog log;
         auto model = realModel(&log, c.factoryLimit);
-        ASSERT_TRUE(model->initFromString(text(squareRootOfTwo(c.header)))) << c.header << log;
-        EXPECT_EQ(model->getSolverInterface()->solve(), c.status) << c.header << " " << c.factoryLimit;
+        ASSERT_TRUE(model->initFromString(text(squareRootOfTwo(c.header, c.modelAttribs)))) << c.header << log;
+        EXPECT_EQ(model->getSolverInterface()->solve(), c.status)
+            << c.header << " " << c.modelAttribs << " " << c.factoryLimit;
     }
     CollectingLog log;
-    auto model = realModel(&log);
+    auto model = realModel(&log, 3);
     ASSERT_TRUE(model->initFromString(text(squareRootOfTwo("maxIter = 1"))));
     EXPECT_EQ(log.texts(Type::Warning),
               std::vector<std::string> {"Too small value for maxIter! Using default value for maxIter!"});
+    // A load after one whose header gave a limit starts from the factory's again.
+    ASSERT_TRUE(model->initFromString(text(squareRootOfTwo("maxIter = 4"))));
+    EXPECT_EQ(model->getSolverInterface()->solve(), S::OK);
+    ASSERT_TRUE(model->initFromString(text(squareRootOfTwo())));
+    EXPECT_EQ(model->getSolverInterface()->solve(), S::MaximumIteration);
+}
+
+TEST(LoadAndSolve, WithoutAnyLimitTheDefaultIs200)
+{
+    // Newton on x^3 = 0 from 1 steps to 2/3 and 4/9 and 8/27; from then on the
+    // norm falls less than tenfold per step, so the steps are halved:
+    // x_n = (8/27)(5/6)^(n-3). x_n^3 first drops below 1e-36 at n = 148
+    // (9.2e-37; 1.4e-36 at n = 147): within 200 steps, beyond 100.
+    const std::string cube = "Header:\nend\nModel [type = NL, eps = 1e-36]\nVars\nx = 1\nNLEs\nx^3 = 0\nend\n";
+    for (unsigned factoryLimit : {0u, 100u, 147u, 148u})
+    {
+        CollectingLog log;
+        auto model = realModel(&log, factoryLimit);
+        ASSERT_TRUE(model->initFromString(text(cube))) << log;
+        const bool enough = factoryLimit == 0 || factoryLimit >= 148;
+        EXPECT_EQ(model->getSolverInterface()->solve(), enough ? S::OK : S::MaximumIteration) << factoryLimit;
+    }
 }
 
 TEST(LoadAndSolve, EveryLoadReplacesTheModelBefore)

@@ -43,7 +43,7 @@ inline std::ostream& operator<<(std::ostream& os, const CollectingLog& log)
     return os;
 }
 
-inline td::String text(const std::string& s) { return td::String(s.c_str()); }
+inline td::String text(const std::string& s) { return td::String(s.data(), s.size()); }
 
 template <typename T>
 cnt::SafeFullVector<T> vec(std::initializer_list<T> values)
@@ -78,9 +78,10 @@ inline std::string circle(const std::string& headerLines = "")
 
 // Newton on x^2 = 2 from 1 gives 1.5, 17/12, 577/408, 665857/470832: the
 // residual first falls below 1e-6 at the fourth iterate (6.0e-6 at the third).
-inline std::string squareRootOfTwo(const std::string& headerLines = "")
+inline std::string squareRootOfTwo(const std::string& headerLines = "", const std::string& modelAttribs = "")
 {
-    return "Header:\n" + headerLines + "\nend\nModel [type = NL]\nVars\nx = 1\nNLEs\nx^2 - 2 = 0\nend\n";
+    return "Header:\n" + headerLines + "\nend\nModel [type = NL" + modelAttribs +
+           "]\nVars\nx = 1\nNLEs\nx^2 - 2 = 0\nend\n";
 }
 
 inline bool logged(const CollectingLog& log, const std::string& text, sc::ILog::Type type)

@@ -74,16 +74,28 @@ TEST(Header, SwitchesStringsAndDefaults)
     EXPECT_EQ(ld.model->getHeaderParamValue(HeaderParam::NA, i), 0);
     EXPECT_FALSE(ld.model->getHeaderVariantValue(HeaderParam::NA, v));
     EXPECT_TRUE(ld.model->getHeaderParamString(HeaderParam::maxIter).isEmpty());
+
+    // which values the text stated, rather than the defaults
+    EXPECT_TRUE(ld.model->isHeaderParamStated(HeaderParam::outToTxt));
+    EXPECT_TRUE(ld.model->isHeaderParamStated(HeaderParam::txtFile));
+    EXPECT_FALSE(ld.model->isHeaderParamStated(HeaderParam::maxIter));
+    EXPECT_FALSE(ld.model->isHeaderParamStated(HeaderParam::drawPlots));
+    EXPECT_FALSE(ld.model->isHeaderParamStated(HeaderParam::NA));
+    test::Load stated;
+    stated.fromString("Header:\nmaxIter = 200 report = All\nend\n" + model);
+    EXPECT_TRUE(stated.model->isHeaderParamStated(HeaderParam::maxIter));
+    EXPECT_TRUE(stated.model->isHeaderParamStated(HeaderParam::report));
 }
 
 TEST(Header, Errors)
 {
     struct Case
     {
-        const char* text;
+        std::string text;
         const char* key;
         unsigned line, column;
     };
+    const std::string nul(1, '\0');
     const Case cases[] = {
         {"Header:\n outToTxt = True\nend\n", "@ML.HeaderReportExp", 2, 13},
         {"Header\nend\n", "@ML.HeaderWithout:", 1, 1},
@@ -101,6 +113,11 @@ TEST(Header, Errors)
         {"Header:\n maxIter = 1 $\nend\n", "@ML.HeaderTokError", 2, 14},
         {"  $\nHeader:\nend\n", "@ML.HeaderTokError", 1, 3},
         {"x = 1\n", "@ML.HeaderFirstTokenErr", 1, 1},
+        // a NUL would end its line early, whatever stands after it
+        {"Header:\n maxIter = 1" + nul + " 2\nend\n", "@ML.NulInText", 2, 13},
+        {"Header:" + nul + "\nend\n", "@ML.NulInText", 1, 8},
+        {"Header:\nend" + nul + "x\n", "@ML.NulInText", 2, 4},
+        {nul + "Header:\nend\n", "@ML.NulInText", 1, 1},
     };
     for (const Case& c : cases)
     {

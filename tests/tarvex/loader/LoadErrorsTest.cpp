@@ -36,45 +36,47 @@ void expectFailure(const ErrorCase& c)
                                      << ld.log;
 }
 
-// Body lines of test::mainModel("x\ny", ...) start at line 6.
+// Body lines of test::mainModel("x\ny", ...) start at line 8.
 std::string nle(const std::string& body) { return test::mainModel("x\ny", body); }
 
 TEST(LoadErrors, BodyPass)
 {
     const std::string sub = "Header:\nend\nModel [type = NL, eps = 1]\nVars\nx\nSubModel\nVars\nu\nNLEs\n";
     const ErrorCase cases[] = {
-        {"undeclared name", nle("x = z + 1"), "@ML.UnknownLbl:z", 6, 5},
-        {"undeclared in sub-model", sub + "u = y\nend\nend\n", "@ML.UnknownLblSM:y", 8, 5},
-        {"tokenizer error", nle("x $ 1"), "@ML.UnexpectedToken:$", 6, 3},
-        {"exponent without digits", nle("x - 5e = 0"), "@ML.UnexpectedToken:5e", 6, 5},
-        {"the same in a negative number", nle("x - (-5e) = 0"), "@ML.UnexpectedToken:-5e", 6, 6},
-        {"@main in main model", nle("x = @main.y"), "@ML.MainRefInMainModel", 6, 5},
-        {"@main without dot", sub + "u = @main x\nend\nend\n", "@ML.NoDotAfterBase", 8, 11},
-        {"@main dot without name", sub + "u = @main.1\nend\nend\n", "@ML.NoDotAfterBase", 8, 11},
-        {"@main unknown name", sub + "u = @main.q\nend\nend\n", "@ML.UnknownLblBase", 8, 11},
-        {"attributes only, then ;", nle("[eps = 1];"), "@ML.SemiColNoExpr", 6, 10},
-        {"attributes only", nle("[eps = 1]"), "@ML.EmptyExpression", 6, 9},
-        {"expression before end", nle("x = 1 end"), "@ML.ExprAfterEnd", 6, 7},
-        {"text after end", nle("end x"), "@ML.ExprAfterEnd", 6, 5},
-        {"consecutive case", nle("switch\ncase x case"), "@ML.ConsecCase", 7, 8},
-        {"; in case condition", nle("switch\ncase x; x = 1"), "@ML.;InCaseCond", 7, 7},
-        {"second bracket", nle("x = 1 [eps = 1] [eps = 2]"), "@ML.ConsAttribStartToken", 6, 17},
-        {"bracket open at ;", nle("x = 1 [eps = 1; y = 1"), "@ML.AttribStartEndMismatch", 6, 15},
-        {"bracket open at line end", nle("x = 1 [eps = 1"), "@ML.AttribStartEndMismatch", 6, 14},
-        {"no attribute name", nle("x = 1 [y = 1]"), "@ML.ExpectedAttName", 6, 8},
-        {"no = after name", nle("x = 1 [eps 1]"), "@ML.Expected=InAttDef", 6, 12},
-        {"group repeated", nle("x = 1\nPreProc\ny = 1\nNLEs\ny = 2"), "@ML.GroupRepeated", 9, 1},
-        {"expression before a group", "Header:\nend\n1 + 2\n", "@ML.WrongCurrentGroup", 1, 5},
+        {"undeclared name", nle("x = z + 1"), "@ML.UnknownLbl:z", 8, 5},
+        {"undeclared in sub-model", sub + "u = y\nend\nend\n", "@ML.UnknownLblSM:y", 10, 5},
+        {"tokenizer error", nle("x $ 1"), "@ML.UnexpectedToken:$", 8, 3},
+        {"exponent without digits", nle("x - 5e = 0"), "@ML.UnexpectedToken:5e", 8, 5},
+        {"the same in a negative number", nle("x - (-5e) = 0"), "@ML.UnexpectedToken:-5e", 8, 6},
+        {"@main in main model", nle("x = @main.y"), "@ML.MainRefInMainModel", 8, 5},
+        {"@main without dot", sub + "u = @main x\nend\nend\n", "@ML.NoDotAfterBase", 10, 11},
+        {"@main dot without name", sub + "u = @main.1\nend\nend\n", "@ML.NoDotAfterBase", 10, 11},
+        {"@main unknown name", sub + "u = @main.q\nend\nend\n", "@ML.UnknownLblBase", 10, 11},
+        {"attributes only, then ;", nle("[eps = 1];"), "@ML.SemiColNoExpr", 8, 10},
+        {"attributes only", nle("[eps = 1]"), "@ML.EmptyExpression", 8, 9},
+        {"expression before end", nle("x = 1 end"), "@ML.ExprAfterEnd", 8, 7},
+        {"text after end", nle("end x"), "@ML.ExprAfterEnd", 8, 5},
+        {"consecutive case", nle("switch\ncase x case"), "@ML.ConsecCase", 9, 8},
+        {"; in case condition", nle("switch\ncase x; x = 1"), "@ML.;InCaseCond", 9, 7},
+        {"second bracket", nle("x = 1 [eps = 1] [eps = 2]"), "@ML.ConsAttribStartToken", 8, 17},
+        {"bracket open at ;", nle("x = 1 [eps = 1; y = 1"), "@ML.AttribStartEndMismatch", 8, 15},
+        {"bracket open at line end", nle("x = 1 [eps = 1"), "@ML.AttribStartEndMismatch", 8, 14},
+        {"no attribute name", nle("x = 1 [y = 1]"), "@ML.ExpectedAttName", 8, 8},
+        {"no = after name", nle("x = 1 [eps 1]"), "@ML.Expected=InAttDef", 8, 12},
+        {"group repeated", nle("x = 1\nPreProc\ny = 1\nNLEs\ny = 2"), "@ML.GroupRepeated", 11, 1},
+        {"expression before a group", "Header:\nend\n1 + 2\n", "@ML.WrongCurrentGroup", 3, 5},
         // columns count characters: the name before w has two bytes
-        {"column in characters", test::mainModel("z\xC3\xA4", "z\xC3\xA4 = w"), "@ML.UnknownLbl:w", 5, 6},
+        {"column in characters", test::mainModel("z\xC3\xA4", "z\xC3\xA4 = w"), "@ML.UnknownLbl:w", 7, 6},
         // a sub-model after the main model's first expression group is never declared
         {"late sub-model", "Header:\nend\nModel\nVars\nx\nNLEs\nx = 1\nSubModel\nVars\nu\nNLEs\nu = 1\nend\nend\n",
-         "@ML.UnknownLblSM:u", 8, 1},
-        {"bracket before a group", "Header:\nend\n[eps = 1]\n", "@ML.AttribStartGr", 1, 1},
+         "@ML.UnknownLblSM:u", 10, 1},
+        {"bracket before a group", "Header:\nend\n[eps = 1]\n", "@ML.AttribStartGr", 3, 1},
         // the tokenizer refuses a "]" that closes no bracket
-        {"second bracket end", nle("x = 1 [eps = 1] ]"), "@ML.UnexpectedToken:]", 6, 17},
+        {"second bracket end", nle("x = 1 [eps = 1] ]"), "@ML.UnexpectedToken:]", 8, 17},
+        // a NUL would end the line early and drop what follows it
+        {"NUL in an equation", nle(std::string("x = 1\0 + y", 10)), "@ML.NulInText", 8, 6},
         // after the sub-model's end no group is current until the next heading
-        {"line after sub-model", sub + "u = 1\nend\nx = 1\nend\n", "@ML.WrongCurrentGroup", 10, 5},
+        {"line after sub-model", sub + "u = 1\nend\nx = 1\nend\n", "@ML.WrongCurrentGroup", 12, 5},
     };
     for (const ErrorCase& c : cases)
         expectFailure(c);
@@ -85,27 +87,28 @@ TEST(LoadErrors, DeclarationPass)
     const std::string head = "Header:\nend\nModel [type = NL, eps = 1]\n";
     const std::string tail = "NLEs\nx = 1\nend\n";
     const ErrorCase cases[] = {
-        {"variable twice", head + "Vars\nx\nx\n" + tail, "@ML.VarDDVars (x)", 4, 1},
-        {"parameter twice", head + "Vars\nx\nParams\np\np = 1\n" + tail, "@ML.ParDDInPars (p)", 6, 1},
-        {"parameter named as variable", head + "Vars\nx\nParams\n  x\n" + tail, "@ML.ParDDInVars (x)", 5, 3},
-        {"generator named as parameter", head + "Vars\nx\nParams\np\nDistribs\np\n" + tail, "@ML.DistDDInPars (p)", 7,
+        {"variable twice", head + "Vars\nx\nx\n" + tail, "@ML.VarDDVars (x)", 6, 1},
+        {"parameter twice", head + "Vars\nx\nParams\np\np = 1\n" + tail, "@ML.ParDDInPars (p)", 8, 1},
+        {"parameter named as variable", head + "Vars\nx\nParams\n  x\n" + tail, "@ML.ParDDInVars (x)", 7, 3},
+        {"generator named as parameter", head + "Vars\nx\nParams\np\nDistribs\np\n" + tail, "@ML.DistDDInPars (p)", 9,
          1},
-        {"statistic named as generator", head + "Vars\nx\nDistribs\nd\nStats\nd\n" + tail, "@ML.DistDDInDists (d)", 7,
+        {"statistic named as generator", head + "Vars\nx\nDistribs\nd\nStats\nd\n" + tail, "@ML.DistDDInDists (d)", 9,
          1},
         {"sub-model parameter named as main parameter",
          head + "Vars\nx\nParams\np\nSubModel\nVars\nu\nParams\np\nNLEs\nu = p\nend\n" + tail, "@ML.SubParDDInPars (p)",
-         10, 1},
+         12, 1},
         {"sub-model variable twice", head + "Vars\nx\nSubModel\nVars\nu; u\nNLEs\nu = 1\nend\n" + tail,
-         "@ML.SubVarDDSubVars (u)", 6, 4},
+         "@ML.SubVarDDSubVars (u)", 8, 4},
         {"sub-model parameter named as sub-model variable",
-         head + "Vars\nx\nSubModel\nVars\nu\nParams\nu\nNLEs\nu = 1\nend\n" + tail, "@ML.SubParDDSubVars (u)", 8, 1},
+         head + "Vars\nx\nSubModel\nVars\nu\nParams\nu\nNLEs\nu = 1\nend\n" + tail, "@ML.SubParDDSubVars (u)", 10, 1},
         {"sub-model parameter twice", head + "Vars\nx\nSubModel\nVars\nu\nParams\nk; k\nNLEs\nu = k\nend\n" + tail,
-         "@ML.SubParDDSubPars (k)", 8, 4},
+         "@ML.SubParDDSubPars (k)", 10, 4},
         {"sub-model statistic named as sub-model variable",
-         head + "Vars\nx\nSubModel\nVars\nu\nStats\nu\nNLEs\nu = 1\nend\n" + tail, "@ML.DistDDInVars (u)", 8, 1},
-        {"second Model line", head + "Vars\nx\nModel\n" + tail, "@ML.WrongModelPos", 4, 1},
-        {"sub-model first", "Header:\nend\nSubModel\nModel\nVars\nx\n" + tail, "@ML.WrongSubModelPos", 1, 1},
-        {"tokenizer error", head + "Vars\nx ? 1\n" + tail, "@ML.UnexpectedToken:?", 3, 3},
+         head + "Vars\nx\nSubModel\nVars\nu\nStats\nu\nNLEs\nu = 1\nend\n" + tail, "@ML.DistDDInVars (u)", 10, 1},
+        {"second Model line", head + "Vars\nx\nModel\n" + tail, "@ML.WrongModelPos", 6, 1},
+        {"sub-model first", "Header:\nend\nSubModel\nModel\nVars\nx\n" + tail, "@ML.WrongSubModelPos", 3, 1},
+        {"tokenizer error", head + "Vars\nx ? 1\n" + tail, "@ML.UnexpectedToken:?", 5, 3},
+        {"NUL", head + "Vars\nx" + std::string(1, '\0') + "; y\n" + tail, "@ML.NulInText", 5, 2},
     };
     for (const ErrorCase& c : cases)
         expectFailure(c);
@@ -115,17 +118,18 @@ TEST(LoadErrors, ModelInformationAndStructure)
 {
     const std::string body = "\nVars\nx\nNLEs\nx = 1\nend\n";
     const ErrorCase cases[] = {
-        {"model type", "Header:\nend\nModel [type = XY, eps = 1]" + body, "@ML.WrongModelType", 1, 15},
-        {"model type not a word", "Header:\nend\nModel [type = 1, eps = 1]" + body, "@ML.MissModelTypeEn", 1, 15},
-        {"domain not a word", "Header:\nend\nModel [domain = \"c\", eps = 1]" + body, "@ML.MissDomainEn", 1, 18},
-        {"eps not a number", "Header:\nend\nModel [type = NL, eps = x]" + body, "@ML.WrongEpsType", 1, 25},
-        {"name not a string", "Header:\nend\nModel [type = NL, name = x]" + body, "@ML.WrongModelNameType", 1, 26},
-        {"method not a word", "Header:\nend\nModel [type = NL, method = 1]" + body, "@ML.WrongMethodType", 1, 28},
-        {"repeat outside Repeats", test::mainModel("x", "repeat"), "@CE.RepeatOnlyInRepeatsGroup", 0, 0},
-        // the second expression has attributes only: it leaves a record without tokens
-        {"attributes only after ;", nle("x = 1; [eps = 1];"), "@CE.NoTokensCountExpr", 0, 0},
+        {"model type", "Header:\nend\nModel [type = XY, eps = 1]" + body, "@ML.WrongModelType", 3, 15},
+        {"model type not a word", "Header:\nend\nModel [type = 1, eps = 1]" + body, "@ML.MissModelTypeEn", 3, 15},
+        {"domain not a word", "Header:\nend\nModel [domain = \"c\", eps = 1]" + body, "@ML.MissDomainEn", 3, 18},
+        {"eps not a number", "Header:\nend\nModel [type = NL, eps = x]" + body, "@ML.WrongEpsType", 3, 25},
+        {"name not a string", "Header:\nend\nModel [type = NL, name = x]" + body, "@ML.WrongModelNameType", 3, 26},
+        {"method not a word", "Header:\nend\nModel [type = NL, method = 1]" + body, "@ML.WrongMethodType", 3, 28},
+        {"repeat outside Repeats", test::mainModel("x", "repeat"), "@CE.RepeatOnlyInRepeatsGroup", 7, 1},
+        // the second expression has attributes only: it leaves a record without
+        // tokens, reported at the line's start
+        {"attributes only after ;", nle("x = 1; [eps = 1];"), "@CE.NoTokensCountExpr", 8, 1},
         // a line after the model's end counts in the last group, past the end line
-        {"text after the model", test::mainModel("x", "x = 1") + "x = 2\n", "@CE.OutOfModel", 0, 0},
+        {"text after the model", test::mainModel("x", "x = 1") + "x = 2\n", "@CE.OutOfModel", 8, 1},
     };
     for (const ErrorCase& c : cases)
         expectFailure(c);
@@ -182,12 +186,12 @@ TEST(LoadErrors, WithoutTranslationFunctionTheLoggerTranslates)
 {
     const std::string body = "\nVars\nx\nNLEs\nx = 1\nend\n";
     const ErrorCase cases[] = {
-        {"undeclared name", nle("x = z"), "ML.UnknownLbl <z>", 6, 5},
-        {"variable twice", test::mainModel("x\nx", "x = 1"), "ML.VarDDVars <x>", 4, 1},
-        {"tokenizer error in the declarations", test::mainModel("x ? 1", "x = 1"), "ML.UnexpectedToken <?>", 3, 3},
+        {"undeclared name", nle("x = z"), "ML.UnknownLbl <z>", 8, 5},
+        {"variable twice", test::mainModel("x\nx", "x = 1"), "ML.VarDDVars <x>", 6, 1},
+        {"tokenizer error in the declarations", test::mainModel("x ? 1", "x = 1"), "ML.UnexpectedToken <?>", 5, 3},
         {"header", "Model" + body, "ML.HeaderFirstTokenErr <@>", 1, 1},
-        {"model information", "Header:\nend\nModel [type = XY, eps = 1]" + body, "ML.WrongModelType <@>", 1, 15},
-        {"block structure", test::mainModel("x", "repeat"), "CE.RepeatOnlyInRepeatsGroup <@>", 0, 0},
+        {"model information", "Header:\nend\nModel [type = XY, eps = 1]" + body, "ML.WrongModelType <@>", 3, 15},
+        {"block structure", test::mainModel("x", "repeat"), "CE.RepeatOnlyInRepeatsGroup <@>", 7, 1},
     };
     for (const ErrorCase& c : cases)
     {
@@ -208,14 +212,18 @@ TEST(LoadErrors, WithoutLoggerTheLoadStillFails)
 
 TEST(LoadErrors, MissingFileGivesFalseWithoutMessage)
 {
-    test::Load ld;
-    ld.fromFile("/nonexistent/model.txt");
-    EXPECT_FALSE(ld.ok);
-    EXPECT_TRUE(ld.log.entries.empty());
+    // a folder opens as a stream, but reading it would throw
+    for (const char* path : {"/nonexistent/model.txt", TEST_DATA_DIR})
+    {
+        test::Load ld;
+        ld.fromFile(path);
+        EXPECT_FALSE(ld.ok) << path;
+        EXPECT_TRUE(ld.log.entries.empty()) << path;
+    }
 }
 TEST(LoadErrors, BlockQueries)
 {
-    // the block opened at the first line of PostProc, whose lines start at body line 5
+    // the block opened at the first line of PostProc, whose lines start at line 7
     struct Case
     {
         const char* body;
@@ -225,14 +233,14 @@ TEST(LoadErrors, BlockQueries)
         unsigned line;
     };
     const Case cases[] = {
-        {"group\nx = 1\nelse\nend", false, Group::PostProc, "@CE.ElseWoEnd", 7},
-        {"if x > 0\ns\nend", false, Group::PostProc, "@CE.EqStartWReservedKW", 6},
-        {"if x > 0\nrepeat\nend", false, Group::PostProc, "@CE.RepeatWrongPos", 6},
+        {"group\nx = 1\nelse\nend", false, Group::PostProc, "@CE.ElseWoEnd", 9},
+        {"if x > 0\ns\nend", false, Group::PostProc, "@CE.EqStartWReservedKW", 8},
+        {"if x > 0\nrepeat\nend", false, Group::PostProc, "@CE.RepeatWrongPos", 8},
         {"if x > 0\nrepeat\nend", false, Group::Repeats, nullptr, 0},
-        {"if x > 0\nx = 1; [eps = 1];\nend", false, Group::PostProc, "@CE.NoTokensInExpr", 6},
-        {"switch\ncase x > 0\ndefault\ndefault\nend", true, Group::PostProc, "@CE.DblDefaultInCase", 8},
-        {"switch\ncase x > 0\ns\nend", true, Group::PostProc, "@CE.EqStartWReservedKW", 7},
-        {"switch\nrepeat\nend", true, Group::PostProc, "@CE.RepeatWrongPos", 6},
+        {"if x > 0\nx = 1; [eps = 1];\nend", false, Group::PostProc, "@CE.NoTokensInExpr", 8},
+        {"switch\ncase x > 0\ndefault\ndefault\nend", true, Group::PostProc, "@CE.DblDefaultInCase", 10},
+        {"switch\ncase x > 0\ns\nend", true, Group::PostProc, "@CE.EqStartWReservedKW", 9},
+        {"switch\nrepeat\nend", true, Group::PostProc, "@CE.RepeatWrongPos", 8},
     };
     for (const Case& c : cases)
     {

@@ -86,9 +86,9 @@ TEST(LoadValid, FullModelFromFile)
     EXPECT_DOUBLE_EQ(m.getModelInfo(Sub).eps, 1e-8);
     EXPECT_DOUBLE_EQ(m.getModelInfo(static_cast<ModelLevel>(5)).eps, 1e-8);
 
-    // a line record: body line 35 starts 467 bytes after the body start
+    // a line record: line 42 of the file starts 467 bytes after the body start
     const sc::_tl& nle = ld.line(Group::NLEs, Main, 0);
-    EXPECT_EQ(nle.line, 35u);
+    EXPECT_EQ(nle.line, 42u);
     EXPECT_EQ(nle.position, 467u);
     EXPECT_EQ(nle.nTokens, 7u);
     ASSERT_EQ(nle.nAttribs, 1u);
@@ -228,9 +228,9 @@ TEST(LoadValid, HeadingLineKeepsOnlyItsFirstExpression)
     EXPECT_EQ(ld.naming.getNumberOfVars(Main), 2u);
     EXPECT_EQ(ld.model->getNumberOfExpressions(Group::Vars, Main), 2u);
     EXPECT_EQ(ld.model->getNumberOfExpressions(Group::NLEs, Main), 2u);
-    EXPECT_EQ(ld.line(Group::NLEs, Main, 0).line, 4u);
+    EXPECT_EQ(ld.line(Group::NLEs, Main, 0).line, 6u);
     EXPECT_EQ(ld.line(Group::NLEs, Main, 0).nTokens, 3u);
-    EXPECT_EQ(ld.line(Group::NLEs, Main, 1).line, 5u);
+    EXPECT_EQ(ld.line(Group::NLEs, Main, 1).line, 7u);
 }
 
 TEST(LoadValid, EveryGroupHoldsItsLines)
@@ -253,7 +253,7 @@ TEST(LoadValid, EveryGroupHoldsItsLines)
         EXPECT_EQ(cp.headingLine, 3 + 2 * k) << names[k];
         EXPECT_EQ(cp.nLines, 1u) << names[k];
         EXPECT_EQ(cp.nExpressions, 1u) << names[k];
-        EXPECT_EQ(ld.line(group, Main, 0).line, 5 + 2 * k) << names[k];
+        EXPECT_EQ(ld.line(group, Main, 0).line, 7 + 2 * k) << names[k];
     }
 }
 
@@ -280,7 +280,7 @@ TEST(LoadValid, NegativeEpsWarnsAndLoads)
     ASSERT_EQ(ld.log.entries.size(), 1u);
     EXPECT_EQ(ld.log.entries[0].text, "@ML.NegativeEpsUseDefault");
     EXPECT_EQ(ld.log.entries[0].type, sc::ILog::Type::Warning);
-    EXPECT_EQ(ld.log.entries[0].line, 1u);
+    EXPECT_EQ(ld.log.entries[0].line, 3u);
     EXPECT_EQ(ld.log.entries[0].column, 25u);
 }
 

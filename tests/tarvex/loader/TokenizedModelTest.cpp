@@ -63,7 +63,7 @@ TEST_F(Blocks, ExpressionTypesAndChildren)
     EXPECT_EQ(m.countSwitchCases(sw, 0, Group::PostProc, hasDefault), 0u);
     ASSERT_EQ(ld.log.entries.size(), 1u);
     EXPECT_EQ(ld.log.entries[0].text, "@CE.CaseAfterDefault");
-    EXPECT_EQ(ld.log.entries[0].line, 25u);
+    EXPECT_EQ(ld.log.entries[0].line, 27u);
     EXPECT_EQ(ld.log.entries[0].column, 1u);
 }
 

@@ -308,6 +308,49 @@ TEST_F(Tokenizer, BlockCommentAndBracketSwitches)
     EXPECT_EQ(tok._attribState, 0);
 }
 
+// A NUL that a line holds before its end is refused where it stands, so
+// that nothing after it goes unseen; inside a comment it is comment text.
+TEST_F(Tokenizer, ANulBeforeTheLinesEnd)
+{
+    struct Case
+    {
+        std::string line;
+        std::vector<int> codes; // up to the line's end or its first error
+        unsigned lastColumn;    // of the last token, from 0
+        bool refusedNul;
+    };
+    const Case cases[] = {
+        {std::string("x = 1\0 + y", 10), {0, 45, 11, 72}, 5, true},
+        {std::string("\0x", 2), {72}, 0, true},
+        {std::string("x // a\0b", 8), {0, 68, 71}, 2, false},
+        // a string cut by the NUL is refused as a string, with what it read
+        {std::string("\"ab\0cd\"", 7), {72}, 1, false},
+    };
+    for (const Case& c : cases)
+    {
+        sc::TokenizerBase<true> tok;
+        setDefaultDictionaries(tok);
+        const auto bytes = exactCopy(c.line);
+        tok.startLine(bytes.get(), static_cast<std::uint32_t>(c.line.size()));
+        std::vector<int> got;
+        for (int guard = 0; guard < 20; ++guard)
+        {
+            const Token t = tok.getNextToken();
+            got.push_back(static_cast<int>(t));
+            if (t == Token::EndOfLine || t == Token::Error)
+                break;
+        }
+        EXPECT_EQ(got, c.codes) << c.line;
+        EXPECT_EQ(tok._firstColumn, c.lastColumn) << c.line;
+        EXPECT_EQ(tok.refusedNul(), c.refusedNul) << c.line;
+    }
+    // Given without its length, a line ends at its first NUL.
+    sc::TokenizerBase<true> tok;
+    tok.startLine("x\0y");
+    EXPECT_EQ(tok.getNextToken(), Token::Name);
+    EXPECT_EQ(tok.getNextToken(), Token::EndOfLine);
+}
+
 // Lines of arbitrary bytes: every line ends in 71 or 72 after at most one
 // call per byte, nothing is read past the line (the sanitizer build checks
 // that), and every token's first column plus its length is the column reached.

@@ -56,6 +56,21 @@ TEST(Log, PlaceholdersWithoutArgumentsStay)
     }
 }
 
+TEST(Log, KeysAndNamesAreNoPlaceholders)
+{
+    // An "@" before a letter begins a key or a name: only a bare "@" is filled.
+    test::CollectingLog log;
+    log.translateAndAdd("@ET.UnexpTokenID", 2, 5, Type::Error, "21", nullptr);
+    log.setTranslationFn(translations);
+    log.translateAndAdd("@ET.Two", 1, 1, Type::Error, "@main.x", "y", nullptr);
+    log.translateAndAdd("@ET.Three", 1, 1, Type::Error, "@", "@x", "@ and @", nullptr);
+    ASSERT_EQ(log.entries.size(), 3u);
+    EXPECT_EQ(log.entries[0].text, "@ET.UnexpTokenID");
+    EXPECT_EQ(log.entries[1].text, "Cannot differentiate @main.x with respect to y!");
+    EXPECT_EQ(log.entries[2].text, "@ and @x and @ and @");
+    EXPECT_STREQ(sc::translate(nullptr, "@ML.UnknownLbl").c_str(), "@ML.UnknownLbl");
+}
+
 TEST(Log, ArgumentsAreReadOnlyAsFarAsPlaceholdersAsk)
 {
     // One "@" and one text, no terminating null: the list is not read past it.

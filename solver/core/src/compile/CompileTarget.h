@@ -1,0 +1,48 @@
+#pragma once
+// The part of a solver that a model compile fills: its workspace, the
+// evaluator groups (the residuals f(x), the shared values, the supplementary
+// groups) and the solvers of the sub-model. The compiler knows no solver
+// class; a solver is a compile target and makes the child solvers.
+#include <expr/Build.h>
+#include <expr/EvaluatorVect.h>
+#include <expr/Workspace.h>
+#include <sc/ILog.h>
+#include <sc/ISolver.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace SL_NS
+{
+class CompileTarget : public Workspace
+{
+public:
+    CompileTarget() = default;
+    virtual ~CompileTarget() = default;
+
+    // A child solver of this one for a sub-model of the given model type
+    // (0 non-linear); null for a type without a solver.
+    virtual sc::ISolver<Value>* createSolver(sc::ILog* pLog, std::uint8_t modelType, unsigned maxIter, double precision,
+                                             unsigned short line) = 0;
+    // A sub-model takes the parent's shared parameters into its own.
+    void copyParamsFromParent();
+    bool isDerivTestMode() const { return _derivTestMode; }
+
+    // Evaluator groups of the model; the residuals f(x).
+    EvaluatorVect _fx;
+    // The programs of the shared values, one per slot.
+    EvaluatorVect _shared;
+    EvaluatorVect _reInit;
+    EvaluatorVect _preProc;
+    EvaluatorVect _iterPostP;
+    EvaluatorVect _basePostP;
+    EvaluatorVect _postProc;
+    EvaluatorVect _repeats;
+    std::vector<sc::ISolver<Value>*> _subModels;
+
+protected:
+    unsigned _nCopiedParams = 0;
+    unsigned _firstCopiedParam = 0;
+    bool _derivTestMode = false;
+};
+} // namespace SL_NS

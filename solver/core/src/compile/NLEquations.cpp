@@ -1,0 +1,264 @@
+// One equation line into its residual evaluator and its Jacobian row: the
+// residual's tree is written as a program and differentiated by every
+// variable the equation uses.
+#include <compile/CompileTarget.h>
+#include <compile/RPNDerivParser.h>
+#include <expr/ExpressionPools.h>
+#include <expr/SolverData.h>
+
+#include <new>
+
+namespace SL_NS
+{
+using ET = sc::ExpressionType;
+
+ExpressionTree* RPNDerivParser::newTree()
+{
+    ExpressionTree* pTree = new (_pSolverData->pPools->trees.allocate()) ExpressionTree();
+    bindTree(*pTree);
+    return pTree;
+}
+
+void RPNDerivParser::bindTree(ExpressionTree& tree) { tree.init(*_pSolverData, _nVars); }
+
+bool RPNDerivParser::lexLine(const ModelIterator& it, unsigned offset, sc::ExpressionType& type)
+{
+    clearTokenList();
+    return createTokenList(_pModel->getExpressionTokens(), it, offset, type, it.getLine().nTokens);
+}
+
+bool RPNDerivParser::parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind)
+{
+    _lastUsed.clean();
+    _collecting = true;
+    ExpressionTree& tree = *newTree();
+    sc::ExpressionType type;
+    if (!lexLine(it, 0, type))
+        return false;
+    const std::uint32_t line = it.getLine().line;
+    bool built = false;
+    switch (type)
+    {
+    case ET::Plain:
+        built = tree.makeExpressionTree(&getTokenList(), type);
+        if (!built)
+            logAt("@SC.CannotMakeExpressionTree", line);
+        break;
+    case ET::If: built = parseIfEquation(it, tree, sc::Group::NLEs); break;
+    case ET::Switch: built = parseSwitch(it, tree, sc::Group::NLEs); break;
+    default: logAt("@SC.UnexpectedExpressionType", line); break;
+    }
+    if (!built)
+        return false;
+    if (!createNLJacAndFx(tree, eq, count, kind))
+    {
+        logAt("@SC.SymbolicJacobian", line);
+        return false;
+    }
+    return true;
+}
+
+bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned&, char)
+{
+    ExpressionPools& pools = *_pSolverData->pPools;
+    Evaluator* pFx = pools.evaluators.getEntry();
+    _collecting = false;
+    const std::uint32_t line = _pSolverData->logLine;
+    if (tree._kind != ExpressionTree::Kind::Plain)
+    {
+        if (!tree.createPostFix(pFx))
+            return false;
+        solver()._fx.addEvaluator(pFx);
+        Evaluator* pDeriv = pools.evaluators.getEntry();
+        const bool ifThen = tree._kind == ExpressionTree::Kind::IfThenElse;
+        if (ifThen ? !tree.createIfThenDerivative2(pDeriv) : !tree.createSwitchDerivative2(pDeriv, pFx))
+        {
+            logAt(ifThen ? "@ET.ErrDifIfThen" : "@ET.ErrDiffSwitch", line);
+            return false;
+        }
+        if (ifThen)
+            _pJacobian->addIfThenEvaluator(int(eq), pDeriv);
+        else
+            _pJacobian->addSwitchEvaluator(int(eq), pDeriv);
+        return true;
+    }
+    // The residual now, and one derivative per variable the equation uses;
+    // their programs are written once every equation is built, so that the
+    // calls they share are found across equations.
+    solver()._fx.addEvaluator(pFx);
+    _pending.push_back({&tree, pFx, int(eq), -1, line});
+    for (auto it = _lastUsed.begin(); it != _lastUsed.end(); ++it)
+    {
+        ExpressionTree* pDeriv = newTree();
+        if (!tree.createDerivative2(*pDeriv, *it))
+        {
+            logAt("@ET.ErrDifEqua", line);
+            return false;
+        }
+        if (!pDeriv->isEmpty())
+            _pending.push_back({pDeriv, nullptr, int(eq), *it, line});
+    }
+    return true;
+}
+
+bool RPNDerivParser::writePendingEquations()
+{
+    _trees.clear();
+    for (const Pending& p : _pending)
+        _trees.push_back(p.pTree);
+    shareRepeatedSubtrees(_trees.data(), unsigned(_trees.size()));
+    ExpressionPools& pools = *_pSolverData->pPools;
+    for (const Pending& p : _pending)
+    {
+        Evaluator* e = p.pEvaluator ? p.pEvaluator : pools.evaluators.getEntry();
+        _pSolverData->logLine = p.line;
+        if (!p.pTree->createPostFix(e))
+        {
+            logAt("@SC.SymbolicJacobian", p.line);
+            return false;
+        }
+        if (p.column >= 0)
+            _pJacobian->addEvaluator(p.row, p.column, e);
+    }
+    _pending.clear();
+    return true;
+}
+
+bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group)
+{
+    const std::uint32_t line = it.getLine().line;
+    ExpressionTree* pCondition = newTree();
+    if (!pCondition->makeExpressionTree(&getTokenList(), ET::If))
+    {
+        logAt("@SC.CannotMakeIFExpression", line);
+        return false;
+    }
+    tree._kind = ExpressionTree::Kind::IfThenElse;
+    tree._condET = pCondition;
+    if (!it.isValid() || it._current + 1 >= it._end)
+    {
+        logAt("@SC.IncompleteIF", line);
+        return false;
+    }
+    if (group != sc::Group::NLEs)
+    {
+        logAt("@SC.IfInUnsupportedGroup", line);
+        return false;
+    }
+    bool inElse = false;
+    while (it._current + 1 < it._end)
+    {
+        ++it;
+        const std::uint32_t branchLine = it.getLine().line;
+        sc::ExpressionType type;
+        if (!lexLine(it, 0, type))
+            return false;
+        ExpressionTree*& pBranch = inElse ? tree._elseET : tree._pThenET;
+        switch (type)
+        {
+        case ET::Else: inElse = true; continue;
+        case ET::End:
+            if (!inElse || !tree._pThenET || !tree._elseET)
+            {
+                logAt("@SC.IncompleteIfElse", branchLine);
+                return false;
+            }
+            return true;
+        case ET::Plain:
+        case ET::If:
+        {
+            // A branch holds one expression: a second one would silently
+            // replace the first.
+            if (pBranch)
+            {
+                logAt("@SC.IfBranchTwoExprs", branchLine);
+                return false;
+            }
+            ExpressionTree* pTree = newTree();
+            const bool built = type == ET::Plain ? pTree->makeExpressionTree(&getTokenList(), type)
+                                                 : parseIfEquation(it, *pTree, group);
+            if (!built)
+            {
+                if (type == ET::Plain)
+                    logAt("@SC.CannotMakeExpression", branchLine);
+                return false;
+            }
+            pBranch = pTree;
+            continue;
+        }
+        default: logAt("@SC.UnexpectedExpressionType", branchLine); return false;
+        }
+    }
+    logAt("@SC.IncompleteIfElse", line);
+    return false;
+}
+
+bool RPNDerivParser::parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group)
+{
+    const std::uint32_t line = it.getLine().line;
+    bool hasDefault = false;
+    const unsigned nCases = _pModel->countSwitchCases(it, 0, group, hasDefault);
+    if (nCases == 0)
+    {
+        logAt("@SC.SwitchWoCases", line);
+        return false;
+    }
+    if (!hasDefault && group >= sc::Group::NLEs && group <= sc::Group::TFs)
+    {
+        logAt("@SC.SwitchWoDef", line);
+        return false;
+    }
+    ExpressionTree* pCase = &tree;
+    tree._kind = ExpressionTree::Kind::SwitchCase;
+    for (unsigned c = 0; c < nCases; ++c)
+    {
+        if (it._current + 1 >= it._end)
+        {
+            logAt("@SC.CaseExprErr", line);
+            return false;
+        }
+        ++it;
+        const std::uint32_t caseLine = it.getLine().line;
+        const sc::_TokV& head = it.getToken(0);
+        const bool isDefault = head.code == sc::Token::Reserved && head.id == std::uint32_t(sc::ReservedID::Default);
+        // case cond -> expression carries its expression on its own line.
+        const unsigned arrow = inlineArrow(it);
+        if (!isDefault)
+        {
+            sc::ExpressionType type;
+            ExpressionTree* pCondition = newTree();
+            clearTokenList();
+            const bool lexed =
+                createTokenList(_pModel->getExpressionTokens(), it, 1, type, arrow ? arrow : it.getLine().nTokens);
+            if (!lexed || !pCondition->makeExpressionTree(&getTokenList(), ET::If))
+            {
+                logAt("@SC.CaseCondExpr", caseLine);
+                return false;
+            }
+            pCase->_condET = pCondition;
+        }
+        if (!arrow)
+            ++it;
+        sc::ExpressionType type;
+        ExpressionTree* pBody = newTree();
+        if (!lexLine(it, arrow ? arrow + 1 : 0, type) || type != ET::Plain ||
+            !pBody->makeExpressionTree(&getTokenList(), type))
+        {
+            logAt("@SC.CaseExprErr", it.getLine().line);
+            return false;
+        }
+        pCase->_pThenET = pBody;
+        if (c + 1 < nCases)
+        {
+            ExpressionTree* pNext = newTree();
+            pNext->_kind = ExpressionTree::Kind::SwitchCase;
+            pCase->_elseET = pNext;
+            pCase = pNext;
+        }
+    }
+    // The closing end line.
+    if (it._current + 1 < it._end)
+        ++it;
+    return true;
+}
+} // namespace SL_NS

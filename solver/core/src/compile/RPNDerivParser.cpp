@@ -1,0 +1,120 @@
+// The model compiler's frame: the entries and the order of their sections.
+#include <compile/CompileTarget.h>
+#include <compile/RPNDerivParser.h>
+#include <expr/SolverData.h>
+#include <mu/Assert.h>
+#include <sc/ILog.h>
+
+#include <string>
+
+namespace SL_NS
+{
+RPNDerivParser::RPNDerivParser(CompileTarget& target)
+    : RPNParser(target._stringPool.get(), &target._initialValues)
+    , _target(target)
+{
+}
+
+bool RPNDerivParser::addLastUsedVar(int v)
+{
+    if (v < 0 || v >= _nVars)
+        return false;
+    _lastUsed.insert(v);
+#if SL_COMPLEX
+    if (_conjVars)
+        _lastUsed.insert(conjugatePartner(v));
+#endif
+    return true;
+}
+
+void RPNDerivParser::logAt(const char* key, std::uint32_t line)
+{
+    translateAndAddLog(key, line, 1, sc::ILog::Type::Error);
+}
+
+bool RPNDerivParser::startEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level)
+{
+    _pModel = pModel;
+    initSolverData(pData);
+    pData->pLastUsedVars = &_lastUsed;
+    pData->modelLevel = std::uint16_t(level);
+    if (level == sc::ModelLevel::SubModel)
+    {
+        MU_ASSERT_MSG(solver()._parentSolver, "parentSolver");
+        _parentNVars = solver()._parentSolver->_nVars;
+        _parentOffset = _parentNVars;
+    }
+    return true;
+}
+
+bool RPNDerivParser::getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                                           SolverData* pData, EvaluatorSparseMatrix* pJacobian, sc::ModelLevel level)
+{
+    startEntry(pModel, pData, level);
+    _pJacobian = pJacobian;
+    if (!parseVarsAndParams(pNaming, level))
+        return false;
+    if (_nVars == 0)
+    {
+        translateAndAddLog("@CS.NoVarsInModel", 0, 0, sc::ILog::Type::Error);
+        return false;
+    }
+    const unsigned nEquations = pModel->getNumberOfExpressions(sc::Group::NLEs, level);
+    if (!solver().isDerivTestMode() && nEquations != unsigned(_nVars))
+    {
+        translateAndAddLog("@CS.#Vars!=#Eqs", 0, 0, sc::ILog::Type::Error, std::to_string(nEquations).c_str(),
+                           std::to_string(_nVars).c_str());
+        return false;
+    }
+    if (!loadDistributions(pNaming, level))
+        return false;
+    loadStats(pNaming, level);
+
+    EvaluatorVect& fx = solver()._fx;
+    fx.reserve(nEquations);
+    fx.setSolver(&solver());
+    pJacobian->reserve(std::size_t(nEquations) * 5);
+    pJacobian->setSolver(&solver());
+    pData->location = SolutionLocation::NLEqs;
+    unsigned count = 0;
+    ModelIterator it = pModel->getGroupIterator(sc::Group::NLEs, level);
+    for (unsigned eq = 0; eq < nEquations && it.isValid(); ++eq, ++it)
+    {
+        const std::uint32_t line = it.getLine().line;
+        pData->lineNo = std::uint16_t(line);
+        pData->logLine = line;
+        pData->logColumn = 1;
+        if (!parseNLEquation(it, eq, count, 'F'))
+        {
+            logAt("@CS.NLEsError", line);
+            pData->logLine = 0;
+            return false;
+        }
+    }
+    if (!writePendingEquations())
+        return false;
+    pData->logLine = 0;
+    _nEquations = nEquations;
+    return parseSupplementaryGroups(pNaming, level);
+}
+
+bool RPNDerivParser::parseSupplementaryGroups(const sc::Naming* pNaming, sc::ModelLevel level)
+{
+    using G = sc::SupplementaryGroup;
+    const std::pair<G, const char*> groups[] = {
+        {G::ReInit, "@SC.ErrInReInit"},          {G::PreProc, "@SC.ErrInPreProc"},
+        {G::IterPostP, "@SC.ErrInIterPostProc"}, {G::BasePostP, "@SC.ErrInBasePostProc"},
+        {G::PostProc, "@SC.ErrInPostProc"},      {G::Limits, "@SC.ErrInLimits"},
+        {G::Repeats, "@SC.ErrorInRepeat"}};
+    for (const auto& [group, key] : groups)
+    {
+        const bool ok = group == G::Limits ? parseLimits(level) : parseSupplementaryGroup(group, level);
+        if (!ok)
+        {
+            translateAndAddLog(key, 0, 0, sc::ILog::Type::Error);
+            return false;
+        }
+    }
+    return level != sc::ModelLevel::Main || parseSubModel(pNaming);
+}
+} // namespace SL_NS

@@ -1,0 +1,124 @@
+#pragma once
+// The model compiler: turns one level of a tokenized model into what a
+// solver runs on: initial values, the residual evaluators f(x) and the
+// sparse Jacobian, built by symbolic differentiation of every equation by
+// every variable it uses. One compiler serves one model read and owns
+// nothing afterwards: its products stay in the solver, its compile target.
+#include <expr/Build.h>
+#include <expr/EvaluatorSparseMatrix.h>
+#include <expr/ExpressionTree.h>
+#include <expr/RPNParser.h>
+#include <cnt/FixNumSet.h>
+#include <sc/ISignal.h>
+#include <sc/ModelLevel.h>
+#include <sc/Naming.h>
+#include <sc/TokenizedModel.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace SL_NS
+{
+class CompileTarget;
+struct SolverData;
+
+class RPNDerivParser : public RPNParser
+{
+public:
+    using ModelIterator = sc::TokenizedModel::iterator;
+
+    // Over the target's symbol names and values.
+    explicit RPNDerivParser(CompileTarget& target);
+
+    bool isClearLastUsed() override { return _collecting; }
+    // Records a variable of the equation being compiled; with conjugate
+    // variables both the variable and its partner, since the Jacobian needs
+    // the derivative by each of them.
+    bool addLastUsedVar(int v) override;
+    void releaseRes() {}
+
+    // The Newton-Raphson entry: initial values, f(x) and the Jacobian.
+    bool getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
+                               EvaluatorSparseMatrix* pJacobian, sc::ModelLevel level);
+
+    int getNumVariables() const { return _nVars; }
+    int getNumParameters() const { return _nParams; }
+
+private:
+    struct Deferred
+    {
+        int symbol;
+        std::uint32_t lineRecord; // where the declaration stands
+    };
+
+    CompileTarget& solver() const { return _target; }
+    bool startEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level);
+    void logAt(const char* key, std::uint32_t line);
+
+    // Variables, parameters and initial values.
+    bool parseVarsAndParams(const sc::Naming* pNaming, sc::ModelLevel level);
+    void nameSymbols(const sc::Naming* pNaming, sc::ModelLevel level);
+    void setSymbolInfo(sc::ModelLevel level);
+    bool parseInitialValues(sc::Group group, sc::ModelLevel level, std::vector<Deferred>& deferred);
+    bool evalInitialValueExpression(Value& value, const ModelIterator& it, unsigned firstToken);
+    bool evalInitialValuesWithDependency(const std::vector<Deferred>& deferred, sc::ModelLevel level);
+    int symbolOf(const sc::_TokV& tok) const;
+
+    // Equations.
+    bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
+    bool createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned& count, char kind);
+    bool writePendingEquations();
+    bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group);
+    bool parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group);
+    bool lexLine(const ModelIterator& it, unsigned offset, sc::ExpressionType& type);
+
+    // Supplementary groups, limits, generators, statistics and the sub-model.
+    bool parseSupplementaryGroups(const sc::Naming* pNaming, sc::ModelLevel level);
+    bool parseSupplementaryGroup(sc::SupplementaryGroup g, sc::ModelLevel level);
+    // 0 failure, 1 an assignment or a completed if, 4 a switch, 8 a bare
+    // repeat, End for an if without else.
+    // The line's tokens from first on (a case line's inline body starts after ->).
+    sc::ExpressionType parseAssignmentEq(ModelIterator& it, unsigned first, Evaluator* e, sc::Group group);
+    sc::ExpressionType parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group);
+    sc::ExpressionType parseAssignmentSwitch(ModelIterator& it, Evaluator* e, sc::Group group);
+    bool compileChildren(ModelIterator& it, unsigned n, Evaluator* pRun, sc::Group group);
+    bool compileExpression(const ModelIterator& it, unsigned first, unsigned end, Evaluator* e);
+    char getAssignmentType(const ModelIterator& it, unsigned first, unsigned& pos) const;
+    int parseAssignmentVariable(const ModelIterator& it, unsigned first, unsigned char& fromParent);
+    bool readSignal(const ModelIterator& it, sc::ISignal::Type& signal) const;
+    bool parseLimits(sc::ModelLevel level);
+    bool parseSubModel(const sc::Naming* pNaming);
+    bool loadDistributions(const sc::Naming* pNaming, sc::ModelLevel level);
+    void loadStats(const sc::Naming* pNaming, sc::ModelLevel level);
+    int parseStatsAssignment(const ModelIterator& it, unsigned first);
+    // The position of -> in a case line (its inline body follows), or 0.
+    static unsigned inlineArrow(const ModelIterator& it);
+    // Calls that several of an equation's trees evaluate alike are computed
+    // once, into a shared slot that the trees then read.
+    void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
+    struct Candidate;
+    struct Occurrences;
+    void shareSubtree(const std::vector<Candidate>& same, CompileTarget& s);
+    // A tree over the solver's pools that outlives this compile (branches).
+    ExpressionTree* newTree();
+    void bindTree(ExpressionTree& tree);
+
+    CompileTarget& _target;
+    const sc::TokenizedModel* _pModel = nullptr;
+    EvaluatorSparseMatrix* _pJacobian = nullptr;
+    cnt::FixNumSet<int> _lastUsed;
+    // Residuals and derivatives built but not yet written as programs.
+    struct Pending
+    {
+        ExpressionTree* pTree;
+        Evaluator* pEvaluator; // the residual's, already in f(x); null for a Jacobian entry
+        int row;
+        int column; // -1 for the residual
+        std::uint32_t line;
+    };
+    std::vector<Pending> _pending;
+    std::vector<ExpressionTree*> _trees;
+    int _parentNVars = 0;
+    bool _collecting = true;
+};
+} // namespace SL_NS

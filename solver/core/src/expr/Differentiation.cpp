@@ -1,0 +1,427 @@
+// Symbolic first derivatives. A dependency pass flags, per node, which side
+// depends on the variable; the rules then build the derivative from the
+// same pools through the tree algebra, so constant factors fold while it is
+// made. A subtree that does not depend on the variable yields no tree.
+#include <expr/Evaluator.h>
+#include <expr/ExpressionPools.h>
+#include <expr/ExpressionTree.h>
+#include <expr/FnLimits.h>
+#include <expr/OpTable.h>
+#include <expr/SolverData.h>
+#include <mu/Assert.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+namespace SL_NS
+{
+namespace
+{
+using T = Token::Type;
+using Op = ExpressionTree::BasicOperation;
+
+double realPart(const Value& v)
+{
+#if SL_COMPLEX
+    return v.real();
+#else
+    return v;
+#endif
+}
+
+bool isValue(const ExpTreeNode* pNode, double v) { return pNode->isNumeric() && pNode->pToken->value == Value(v); }
+} // namespace
+
+// The rules for one variable. Original nodes are never linked into a
+// derivative: they go in as copies (the merge's clone flags).
+struct ExpressionTree::Derivation
+{
+    const ExpressionTree& tree;
+    unsigned var;
+
+    int color(ExpTreeNode* pNode) const
+    {
+        const Token& t = *pNode->pToken;
+        if (pNode->isLeaf())
+        {
+            if (!t.isFunctionOf(T::LIMIT))
+                return isVariable(t);
+            pNode->leftCount = int(limitPosition(t));
+            return pNode->leftCount > 0;
+        }
+        pNode->leftCount = forArgumentOf(pNode).color(pNode->pLeftNode);
+        if (!pNode->pRightNode)
+            return pNode->leftCount;
+        pNode->rightCount = color(pNode->pRightNode);
+        return pNode->leftCount | pNode->rightCount;
+    }
+
+    ExpTreeNode* derive(ExpTreeNode* pNode) const
+    {
+        if (pNode->isLeaf())
+            return leaf(pNode);
+        const bool left = pNode->leftCount != 0, right = pNode->pRightNode && pNode->rightCount != 0;
+        if (!left && !right)
+            return nullptr;
+        const Token& t = *pNode->pToken;
+        if (t.type == T::FUNCTION)
+            return function(pNode);
+        const DiffRule rule = opInfo(t.type).diff;
+        if (rule == DiffRule::None)
+            refuse("Differentiation is not defined for operator '@'", opInfo(t.type).text,
+                   "Unsupported operator for diff");
+        if (rule == DiffRule::Product)
+            return product(pNode, left, right);
+        ExpTreeNode* da = left ? derive(pNode->pLeftNode) : nullptr;
+        ExpTreeNode* db = right ? derive(pNode->pRightNode) : nullptr;
+        switch (rule)
+        {
+        case DiffRule::Sum: return da && db ? merge(da, db, Op::Add) : (da ? da : db);
+        case DiffRule::Difference:
+            return da && db ? merge(da, db, Op::Subtract) : (da ? da : merge(number(0), db, Op::Subtract));
+        case DiffRule::Quotient: return quotient(pNode, da, db);
+        default: return power(pNode, da, db);
+        }
+    }
+
+private:
+    ExpTreeNode* merge(ExpTreeNode* l, ExpTreeNode* r, Op op, bool cloneL = false, bool cloneR = false) const
+    {
+        return tree.mergeUsingBasicOperation(l, r, cloneL, cloneR, op);
+    }
+    ExpTreeNode* number(const Value& v) const { return tree.createConstant(v); }
+    // A function or power of a copy of u.
+    ExpTreeNode* of(T function, ExpTreeNode* u) const { return tree.createFunctionTree(function, u, true); }
+    ExpTreeNode* squareOf(ExpTreeNode* u) const { return tree.createPower(u, 2, true); }
+    ExpTreeNode* reciprocal(ExpTreeNode* pOwned) const { return merge(number(1), pOwned, Op::Divide); }
+    ExpTreeNode* reciprocalSqrt(ExpTreeNode* pOwned) const
+    {
+        return reciprocal(tree.createFunctionTree(T::SQRT, pOwned, false));
+    }
+
+    bool isVariable(const Token& t) const
+    {
+        return t.type == T::SYMBOL && t.symbolOrigin == sc::SymbolOrigin::ThisModel && t.index == int(var);
+    }
+
+    // The 1-based position of the variable in the limit's derivative list; 0 when absent.
+    unsigned limitPosition(const Token& t) const
+    {
+        const LimitArg arg = LimitArg::unpack(realPart(t.value));
+        MU_ASSERT_MSG(arg.limitID > 0, "limitID > 0");
+        const auto& derivs = (*tree._pFnLimits)[arg.limitID]._derivEvaluators;
+        for (std::size_t i = 0; i < derivs.size(); ++i)
+            if (derivs[i].var == int(var))
+                return unsigned(i + 1);
+        return 0;
+    }
+
+    // Below a conj the derivative is taken for the conjugate partner:
+    // d conj(u)/dz = conj(du/d conj(z)).
+    Derivation forArgumentOf([[maybe_unused]] const ExpTreeNode* pNode) const
+    {
+#if SL_COMPLEX
+        if (pNode->isFunction(T::CONJ) && tree._pSolverData->conjVars)
+            return {tree, var == tree._currentDiffVar ? tree._currentDiffPartner : tree._currentDiffVar};
+#endif
+        return *this;
+    }
+
+    ExpTreeNode* leaf(const ExpTreeNode* pNode) const
+    {
+        const Token& t = *pNode->pToken;
+        if (isVariable(t))
+            return number(1);
+        if (!t.isFunctionOf(T::LIMIT) || pNode->leftCount == 0)
+            return number(0);
+        // The limit's stored derivative for this variable.
+        ExpTreeNode* pCopy = tree.cloneNode(pNode);
+        LimitArg arg = LimitArg::unpack(realPart(t.value));
+        arg.derivPos = std::uint32_t(pNode->leftCount);
+        pCopy->pToken->value = Value(arg.pack());
+        return pCopy;
+    }
+
+    [[noreturn]] void refuse(const char* format, const char* name, const char* reason) const
+    {
+        tree._pSolverData->appendError(format, name);
+        throw std::invalid_argument(reason);
+    }
+
+    [[noreturn]] void refuse(T function) const
+    {
+        refuse("Function @ cannot be differentiated and thus cannot be used as part of NLEqs!",
+               functionDisplayName(function), "Unsupported function for diff");
+    }
+
+    ExpTreeNode* function(ExpTreeNode* pNode) const
+    {
+        const T fn = pNode->pToken->function();
+        ExpTreeNode* u = pNode->pLeftNode;
+        switch (opInfo(fn).diff)
+        {
+        case DiffRule::Chain: return times(u, chainFactor(fn, pNode), false);
+        case DiffRule::Zero: return number(0);
+        case DiffRule::Atg2: return atg2(pNode);
+        case DiffRule::Conj:
+            if (!tree._pSolverData->conjVars)
+                refuse(fn); // without conjugate variables conj is not holomorphic
+            return tree.createFunctionTree(fn, forArgumentOf(pNode).derive(u), false);
+        default: refuse(fn);
+        }
+    }
+
+    // f'(u) for f(u) = pFn.
+    ExpTreeNode* chainFactor(T fn, ExpTreeNode* pFn) const
+    {
+        ExpTreeNode* u = pFn->pLeftNode;
+        switch (fn)
+        {
+        case T::ABS: return of(T::SIGN, u);
+        case T::ACOS: return merge(number(-1), tree.createFunctionTree(T::SQRT, oneMinusSquare(u), false), Op::Divide);
+        case T::ASIN: return reciprocalSqrt(oneMinusSquare(u));
+        case T::ATG: return reciprocal(merge(number(1), squareOf(u), Op::Add));
+        case T::COS: return merge(number(0), of(T::SIN, u), Op::Subtract);
+        case T::EXP: return tree.cloneTree(pFn);
+        case T::SQRT: return merge(tree.createNode(0.5), tree.createPowerReal(u, -0.5, true), Op::Multiply);
+        case T::LN: return merge(number(1), u, Op::Divide, false, true);
+        case T::LOG: return merge(number(std::numbers::log10e), u, Op::Divide, false, true);
+        case T::SIN: return of(T::COS, u);
+        case T::TG: return reciprocal(tree.createPower(of(T::COS, u), 2, false));
+        case T::SQR: return merge(number(2), u, Op::Multiply, false, true);
+        case T::SINH: return of(T::COSH, u);
+        case T::COSH: return of(T::SINH, u);
+        case T::TGH: return merge(number(1), tree.createPower(of(T::TGH, u), 2, false), Op::Subtract);
+        case T::ASNH: return reciprocalSqrt(merge(number(1), squareOf(u), Op::Add));
+        case T::ACSH:
+            // sqrt(u - 1) sqrt(u + 1), not sqrt(u^2 - 1): the two differ in
+            // sign for complex u left of the imaginary axis.
+            return reciprocal(merge(tree.createFunctionTree(T::SQRT, tree.minusOne(u), false),
+                                    of(T::SQRT, merge(u, number(1), Op::Add, true, false)), Op::Multiply));
+        case T::ATGH: return reciprocal(oneMinusSquare(u));
+        default: MU_ASSERT_MSG(false, "a chain rule without its factor"); return nullptr;
+        }
+    }
+
+    ExpTreeNode* oneMinusSquare(ExpTreeNode* u) const { return merge(number(1), squareOf(u), Op::Subtract); }
+
+    // d(u) * factor; the variable itself contributes the factor alone.
+    ExpTreeNode* times(ExpTreeNode* u, ExpTreeNode* factor, bool cloneFactor) const
+    {
+        if (u->isLeaf() && isVariable(*u->pToken))
+            return cloneFactor ? tree.cloneTree(factor) : factor;
+        return merge(derive(u), factor, Op::Multiply, false, cloneFactor);
+    }
+
+    // d(a*b) = d(a)*b + d(b)*a.
+    ExpTreeNode* product(ExpTreeNode* pNode, bool left, bool right) const
+    {
+        ExpTreeNode* da = left ? times(pNode->pLeftNode, pNode->pRightNode, true) : nullptr;
+        ExpTreeNode* db = right ? times(pNode->pRightNode, pNode->pLeftNode, true) : nullptr;
+        return da && db ? merge(da, db, Op::Add) : (da ? da : db);
+    }
+
+    // d(a/b) = d(a)/b, or (d(a)*b - a*d(b)) / b^2 when b depends on the variable.
+    ExpTreeNode* quotient(ExpTreeNode* pNode, ExpTreeNode* da, ExpTreeNode* db) const
+    {
+        ExpTreeNode *a = pNode->pLeftNode, *b = pNode->pRightNode;
+        if (!db)
+            return merge(da, b, Op::Divide, false, true);
+        ExpTreeNode* numerator = merge(a, db, Op::Multiply, true, false);
+        numerator = merge(da ? merge(da, b, Op::Multiply, false, true) : number(0), numerator, Op::Subtract);
+        return merge(numerator, squareOf(b), Op::Divide);
+    }
+
+    // d(a^b): b*a^(b-1)*d(a) for a constant exponent, ln(a)*a^b*d(b) for a
+    // constant base, (d(b)*ln(a) + b*d(a)/a)*a^b when both vary.
+    ExpTreeNode* power(ExpTreeNode* pNode, ExpTreeNode* da, ExpTreeNode* db) const
+    {
+        ExpTreeNode *a = pNode->pLeftNode, *b = pNode->pRightNode;
+        if (!db)
+        {
+            ExpTreeNode* exponent = tree.minusOne(b);
+            ExpTreeNode* base = isValue(exponent, 0)   ? number(1)
+                                : isValue(exponent, 1) ? tree.cloneTree(a)
+                                                       : tree.createOperatorNode(T::POW, tree.cloneTree(a), exponent);
+            return merge(merge(b, base, Op::Multiply, true, false), da, Op::Multiply);
+        }
+        if (!da)
+        {
+            if (isValue(a, 0) || isValue(a, 1))
+                return number(0);
+            // ln e = 1; any other number gives its logarithm as a constant.
+            ExpTreeNode* factor = db;
+            if (a->type() != T::CONST_E)
+                factor = merge(a->isNumeric() ? number(std::log(a->pToken->value)) : of(T::LN, a), db, Op::Multiply);
+            return merge(factor, pNode, Op::Multiply, false, true);
+        }
+        ExpTreeNode* second;
+        if (tree.areNodesIdentical(a, b))
+            second = da;
+        else if (tree.areNodesIdentical(da, a))
+            second = tree.cloneTree(b);
+        else
+            second = merge(merge(b, da, Op::Multiply, true, false), a, Op::Divide, false, true);
+        ExpTreeNode* bracket = merge(merge(db, of(T::LN, a), Op::Multiply), second, Op::Add);
+        return merge(bracket, pNode, Op::Multiply, false, true);
+    }
+
+    // atg2(a, b) is atan2(b, a): d = (a*d(b) - b*d(a)) / (a^2 + b^2), which
+    // stays finite at a = 0.
+    ExpTreeNode* atg2(ExpTreeNode* pNode) const
+    {
+        ExpTreeNode *a = pNode->pLeftNode, *b = pNode->pRightNode;
+        if (!b)
+            refuse(T::ATG2);
+        ExpTreeNode* da = pNode->leftCount ? derive(a) : nullptr;
+        ExpTreeNode* db = pNode->rightCount ? derive(b) : nullptr;
+        ExpTreeNode* numerator = db ? merge(a, db, Op::Multiply, true, false) : number(0);
+        if (da)
+            numerator = merge(numerator, merge(b, da, Op::Multiply, true, false), Op::Subtract);
+        return merge(numerator, merge(squareOf(a), squareOf(b), Op::Add), Op::Divide);
+    }
+};
+
+// The derivative programs of one branch: one per variable it depends on.
+struct ExpressionTree::Run
+{
+    Evaluator* pFirst = nullptr;
+    unsigned n = 0;
+};
+
+void ExpressionTree::setCurrentDiffVariable(unsigned var)
+{
+    _currentDiffVar = var;
+#if SL_COMPLEX
+    _currentDiffPartner = unsigned(conjugatePartner(int(var)));
+#endif
+}
+
+int ExpressionTree::colorTreeWithVariableDependencies(ExpTreeNode* pNode) const
+{
+    return Derivation {*this, _currentDiffVar}.color(pNode);
+}
+
+bool ExpressionTree::isVariableUsed(int var)
+{
+    ExpTreeNode* pRoot = getRoot();
+    if (_kind == Kind::IfThenElse || !pRoot)
+        return false;
+    setCurrentDiffVariable(unsigned(var));
+    return colorTreeWithVariableDependencies(pRoot) == 1;
+}
+
+ExpTreeNode* ExpressionTree::makeDifferentiate2(ExpTreeNode* pNode) const
+{
+    return Derivation {*this, _currentDiffVar}.derive(pNode);
+}
+
+bool ExpressionTree::createDerivative2(ExpressionTree& deriv, int var)
+{
+    ExpTreeNode* pRoot = getRoot();
+    if (!pRoot)
+        return true;
+    setCurrentDiffVariable(unsigned(var));
+    if (colorTreeWithVariableDependencies(pRoot) != 1)
+        return true;
+    try
+    {
+        deriv.setTreeNode(makeDifferentiate2(pRoot));
+        return true;
+    }
+    catch (const std::invalid_argument&)
+    {
+        // The error text already names the function or operator.
+        logError("@ET.CantDiff", _errorCode);
+        return false;
+    }
+}
+
+bool ExpressionTree::createIfThenDerivative2(Evaluator* pDeriv)
+{
+    MU_ASSERT_MSG(_kind == Kind::IfThenElse || _kind == Kind::SwitchCase,
+                  "_type == Type::IfThenElse || _type == Type::SwitchCase");
+    MU_ASSERT_MSG(_pThenET, "_pThenET");
+    Evaluator* pCondition;
+    Run thenRun, elseRun;
+    if (!writeBranch(_condET, pCondition) || !deriveBranch(_pThenET, thenRun, "@ET.ZeroThenExps", "@ET.ThenCantDiff") ||
+        (_elseET && !deriveBranch(_elseET, elseRun, "@ET.ZeroElseExps", "@ET.ElseCantDiff")))
+        return false;
+    pDeriv->setIfThenElse(pCondition, thenRun.pFirst, thenRun.n, elseRun.pFirst, elseRun.n);
+    return true;
+}
+
+bool ExpressionTree::createSwitchDerivative2(Evaluator* pDeriv, Evaluator* pSwitchEvaluator)
+{
+    MU_ASSERT_MSG(_kind == Kind::SwitchCase, "_type == Type::SwitchCase");
+    unsigned largest = 0;
+    Evaluator* pCase = pDeriv;
+    for (ExpressionTree* pTree = this; pTree; pTree = pTree->_elseET)
+    {
+        MU_ASSERT_MSG(pSwitchEvaluator, "pSwitchEvaluator");
+        Run run;
+        if (!deriveForUsedVars(pTree->_pThenET, run, "@ET.CaseNoDiffVars", "@ET.CaseDiffError"))
+            return false;
+        pCase->setSwitchCase(pSwitchEvaluator->getCondition(), run.pFirst, run.n);
+        largest = std::max(largest, run.n);
+        if (pTree->_elseET)
+        {
+            Evaluator* pNext = _pPools->evaluators.getEntry();
+            pCase->setNextCaseEvaluator(pNext);
+            pCase = pNext;
+            pSwitchEvaluator = pSwitchEvaluator->getNextCase();
+        }
+    }
+    // What one fill of the Jacobian can put: the largest case.
+    pDeriv->setNoOfNonZeros(largest);
+    return true;
+}
+
+// A nested if-then-else branch gets a conditional derivative of its own.
+bool ExpressionTree::deriveBranch(ExpressionTree* pBranch, Run& run, const char* noVarsKey, const char* failKey)
+{
+    if (pBranch->_kind != Kind::IfThenElse)
+        return deriveForUsedVars(pBranch, run, noVarsKey, failKey);
+    run = {_pPools->evaluators.getEntry(), 1};
+    if (pBranch->createIfThenDerivative2(run.pFirst))
+        return true;
+    logError(failKey, _errorCode);
+    return false;
+}
+
+// One derivative program per variable of the equation that pBranch depends
+// on, each tagged with its variable (the Jacobian column).
+bool ExpressionTree::deriveForUsedVars(ExpressionTree* pBranch, Run& run, const char* noVarsKey, const char* failKey)
+{
+    MU_ASSERT_MSG(_pSolverData->pLastUsedVars, "pLastUsedVars");
+    const cnt::FixNumSet<int>& vars = *_pSolverData->pLastUsedVars;
+    unsigned n = 0;
+    if (pBranch)
+        for (const int v : vars)
+            n += pBranch->isVariableUsed(v);
+    if (n == 0)
+    {
+        logError(noVarsKey, _errorCode);
+        return false;
+    }
+    run = {_pPools->evaluators.getEntries(int(n)), 0};
+    for (const int v : vars)
+    {
+        ExpressionTree deriv(_pSolverData, _pFnLimits, _nVars, _simplify);
+        if (!pBranch->createDerivative2(deriv, v))
+        {
+            logError(failKey, _errorCode);
+            return false;
+        }
+        if (deriv.isEmpty())
+            continue;
+        Evaluator& e = run.pFirst[run.n++];
+        if (!deriv.createPostFix(&e))
+            return false;
+        e.setVariableIndex(v, Evaluator::AssignmentType::Parameter, '=');
+    }
+    return true;
+}
+} // namespace SL_NS

@@ -1,0 +1,86 @@
+#include <expr/CU.h>
+#include <expr/Evaluator.h>
+#include <expr/EvaluatorSparseMatrix.h>
+#include <expr/Workspace.h>
+#include <mu/Assert.h>
+#include <sparse/IMatrix.h>
+#include <sparse/ISolver.h>
+
+#include <algorithm>
+
+namespace SL_NS
+{
+using EType = Evaluator::Type;
+
+EvaluatorSparseMatrix::EvaluatorSparseMatrix(int n) { reserve(std::size_t(std::max(n, 0))); }
+
+void EvaluatorSparseMatrix::reserve(std::size_t n)
+{
+    if (n == _entries.capacity())
+        return;
+    std::vector<Entry>().swap(_entries);
+    _entries.reserve(n);
+    _nnz = 0;
+}
+
+void EvaluatorSparseMatrix::addEvaluator(int row, int col, Evaluator* pEvaluator)
+{
+    MU_ASSERT_MSG(pEvaluator, "pEvaluator");
+    if (pEvaluator->getType() == EType::Program && pEvaluator->getNoOfInstructions() == 0)
+        return;
+    _entries.push_back({pEvaluator, row, col});
+    ++_nnz;
+}
+
+void EvaluatorSparseMatrix::addIfThenEvaluator(int row, Evaluator* pEvaluator)
+{
+    _entries.push_back({pEvaluator, row, -1});
+    _nnz += std::max(pEvaluator->getNoOfThenEvaluators(), pEvaluator->getNoOfElseEvaluators());
+}
+
+void EvaluatorSparseMatrix::addSwitchEvaluator(int row, Evaluator* pEvaluator)
+{
+    _entries.push_back({pEvaluator, row, -1});
+    _nnz += pEvaluator->getNoOfNonZeros();
+}
+
+template <typename TTarget>
+void EvaluatorSparseMatrix::fill(TTarget* pTarget) const
+{
+    CU cu(_pWorkspace);
+    for (const Entry& e : _entries)
+    {
+        switch (e.pEvaluator->getType())
+        {
+        case EType::Switch: e.pEvaluator->addSwitchTripletsToSolver(cu, pTarget, e.row); break;
+        case EType::IfThenElse: e.pEvaluator->addTripletsToSolver(cu, pTarget, e.row); break;
+        default: pTarget->put(e.row, e.col, e.pEvaluator->evaluate(cu)); break;
+        }
+    }
+}
+
+void EvaluatorSparseMatrix::evaluateAndInsertToSolver(sparse::ISolver<Value, int>* pSolver) const { fill(pSolver); }
+
+void EvaluatorSparseMatrix::evaluateWLSAndInsertToSolver(sparse::IMatrix<int, Value>* pJ, dense::DiagMatrix<double>& W,
+                                                         dense::Matrix<Value>& r,
+                                                         sparse::ISolver<Value, int>* pSolver) const
+{
+    pJ->reset();
+    fill(pJ);
+    pJ->addNormalEquations(W, r, pSolver);
+}
+
+void EvaluatorSparseMatrix::evaluateECAndAddToSolver(int offset, sparse::IMatrix<int, Value>* pJ,
+                                                     dense::Matrix<Value>& c,
+                                                     sparse::ISolver<Value, int>* pSolver) const
+{
+    pJ->reset();
+    fill(pJ);
+    pJ->addConstraintBlock(offset, c, pSolver);
+}
+
+bool EvaluatorSparseMatrix::isConstant() const
+{
+    return std::all_of(_entries.begin(), _entries.end(), [](const Entry& e) { return e.pEvaluator->isConstant(); });
+}
+} // namespace SL_NS

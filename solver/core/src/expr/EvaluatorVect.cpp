@@ -1,0 +1,92 @@
+#include <expr/CU.h>
+#include <expr/Evaluator.h>
+#include <expr/EvaluatorVect.h>
+#include <expr/Workspace.h>
+#include <mu/Assert.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace SL_NS
+{
+namespace
+{
+double magnitude(const Value& v)
+{
+#if SL_COMPLEX
+    return std::max(std::fabs(v.real()), std::fabs(v.imag()));
+#else
+    return std::fabs(v);
+#endif
+}
+
+double realPart(const Value& v)
+{
+#if SL_COMPLEX
+    return v.real();
+#else
+    return v;
+#endif
+}
+} // namespace
+
+EvaluatorVect::EvaluatorVect(int n) { reserve(std::size_t(std::max(n, 0))); }
+
+void EvaluatorVect::reserve(std::size_t n)
+{
+    if (n == _evaluators.capacity())
+        return;
+    std::vector<Evaluator*>().swap(_evaluators);
+    _evaluators.reserve(n);
+}
+
+void EvaluatorVect::evaluate(Value* out, double scale) const
+{
+    CU cu(_pWorkspace);
+    if (_pVarValues)
+        cu.setVariableValues(_pVarValues);
+    const std::size_t n = _evaluators.size();
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = _evaluators[i] ? _evaluators[i]->evaluate(cu) : Value(0);
+    if (scale != 1.0)
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] *= scale;
+}
+
+void EvaluatorVect::evaluateScale(Value* out, double scale, double& norm) const
+{
+    evaluate(out, scale);
+    // A NaN residual makes the norm NaN, so it never passes as converged.
+    norm = 0;
+    for (std::size_t i = 0; i < _evaluators.size(); ++i)
+    {
+        const double m = magnitude(out[i]);
+        if (std::isnan(m))
+        {
+            norm = m;
+            return;
+        }
+        norm = std::max(norm, m);
+    }
+}
+
+bool EvaluatorVect::evaluateAssignments(Workspace* pWorkspace)
+{
+    if (!_pWorkspace)
+        _pWorkspace = pWorkspace;
+    MU_ASSERT_MSG(_pWorkspace == pWorkspace, "_pWorkspace == pWorkspace");
+    CU cu(pWorkspace);
+    cu.setParentSolver(pWorkspace->_parentSolver);
+    for (Evaluator* e : _evaluators)
+        if (!e || !e->evaluateAssignment(cu))
+            return false;
+    return true;
+}
+
+void EvaluatorVect::evaluateAndInsertToStats(CU& cu, math::Stats<double>& stats) const
+{
+    for (Evaluator* e : _evaluators)
+        if (e)
+            stats.insert(realPart(e->evaluate(cu)));
+}
+} // namespace SL_NS

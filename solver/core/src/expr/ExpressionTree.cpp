@@ -1,0 +1,205 @@
+// Construction, binding, node utilities, counts and used variables.
+#include <expr/ExpressionPools.h>
+#include <expr/ExpressionTree.h>
+#include <expr/OpTable.h>
+#include <expr/SolverData.h>
+#include <mu/Assert.h>
+#include <sc/ILog.h>
+
+#include <cmath>
+
+namespace SL_NS
+{
+using T = Token::Type;
+
+ExpressionTree::ExpressionTree(bool simplify)
+    : _simplify(simplify)
+{
+}
+
+ExpressionTree::ExpressionTree(SolverData* pSolverData, FnLimits* pFnLimits, int nVars, bool simplify)
+    : _simplify(simplify)
+{
+    bindPools(pSolverData, pFnLimits, nVars);
+}
+
+ExpressionTree::ExpressionTree(ExpressionTree* pOther)
+{
+    bindPools(pOther->_pSolverData, pOther->_pFnLimits, pOther->_nVars);
+    _simplify = pOther->_simplify;
+}
+
+void ExpressionTree::init(SolverData& solverData, int nVars) { bindPools(&solverData, solverData.pFnLimits, nVars); }
+
+void ExpressionTree::bindPools(SolverData* pSolverData, FnLimits* pFnLimits, int nVars)
+{
+    MU_ASSERT_MSG(pSolverData && pSolverData->pPools, "_pMemMgr");
+    _pSolverData = pSolverData;
+    _pPools = pSolverData->pPools;
+    _pFnLimits = pFnLimits;
+    _nVars = nVars;
+    _opStack.setPool(&_pPools->nodeStackEntries);
+    _operandStack.setPool(&_pPools->nodeStackEntries);
+    _multiParamFnStack.setPool(&_pPools->fnEntries);
+    resetCounts();
+}
+
+void ExpressionTree::resetCounts() { _noOfConsts = _noOfVars = _noOfParams = _noOfTokens = 0; }
+
+ExpTreeNode* ExpressionTree::getRoot() const { return _operandStack.isEmpty() ? nullptr : _operandStack.top(); }
+
+void ExpressionTree::setTreeNode(ExpTreeNode* pRoot)
+{
+    _operandStack.push(pRoot);
+    calcNoOfTokensAndData();
+}
+
+ExpTreeNode* ExpressionTree::createNode() const
+{
+    MU_ASSERT_MSG(_pPools, "_pMemMgr");
+    ExpTreeNode* pNode = _pPools->nodes.allocate();
+    Token* pToken = _pPools->tokens.allocate();
+    *pToken = Token();
+    *pNode = ExpTreeNode();
+    pNode->pToken = pToken;
+    return pNode;
+}
+
+ExpTreeNode* ExpressionTree::createNode(Token::Type type, int index) const
+{
+    ExpTreeNode* pNode = createNode();
+    pNode->pToken->type = type;
+    pNode->pToken->index = index;
+    return pNode;
+}
+
+ExpTreeNode* ExpressionTree::createNode(double value) const { return createNode(Value(value), T::REAL); }
+
+ExpTreeNode* ExpressionTree::createNode(const Value& value, Token::Type type) const
+{
+    ExpTreeNode* pNode = createNode(type, 0);
+    pNode->pToken->value = value;
+    return pNode;
+}
+
+ExpTreeNode* ExpressionTree::cloneNode(const ExpTreeNode* pNode) const
+{
+    ExpTreeNode* pCopy = createNode();
+    *pCopy->pToken = *pNode->pToken;
+    pCopy->leftCount = pNode->leftCount;
+    pCopy->rightCount = pNode->rightCount;
+    return pCopy;
+}
+
+ExpTreeNode* ExpressionTree::cloneTree(const ExpTreeNode* pNode) const
+{
+    ExpTreeNode* pCopy = cloneNode(pNode);
+    if (pNode->pLeftNode)
+        pCopy->pLeftNode = cloneTree(pNode->pLeftNode);
+    if (pNode->pRightNode)
+        pCopy->pRightNode = cloneTree(pNode->pRightNode);
+    return pCopy;
+}
+
+ExpTreeNode* ExpressionTree::createFunctionTree(Token::Type function, ExpTreeNode* pNode, bool clone) const
+{
+    ExpTreeNode* pFn = createNode(T::FUNCTION, int(function));
+    pFn->pLeftNode = clone ? cloneTree(pNode) : pNode;
+    pFn->leftCount = pFn->pLeftNode->height();
+    return pFn;
+}
+
+void ExpressionTree::countNode(const ExpTreeNode* pNode)
+{
+    const Token& t = *pNode->pToken;
+    ++_noOfTokens;
+    if (t.type == T::SHARED_VALUE)
+        ++_noOfParams; // its slot travels in the parameter-index list
+    else if (t.type == T::SYMBOL)
+    {
+        const bool variable = t.symbolOrigin == sc::SymbolOrigin::ThisModel && t.index < _nVars;
+        ++(variable ? _noOfVars : _noOfParams);
+    }
+    else if (t.isNumeric())
+        ++_noOfConsts;
+    else if (t.type == T::FUNCTION && opInfo(t.function()).pushesOwnValue)
+    {
+        // The token's own value is pushed before its instruction.
+        ++_noOfTokens;
+        ++_noOfConsts;
+    }
+}
+
+void ExpressionTree::calcNoOfTokensAndData(const ExpTreeNode* pNode)
+{
+    for (; pNode; pNode = pNode->pRightNode)
+    {
+        countNode(pNode);
+        if (pNode->pLeftNode)
+            calcNoOfTokensAndData(pNode->pLeftNode);
+    }
+}
+
+void ExpressionTree::calcNoOfTokensAndData()
+{
+    resetCounts();
+    calcNoOfTokensAndData(getRoot());
+}
+
+void ExpressionTree::countSubtree(const ExpTreeNode* pNode, int nVars)
+{
+    resetCounts();
+    _nVars = nVars;
+    calcNoOfTokensAndData(pNode);
+}
+
+void ExpressionTree::replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken, const ExpressionTree& removed)
+{
+    _noOfTokens -= removed._noOfTokens - 1;
+    _noOfConsts -= removed._noOfConsts;
+    _noOfVars -= removed._noOfVars;
+    _noOfParams -= removed._noOfParams - 1;
+    pNode->pToken = pSlotToken;
+    pNode->pLeftNode = pNode->pRightNode = nullptr;
+    pNode->leftCount = pNode->rightCount = 0;
+}
+
+void ExpressionTree::populateUsedVars(cnt::FixNumSet<int>& set) const
+{
+    if (const ExpTreeNode* pRoot = getRoot())
+        populateUsedVars(pRoot, set);
+}
+
+void ExpressionTree::populateUsedVars(const ExpTreeNode* pNode, cnt::FixNumSet<int>& set) const
+{
+    for (; pNode; pNode = pNode->pRightNode)
+    {
+        const Token& t = *pNode->pToken;
+        if (t.type == T::SYMBOL && t.symbolOrigin == sc::SymbolOrigin::ThisModel && t.index >= 0 && t.index < _nVars)
+            set.insert(t.index);
+        if (pNode->pLeftNode)
+            populateUsedVars(pNode->pLeftNode, set);
+    }
+}
+
+bool ExpressionTree::isConstant(const TokenList& tokens)
+{
+    for (const Token& t : tokens)
+        if (t.type == T::IDENTIFIER || t.type == T::SYMBOL || t.type == T::PARAMETER)
+            return false;
+    return true;
+}
+
+void ExpressionTree::logError(const char* key, std::uint8_t code, const char* argument, const char* second)
+{
+    _errorCode = code;
+    sc::ILog* pLog = _pSolverData->getLogger();
+    if (!pLog)
+        return;
+    const std::uint32_t line = _pSolverData->logLine, column = _pSolverData->logColumn;
+    if (argument)
+        pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error, argument, second, nullptr);
+    else
+        pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error);
+}
+} // namespace SL_NS

@@ -1,0 +1,197 @@
+#pragma once
+// One expression of a model as a binary tree over pooled tokens: built from
+// the lexer's token list by an operator-precedence parser, rewritten by the
+// tree algebra (which simplifies as it merges), differentiated per variable,
+// and written out as a postfix program into an evaluator. Nodes and tokens
+// come from the solver's pools and outlive the tree object.
+#include <expr/Build.h>
+#include <expr/ExpTreeNode.h>
+#include <expr/Token.h>
+#include <cnt/FixNumSet.h>
+#include <cnt/ListSL.h>
+#include <cnt/StackExt.h>
+#include <sc/TokenizedModel.h>
+
+#include <cstdint>
+
+namespace SL_NS
+{
+class Evaluator;
+class FnLimits;
+struct ExpressionPools;
+struct SolverData;
+
+class ExpressionTree
+{
+public:
+    enum class Kind : std::uint8_t
+    {
+        Plain = 0,
+        IfThenElse = 1,
+        SwitchCase = 2
+    };
+
+    enum class BasicOperation : std::uint8_t
+    {
+        Add = 0,
+        Subtract,
+        Multiply,
+        Divide
+    };
+
+    using NodeStack = cnt::StackExt<ExpTreeNode*, 65536>;
+    using FnStack = cnt::StackExt<_fnEntry, 1024>;
+
+    explicit ExpressionTree(bool simplify = true);
+    ExpressionTree(SolverData* pSolverData, FnLimits* pFnLimits, int nVars, bool simplify);
+    // An inner tree over the same pools as pOther (function arguments, lim).
+    explicit ExpressionTree(ExpressionTree* pOther);
+    void init(SolverData& solverData, int nVars);
+
+    // Building.
+    bool makeExpressionTree(TokenList* pList, sc::ExpressionType type);
+    bool makeExpressionTree(TokenList* pList, TokenList::iterator& it, Token::Type endType);
+    // Closes a tree that the model compiler fed node by node through srediStack.
+    bool makeExpressionTree(sc::TokenizedModel::iterator&, unsigned, sc::Token, sc::Token);
+    bool srediStack(ExpTreeNode* newNode);
+    bool emptyStack();
+    void setTreeNode(ExpTreeNode* pRoot);
+
+    // Output and queries.
+    bool createPostFix(Evaluator* pEvaluator);
+    // The program of one subtree of this tree (a value several programs
+    // share), counts holding the subtree's counts (countSubtree).
+    bool createPostFix(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts);
+    // Makes a subtree of this tree a leaf that reads a shared slot; removed
+    // holds the subtree's counts, which leave this tree's.
+    void replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken, const ExpressionTree& removed);
+    // This (unbound) tree's counts become those of a subtree's program.
+    void countSubtree(const ExpTreeNode* pNode, int nVars);
+    void calcNoOfTokensAndData();
+    void populateUsedVars(cnt::FixNumSet<int>& set) const;
+    void populateUsedVars(const ExpTreeNode* pNode, cnt::FixNumSet<int>& set) const;
+    ExpTreeNode* getRoot() const;
+    bool isEmpty() const { return _operandStack.isEmpty(); }
+
+    // Node utilities: every node comes from the tree's pools.
+    ExpTreeNode* createNode() const;
+    ExpTreeNode* createNode(Token::Type type, int index) const;
+    ExpTreeNode* createNode(double value) const;
+    ExpTreeNode* createNode(const Value& value, Token::Type type) const;
+    ExpTreeNode* cloneNode(const ExpTreeNode* pNode) const;
+    ExpTreeNode* cloneTree(const ExpTreeNode* pNode) const;
+
+    // Tree algebra: every rewrite builds its arithmetic through the merge,
+    // which simplifies while it builds when the tree's switch is on.
+    ExpTreeNode* mergeUsingBasicOperation(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                          BasicOperation op) const;
+    bool areNodesIdentical(const ExpTreeNode* a, const ExpTreeNode* b) const;
+    ExpTreeNode* createPower(ExpTreeNode* pNode, int exponent, bool clone) const;
+    ExpTreeNode* createPowerReal(ExpTreeNode* pNode, double exponent, bool clone) const;
+    ExpTreeNode* minusOne(ExpTreeNode* pNode) const;
+    // A constant typed by its value: integer or real (imaginary or complex).
+    ExpTreeNode* createConstant(const Value& value) const;
+    ExpTreeNode* createFunctionTree(Token::Type function, ExpTreeNode* pNode, bool clone) const;
+    ExpTreeNode* getParentNode(const ExpTreeNode* pNode, ExpTreeNode* pRoot) const;
+    bool removeNode(ExpTreeNode*& pRoot, ExpTreeNode* pTarget) const;
+    ExpTreeNode* removeNode(ExpTreeNode*& pRoot, ExpTreeNode* pOpNode, ExpTreeNode* pKeep) const;
+    static bool isConstant(const TokenList& tokens);
+
+    // Differentiation. The dependency pass overwrites the node counts with
+    // flags (1: that side depends on the variable); makeDifferentiate2 reads
+    // them and throws std::invalid_argument where no rule exists.
+    void setCurrentDiffVariable(unsigned var);
+    int colorTreeWithVariableDependencies(ExpTreeNode* pNode) const;
+    bool isVariableUsed(int var);
+    ExpTreeNode* makeDifferentiate2(ExpTreeNode* pNode) const;
+    // deriv stays empty when the tree does not depend on var.
+    bool createDerivative2(ExpressionTree& deriv, int var);
+    // Conditional derivatives over the equation's variables (the solver
+    // data's last-used set): pDeriv becomes an if-then-else evaluator with its
+    // own condition program, or a switch whose cases share the conditions of
+    // pSwitchEvaluator, the equation's own switch.
+    bool createIfThenDerivative2(Evaluator* pDeriv);
+    bool createSwitchDerivative2(Evaluator* pDeriv, Evaluator* pSwitchEvaluator);
+
+    // Set by the model compiler.
+    ExpressionTree* _condET = nullptr;
+    ExpressionTree* _pThenET = nullptr;
+    ExpressionTree* _elseET = nullptr; // else branch, or the next switch case
+    int _resultSymbol = -1;
+    Kind _kind = Kind::Plain;
+    std::uint8_t _assignToParent = 0;
+#if SL_COMPLEX
+    std::uint8_t _assignPart = 0; // 0 whole value, 1 real part, other imaginary part
+#endif
+    char _assignOper = '=';
+
+    std::uint32_t _noOfConsts = 0;
+    std::uint32_t _noOfVars = 0;
+    std::uint32_t _noOfParams = 0;
+    std::uint32_t _noOfTokens = 0;
+    std::uint8_t _errorCode = 0;
+
+private:
+    enum class State : std::uint8_t
+    {
+        Start,
+        AfterFunctionOpen,
+        AfterOperator,
+        AfterOperand
+    };
+    struct Builder;
+
+    void bindPools(SolverData* pSolverData, FnLimits* pFnLimits, int nVars);
+    void resetCounts();
+    void countNode(const ExpTreeNode* pNode);
+    void calcNoOfTokensAndData(const ExpTreeNode* pNode);
+    bool makePostFix(const ExpTreeNode* pNode);
+    bool writeProgram(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts);
+    bool writeBranch(ExpressionTree* pTree, Evaluator*& pEvaluator);
+    void addCounts(const ExpressionTree& other);
+    bool registerLimit(ExpTreeNode* pLim, ExpressionTree& inner);
+    void removeBoundsFromCounts(const ExpTreeNode* pMin);
+    bool addLimitDerivatives(unsigned limitID);
+    bool reduce();
+    bool bindOperandToTop();
+    bool bindNots();
+    bool closeGroup();
+    bool missingOperand();
+    void logError(const char* key, std::uint8_t code, const char* argument = nullptr, const char* second = nullptr);
+
+    ExpTreeNode* mergeWorker(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                             BasicOperation op) const;
+
+    ExpressionPools* _pPools = nullptr;
+    SolverData* _pSolverData = nullptr;
+    FnLimits* _pFnLimits = nullptr;
+    Evaluator* _pEvaluator = nullptr;
+    NodeStack _opStack;
+    NodeStack _operandStack;
+    FnStack _multiParamFnStack;
+    int _nVars = 0;
+    unsigned _currentDiffVar = 0;
+#if SL_COMPLEX
+    unsigned _currentDiffPartner = 0; // the conjugate slot of the variable
+#endif
+    std::uint8_t _simplify = 1;
+
+    // Tree algebra and differentiation.
+    struct Derivation; // the rules for one variable (below a conj: its partner)
+    struct Run;        // derivative programs of one branch, one per variable
+    ExpTreeNode* createOperatorNode(Token::Type op, ExpTreeNode* pLeft, ExpTreeNode* pRight) const;
+    ExpTreeNode* mergeQuotients(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                BasicOperation op) const;
+    ExpTreeNode* mergeWithConstant(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                   BasicOperation op) const;
+    ExpTreeNode* absorbConstant(ExpTreeNode* pChain, bool cloneChain, const Value& c, bool constantOnLeft,
+                                BasicOperation op) const;
+    ExpTreeNode* mergeNegations(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                BasicOperation op) const;
+    ExpTreeNode* mergeIdentical(ExpTreeNode* left, bool cloneLeft, BasicOperation op) const;
+    ExpTreeNode* negate(ExpTreeNode* pNode, bool clone) const;
+    ExpTreeNode* takeSign(ExpTreeNode* pNode, int depth) const;
+    bool deriveBranch(ExpressionTree* pBranch, Run& run, const char* noVarsKey, const char* failKey);
+    bool deriveForUsedVars(ExpressionTree* pBranch, Run& run, const char* noVarsKey, const char* failKey);
+};
+} // namespace SL_NS

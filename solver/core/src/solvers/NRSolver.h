@@ -1,0 +1,73 @@
+#pragma once
+// Newton-Raphson over a sparse LU solver for f(x) = 0 (as many equations as
+// variables), inside the solve frame of repetitions, pre- and post-
+// processing, function limits and limit groups. One sparse solver object
+// is refilled in place every iteration: its analysis of the Jacobian's
+// pattern is kept and only the numeric factorisation is redone.
+#include <expr/EvaluatorSparseMatrix.h>
+#include <solvers/Solver.h>
+
+#include <cstddef>
+#include <vector>
+
+namespace sparse
+{
+template <typename T, typename TIndex>
+class ISolver;
+}
+
+namespace SL_NS
+{
+class NRSolver : public Solver
+{
+public:
+    explicit NRSolver(sc::ILog* pLog = nullptr);
+    NRSolver(sc::ILog* pLog, int maxIter, double precision);
+    ~NRSolver() override;
+
+    bool init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, bool isMainModel) override;
+    bool init(const td::String& model, sc::SourceType sourceType) override;
+    sc::Solution solve() override;
+    bool solve(double, double, double, sc::ISolutionBuffer*, int) override { return false; }
+    void stop() override {}
+    bool reset(double) override;
+    sc::Solution step(unsigned) override { return sc::Solution::SolutionError; }
+    void setPrecision(double precision) override;
+    double getSolvedPrecision() override { return _obtainedPrecision; }
+    int getIterationsNo() override { return int(_passIterations); }
+    void setMaxIterations(int maxIter) override { _maxIterations = static_cast<unsigned short>(maxIter); }
+    int getMaxIterations() override { return _maxIterations; }
+    int getDerDescription(char* buffer, std::size_t size, int eq, int var) override;
+
+    const EvaluatorSparseMatrix& getJacobian() const { return _jacobian; }
+
+protected:
+    bool readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level);
+    bool allocSpace();
+    void clearModel() override;
+
+private:
+    struct Pass;
+
+    // F := -f(x); the largest |F_i| (NaN when any residual is NaN).
+    double evaluateResiduals();
+    // Puts the Jacobian at the present x into the sparse solver and
+    // factorises it; the solver is created on first use and refilled after.
+    bool factoriseJacobian();
+    void releaseSparseSolver();
+    // One round over the function limits; the largest change of side.
+    int evaluateLimits(bool withStates);
+    // Ends the solve with a status: embedded values, record and consumer.
+    sc::Solution finish(sc::Solution status, int consumerEnd, bool onlyWithReportRate, const char* key,
+                        const char* subKey);
+    void writeStatus();
+    void updateRecord();
+
+    sparse::ISolver<Value, int>* _pSparse = nullptr;
+    std::vector<Value> _F;
+    std::vector<Value> _dx;
+    EvaluatorSparseMatrix _jacobian;
+    unsigned _nJacEntries = 0;
+    bool _jacobianConstant = false;
+};
+} // namespace SL_NS
