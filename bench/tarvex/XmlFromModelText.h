@@ -78,7 +78,10 @@ inline std::string xmlFromModelText(const std::string& path)
         {
             close();
             section = text;
-            xml << (text == "Vars:" ? "<Vars>\n" : text == "Params:" ? "<Params>\n" : text == "NLEs:" ? "<NLEqs>\n" : "");
+            xml << (text == "Vars:"     ? "<Vars>\n"
+                    : text == "Params:" ? "<Params>\n"
+                    : text == "NLEs:"   ? "<NLEqs>\n"
+                                        : "");
             continue;
         }
         if (text.empty() || text.rfind("//", 0) == 0)
@@ -88,8 +91,8 @@ inline std::string xmlFromModelText(const std::string& path)
         else if (section == "Vars:" || section == "Params:")
         {
             const auto eq = text.find('=');
-            xml << (section == "Vars:" ? "<Var" : "<Param") << " name=\"" << trimmed(text.substr(0, eq))
-                << "\" val=\"" << trimmed(text.substr(eq + 1)) << "\"/>\n";
+            xml << (section == "Vars:" ? "<Var" : "<Param") << " name=\"" << trimmed(text.substr(0, eq)) << "\" val=\""
+                << trimmed(text.substr(eq + 1)) << "\"/>\n";
         }
     }
     xml << "</Model>\n";

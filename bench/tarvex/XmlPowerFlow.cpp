@@ -3,7 +3,7 @@
 // beside the model text's load and compile (bench_PowerFlow's
 // BM_LoadAndCompile). Each run also solves once from the flat start and
 // reports the largest difference to the stored solution.
-#include <XmlFromModelText.h>
+#include "XmlFromModelText.h"
 #include <benchmark/benchmark.h>
 #include <sc/SolverFactory.h>
 

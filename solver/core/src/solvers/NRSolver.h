@@ -43,6 +43,15 @@ public:
 
 protected:
     bool readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level);
+    // An XML model, from the file or the text that the source type says.
+    bool readModel(const td::String& model);
+    bool compileModel(const ChildCompile& compile) override;
+    // What the compile left in its data: time indices, Jacobian entries and
+    // the model's precision.
+    void takeCompiledModel(const SolverData& data);
+    // The arrays of a model read; false, with the error text told, without
+    // initial values.
+    bool finishInit();
     bool allocSpace();
     void clearModel() override;
 
