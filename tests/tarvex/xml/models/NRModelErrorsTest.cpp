@@ -197,6 +197,56 @@ TEST(XmlNRModelErrors, ChildModels)
     expectErrors(cases);
 }
 
+// levels conditions, each in the Then branch of the one before, around x = 1.
+std::string nestedConditions(int levels)
+{
+    std::string text = R"(<Eq fx="x = 1"/>)";
+    for (int i = 0; i < levels; ++i)
+        text = R"(<Eq cond="x > -5"><Then>)" + text + R"(</Then><Else fx="x = 2"/></Eq>)";
+    return text;
+}
+
+// levels Init sections, each holding one model with the next.
+std::string nestedChildren(int levels)
+{
+    std::string text;
+    for (int i = 0; i < levels; ++i)
+        text = R"(<Init><Model name="c" type="NR" domain="real"><Vars><Var name="y"/></Vars>)"
+               R"(<NLEqs><Eq fx="y = 1"/></NLEqs>)" +
+               text + "</Model></Init>";
+    return text;
+}
+
+TEST(XmlNRModelErrors, NestingIsBounded)
+{
+    // 32 levels are read; one more is refused before the reader goes deeper.
+    auto equation = [](int levels) {
+        return real(R"(<Vars><Var name="x" val="3"/></Vars><NLEqs>)" + nestedConditions(levels) + "</NLEqs>");
+    };
+    auto assignment = [](int levels) { return withX("<PostProc>" + nestedConditions(levels) + "</PostProc>"); };
+    for (const std::string& doc : {equation(32), assignment(32), withX(nestedChildren(32))})
+    {
+        XmlSolver<double> s(nr, doc, Road::Text);
+        ASSERT_TRUE(s.ok) << s.errors();
+        EXPECT_EQ(s->solve(), sc::Solution::OK);
+        EXPECT_NEAR(s.value("x"), 1, 1e-9);
+    }
+    const std::string tooDeep = "Conditions nested deeper than 32 levels: x > -5";
+    EXPECT_EQ(loadErrors(nr, equation(33)),
+              "(0,NLEqs):" + tooDeep + "\n(0,NLEqs):Cannot parse if-then-else equation with condition: x > -5\n" +
+                  "(0,NLEqs):Eq#: 0" + readFailed);
+    EXPECT_EQ(loadErrors(nr, assignment(33)), "(0,PostProc):" + tooDeep + "\n(0,PostProc):Eq#: 0" + readFailed);
+    // The deepest child refuses an Init of its own; every level above names
+    // the child that failed.
+    const std::string errors = loadErrors(nr, withX(nestedChildren(33)));
+    EXPECT_EQ(
+        errors.rfind("(32,Init):Init (child) models nested deeper than 32 levels!\n"
+                     "(31,Init):Cannot initialize child solver of type='NR' for model name= 'c'\n(31,Init):Eq#: 0\n",
+                     0),
+        0u)
+        << errors;
+}
+
 TEST(XmlNRModelErrors, ComplexDomain)
 {
     const std::string body = R"(<Vars><Var name="z"/></Vars><NLEqs><Eq fx="z = 1"/></NLEqs>)";
