@@ -10,6 +10,7 @@
 #include <compile/RPNDerivParser.h>
 #include <expr/Build.h>
 #include <expr/ErrorStr.h>
+#include <expr/SolverData.h>
 #include <td/BufferString.h>
 #include <td/String.h>
 #include <xml/DOMParser.h>
