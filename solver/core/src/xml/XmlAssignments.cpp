@@ -266,6 +266,7 @@ bool XmlModelReader::parsePreOrPostProcData(const TNode& model, const char* elem
         return true;
     _pSolverData->location = location;
     target.reserve(eq.getCounter());
+    target.setSolver(&solver());
     unsigned index = 0;
     for (TNode it = eq; !it.isEnd(); ++it, ++index)
     {

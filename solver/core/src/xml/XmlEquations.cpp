@@ -76,7 +76,9 @@ bool XmlModelReader::parseNLEquations(const TNode& eq, SolutionLocation location
     const unsigned n = eq.getCounter();
     CompileTarget& target = solver();
     target._fx.reserve(n);
+    target._fx.setSolver(&target);
     _pJacobian->reserve(std::size_t(n) * 5);
+    _pJacobian->setSolver(&target);
     _pSolverData->location = location;
     unsigned index = 0;
     for (TNode it = eq; !it.isEnd(); ++it, ++index)

@@ -4,6 +4,7 @@
 #include <expr/Evaluator.h>
 #include <expr/ExpressionPools.h>
 #include <expr/SolverData.h>
+#include <compile/CompileTarget.h>
 #include <expr/StatsManager.h>
 #include <xml/XmlModelReader.h>
 #include <xml/XmlText.h>
@@ -70,6 +71,7 @@ int XmlModelReader::parseStatsAssignment(const char* name, const char* rest)
     }
     EvaluatorVect& inputs = stats.getInputs(std::size_t(stat));
     inputs.reserve(several ? nLess / 2 + 1 : 1);
+    inputs.setSolver(&solver());
     std::string_view remaining = all;
     for (;;)
     {
