@@ -120,6 +120,7 @@ constexpr Entry s_logged[] = {
     {"@SC.IfInUnsupportedGroup", "an if equation belongs in the group NLEs"},
     {"@SC.IncompleteIfElse", "an if equation needs an else branch and 'end'"},
     {"@SC.IfBranchTwoExprs", "a branch of an if equation holds one expression, and this is a second one"},
+    {"@SC.IfNestedTooDeep", "if equations are nested more than 1000 levels deep"},
     {"@SC.CannotMakeExpression", "this expression cannot be read"},
     {"@SC.SwitchWoCases", "the switch has no case"},
     {"@SC.SwitchWoDef", "a switch among equations needs a default case"},
@@ -176,6 +177,8 @@ constexpr Entry s_logged[] = {
     {"@ET.OperatorWoOprnd", "an operator is missing an operand"},
     {"@ET.NoInstruction", "a function or operator that cannot be used in this kind of expression"},
     {"@ET.ExpressionTooDeep", "the expression is nested too deeply"},
+    {"@ET.ProgramTooLong", "a derivative of this equation grows too large to be compiled"},
+    {"@ET.FnNestedTooDeep", "the arguments of @ are nested more than 1000 levels deep"},
     // Differentiation
     {"@ET.CantDiff", "the expression holds a function or operator that cannot be differentiated"},
     {"@ET.ZeroThenExps", "the then branch of the if does not depend on any variable"},
@@ -258,6 +261,9 @@ constexpr Entry s_logged[] = {
     {"@SC.TooManyLimitPasses", "the limit groups keep changing the solution; it does not settle"},
     {"@SC.Oscillation", "the iterations oscillate and do not converge"},
     {"@SC.NoImprovement", "the iterations diverge: the residual grew in two iterations in a row and is above 1e5"},
+    {"@SC.RepetitionLimit",
+     "the Repeats group still asks for another solve after 10000 repetitions; the repetitions stop here (set "
+     "maxReps in the header to allow more)"},
     // Model objects
     {"@ML.NulInText", "the text holds a NUL byte (character code 0) outside a comment"},
     {"MS.UndefindeModelType", "the Model line needs a type attribute: NL, WLS, ODE or DAE"},

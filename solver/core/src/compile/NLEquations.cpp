@@ -44,7 +44,7 @@ bool RPNDerivParser::parseNLEquation(ModelIterator& it, unsigned eq, unsigned& c
         if (!built)
             logAt("@SC.CannotMakeExpressionTree", line);
         break;
-    case ET::If: built = parseIfEquation(it, tree, sc::Group::NLEs); break;
+    case ET::If: built = parseIfEquation(it, tree, sc::Group::NLEs, 0); break;
     case ET::Switch: built = parseSwitch(it, tree, sc::Group::NLEs); break;
     default: logAt("@SC.UnexpectedExpressionType", line); break;
     }
@@ -121,12 +121,21 @@ bool RPNDerivParser::writePendingEquations()
             _pJacobian->addEvaluator(p.row, p.column, e);
     }
     _pending.clear();
+    pools.recycleTrees();
     return true;
 }
 
-bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group)
+bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting)
 {
     const std::uint32_t line = it.getLine().line;
+    // A branch's if is compiled, written and differentiated within its
+    // parent's: the nesting is bounded, so that no text takes the call stack
+    // deeper.
+    if (nesting >= ExpressionTree::maxNesting)
+    {
+        logAt("@SC.IfNestedTooDeep", line);
+        return false;
+    }
     ExpressionTree* pCondition = newTree();
     if (!pCondition->makeExpressionTree(&getTokenList(), ET::If))
     {
@@ -176,7 +185,7 @@ bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc
             }
             ExpressionTree* pTree = newTree();
             const bool built = type == ET::Plain ? pTree->makeExpressionTree(&getTokenList(), type)
-                                                 : parseIfEquation(it, *pTree, group);
+                                                 : parseIfEquation(it, *pTree, group, nesting + 1);
             if (!built)
             {
                 if (type == ET::Plain)

@@ -9,10 +9,12 @@
 
 namespace SL_NS
 {
-RPNDerivParser::RPNDerivParser(CompileTarget& target)
-    : RPNParser(target._stringPool.get(), &target._initialValues)
-    , _target(target)
+void RPNDerivParser::releaseRes()
 {
+    if (!_pSolverData)
+        return;
+    clearTokenList();
+    _pSolverData->pPools->releaseTrees();
 }
 
 bool RPNDerivParser::addLastUsedVar(int v)
@@ -90,6 +92,10 @@ bool RPNDerivParser::getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::
             pData->logLine = 0;
             return false;
         }
+        // The programs are written in batches, so that the trees of a model
+        // of any size take a bounded amount of memory.
+        if (pData->pPools->nodesTaken >= batchNodes && !writePendingEquations())
+            return false;
     }
     if (!writePendingEquations())
         return false;

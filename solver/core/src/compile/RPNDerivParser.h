@@ -14,7 +14,10 @@
 #include <sc/Naming.h>
 #include <sc/TokenizedModel.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
 
 namespace SL_NS
@@ -29,13 +32,15 @@ public:
 
     // Over the target's symbol names and values.
     explicit RPNDerivParser(CompileTarget& target);
+    ~RPNDerivParser() override;
 
     bool isClearLastUsed() override { return _collecting; }
     // Records a variable of the equation being compiled; with conjugate
     // variables both the variable and its partner, since the Jacobian needs
     // the derivative by each of them.
     bool addLastUsedVar(int v) override;
-    void releaseRes() {}
+    // The compile has ended: the pools its trees came from go back to the heap.
+    void releaseRes();
 
     // The Newton-Raphson entry: initial values, f(x) and the Jacobian.
     bool getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
@@ -73,7 +78,7 @@ protected:
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
     bool createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned& count, char kind);
     bool writePendingEquations();
-    bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group);
+    bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting);
     bool parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group);
     bool lexLine(const ModelIterator& it, unsigned offset, sc::ExpressionType& type);
 
@@ -101,12 +106,11 @@ protected:
     int parseStatsAssignment(const ModelIterator& it, unsigned first);
     // The position of -> in a case line (its inline body follows), or 0.
     static unsigned inlineArrow(const ModelIterator& it);
-    // Calls that several of an equation's trees evaluate alike are computed
-    // once, into a shared slot that the trees then read.
+    // Values that several of the trees evaluate alike are computed once, into
+    // a shared slot that the trees then read.
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
-    struct Candidate;
-    struct Occurrences;
-    void shareSubtree(const std::vector<Candidate>& same, CompileTarget& s);
+    struct SharingPass;
+    bool shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot);
     // A tree over the solver's pools that outlives this compile (branches).
     ExpressionTree* newTree();
     void bindTree(ExpressionTree& tree);
@@ -126,6 +130,12 @@ protected:
     };
     std::vector<Pending> _pending;
     std::vector<ExpressionTree*> _trees;
+    // The nodes of the trees built since programs were last written, past
+    // which the next batch is written.
+    static constexpr std::size_t batchNodes = std::size_t(1) << 18;
+    // Kept across batches: the slots of calls made so far, found by their
+    // structure.
+    std::unique_ptr<SharingPass> _pSharing;
     int _parentNVars = 0;
     bool _collecting = true;
 };
