@@ -115,6 +115,7 @@ bool NRSolver::readModel(const td::String& model)
     const bool ok = parser.getFxAndJacEvaluators(model, &data, &_jacobian);
     if (ok)
         takeCompiledModel(data);
+    parser.releaseRes();
     return ok;
 }
 

@@ -193,8 +193,8 @@ template <typename TNode>
 bool XmlModelReader::parseAssignmentIf(const TNode& eq, Evaluator* e, Form form, unsigned depth)
 {
     const char* condition = eq.getAttribValueStrPtr("cond")->c_str();
-    if (depth >= maxNesting)
-        return fail("Conditions nested deeper than @ levels: @", maxNesting, condition);
+    if (depth >= ExpressionTree::maxNesting)
+        return fail("Conditions nested deeper than @ levels: @", unsigned(ExpressionTree::maxNesting), condition);
     const FormTexts& texts = textsOf(form);
     Evaluator* pCondition = _pSolverData->pPools->evaluators.getEntry();
     _collecting = false;

@@ -34,8 +34,8 @@ bool XmlModelReader::parseInitModels(const TNode& model)
     if (child.isEnd())
         return true;
     _pSolverData->location = SolutionLocation::Init;
-    if (_depth >= maxNesting)
-        return fail("Init (child) models nested deeper than @ levels!", maxNesting);
+    if (_depth >= maxInitNesting)
+        return fail("Init (child) models nested deeper than @ levels!", maxInitNesting);
     solver()._subModels.reserve(solver()._subModels.size() + child.getCounter());
     unsigned k = 0;
     for (TNode it = child; !it.isEnd(); ++it, ++k)
@@ -79,7 +79,9 @@ bool XmlModelReader::initChildModel(const TNode& model, unsigned k)
                                                        EvaluatorSparseMatrix& jacobian) {
         target.shareParentParams(nParentParams);
         XmlModelReader reader(target, _depth + 1);
-        return reader.initFromNode(model, &data, &jacobian);
+        const bool ok = reader.initFromNode(model, &data, &jacobian);
+        reader.releaseRes();
+        return ok;
     };
     if (!parent.compileChild(pChild, compile))
         return fail("Cannot initialize child solver of type='@' for model name= '@'", *pType, *pName);

@@ -3,6 +3,7 @@
 // into f(x) and its Jacobian row as the equations of model text.
 #include <compile/CompileTarget.h>
 #include <expr/EvaluatorSparseMatrix.h>
+#include <expr/ExpressionPools.h>
 #include <expr/ExpressionTree.h>
 #include <expr/SolverData.h>
 #include <mu/NumberParser.h>
@@ -89,6 +90,9 @@ bool XmlModelReader::parseNLEquations(const TNode& eq, SolutionLocation location
             _pSolverData->location = SolutionLocation::Other;
             return false;
         }
+        // The programs are written in batches, as for model text.
+        if (_pSolverData->pPools->nodesTaken >= batchNodes && !writePendingEquations())
+            return fail("Cannot write the programs of the equations!");
     }
     _pSolverData->location = SolutionLocation::Other;
     return writePendingEquations() || fail("Cannot write the programs of the equations!");
@@ -124,8 +128,8 @@ template <typename TNode>
 bool XmlModelReader::parseIfEquation(const TNode& eq, ExpressionTree& tree, unsigned depth)
 {
     const char* condition = eq.getAttribValueStrPtr("cond")->c_str();
-    if (depth >= maxNesting)
-        return fail("Conditions nested deeper than @ levels: @", maxNesting, condition);
+    if (depth >= ExpressionTree::maxNesting)
+        return fail("Conditions nested deeper than @ levels: @", unsigned(ExpressionTree::maxNesting), condition);
     ExpressionTree* pCondition = newTree();
     if (parse(condition) != int(Token::Type::END_OF_LINE) ||
         !pCondition->makeExpressionTree(&getTokenList(), sc::ExpressionType::If))

@@ -34,9 +34,9 @@ using XmlTextNode = XmlTextDocument::node_iterator;
 class XmlModelReader : public RPNDerivParser
 {
 public:
-    // How deep conditions, and Init models in Init models, may nest: the
-    // readers go one call deeper per level.
-    static constexpr unsigned maxNesting = 32;
+    // How deep Init models in Init models may nest: each level is a solver,
+    // read one call deeper. Conditions nest as deep as in model text.
+    static constexpr unsigned maxInitNesting = 32;
 
     // depth: how many Init levels hold the model (0 for a main model).
     explicit XmlModelReader(CompileTarget& target, unsigned depth = 0);

@@ -219,23 +219,24 @@ std::string nestedChildren(int levels)
 
 TEST(XmlNRModelErrors, NestingIsBounded)
 {
-    // 32 levels are read; one more is refused before the reader goes deeper.
+    // Conditions nest as deep as in model text, Init models 32 levels; one
+    // level more is refused before the reader goes deeper.
     auto equation = [](int levels) {
         return real(R"(<Vars><Var name="x" val="3"/></Vars><NLEqs>)" + nestedConditions(levels) + "</NLEqs>");
     };
     auto assignment = [](int levels) { return withX("<PostProc>" + nestedConditions(levels) + "</PostProc>"); };
-    for (const std::string& doc : {equation(32), assignment(32), withX(nestedChildren(32))})
+    for (const std::string& doc : {equation(1000), assignment(1000), withX(nestedChildren(32))})
     {
         XmlSolver<double> s(nr, doc, Road::Text);
         ASSERT_TRUE(s.ok) << s.errors();
         EXPECT_EQ(s->solve(), sc::Solution::OK);
         EXPECT_NEAR(s.value("x"), 1, 1e-9);
     }
-    const std::string tooDeep = "Conditions nested deeper than 32 levels: x > -5";
-    EXPECT_EQ(loadErrors(nr, equation(33)),
+    const std::string tooDeep = "Conditions nested deeper than 1000 levels: x > -5";
+    EXPECT_EQ(loadErrors(nr, equation(1001)),
               "(0,NLEqs):" + tooDeep + "\n(0,NLEqs):Cannot parse if-then-else equation with condition: x > -5\n" +
                   "(0,NLEqs):Eq#: 0" + readFailed);
-    EXPECT_EQ(loadErrors(nr, assignment(33)), "(0,PostProc):" + tooDeep + "\n(0,PostProc):Eq#: 0" + readFailed);
+    EXPECT_EQ(loadErrors(nr, assignment(1001)), "(0,PostProc):" + tooDeep + "\n(0,PostProc):Eq#: 0" + readFailed);
     // The deepest child refuses an Init of its own; every level above names
     // the child that failed.
     const std::string errors = loadErrors(nr, withX(nestedChildren(33)));
