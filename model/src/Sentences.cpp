@@ -264,6 +264,13 @@ constexpr Entry s_logged[] = {
     {"@SC.RepetitionLimit",
      "the Repeats group still asks for another solve after 10000 repetitions; the repetitions stop here (set "
      "maxReps in the header to allow more)"},
+    // Measurement models
+    {"@SC.WLSReadFail", "the measurement model cannot be compiled"},
+    {"@SC.WLSNoWLSEs", "the measurement model has no lines in WLSEs"},
+    {"@SC.WLSNotEnoughEQs", "fewer measurements and constraints than variables"},
+    {"@CS.WLSEsError", "this measurement equation cannot be compiled"},
+    {"@CS.WLSECError", "this constraint equation cannot be compiled"},
+    {"@CE.WLSEErrorSolve", "the normal equations of the measurement model cannot be solved"},
     // Model objects
     {"@ML.NulInText", "the text holds a NUL byte (character code 0) outside a comment"},
     {"MS.UndefindeModelType", "the Model line needs a type attribute: NL, WLS, ODE or DAE"},
@@ -281,13 +288,7 @@ constexpr Entry s_pending[] = {
     {"@SC.ErrorInLimits0", "the group Limits holds more limit groups than it declares"},
     {"@ET.ElseDiffExp", "the else branch of the if cannot be differentiated"},
     // Measurement models
-    {"@SC.WLSReadFail", "the measurement model cannot be compiled"},
     {"@SC.WLSNoVars", "the measurement model declares no variables"},
-    {"@SC.WLSNoWLSEs", "the measurement model has no lines in WLSEs"},
-    {"@SC.WLSNotEnoughEQs", "fewer measurements and constraints than variables"},
-    {"@CS.WLSEsError", "this measurement equation cannot be compiled"},
-    {"@CS.WLSECError", "this constraint equation cannot be compiled"},
-    {"@CE.WLSEErrorSolve", "the normal equations of the measurement model cannot be solved"},
     // Differential models and their discretisation
     {"@SC.ErrorDAEInit", "the differential-algebraic model cannot be compiled"},
     {"@SC.ODEReadModelError", "the differential model cannot be compiled"},

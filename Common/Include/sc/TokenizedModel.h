@@ -106,6 +106,21 @@ public:
             }
         }
 
+        // The value token of the first attribute with this id; null when absent.
+        const _TokV* findAttrib(AttribID attID) const
+        {
+            if (!isValid())
+                return nullptr;
+            const _tl& line = getLine();
+            for (std::uint32_t i = 0; i < line.nAttribs; ++i)
+            {
+                const _TokV& tok = (*_pAttribs)[line.firstAttrib + i];
+                if (tok.attribID == static_cast<std::uint8_t>(attID))
+                    return &tok;
+            }
+            return nullptr;
+        }
+
     private:
         static bool isColorAttrib(AttribID id)
         {
@@ -119,20 +134,6 @@ public:
                 return v != 0;
             else
                 return static_cast<T>(v);
-        }
-
-        const _TokV* findAttrib(AttribID attID) const
-        {
-            if (!isValid())
-                return nullptr;
-            const _tl& line = getLine();
-            for (std::uint32_t i = 0; i < line.nAttribs; ++i)
-            {
-                const _TokV& tok = (*_pAttribs)[line.firstAttrib + i];
-                if (tok.attribID == static_cast<std::uint8_t>(attID))
-                    return &tok;
-            }
-            return nullptr;
         }
     };
 

@@ -6,6 +6,7 @@
 // nothing afterwards: its products stay in the solver, its compile target.
 #include <expr/Build.h>
 #include <expr/EvaluatorSparseMatrix.h>
+#include <expr/EvaluatorVect.h>
 #include <expr/ExpressionTree.h>
 #include <expr/RPNParser.h>
 #include <cnt/FixNumSet.h>
@@ -20,10 +21,28 @@
 #include <span>
 #include <vector>
 
+namespace dense
+{
+template <typename T>
+class DiagMatrix;
+}
+
 namespace SL_NS
 {
 class CompileTarget;
 struct SolverData;
+
+// Where the measurement entry puts what only a measurement model has: the
+// measurement residuals and their Jacobian H go to the compile target's f(x)
+// and to measurementJacobian, the constraint residuals and their Jacobian C
+// to their own stores.
+struct MeasurementTargets
+{
+    EvaluatorSparseMatrix* pMeasurementJacobian;
+    dense::DiagMatrix<double>* pWeights; // one per measurement
+    EvaluatorVect* pConstraints;
+    EvaluatorSparseMatrix* pConstraintJacobian;
+};
 
 class RPNDerivParser : public RPNParser
 {
@@ -45,6 +64,11 @@ public:
     // The Newton-Raphson entry: initial values, f(x) and the Jacobian.
     bool getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
                                EvaluatorSparseMatrix* pJacobian, sc::ModelLevel level);
+
+    // The measurement entry: initial values, the measurements h(x) = z with
+    // their weights and Jacobian, the equality constraints c(x) = 0 with theirs.
+    bool getWLSEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
+                          const MeasurementTargets& targets, sc::ModelLevel level);
 
     int getNumVariables() const { return _nVars; }
     int getNumParameters() const { return _nParams; }
@@ -77,6 +101,13 @@ protected:
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
     bool createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned& count, char kind);
+    // A group of equation lines of one kind ('F', 'H' or 'E'), each reported
+    // with errorKey at its line when it fails.
+    bool parseEquations(sc::Group group, sc::ModelLevel level, unsigned nEquations, char kind, const char* errorKey);
+    // The weight of the measurement line at it (1 without a w attribute);
+    // false for a weight that is no number, truth value or symbol, and for
+    // a negative number.
+    bool readWeight(const ModelIterator& it, double& weight) const;
     bool writePendingEquations();
     bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting);
     bool parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group);
@@ -118,12 +149,16 @@ protected:
     CompileTarget& _target;
     const sc::TokenizedModel* _pModel = nullptr;
     EvaluatorSparseMatrix* _pJacobian = nullptr;
+    // The constraints of a measurement model: kind 'E' goes there.
+    EvaluatorVect* _pConstraints = nullptr;
+    EvaluatorSparseMatrix* _pConstraintJacobian = nullptr;
     cnt::FixNumSet<int> _lastUsed;
     // Residuals and derivatives built but not yet written as programs.
     struct Pending
     {
         ExpressionTree* pTree;
         Evaluator* pEvaluator; // the residual's, already in f(x); null for a Jacobian entry
+        EvaluatorSparseMatrix* pJacobian;
         int row;
         int column; // -1 for the residual
         std::uint32_t line;

@@ -55,6 +55,7 @@ struct Recorder : sparse::ISolver<Value, int>
     std::map<std::pair<int, int>, Value> entries;
     void put(int row, int col, Value value) override { entries[{row, col}] += value; }
     const Value* solutionValue(int) const override { return nullptr; }
+    bool analyse() override { return false; }
     bool factorise() override { return false; }
     bool solve() override { return false; }
     bool solve(const Value*, Value*) override { return false; }
