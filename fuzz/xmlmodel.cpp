@@ -1,5 +1,6 @@
 // Models written as XML through the exported solvers: the real and the
-// complex Newton-Raphson solver read the input from text and from a file.
+// complex Newton-Raphson and least-squares solvers read the input from text
+// and from a file.
 // Both roads must agree on the outcome, and on the error text unless the
 // document does not parse (then each road words the parser's failure its
 // own way). A model that loads is solved with a short iteration limit and
@@ -69,5 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.write(text, std::strlen(text));
     run<double>(sc::createDblNRSolver, text, file.path());
     run<std::complex<double>>(sc::createCmplxNRSolver, text, file.path());
+    run<double>(sc::createDblWLSSolver, text, file.path());
+    run<std::complex<double>>(sc::createCmplxWLSSolver, text, file.path());
     return 0;
 }

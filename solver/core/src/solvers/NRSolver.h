@@ -58,7 +58,7 @@ protected:
     void takeCompiledModel(const SolverData& data);
     // The arrays of a model read; false, with the error text told, without
     // initial values.
-    bool finishInit();
+    virtual bool finishInit();
     bool allocSpace();
     void clearModel() override;
     // The passes of one repetition, from the present point after the

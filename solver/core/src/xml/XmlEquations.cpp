@@ -2,6 +2,7 @@
 // residual lhs - (rhs)) or with cond and its Then and Else branches, each
 // into f(x) and its Jacobian row as the equations of model text.
 #include <compile/CompileTarget.h>
+#include <dense/DiagMatrix.h>
 #include <expr/EvaluatorSparseMatrix.h>
 #include <expr/ExpressionPools.h>
 #include <expr/ExpressionTree.h>
@@ -10,6 +11,8 @@
 #include <xml/XmlModelReader.h>
 #include <xml/XmlText.h>
 
+#include <cmath>
+#include <string>
 #include <string_view>
 
 namespace SL_NS
@@ -72,30 +75,62 @@ bool XmlModelReader::parseEquation(const char* text, ExpressionTree& tree)
 }
 
 template <typename TNode>
-bool XmlModelReader::parseNLEquations(const TNode& eq, SolutionLocation location, char kind)
+bool XmlModelReader::parseNLEquations(const TNode& eq, char kind, dense::DiagMatrix<double>* pWeights)
 {
     const unsigned n = eq.getCounter();
     CompileTarget& target = solver();
-    target._fx.reserve(n);
-    target._fx.setSolver(&target);
-    _pJacobian->reserve(std::size_t(n) * 5);
-    _pJacobian->setSolver(&target);
-    _pSolverData->location = location;
+    // Constraints have stores of their own; every other kind goes to f(x).
+    EvaluatorVect& residuals = kind == 'E' ? *_pConstraints : target._fx;
+    EvaluatorSparseMatrix& jacobian = kind == 'E' ? *_pConstraintJacobian : *_pJacobian;
+    residuals.reserve(n);
+    residuals.setSolver(&target);
+    jacobian.reserve(std::size_t(n) * 5);
+    jacobian.setSolver(&target);
+    _pSolverData->location = kind == 'H'   ? SolutionLocation::MeasEqs
+                             : kind == 'E' ? SolutionLocation::ECs
+                                           : SolutionLocation::NLEqs;
     unsigned index = 0;
     for (TNode it = eq; !it.isEnd(); ++it, ++index)
     {
-        if (!parseNLEquation(it, index, kind))
+        if ((pWeights && !readWeight(it, pWeights->getManipulator()[int(index)])) || !parseNLEquation(it, index, kind))
         {
             _pSolverData->setEqErrorNo(index);
             _pSolverData->location = SolutionLocation::Other;
             return false;
         }
         // The programs are written in batches, as for model text.
-        if (_pSolverData->pPools->nodesTaken >= batchNodes && !writePendingEquations())
-            return fail("Cannot write the programs of the equations!");
+        if (_pSolverData->pPools->nodesTaken >= batchNodes && !writeEquationPrograms())
+            return false;
     }
     _pSolverData->location = SolutionLocation::Other;
+    return true;
+}
+
+bool XmlModelReader::writeEquationPrograms()
+{
     return writePendingEquations() || fail("Cannot write the programs of the equations!");
+}
+
+template <typename TNode>
+bool XmlModelReader::readWeight(const TNode& eq, double& weight)
+{
+    weight = 1.0;
+    const td::StringExt* pWeight = eq.getAttribValueStrPtr("w");
+    if (!pWeight)
+        return true;
+    const std::string text(trimmed(std::string_view(pWeight->c_str(), pWeight->length())));
+    if (isNumber(text))
+    {
+        // A negative weight makes the normal matrix indefinite, and the
+        // estimate a saddle point of the misfit. 0 leaves the measurement out.
+        weight = mu::toDouble(text.c_str());
+        return weight >= 0 || fail("Weight of a measurement equation cannot be negative! w=@", text.c_str());
+    }
+    const int symbol = findSymbol(text.c_str());
+    if (symbol < 0 || symbol >= _nVars + _nParams)
+        return fail("Variable was not declared:@", text.c_str());
+    weight = std::abs(solver()._x[symbol]);
+    return true;
 }
 
 template <typename TNode>
@@ -193,6 +228,6 @@ ExpressionTree* XmlModelReader::parseBranchEquation(const TNode& branch, bool is
     return parseIfEquation(eq, *pTree, depth + 1) ? pTree : nullptr;
 }
 
-template bool XmlModelReader::parseNLEquations(const XmlFileNode&, SolutionLocation, char);
-template bool XmlModelReader::parseNLEquations(const XmlTextNode&, SolutionLocation, char);
+template bool XmlModelReader::parseNLEquations(const XmlFileNode&, char, dense::DiagMatrix<double>*);
+template bool XmlModelReader::parseNLEquations(const XmlTextNode&, char, dense::DiagMatrix<double>*);
 } // namespace SL_NS

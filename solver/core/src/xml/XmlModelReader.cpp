@@ -2,6 +2,7 @@
 // text, the root element, and the order in which a model kind reads its
 // sections.
 #include <compile/CompileTarget.h>
+#include <dense/DiagMatrix.h>
 #include <expr/SolverData.h>
 #include <mu/IAppSettings.h>
 #include <mu/IApplication.h>
@@ -57,6 +58,17 @@ bool XmlModelReader::getFxAndJacEvaluators(const td::String& model, SolverData* 
     });
 }
 
+bool XmlModelReader::getFxAndMeasJacEvaluators(const td::String& model, SolverData* pData,
+                                               const MeasurementTargets& targets)
+{
+    startEntry(nullptr, pData, sc::ModelLevel::Main);
+    _pJacobian = targets.pMeasurementJacobian;
+    _pConstraints = targets.pConstraints;
+    _pConstraintJacobian = targets.pConstraintJacobian;
+    return readDocument(model, "Cannot parse the xml file",
+                        [this, &targets](const auto& root) { return parseWLSModel(root, *targets.pWeights); });
+}
+
 template <typename TNode>
 bool XmlModelReader::initFromNode(const TNode& model, SolverData* pData, EvaluatorSparseMatrix* pJacobian)
 {
@@ -107,11 +119,38 @@ bool XmlModelReader::parseNRModelFromNode(const TNode& model)
     if (!solver().isDerivTestMode() && nEquations != unsigned(_nVars))
         return fail("Detected @ variables and @ equations!", _nVars, nEquations);
     _nEquations = nEquations;
+    return parseNLEquations(eq, 'F') && writeEquationPrograms() && parseGroups(model) && parseInitModels(model);
+}
+
+template <typename TNode>
+bool XmlModelReader::parseWLSModel(const TNode& model, dense::DiagMatrix<double>& weights)
+{
+    if (!checkModelTypeAndDomain(model, "WLS") || !parseStats(model) || !parseRndGenerators(model) ||
+        !parseVarsAndParams(model.getChildNode("Vars"), model.getChildNode("Params")))
+        return false;
+    const TNode measEqs = model.getChildNode("MeasEqs");
+    if (measEqs.isEnd())
+        return fail("MeasEqs node is not specified! Missing MeasEqs tag!");
+    const TNode eq = measEqs.getChildNode("Eq");
+    if (eq.isEnd())
+        return fail("No measurement equations");
+    // Only the measurements count; with conjugate variables a variable is
+    // one declared unknown.
+    const unsigned nMeasurements = eq.getCounter();
+    if (nMeasurements < unsigned(solver()._conjVars ? _nVars / 2 : _nVars))
+        return fail("Number of equations < number of variables");
+    _nEquations = nMeasurements;
+    weights.reserve(int(nMeasurements));
+    return parseNLEquations(eq, 'H', &weights) && parseNLEquations(model.getChildNode("ECs").getChildNode("Eq"), 'E') &&
+           writeEquationPrograms() && parseGroups(model);
+}
+
+template <typename TNode>
+bool XmlModelReader::parseGroups(const TNode& model)
+{
     CompileTarget& target = solver();
-    return parseNLEquations(eq, SolutionLocation::NLEqs, 'F') &&
-           parsePreOrPostProcData(model, "PreProc", SolutionLocation::PreProc, target._preProc) && parseLimits(model) &&
-           parsePreOrPostProcData(model, "PostProc", SolutionLocation::PostProc, target._postProc) &&
-           parseInitModels(model);
+    return parsePreOrPostProcData(model, "PreProc", SolutionLocation::PreProc, target._preProc) && parseLimits(model) &&
+           parsePreOrPostProcData(model, "PostProc", SolutionLocation::PostProc, target._postProc);
 }
 
 template bool XmlModelReader::initFromNode(const XmlFileNode&, SolverData*, EvaluatorSparseMatrix*);

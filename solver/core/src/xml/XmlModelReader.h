@@ -41,9 +41,11 @@ public:
     // depth: how many Init levels hold the model (0 for a main model).
     explicit XmlModelReader(CompileTarget& target, unsigned depth = 0);
 
-    // The Newton-Raphson entry: the string is a path or the XML text, as the
-    // solver data's source type says.
+    // The entries by kind: the string is a path or the XML text, as the
+    // solver data's source type says. Newton-Raphson:
     bool getFxAndJacEvaluators(const td::String& model, SolverData* pData, EvaluatorSparseMatrix* pJacobian);
+    // Least squares: the measurements with their weights, the constraints.
+    bool getFxAndMeasJacEvaluators(const td::String& model, SolverData* pData, const MeasurementTargets& targets);
 
     // A child model of an Init section, read into the target of this reader.
     template <typename TNode>
@@ -83,6 +85,11 @@ private:
     bool checkModelTypeAndDomain(const TNode& root, const char* type);
     template <typename TNode>
     bool parseNRModelFromNode(const TNode& model);
+    template <typename TNode>
+    bool parseWLSModel(const TNode& model, dense::DiagMatrix<double>& weights);
+    // PreProc, Limits and PostProc.
+    template <typename TNode>
+    bool parseGroups(const TNode& model);
 
     // Declarations and initial values.
     template <typename TNode>
@@ -99,14 +106,22 @@ private:
     int parentParamCount() const;
 
     // Equations.
+    // The Eq elements from eq on as equations of kind 'F', 'H' (each with
+    // its weight into pWeights) or 'E'.
     template <typename TNode>
-    bool parseNLEquations(const TNode& eq, SolutionLocation location, char kind);
+    bool parseNLEquations(const TNode& eq, char kind, dense::DiagMatrix<double>* pWeights = nullptr);
+    // A measurement's w: a number in the syntax of val, not negative, or the
+    // magnitude of a symbol's initial value; 1 when absent.
+    template <typename TNode>
+    bool readWeight(const TNode& eq, double& weight);
     template <typename TNode>
     bool parseNLEquation(const TNode& eq, unsigned index, char kind);
     template <typename TNode>
     bool parseIfEquation(const TNode& eq, ExpressionTree& tree, unsigned depth);
     template <typename TNode>
     ExpressionTree* parseBranchEquation(const TNode& branch, bool isThen, const char* condition, unsigned depth);
+    // The programs of the equations read so far (the trees go back).
+    bool writeEquationPrograms();
     // lhs = rhs as its residual lhs-(rhs); false after its entries.
     bool parseEquation(const char* text, ExpressionTree& tree);
 
