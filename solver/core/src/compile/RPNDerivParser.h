@@ -83,7 +83,9 @@ public:
     int getNumVariables() const { return _nVars; }
     int getNumParameters() const { return _nParams; }
 
-private:
+protected:
+    // The reader of models written as XML derives from the compiler and
+    // shares its sections below.
     struct Deferred
     {
         int symbol;
@@ -101,6 +103,9 @@ private:
     bool parseInitialValues(sc::Group group, sc::ModelLevel level, std::vector<Deferred>& deferred);
     bool evalInitialValueExpression(Value& value, const ModelIterator& it, unsigned firstToken);
     bool evalInitialValuesWithDependency(const std::vector<Deferred>& deferred, sc::ModelLevel level);
+    // The expression of the token list, run once over the present values;
+    // false when its tree or program cannot be made.
+    bool evaluateTokenList(Value& value);
     int symbolOf(const sc::_TokV& tok) const;
 
     // kind 1 the explicit, 2 the implicit integrator.
@@ -159,6 +164,9 @@ private:
     bool compileExpression(const ModelIterator& it, unsigned first, unsigned end, Evaluator* e);
     char getAssignmentType(const ModelIterator& it, unsigned first, unsigned& pos) const;
     int parseAssignmentVariable(const ModelIterator& it, unsigned first, unsigned char& fromParent);
+    // e writes symbol target (the parent's when fromParent; part chooses a
+    // part of a complex value) with operator op.
+    void setAssignmentTarget(Evaluator* e, int target, unsigned char fromParent, unsigned char part, char op) const;
     bool readSignal(const ModelIterator& it, sc::ISignal::Type& signal) const;
     bool parseLimits(sc::ModelLevel level);
     bool parseSubModel(const sc::Naming* pNaming);

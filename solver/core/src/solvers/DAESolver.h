@@ -44,6 +44,8 @@ protected:
     bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
                  sc::ModelLevel level) override;
     void clearModel() override;
+    // The XML reader compiles no time-step systems.
+    bool compileModel(const ChildCompile&) override { return false; }
 
 private:
     // One step; advance reports the present point and moves the time on by dT first.

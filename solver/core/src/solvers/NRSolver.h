@@ -18,6 +18,8 @@ class ISolver;
 
 namespace SL_NS
 {
+class XmlModelReader;
+
 class NRSolver : public Solver
 {
 public:
@@ -42,11 +44,19 @@ public:
     const EvaluatorSparseMatrix& getJacobian() const { return _jacobian; }
 
 protected:
-    // The solver base's read, and the size of the Jacobian it compiled.
-    bool readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level);
-    // The compiler's entry for this kind of model.
+    using Solver::readModel;
     bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
                  sc::ModelLevel level) override;
+    // An XML model, from the file or the text that the source type says.
+    bool readModel(const td::String& model);
+    // The XML reader's entry for this kind of model.
+    virtual bool compileXml(XmlModelReader& parser, const td::String& model, SolverData& data);
+    bool compileModel(const ChildCompile& compile) override;
+    // The base's, and the Jacobian's entries.
+    void takeCompiledModel(const SolverData& data) override;
+    // The arrays of a model read; false, with the error text told, without
+    // initial values.
+    virtual bool finishInit();
     bool allocSpace();
     void clearModel() override;
     // The passes of one repetition, from the present point after the

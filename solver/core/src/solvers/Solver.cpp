@@ -348,15 +348,20 @@ bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pMod
         readCommonModelAttribs(pModel, level);
         _iterPostPAlwaysOn = data.iterPostPAlwaysOn != 0;
         _basePostPAlwaysOn = data.basePostPAlwaysOn != 0;
-        _indexOfTParam = data.indexOfTParam;
-        _indexOfDeltaTParam = data.indexOfDeltaTParam;
         MU_ASSERT_MSG(_nVars == parser.getNumVariables(), "_nVars == derivParser.getNumVariables()");
         MU_ASSERT_MSG(_nParams == parser.getNumParameters(), "_nParams == derivParser.getNumParameters()");
-        if (data.eps != 0)
-            _precision = data.eps;
+        takeCompiledModel(data);
     }
     parser.releaseRes();
     return ok;
+}
+
+void Solver::takeCompiledModel(const SolverData& data)
+{
+    _indexOfTParam = data.indexOfTParam;
+    _indexOfDeltaTParam = data.indexOfDeltaTParam;
+    if (data.eps != 0)
+        _precision = data.eps;
 }
 
 void Solver::initSolverData(SolverData& data)
