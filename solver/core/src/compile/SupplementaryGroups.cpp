@@ -137,8 +137,7 @@ bool RPNDerivParser::compileExpression(const ModelIterator& it, unsigned first, 
     return tree.makeExpressionTree(&getTokenList(), ET::Plain) && tree.createPostFix(e);
 }
 
-bool RPNDerivParser::compileChildren(ModelIterator& it, unsigned n, Evaluator* pRun, sc::Group group,
-                                     unsigned nesting)
+bool RPNDerivParser::compileChildren(ModelIterator& it, unsigned n, Evaluator* pRun, sc::Group group, unsigned nesting)
 {
     for (unsigned k = 0; k < n; ++k)
     {
@@ -254,8 +253,7 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
     return ET::Plain;
 }
 
-sc::ExpressionType RPNDerivParser::parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group,
-                                                     unsigned nesting)
+sc::ExpressionType RPNDerivParser::parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group, unsigned nesting)
 {
     const Position line = positionOf(it);
     Evaluator* pCondition = _pSolverData->pPools->evaluators.getEntry();
