@@ -131,7 +131,12 @@ TEST_F(TreeBuilder, RefusalsCarryTheirKeysAndPosition)
         {"lim(x, 1)", "@ET.Exp,InMFn", "lim", 9},
         {"diff(x, 1)", "@ET.UnexpTokenID", "diff", 1},
         {"min(x, (y, z))", "@ET.FnParamMising", nullptr, 10},
+        // the complex lexer holds a literal until it knows whether a pair
+        // folds into one constant: the constant keeps its first literal's column
+        {"x 3 * 2", "@ET.ConstAfterOperand", nullptr, 3},
 #if SL_COMPLEX
+        {"x 4i - 3", "@ET.ConstAfterOperand", nullptr, 3},
+        {"x + 3 4i", "@ET.ConstAfterOperand", nullptr, 7},
         {"atg2(x, y)", "@ET.FnParam#Commas", "atan2", 7},
 #else
         {"atg2(x)", "@ET.FnParamMising", "atan2", 1},
