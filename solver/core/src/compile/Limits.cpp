@@ -38,6 +38,7 @@ bool RPNDerivParser::parseLimits(sc::ModelLevel level)
         const unsigned n = _pModel->countChildren(it, 0, sc::Group::Limits, sc::ExpressionType::Group);
         group.evaluators = _pSolverData->pPools->evaluators.getEntries(int(n));
         group.count = n;
+        // The group is the first block around its lines.
         if (!compileChildren(it, n, group.evaluators, sc::Group::Limits, 1))
         {
             logAt("@SC.ErrorInLimits1", it);

@@ -226,7 +226,8 @@ bool RPNParser::createTokenList(const ModelTokens& tokens, const sc::TokenizedMo
     ModelLexer lexer {*this, tokens, record.line, record.firstToken + offset, record.firstToken + count, 0};
     exprType = sc::ExpressionType::None;
     // Messages about the expression as a whole point at its line's first token.
-    const std::uint16_t lineColumn = record.nTokens ? tokens[record.firstToken].column : 0;
+    const std::uint16_t firstColumn = record.nTokens ? tokens[record.firstToken].column : 0;
+    const std::uint16_t lineColumn = firstColumn ? firstColumn : 1;
     if (_pSolverData)
     {
         _pSolverData->logLine = record.line;

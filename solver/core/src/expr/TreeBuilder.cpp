@@ -1,7 +1,8 @@
 // The tree builder: an operator-precedence parser over the lexer's token
 // list with a second stack for open functions and brackets. Every misuse of
 // operators, brackets and arguments is reported with the expression's line
-// and column; nothing a model text says can reach an assertion.
+// and the column of the token at fault; nothing a model text says can reach
+// an assertion.
 #include <expr/ExpressionPools.h>
 #include <expr/ExpressionTree.h>
 #include <expr/OpTable.h>
