@@ -200,6 +200,8 @@ const char* countLine(const _TokV* pFirst, bool inRepeats, bool main, int& depth
         return nullptr;
     }
     const bool opens = TokenizedModel::opensBlock(id);
+    if (opens && unsigned(depth) >= TokenizedModel::maxBlockNesting)
+        return "@SC.IfNestedTooDeep";
     if (opens || id == ReservedID::Main || id == ReservedID::Repeat)
         nExpressions += depth == 0;
     depth += opens;
