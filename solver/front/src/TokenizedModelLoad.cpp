@@ -202,7 +202,11 @@ const char* countLine(const _TokV* pFirst, bool inRepeats, bool main, int& depth
     const bool opens = TokenizedModel::opensBlock(id);
     if (opens && unsigned(depth) >= TokenizedModel::maxBlockNesting)
         return "@SC.IfNestedTooDeep";
-    if (opens || id == ReservedID::Main || id == ReservedID::Repeat)
+    // Every line but a branch of an open block is an expression of its
+    // group, also one that begins with a reserved word where none belongs
+    // (it is compiled, and refused there, instead of being skipped).
+    const bool continues = id == ReservedID::Else || id == ReservedID::Case || id == ReservedID::Default;
+    if (!continues)
         nExpressions += depth == 0;
     depth += opens;
     return nullptr;

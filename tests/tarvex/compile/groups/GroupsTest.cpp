@@ -103,6 +103,8 @@ TEST(Assignments, Errors)
         {"PostProc\nx >> 2", "@SC.WrongAssignmentType"},
         {"PostProc\nx < 2", "@SC.WrongAssignmentType"},
         {"PostProc\nif x > 1\nelse\na = 1\nend", "@SC.EmptyIf"},
+        // a line that begins with a reserved word is compiled, not skipped
+        {"PostProc\ns << x * * 2", "@CS.StatsToNotStatVar"},
     };
     for (const auto& [groups, key] : cases)
     {
