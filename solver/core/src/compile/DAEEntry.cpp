@@ -113,7 +113,7 @@ bool RPNDerivParser::discretiseEquations(sc::ModelLevel level, unsigned& row)
         tv.varIndex = parseDifferentialEquation(it, tree, pIntNode, false);
         if (tv.varIndex < 0)
         {
-            logAt("@SC.DAEEqError", line);
+            logAt("@SC.DAEEqError", it);
             return false;
         }
         const Discretisation d(tree, *_pSolverData->pDAEVarMap, *_pSolverData->pSymbolInfo, _nVars, tv);
@@ -127,7 +127,7 @@ bool RPNDerivParser::discretiseEquations(sc::ModelLevel level, unsigned& row)
         for (int k = 0; k <= _nStages; ++k)
             if (!compileDiscretisedRow(rows[k], row++))
             {
-                logAt(_nStages > 0 ? "@SC.DAEEqExpDiffError" : "@SC.DAEEqExp0DiffError", line);
+                logAt(_nStages > 0 ? "@SC.DAEEqExpDiffError" : "@SC.DAEEqExp0DiffError", it);
                 return false;
             }
         if (!writeFullBatch())

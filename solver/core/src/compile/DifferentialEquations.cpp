@@ -54,16 +54,15 @@ void RPNDerivParser::startDynamicEntry(const sc::TokenizedModel* pModel, SolverD
 
 int RPNDerivParser::getDiffEqVariableIndex(const ModelIterator& it, unsigned& offset)
 {
-    const sc::_tl& line = it.getLine();
-    if (line.nTokens <= 2)
+    if (it.getLine().nTokens <= 2)
     {
-        logAt("@SC.ODEWrongFormat", line.line);
+        logAt("@SC.ODEWrongFormat", it);
         return -1;
     }
     const sc::_TokV& var = it.getToken(0);
     if (var.code != C::Var || var.isFromMainModel())
     {
-        translateAndAddLog("@SC.ODEExpectedVariable", line.line, var.column, sc::ILog::Type::Error);
+        logAt("@SC.ODEExpectedVariable", it, 0);
         return -1;
     }
     const sc::_TokV& second = it.getToken(1);
@@ -71,17 +70,16 @@ int RPNDerivParser::getDiffEqVariableIndex(const ModelIterator& it, unsigned& of
         offset = 2;
     else if (second.code == C::Apostrophe)
     {
-        const sc::_TokV& third = it.getToken(2);
-        if (third.code != C::Assign)
+        if (it.getToken(2).code != C::Assign)
         {
-            translateAndAddLog("@SC.ODEExpected=Token", line.line, third.column, sc::ILog::Type::Error);
+            logAt("@SC.ODEExpected=Token", it, 2);
             return -1;
         }
         offset = 3;
     }
     else
     {
-        translateAndAddLog("@SC.ODEExpected'or=", line.line, second.column, sc::ILog::Type::Error);
+        logAt("@SC.ODEExpected'or=", it, 1);
         return -1;
     }
     return variableIndexOf(int(var.id));
@@ -97,32 +95,42 @@ int RPNDerivParser::parseDifferentialEquation(const ModelIterator& it, Expressio
     const int var = getDiffEqVariableIndex(it, offset);
     if (var < 0)
         return -1;
-    const std::uint32_t line = it.getLine().line;
     const bool integral = offset == 2;
-    unsigned nInts = 0;
-    bool secondEquals = false; // the lexer would read x' = a = b as x' = a - b
+    // The token at fault: the int that must not be there (or the second
+    // one), the second '=' (the lexer would read x' = a = b as x' = a - b).
+    unsigned nInts = 0, at = 0, secondEquals = 0;
     for (unsigned k = offset; k < it.getLine().nTokens; ++k)
     {
-        nInts += isIntCall(it.getToken(k));
-        secondEquals |= it.getToken(k).code == sc::Token::Assign;
+        if (isIntCall(it.getToken(k)) && ++nInts <= (integral ? 2u : 1u))
+            at = k;
+        if (it.getToken(k).code == sc::Token::Assign && !secondEquals)
+            secondEquals = k;
     }
     const char* key = nullptr;
     if (secondEquals)
+    {
         key = "@SC.WrongODEExp";
+        at = secondEquals;
+    }
     else if (!integral && nInts > 0)
         key = "@SC.ODEWithDiffAndInt";
     else if (integral && nInts == 0)
         key = "@SC.ODEMissInt";
     else if (nInts > 1)
         key = "@SC.ODEHasMultInts";
+    if (key)
+    {
+        logAt(key, it, at);
+        return -1;
+    }
     sc::ExpressionType type;
-    if (!key && (!lexLine(it, offset, type) || type != sc::ExpressionType::Plain))
+    if (!lexLine(it, offset, type) || type != sc::ExpressionType::Plain)
         key = "@SC.WrongODEExp";
-    if (!key && !tree.makeExpressionTree(&getTokenList(), type))
+    else if (!tree.makeExpressionTree(&getTokenList(), type))
         key = "@SC.CannotCrODEExpTree";
     if (key)
     {
-        logAt(key, line);
+        logAt(key, it);
         return -1;
     }
     if (!integral)
@@ -135,7 +143,7 @@ int RPNDerivParser::parseDifferentialEquation(const ModelIterator& it, Expressio
         key = "@SC.ODEIntWithSS";
     if (key)
     {
-        logAt(key, line);
+        logAt(key, it);
         return -1;
     }
     if (removeInt)
@@ -201,18 +209,17 @@ bool RPNDerivParser::collectDifferentialVariables(sc::ModelLevel level)
     _diffVars.clear();
     for (ModelIterator it = _pModel->getGroupIterator(sc::Group::ODEs, level); it.isValid(); ++it)
     {
-        const std::uint32_t line = it.getLine().line;
         unsigned offset = 0;
         const int var = getDiffEqVariableIndex(it, offset);
         if (var < 0)
         {
-            logAt(_pSolverData->modelKind == 1 ? "@SC.DAEEqError" : "@SC.ODENotOK", line);
+            logAt(_pSolverData->modelKind == 1 ? "@SC.DAEEqError" : "@SC.ODENotOK", it);
             return false;
         }
         // A second equation for a state would leave another without one.
         if (std::find(_diffVars.begin(), _diffVars.end(), var) != _diffVars.end())
         {
-            logAt("@SC.DAEEqError", line);
+            logAt("@SC.DAEEqError", it);
             return false;
         }
         _diffVars.push_back(var);
@@ -271,7 +278,7 @@ bool RPNDerivParser::compileRightHandSides(sc::ModelLevel level)
         Evaluator* pEvaluator = _pSolverData->pPools->evaluators.getEntry();
         if (var < 0 || !tree.createPostFix(pEvaluator))
         {
-            logAt("@SC.DAEEqError", line);
+            logAt("@SC.DAEEqError", it);
             return false;
         }
         map[eq] = var;

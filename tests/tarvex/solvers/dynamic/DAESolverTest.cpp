@@ -188,6 +188,10 @@ TEST(DAESolver, ModelErrors)
     }
     DAE c(dynamicModel("DAE", "", {"x = 1\ny = 0", "", "x' = int(y)", "y = 1"}));
     EXPECT_TRUE(c.logged("@SC.DAEEqError"));
+    // The message points at the int that must not be there.
+    for (const auto& e : c.log.entries)
+        if (e.text == "@SC.ODEWithDiffAndInt")
+            EXPECT_EQ(e.column, 6u);
 }
 
 TEST(DAESolver, ResetAndStep)
