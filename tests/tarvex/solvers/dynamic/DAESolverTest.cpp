@@ -190,8 +190,12 @@ TEST(DAESolver, ModelErrors)
     EXPECT_TRUE(c.logged("@SC.DAEEqError"));
     // The message points at the int that must not be there.
     for (const auto& e : c.log.entries)
+    {
         if (e.text == "@SC.ODEWithDiffAndInt")
+        {
             EXPECT_EQ(e.column, 6u);
+        }
+    }
 }
 
 TEST(DAESolver, ResetAndStep)
