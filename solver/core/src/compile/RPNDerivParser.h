@@ -128,6 +128,18 @@ protected:
     // removeInt); the equation's variable, or -1 when logged.
     int parseDifferentialEquation(const ModelIterator& it, ExpressionTree& tree, ExpTreeNode*& pIntNode,
                                   bool removeInt);
+    // The tree of an integral form x = E(int(f)) (the tree builder refuses
+    // an int without argument): its int node must be a factor, and the rest of E must read no variable and
+    // not the time. removeInt leaves f alone in the tree.
+    enum class IntegralForm : std::uint8_t
+    {
+        Valid,
+        NotAFactor,
+        ReadsStates
+    };
+    IntegralForm readIntegralForm(ExpressionTree& tree, ExpTreeNode*& pIntNode, bool removeInt) const;
+    // The method a model names into the solver data; false for a name of none.
+    bool setIntegrationMethod(const char* name);
     void getIntegrationMethod(sc::ModelLevel level);
     void initButcher(matrix::Butcher<3>& tableau) const;
     // The variables of the ODEs lines, ascending; false (logged) for a line
@@ -135,13 +147,29 @@ protected:
     bool collectDifferentialVariables(sc::ModelLevel level);
     bool readTimeParams(const sc::Naming* pNaming, sc::ModelLevel level);
     // The stage variables and history parameters of a discretised model.
+    // Stage variables per state of the model's method.
+    int stagesOfMethod() const;
     void sizeForTimeDiscretisation();
+    // Names x#k1, x#k2, ... from index first on, and x@_ at index.
+    void addStageVariableNames(sc::StringPool& pool, const char* name, int first) const;
+    static void addHistoryParamName(sc::StringPool& pool, const char* name, int index);
     void nameStageVariables(sc::StringPool& pool) const;
     void nameHistoryParams(sc::StringPool& pool) const;
+    // Every variable algebraic at first; then var a state with its history
+    // parameter and first stage variable.
+    void resetDAEVarMap();
+    void markStateVariable(int var, int historyParam, int firstStage);
     void markStateVariables();
     bool discretiseEquations(sc::ModelLevel level, unsigned& row);
+    // The rows of one step of var's equation (the tree of x' = f, or of
+    // x = E(int(f)) with its int node) from row on.
+    bool discretiseEquation(ExpressionTree& tree, ExpTreeNode* pIntNode, int var, const matrix::Butcher<3>& tableau,
+                            unsigned& row);
     bool compileDiscretisedRow(ExpTreeNode* pRoot, unsigned row);
     bool compileRightHandSides(sc::ModelLevel level);
+    // The explicit integrator's right-hand side of equation eq, for variable var.
+    void reserveRightHandSides();
+    bool addRightHandSide(ExpressionTree& tree, unsigned eq, int var);
 
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);

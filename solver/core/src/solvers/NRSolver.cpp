@@ -85,19 +85,6 @@ bool NRSolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const 
     return parser.getFxAndJacEvaluators(pNaming, pModel, &data, &_jacobian, level);
 }
 
-bool NRSolver::readModel(const td::String& model)
-{
-    clearModel();
-    XmlModelReader parser(*this);
-    SolverData data;
-    initSolverData(data);
-    const bool ok = compileXml(parser, model, data);
-    if (ok)
-        takeCompiledModel(data);
-    parser.releaseRes();
-    return ok;
-}
-
 bool NRSolver::compileXml(XmlModelReader& parser, const td::String& model, SolverData& data)
 {
     return parser.getFxAndJacEvaluators(model, &data, &_jacobian);

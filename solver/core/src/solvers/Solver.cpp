@@ -4,6 +4,7 @@
 #include <solvers/Solver.h>
 #include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
+#include <xml/XmlModelReader.h>
 
 #include <cfloat>
 #include <cstring>
@@ -352,6 +353,19 @@ bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pMod
         MU_ASSERT_MSG(_nParams == parser.getNumParameters(), "_nParams == derivParser.getNumParameters()");
         takeCompiledModel(data);
     }
+    parser.releaseRes();
+    return ok;
+}
+
+bool Solver::readModel(const td::String& model)
+{
+    clearModel();
+    XmlModelReader parser(*this);
+    SolverData data;
+    initSolverData(data);
+    const bool ok = compileXml(parser, model, data);
+    if (ok)
+        takeCompiledModel(data);
     parser.releaseRes();
     return ok;
 }
