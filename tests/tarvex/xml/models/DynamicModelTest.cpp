@@ -216,6 +216,28 @@ TEST(XmlDynamicModel, MethodNamesAWholeWordOrKeepsTheSolvers)
         }
 }
 
+TEST(XmlDynamicModel, ComplexModelsHaveNoConjugates)
+{
+    // x' = -x from 1 + 2i, h = 0.1: Heun multiplies by 0.905, RK4 by the
+    // (2,2) Pade approximant of e^-0.1; conj is not read.
+    using Z = std::complex<double>;
+    const Factory<Z> complexOde = [](sc::ILog* pLog, int) { return sc::createCmplxODESolver(pLog); };
+    const std::string sections = R"(<Vars conj="true"><Var name="x" val="1+2i"/></Vars>
+        <Params dT="0.1"/><ODEqs><Eq fx="x' = -x"/></ODEqs>)";
+    const std::pair<Factory<Z>, std::string> models[] = {
+        {complexOde, xmlModel(R"(type="ODE" domain="cmplx")", sections)},
+        {sc::createCmplxDAESolver, xmlModel(R"(type="DAE" domain="cmplx" method="RK4")", sections)}};
+    const double factors[] = {0.905, (1 - 0.05 + 0.01 / 12) / (1 + 0.05 + 0.01 / 12)};
+    for (int k = 0; k < 2; ++k)
+        onBothRoads(models[k].first, models[k].second, [factor = factors[k], k](XmlSolver<Z>& s) {
+            ASSERT_TRUE(s.ok) << s.errors();
+            EXPECT_EQ(s->getNumberVariables(), k == 0 ? 1 : 3);
+            ASSERT_TRUE(s->reset(0));
+            EXPECT_EQ(s->step(1), S::OK);
+            EXPECT_NEAR(std::abs(s.value("x") - Z(1, 2) * factor), 0, 1e-12);
+        });
+}
+
 TEST(XmlDynamicModel, InitChildSolvesBeforeARun)
 {
     // The child sets the parent's x to 2 when the run starts; one Euler
