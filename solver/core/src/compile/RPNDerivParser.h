@@ -44,6 +44,12 @@ public:
     int getNumVariables() const { return _nVars; }
     int getNumParameters() const { return _nParams; }
 
+protected:
+    // The tokens first..end-1 of the line at it, one expression, into e.
+    bool compileExpression(const ModelIterator& it, unsigned first, unsigned end, Evaluator* e);
+
+    const sc::TokenizedModel* _pModel = nullptr;
+
 private:
     struct Deferred
     {
@@ -82,7 +88,6 @@ private:
     sc::ExpressionType parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group);
     sc::ExpressionType parseAssignmentSwitch(ModelIterator& it, Evaluator* e, sc::Group group);
     bool compileChildren(ModelIterator& it, unsigned n, Evaluator* pRun, sc::Group group);
-    bool compileExpression(const ModelIterator& it, unsigned first, unsigned end, Evaluator* e);
     char getAssignmentType(const ModelIterator& it, unsigned first, unsigned& pos) const;
     int parseAssignmentVariable(const ModelIterator& it, unsigned first, unsigned char& fromParent);
     bool readSignal(const ModelIterator& it, sc::ISignal::Type& signal) const;
@@ -104,7 +109,6 @@ private:
     void bindTree(ExpressionTree& tree);
 
     CompileTarget& _target;
-    const sc::TokenizedModel* _pModel = nullptr;
     EvaluatorSparseMatrix* _pJacobian = nullptr;
     cnt::FixNumSet<int> _lastUsed;
     // Residuals and derivatives built but not yet written as programs.
