@@ -24,6 +24,10 @@ namespace
 // the model to be solved: limit groups may start as many passes as the
 // limit allows, each of as many iterations.
 constexpr unsigned iterationBudget = 16;
+// The repetitions that the header may allow for the model to be solved; it
+// holds for the sub-model too. Without it the default limit allows
+// thousands: bounded, yet too long a run for one input.
+constexpr int repetitionBudget = 2;
 
 // The largest maxIter a model line of the level states, 0 for none.
 double modelLineLimit(const sc::TokenizedModel& m, sc::ModelLevel level)
@@ -46,10 +50,16 @@ double modelLineLimit(const sc::TokenizedModel& m, sc::ModelLevel level)
 
 td::String keepKey(const char* key) { return td::String(key); }
 
-// The text asks for no more iterations than the budget and does not repeat
-// itself: a Repeats group may ask for repetitions without end, and the
-// model objects know no limit for them. Read once the factories have filled
-// the vocabulary.
+bool fewRepetitions(const sc::TokenizedModel& m)
+{
+    int reps = -1;
+    return m.isHeaderParamStated(sc::HeaderParam::maxReps) &&
+           m.getHeaderParamValue(sc::HeaderParam::maxReps, reps) == 1 && reps >= 0 && reps <= repetitionBudget;
+}
+
+// The text asks for no more iterations than the budget, and when it repeats
+// itself, for no more repetitions. Read once the factories have filled the
+// vocabulary.
 bool shortRun(const std::string& text)
 {
     sc::Naming naming;
@@ -63,7 +73,8 @@ bool shortRun(const std::string& text)
     for (sc::ModelLevel level : {sc::ModelLevel::Main, sc::ModelLevel::SubModel})
     {
         const double limit = modelLineLimit(m, level);
-        if (!(limit <= iterationBudget) || m.getNumberOfExpressions(sc::Group::Repeats, level) > 0)
+        if (!(limit <= iterationBudget) ||
+            (m.getNumberOfExpressions(sc::Group::Repeats, level) > 0 && !fewRepetitions(m)))
             return false;
     }
     return true;

@@ -156,6 +156,11 @@ bool BaseModel<T, X>::init(const sc::TokenizedModel& model)
         _pSolver->setIntegrationStepSize(dT);
     if (limit > 0)
         _pSolver->setMaxIterations(limit);
+    // Unstated, the solver's default limit holds, not the header's default.
+    int maxReps = 0;
+    if (model.isHeaderParamStated(sc::HeaderParam::maxReps) &&
+        model.getHeaderParamValue(sc::HeaderParam::maxReps, maxReps) == 1)
+        _pSolver->setMaxRepetitions(maxReps);
     return true;
 }
 

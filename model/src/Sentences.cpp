@@ -258,6 +258,9 @@ constexpr Entry s_logged[] = {
     {"@SC.TooManyLimitPasses", "the limit groups keep changing the solution; it does not settle"},
     {"@SC.Oscillation", "the iterations oscillate and do not converge"},
     {"@SC.NoImprovement", "the iterations diverge: the residual grew in two iterations in a row and is above 1e5"},
+    {"@SC.RepetitionLimit",
+     "the Repeats group still asks for another solve after 10000 repetitions; the repetitions stop here (set "
+     "maxReps in the header to allow more)"},
     // Model objects
     {"@ML.NulInText", "the text holds a NUL byte (character code 0) outside a comment"},
     {"MS.UndefindeModelType", "the Model line needs a type attribute: NL, WLS, ODE or DAE"},

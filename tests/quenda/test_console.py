@@ -1,4 +1,4 @@
-"""What the console logger prints for models that fail, seen from a separate
+"""What the console logger prints for models that fail or warn, seen from a separate
 interpreter's standard output."""
 import subprocess
 import sys
@@ -91,3 +91,24 @@ print(model.initFromString(text), flush=True)
 print(model.getSolverInterface().solve(), flush=True)
 """)
     assert lines == ["True", "Error! the iterations diverge: the residual grew in two iterations in a row and is above 1e5 [@SC.NoImprovement]", "Solution.NoImprovement"]
+
+
+def test_repetitions_end_at_the_headers_maxreps_or_else_at_the_default_limit():
+    # The Repeats group always asks again; PostProc counts the solves: the
+    # first and one per repetition allowed, 3 by maxReps, else 10000.
+    lines = run("""
+import Quenda
+model = Quenda.createRealStaticModel(Quenda.StaticProblem.NLE, Quenda.getConsoleLogger())
+text = "Header:\\n{}\\nend\\nModel [type = NL]\\nVars\\nx = 1\\nParams\\nn = 0\\nNLEs\\nx = 2\\nPostProc\\nn += 1\\nRepeats\\nrepeat\\nend\\n"
+first = Quenda.UintVector(1)
+first[0] = 0
+for header in ["maxReps = 3", ""]:
+    assert model.initFromString(text.format(header))
+    print(model.getSolverInterface().solve(), list(model.getParameterValues(first)), flush=True)
+""")
+    assert lines == [
+        "Solution.OK [4.0]",
+        "Warning! the Repeats group still asks for another solve after 10000 repetitions; the repetitions stop "
+        "here (set maxReps in the header to allow more) [@SC.RepetitionLimit]",
+        "Solution.OK [10001.0]",
+    ]

@@ -10,9 +10,9 @@ from conftest import vector
 
 # Three distinct elements for every class, then the value of a fresh one.
 ELEMENTS = [
-    (DoubleVector, [1.5, 2.0, -0.25], None),
+    (DoubleVector, [1.5, 2.0, -0.25], 0.0),
     (ComplexVector, [1 + 2j, 0.5j, -3], 0j),
-    (UintVector, [0, 7, 4294967295], None),
+    (UintVector, [0, 7, 4294967295], 0),
     (StringVector, ["a", "", "é"], ""),
 ]
 

@@ -20,9 +20,9 @@ class SafeFullVector
     T* _data = nullptr;
     std::size_t _size = 0;
 
-    // Array allocation default-constructs every element: numbers stay
-    // unset, complex numbers are zero, strings empty.
-    static T* allocate(std::size_t n) { return n > 0 ? new T[n] : nullptr; }
+    // Every element starts as T(): numbers and complex numbers zero, strings
+    // empty, so a fresh vector never hands out what the heap held before.
+    static T* allocate(std::size_t n) { return n > 0 ? new T[n]() : nullptr; }
 
 public:
     SafeFullVector() = default;

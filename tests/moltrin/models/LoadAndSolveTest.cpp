@@ -140,6 +140,39 @@ TEST(LoadAndSolve, IterationLimitFromTheHeaderThenTheModelLineThenTheFactory)
     EXPECT_EQ(model->getSolverInterface()->solve(), S::MaximumIteration);
 }
 
+TEST(LoadAndSolve, RepetitionLimitFromTheHeader)
+{
+    // The Repeats group always asks again; PostProc counts the solves: the
+    // first and one per repetition that maxReps allows. Without maxReps, or
+    // with a negative one, the default of 10000 repetitions ends them with a
+    // warning. One object loads the texts in turn: a limit ends with its text.
+    struct Case
+    {
+        const char* header;
+        double solves;
+        std::vector<std::string> warnings;
+    };
+    const std::vector<std::string> capped {"@SC.RepetitionLimit"};
+    const Case cases[] = {
+        {"maxReps = 3", 4, {}}, {"", 10001, capped}, {"maxReps = 0", 1, {}}, {"maxReps = -1", 10001, capped}};
+    CollectingLog log;
+    auto model = realModel(&log);
+    cnt::SafeFullVector<double> solves;
+    for (const Case& c : cases)
+    {
+        log.clean();
+        ASSERT_TRUE(model->initFromString(text(std::string("Header:\n") + c.header +
+                                               "\nend\nModel [type = NL]\nVars\n  x = 1\nParams\n  n = 0\n"
+                                               "NLEs\n  x = 2\nPostProc\n  n += 1\nRepeats\n  repeat\nend\n")))
+            << log;
+        EXPECT_EQ(model->getSolverInterface()->solve(), S::OK) << c.header;
+        model->getParameterValues(solves);
+        EXPECT_EQ(items(solves), std::vector<double> {c.solves}) << c.header;
+        EXPECT_EQ(log.texts(Type::Warning), c.warnings) << c.header;
+        EXPECT_EQ(log.texts(Type::Error), std::vector<std::string> {}) << c.header;
+    }
+}
+
 TEST(LoadAndSolve, WithoutAnyLimitTheDefaultIs200)
 {
     // Newton on x^3 = 0 from 1 steps to 2/3 and 4/9 and 8/27; from then on the

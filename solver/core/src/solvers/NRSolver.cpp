@@ -413,9 +413,9 @@ sc::Solution NRSolver::solve()
         if (_pConsumer)
             _pConsumer->end(sc::ISolutionBuffer::Solved);
         ++_successfulRepetitions;
-        const bool again = evalueateRepeats();
-        const bool capped = _maxRepetitions >= 0 && int(repetition + 1) > _maxRepetitions;
-        if (!again || capped)
+        // The Repeats group runs even when no repetition may follow: its
+        // assignments are part of the last solve.
+        if (!evalueateRepeats() || !repetitionAllowed(repetition + 1))
         {
             if (_pConsumer)
                 _pConsumer->end(sc::ISolutionBuffer::Finished);

@@ -228,10 +228,29 @@ void Solver::addLog(const sc::ILog::LE& entry, sc::ILog::Type type)
         _pLog->add(entry, type);
 }
 
-void Solver::translateAndAddLog(const char* key) const
+void Solver::translateAndAddLog(const char* key, sc::ILog::Type type) const
 {
     if (_pLog)
-        _pLog->translateAndAdd(key, sc::ILog::Type::Error);
+        _pLog->translateAndAdd(key, type);
+}
+
+void Solver::setMaxRepetitions(int maxRepetitions)
+{
+    _maxRepetitions = maxRepetitions;
+    // The limit belongs to the whole model text: a sub-model repeats within
+    // it too.
+    for (Interface* pSub : _subModels)
+        pSub->setMaxRepetitions(maxRepetitions);
+}
+
+bool Solver::repetitionAllowed(unsigned r) const
+{
+    if (_maxRepetitions >= 0)
+        return r <= unsigned(_maxRepetitions);
+    if (r <= defaultRepetitionLimit)
+        return true;
+    translateAndAddLog("@SC.RepetitionLimit", sc::ILog::Type::Warning);
+    return false;
 }
 
 void Solver::handle(sc::ISignal::Type t)

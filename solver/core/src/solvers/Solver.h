@@ -33,6 +33,11 @@ class Solver : public sc::ISolver<Value>, public sc::ISignal, public CompileTarg
 {
 public:
     using Interface = sc::ISolver<Value>;
+    // The repetitions of a model that sets no limit: a Repeats condition that
+    // never fails must not keep the solve running for ever. Far more than a
+    // sweep written as repetitions needs, and still a short run for a small
+    // model.
+    static constexpr unsigned defaultRepetitionLimit = 10000;
 
     explicit Solver(sc::ILog* pLog = nullptr);
     Solver(const Solver&) = delete;
@@ -92,7 +97,8 @@ public:
     void addLog(const sc::ILog::LE& entry, sc::ILog::Type type) override;
     sc::SolverType getType() const override { return _attribs.type; }
     const sc::SolverAttribs* getAttribs() const override { return &_attribs; }
-    void setMaxRepetitions(int maxRepetitions) override { _maxRepetitions = maxRepetitions; }
+    // Negative: no limit of the caller's, the default limit holds.
+    void setMaxRepetitions(int maxRepetitions) override;
     void setOutFilter(sc::OutFilter filter) override { _outFilter = filter; }
     void release() override { delete this; }
 
@@ -103,7 +109,7 @@ public:
     sc::ILog* getLogger() const { return _pLog; }
     int getSymbolIndex(const char* name) const;
     std::uint32_t getSignalCount(sc::ISignal::Type t) const { return _signalCounts[std::size_t(t)]; }
-    void translateAndAddLog(const char* key) const;
+    void translateAndAddLog(const char* key, sc::ILog::Type type = sc::ILog::Type::Error) const;
     // Computes the shared values at the present point; before the programs
     // that read them.
     void evaluateShared();
@@ -147,6 +153,10 @@ protected:
     bool limitGroupsSignal();
     void runGroup(EvaluatorVect& group);
     void writeResultParams();
+    // Whether repetition r (the first solve is 0) may follow once the
+    // Repeats group asked for it: within the limit of setMaxRepetitions, or
+    // without one within the default limit, which warns when it ends them.
+    bool repetitionAllowed(unsigned r) const;
 
     sc::ILog* _pLog;
     _ri* _pResults = nullptr;
