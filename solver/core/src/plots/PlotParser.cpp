@@ -13,6 +13,8 @@
 #include <plots/PlotParser.h>
 #include <td/LinePattern.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <cstdint>
 
 namespace SL_NS
@@ -318,7 +320,10 @@ bool PlotParser::symbolsFit(const ModelIterator& it)
 void PlotParser::populateLineProps(const ModelIterator& it, _LineProps& props, Orientation orientation)
 {
     props.name = textOf(it, A::name);
-    it.getAttribValue(A::width, props.style.width);
+    // Read as a double: a width beyond the range of float is the largest one.
+    double width = 0;
+    if (it.getAttribValue(A::width, width))
+        props.style.width = float(std::clamp(width, double(-FLT_MAX), double(FLT_MAX)));
     readColor(it, A::colorL, props.style.colorL);
     readColor(it, A::colorD, props.style.colorD);
     props.style.pattern = patternOf(it);

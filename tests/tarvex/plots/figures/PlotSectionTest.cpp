@@ -3,6 +3,7 @@
 #include <PlotModel.h>
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <string>
 
 namespace test
@@ -82,6 +83,15 @@ TEST(PlotSection, PatternByNameOrToken)
         ASSERT_TRUE(m.ok) << value << m.model.load.log << m.log;
         EXPECT_EQ(firstFigure(m).yAxes[0].style.pattern, expected) << value;
     }
+}
+
+TEST(PlotSection, WidthBeyondTheRangeOfFloat)
+{
+    Plotted m(plotModel("linePlot\n  @y << x [width = 1e300]\n  @y << x [width = -1e300]\nend\n"));
+    ASSERT_TRUE(m.ok) << m.log;
+    const cnt::Figure f = firstFigure(m);
+    EXPECT_EQ(f.yAxes[0].style.width, FLT_MAX);
+    EXPECT_EQ(f.yAxes[1].style.width, -FLT_MAX);
 }
 
 struct Fault
