@@ -5,6 +5,7 @@ find_package(ZLIB REQUIRED)
 find_library(UUID_LIBRARY uuid REQUIRED)
 find_path(KLU_INCLUDE_DIR klu.h PATH_SUFFIXES suitesparse REQUIRED)
 find_library(KLU_LIBRARY klu REQUIRED)
+find_library(CHOLMOD_LIBRARY cholmod REQUIRED)
 find_library(AMD_LIBRARY amd REQUIRED)
 find_library(COLAMD_LIBRARY colamd REQUIRED)
 find_library(BTF_LIBRARY btf REQUIRED)
@@ -17,13 +18,14 @@ add_library(Brennic SHARED ${BRENNIC_SOURCES})
 target_include_directories(Brennic PUBLIC ${COMMON_INCLUDE})
 target_link_libraries(Brennic PRIVATE ZLIB::ZLIB ${UUID_LIBRARY})
 
-# The linear-algebra layer: static, position independent, linked into Tarvex.
+# The linear-algebra layer: static, position independent, linked into Tarvex
+# (KLU for the LU, CHOLMOD for the Cholesky of symmetric systems).
 file(GLOB MATRIX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/matrix/src/*.cpp)
 if(MATRIX_SOURCES)
   add_library(MatrixLayer STATIC ${MATRIX_SOURCES})
   target_include_directories(MatrixLayer PUBLIC ${CMAKE_SOURCE_DIR}/matrix/include ${COMMON_INCLUDE}
                              ${KLU_INCLUDE_DIR})
-  target_link_libraries(MatrixLayer PUBLIC ${KLU_LIBRARY} ${AMD_LIBRARY} ${COLAMD_LIBRARY}
+  target_link_libraries(MatrixLayer PUBLIC ${KLU_LIBRARY} ${CHOLMOD_LIBRARY} ${AMD_LIBRARY} ${COLAMD_LIBRARY}
                         ${BTF_LIBRARY} ${SUITESPARSECONFIG_LIBRARY})
 endif()
 

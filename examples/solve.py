@@ -2,9 +2,11 @@
 """Solves the example models through the Quenda module and prints the results.
 
 Every model text under models/static_real is solved as a real model, every
-one under models/static_complex as a complex model. The circle is then solved
-once more with the radius 29 set from here. Load errors go to the console.
-Exits with 1 when a model could not be loaded or solved."""
+one under models/static_complex as a complex model (Newton-Raphson), those
+under models/measurement_real and models/measurement_complex as real and
+complex measurement models (weighted least squares). The circle is then
+solved once more with the radius 29 set from here. Load errors go to the
+console. Exits with 1 when a model could not be loaded or solved."""
 import pathlib
 import sys
 
@@ -12,13 +14,16 @@ import Quenda
 
 MODELS = pathlib.Path(__file__).resolve().parent / "models"
 CREATE = {
-    "static_real": Quenda.createRealStaticModel,
-    "static_complex": Quenda.createComplexStaticModel,
+    "static_real": (Quenda.createRealStaticModel, Quenda.StaticProblem.NLE),
+    "static_complex": (Quenda.createComplexStaticModel, Quenda.StaticProblem.NLE),
+    "measurement_real": (Quenda.createRealStaticModel, Quenda.StaticProblem.WLS),
+    "measurement_complex": (Quenda.createComplexStaticModel, Quenda.StaticProblem.WLS),
 }
 
 
 def load(kind, path):
-    model = CREATE[kind](Quenda.StaticProblem.NLE, Quenda.getConsoleLogger())
+    create, problem = CREATE[kind]
+    model = create(problem, Quenda.getConsoleLogger())
     return model if model.initFromFile(str(path)) else None
 
 

@@ -3,8 +3,9 @@
 # all is there). Sourced by the other scripts from the repository root; sets
 # `python` to the interpreter the Python module is built for.
 
-# clang-16 and its runtimes build the fuzz flavour (scripts/fuzz.sh).
-apt_packages=(build-essential cmake ninja-build pkg-config python3-dev locales clang-format
+# clang-16 and its runtimes build the fuzz flavour (scripts/fuzz.sh);
+# python3-venv holds the peer's packages of bench/stateestimation.py.
+apt_packages=(build-essential cmake ninja-build pkg-config python3-dev python3-venv locales clang-format
               libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev uuid-dev libsuitesparse-dev
               clang-16 libclang-rt-16-dev)
 missing=()

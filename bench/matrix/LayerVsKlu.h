@@ -15,7 +15,7 @@
 #include <map>
 #include <numeric>
 #include <sparse/Factory.h>
-#include <sparse/priv/KluSolver.h>
+#include <sparse/priv/Solvers.h>
 #include <string>
 #include <vector>
 

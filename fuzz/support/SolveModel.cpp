@@ -1,6 +1,7 @@
 // Built once for each value type (SL_COMPLEX), as the solver sources are.
 #include <CollectingLog.h>
 #include <solvers/NRSolver.h>
+#include <solvers/WLSSolver.h>
 #include <SolveModel.h>
 
 #include <cstdio>
@@ -35,12 +36,12 @@ void readResults(NRSolver& solver)
     solver.getSolutionStatusStr();
     solver.getLastErrorStr();
 }
-} // namespace
 
-void compileAndSolve(const sc::Naming& naming, const sc::TokenizedModel& model)
+template <typename TSolver>
+void run(const sc::Naming& naming, const sc::TokenizedModel& model)
 {
     test::CollectingLog log;
-    NRSolver solver(&log, iterationBudget, 1e-6);
+    TSolver solver(&log, iterationBudget, 1e-6);
     if (!solver.init(&naming, &model, true))
         return;
     limitRun(solver);
@@ -48,5 +49,15 @@ void compileAndSolve(const sc::Naming& naming, const sc::TokenizedModel& model)
         limitRun(*pSub);
     solver.solve();
     readResults(solver);
+}
+} // namespace
+
+void compileAndSolve(const sc::Naming& naming, const sc::TokenizedModel& model)
+{
+    // A measurement model (type WLS) is estimated, any other solved by Newton.
+    if (model.getModelInfo(sc::ModelLevel::Main).type == 1)
+        run<WLSSolver>(naming, model);
+    else
+        run<NRSolver>(naming, model);
 }
 } // namespace SL_NS

@@ -1,5 +1,6 @@
 #pragma once
-// Compiles a loaded model with the Newton-Raphson solver of one value type
+// Compiles a loaded model with the solver of one value type that its type
+// asks for (least squares for a measurement model, else Newton-Raphson)
 // and, when it compiles, solves it once within a small budget of
 // iterations and repetitions, then reads back what a host reads.
 namespace sc

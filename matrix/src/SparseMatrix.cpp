@@ -15,15 +15,17 @@ SparseMatrix<T>::SparseMatrix(int nRows, int nCols, int capacity)
 }
 
 template <typename T>
-void SparseMatrix<T>::compress()
+bool SparseMatrix<T>::compress()
 {
-    if (!_triplets.isSamePattern())
+    const bool changed = !_triplets.isSamePattern();
+    if (changed)
     {
         _csr.build(_nRows, _nCols, _triplets.rows(), _triplets.cols(), _triplets.count());
         _triplets.markCompressed();
         _values.resize(size_t(_csr.nonZeros()));
     }
     _csr.scatter(_triplets.values(), _values.data());
+    return changed;
 }
 
 // A matrix with an entry outside it, or a block placed where its rows cannot
@@ -39,9 +41,9 @@ bool SparseMatrix<T>::passOnStrayEntry(ISolver<T, int>* pSolver, bool blockFits)
     return true;
 }
 
-// Row k of H adds w_k h_k* h_k to H*WH and w_k h_k* r_k to H*Wr, so the
-// system is the sum of one small outer product per measurement. The puts
-// follow the compressed rows, so the same pattern gives the same sequence.
+// H*WH is computed on the pattern found from the structure of H, then put
+// column by column, so the solver sees the same sequence on every refill
+// and its compression keeps the order.
 template <typename T>
 void SparseMatrix<T>::addNormalEquations(const dense::DiagMatrix<double>& W, dense::Matrix<T>& r,
                                          ISolver<T, int>* pSolver)
@@ -49,20 +51,22 @@ void SparseMatrix<T>::addNormalEquations(const dense::DiagMatrix<double>& W, den
     MU_ASSERT(pSolver && r.getNoOfRows() == _nRows && r.getNoOfCols() >= 1 && W.getSize() >= _nRows);
     if (passOnStrayEntry(pSolver))
         return;
-    compress();
-    const int* starts = _csr.starts();
-    const int* cols = _csr.indices();
-    const T* residual = r.getData();
-    for (int k = 0; k < _nRows; ++k)
+    if (compress() || !_isNormalPatternBuilt)
     {
-        double w = W.getValue(k);
-        for (int p = starts[k]; p < starts[k + 1]; ++p)
-        {
-            T weighted = conjugate(_values[size_t(p)]) * w;
-            pSolver->putRHS(cols[p], weighted * residual[k]);
-            for (int q = starts[k]; q < starts[k + 1]; ++q)
-                pSolver->put(cols[p], cols[q], weighted * _values[size_t(q)]);
-        }
+        _normal.build(_nRows, _nCols, _csr.starts(), _csr.indices());
+        _isNormalPatternBuilt = true;
+        _gram.resize(size_t(_normal.nonZeros()));
+        _gramRhs.resize(size_t(_nCols));
+    }
+    _normal.compute(_csr.starts(), _csr.indices(), _values.data(), W.getData(), r.getData(), _gram.data(),
+                    _gramRhs.data());
+    const int* starts = _normal.starts();
+    const int* rows = _normal.rows();
+    for (int j = 0; j < _nCols; ++j)
+    {
+        for (int p = starts[j]; p < starts[j + 1]; ++p)
+            pSolver->put(rows[p], j, _gram[size_t(p)]);
+        pSolver->putRHS(j, _gramRhs[size_t(j)]);
     }
 }
 

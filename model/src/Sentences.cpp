@@ -120,6 +120,7 @@ constexpr Entry s_logged[] = {
     {"@SC.IfInUnsupportedGroup", "an if equation belongs in the group NLEs"},
     {"@SC.IncompleteIfElse", "an if equation needs an else branch and 'end'"},
     {"@SC.IfBranchTwoExprs", "a branch of an if equation holds one expression, and this is a second one"},
+    {"@SC.IfNestedTooDeep", "if equations are nested more than 1000 levels deep"},
     {"@SC.CannotMakeExpression", "this expression cannot be read"},
     {"@SC.SwitchWoCases", "the switch has no case"},
     {"@SC.SwitchWoDef", "a switch among equations needs a default case"},
@@ -176,6 +177,8 @@ constexpr Entry s_logged[] = {
     {"@ET.OperatorWoOprnd", "an operator is missing an operand"},
     {"@ET.NoInstruction", "a function or operator that cannot be used in this kind of expression"},
     {"@ET.ExpressionTooDeep", "the expression is nested too deeply"},
+    {"@ET.ProgramTooLong", "a derivative of this equation grows too large to be compiled"},
+    {"@ET.FnNestedTooDeep", "the arguments of @ are nested more than 1000 levels deep"},
     // Differentiation
     {"@ET.CantDiff", "the expression holds a function or operator that cannot be differentiated"},
     {"@ET.ZeroThenExps", "the then branch of the if does not depend on any variable"},
@@ -261,6 +264,13 @@ constexpr Entry s_logged[] = {
     {"@SC.RepetitionLimit",
      "the Repeats group still asks for another solve after 10000 repetitions; the repetitions stop here (set "
      "maxReps in the header to allow more)"},
+    // Measurement models
+    {"@SC.WLSReadFail", "the measurement model cannot be compiled"},
+    {"@SC.WLSNoWLSEs", "the measurement model has no lines in WLSEs"},
+    {"@SC.WLSNotEnoughEQs", "fewer measurements and constraints than variables"},
+    {"@CS.WLSEsError", "this measurement equation cannot be compiled"},
+    {"@CS.WLSECError", "this constraint equation cannot be compiled"},
+    {"@CE.WLSEErrorSolve", "the normal equations of the measurement model cannot be solved"},
     // Model objects
     {"@ML.NulInText", "the text holds a NUL byte (character code 0) outside a comment"},
     {"MS.UndefindeModelType", "the Model line needs a type attribute: NL, WLS, ODE or DAE"},
@@ -296,13 +306,7 @@ constexpr Entry s_pending[] = {
     {"@SC.ErrorInLimits0", "the group Limits holds more limit groups than it declares"},
     {"@ET.ElseDiffExp", "the else branch of the if cannot be differentiated"},
     // Measurement models
-    {"@SC.WLSReadFail", "the measurement model cannot be compiled"},
     {"@SC.WLSNoVars", "the measurement model declares no variables"},
-    {"@SC.WLSNoWLSEs", "the measurement model has no lines in WLSEs"},
-    {"@SC.WLSNotEnoughEQs", "fewer measurements and constraints than variables"},
-    {"@CS.WLSEsError", "this measurement equation cannot be compiled"},
-    {"@CS.WLSECError", "this constraint equation cannot be compiled"},
-    {"@CE.WLSEErrorSolve", "the normal equations of the measurement model cannot be solved"},
     // Differential models and their discretisation
     {"@SC.ErrorDAEInit", "the differential-algebraic model cannot be compiled"},
     {"@SC.ODEReadModelError", "the differential model cannot be compiled"},

@@ -124,11 +124,45 @@ def test_a_complex_model():
     assert not Quenda.createRealStaticModel(StaticProblem.NLE).initFromString(SQUARE_ROOT_OF_MINUS_FOUR)
 
 
+LINE_FIT = """Header:
+end
+Model [type = WLS]
+Vars
+  a = 0
+  b = 0
+Params
+  m = 2.97
+WLSEs
+  a + b = 1.02 [w = 1]
+  a + 2*b = m [w = 2]
+  a + 3*b = 4.95 [w = 1]
+end
+"""
+
+
+def test_a_measurement_model_estimates_and_estimates_again():
+    # The weighted normal equations [4 8; 8 18] (a, b) = (11.91, 27.75).
+    model = Quenda.createRealStaticModel(StaticProblem.WLS)
+    assert model.initFromString(LINE_FIT)
+    solver = model.getSolverInterface()
+    assert solver.solve() == Solution.OK
+    assert values(model.getVariableValues()) == pytest.approx([-0.9525, 1.965], abs=1e-12)
+    # The middle point measured at 3.97: the sums become (13.91, 31.75).
+    assert model.setParameterValues(vector(UintVector, [0]), vector(DoubleVector, [3.97]))
+    assert solver.solve() == Solution.OK
+    assert values(model.getVariableValues()) == pytest.approx([-0.4525, 1.965], abs=1e-12)
+    # A complex model object estimates complex values: the mean of 1 + i and 3 + 3i.
+    cmplx = Quenda.createComplexStaticModel(StaticProblem.WLS)
+    assert cmplx.initFromString(
+        "Header:\nend\nModel [type = WLS, domain = cmplx]\nVars\n  z = 0\nWLSEs\n  z = 1 + 1i\n  z = 3 + 3i\nend\n"
+    )
+    assert cmplx.getSolverInterface().solve() == Solution.OK
+    assert abs(cmplx.getVariableValues()[0] - (2 + 2j)) < 1e-12
+
+
 @pytest.mark.parametrize(
     "create, problem, max_iter",
     [
-        (Quenda.createRealStaticModel, StaticProblem.WLS, 1000),
-        (Quenda.createComplexStaticModel, StaticProblem.WLS, 1000),
         (Quenda.createRealDynamicModel, Quenda.DynamicProblem.ODE, 1000),
         (Quenda.createRealDynamicModel, Quenda.DynamicProblem.DAE, 1000),
         # The solvers count iterations in 16 bits.

@@ -1,6 +1,6 @@
 #pragma once
-// A model text loaded and compiled into a Newton-Raphson solver, for the
-// tests of the solver road.
+// A model text loaded and compiled into a solver (Newton-Raphson unless
+// told), for the tests of the solver road.
 #include <CollectingLog.h>
 #include <LoaderSupport.h>
 #include <solvers/NRSolver.h>
@@ -10,14 +10,15 @@
 
 namespace test
 {
-struct Compiled
+template <typename TSolver>
+struct CompiledWith
 {
     Load load;
     CollectingLog log;
-    SL_NS::NRSolver solver {&log, 100, 1e-6};
+    TSolver solver {&log, 100, 1e-6};
     bool ok = false;
 
-    explicit Compiled(const std::string& text) { reload(text); }
+    explicit CompiledWith(const std::string& text) { reload(text); }
 
     // A tokenized model serves one load, as in the model objects: a new one
     // over the same naming.
@@ -48,4 +49,6 @@ struct Compiled
         return false;
     }
 };
+
+using Compiled = CompiledWith<SL_NS::NRSolver>;
 } // namespace test

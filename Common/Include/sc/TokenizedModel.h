@@ -122,6 +122,21 @@ public:
             }
         }
 
+        // The value token of the first attribute with this id; null when absent.
+        const _TokV* findAttrib(AttribID attID) const
+        {
+            if (!isValid())
+                return nullptr;
+            const _tl& line = getLine();
+            for (std::uint32_t i = 0; i < line.nAttribs; ++i)
+            {
+                const _TokV& tok = (*_pAttribs)[line.firstAttrib + i];
+                if (tok.attribID == static_cast<std::uint8_t>(attID))
+                    return &tok;
+            }
+            return nullptr;
+        }
+
     private:
         static bool isColorAttrib(AttribID id)
         {

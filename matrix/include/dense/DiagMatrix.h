@@ -45,6 +45,8 @@ public:
     int getSize() const { return _size; }
     Manipulator getManipulator() { return Manipulator(_storage.data(), _size); }
 
+    const T* getData() const { return _storage.data(); }
+
     T getValue(int posDiag) const
     {
         MU_ASSERT(posDiag >= 0);

@@ -18,6 +18,10 @@ public:
     virtual void put(TIndex row, TIndex col, T value) = 0;
     // Value i of the solution of the last successful solve().
     virtual const T* solutionValue(TIndex i) const = 0;
+    // The symbolic work alone (compression and ordering of the fill's
+    // pattern), so that later fills of that pattern only factorise
+    // numerically. False when the fill cannot factorise whatever its values.
+    virtual bool analyse() = 0;
     // False for a structurally or numerically singular matrix and for any
     // non-finite entry; the solver then holds no factorisation.
     virtual bool factorise() = 0;

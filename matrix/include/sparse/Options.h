@@ -1,18 +1,21 @@
 #pragma once
-// How a sparse solver is set up. Every system is factorised with a pivoted
-// sparse LU (KLU); these choices tune that factorisation.
+// How a sparse solver is set up. A general system is factorised with a
+// pivoted sparse LU (KLU); the positive definite and the indefinite kinds
+// with a Cholesky (CHOLMOD), which falls back to that LU for a fill that is
+// not Hermitian or has no Cholesky factorisation. The other choices tune
+// the LU; the refinement serves both.
 
 namespace sparse
 {
-// What the caller knows of the matrix. The symmetric kinds skip the block
+// What the caller knows of the matrix. The symmetric LU skips the block
 // triangular pre-ordering: a symmetric pattern has no triangular block form
 // beyond its connected components, so the search is wasted work there.
 enum class Symmetry : int
 {
     General = 0,
-    SymmetricPositiveDefinite = 1, // normal equations HtWH
+    SymmetricPositiveDefinite = 1, // normal equations HtWH: L L*
     Symmetric = 2,
-    SymmetricIndefinite = 3 // normal equations bordered by constraints
+    SymmetricIndefinite = 3 // normal equations bordered by constraints: L D L*
 };
 
 enum class SolverType : int

@@ -101,30 +101,49 @@ TEST(SparseSolverAllocation, SamePatternRefillAllocatesNothing)
     pSolver->release();
 }
 
+// The normal equations alone (Cholesky) and bordered by two constraints
+// (L D L*): neither refill allocates.
 TEST(SparseSolverAllocation, SamePatternNormalEquationsAllocateNothing)
 {
     const int m = 10, n = m * m;
-    IMatrix<int, double>* pH = createDblMatrix(n, n, 10, Symmetry::General);
-    ISolver<double, int>* pSolver = createDblSolver(n, 10, Symmetry::SymmetricPositiveDefinite, SolverType::LURefined,
-                                                    Pivoting::Relaxed, Ordering::AMD);
-    dense::DiagMatrix<double> W;
-    W.reserve(n, nullptr, false);
-    dense::Matrix<double> r;
-    r.reserve(n, 1, nullptr, false);
-    for (int k = 0; k < n; ++k)
-        W.getManipulator()[k] = 1.0 + k % 3;
-    unsigned long before = 0;
-    for (double shift : {0.0, 0.1, 0.2})
+    for (bool bordered : {false, true})
     {
-        if (shift == 0.1)
-            before = g_allocations;
-        pH->reset();
-        pSolver->reset();
-        fillGrid(pH, m, shift);
-        pH->addNormalEquations(W, r, pSolver);
-        ASSERT_TRUE(pSolver->solve());
+        SCOPED_TRACE(bordered);
+        const int nc = bordered ? 2 : 0;
+        IMatrix<int, double>* pH = createDblMatrix(n, n, 10, Symmetry::General);
+        IMatrix<int, double>* pC = createDblMatrix(nc, n, 10, Symmetry::General);
+        ISolver<double, int>* pSolver =
+            createDblSolver(n + nc, 10, bordered ? Symmetry::SymmetricIndefinite : Symmetry::SymmetricPositiveDefinite,
+                            SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD);
+        dense::DiagMatrix<double> W;
+        W.reserve(n, nullptr, false);
+        dense::Matrix<double> r, c;
+        r.reserve(n, 1, nullptr, false);
+        c.reserve(nc, 1, nullptr, false);
+        for (int k = 0; k < n; ++k)
+            W.getManipulator()[k] = 1.0 + k % 3;
+        unsigned long before = 0;
+        for (double shift : {0.0, 0.1, 0.2})
+        {
+            if (shift == 0.1)
+                before = g_allocations;
+            pH->reset();
+            pC->reset();
+            pSolver->reset();
+            fillGrid(pH, m, shift);
+            for (int i = 0; i < nc; ++i)
+            {
+                pC->put(i, i, 1.0);
+                pC->put(i, n - 1 - i, 2.0 + shift);
+            }
+            pH->addNormalEquations(W, r, pSolver);
+            if (bordered)
+                pC->addConstraintBlock(n, c, pSolver);
+            ASSERT_TRUE(pSolver->solve());
+        }
+        EXPECT_EQ(g_allocations, before);
+        pSolver->release();
+        pC->release();
+        pH->release();
     }
-    EXPECT_EQ(g_allocations, before);
-    pSolver->release();
-    pH->release();
 }

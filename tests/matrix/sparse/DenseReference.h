@@ -37,6 +37,7 @@ public:
     }
     // Recording only: the operations below are not used on a reference.
     const T* solutionValue(int) const override { return nullptr; }
+    bool analyse() override { return false; }
     bool factorise() override { return false; }
     bool solve() override { return false; }
     bool solve(const T*, T*) override { return false; }

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <sparse/Factory.h>
-#include <sparse/priv/KluSolver.h>
+#include <sparse/priv/Solvers.h>
 #include <string>
 
 using namespace sparse;
@@ -101,6 +101,9 @@ const Options allOptions[] = {
     // Symmetric kinds skip the block triangular search; an unsymmetric
     // matrix must still be solved right.
     {Symmetry::Symmetric, SolverType::LU, Pivoting::Relaxed, Ordering::AMD},
+    // The Cholesky kinds meet an unsymmetric matrix with their LU.
+    {Symmetry::SymmetricPositiveDefinite, SolverType::LURefined, Pivoting::Relaxed, Ordering::AMD},
+    {Symmetry::SymmetricIndefinite, SolverType::LU, Pivoting::Relaxed, Ordering::AMD},
 };
 
 // Every option, with the entries put row by row and in reverse order.

@@ -31,13 +31,8 @@ TEST(Factories, RefuseKindsWithoutASolver)
     };
     const auto unknownStatic = static_cast<sc::IStatic::Problem>(5);
     const auto unknownDynamic = static_cast<sc::IDynamic::Problem>(2);
-    // The measurement and time solvers are not built yet: the solver
-    // library refuses them.
+    // The time solvers are not built yet: the solver library refuses them.
     const Case cases[] = {
-        {[](sc::ILog* pLog) { return made(sc::createRealStaticModel(sc::IStatic::Problem::WLS, pLog, 10)); },
-         "@SC.CannotCreateSolver"},
-        {[](sc::ILog* pLog) { return made(sc::createCmplxStaticModel(sc::IStatic::Problem::WLS, pLog, 10)); },
-         "@SC.CannotCreateSolver"},
         {[](sc::ILog* pLog) { return made(sc::createRealDynamicModel(sc::IDynamic::Problem::ODE, pLog, 10)); },
          "@SC.CannotCreateSolver"},
         {[](sc::ILog* pLog) { return made(sc::createRealDynamicModel(sc::IDynamic::Problem::DAE, pLog, 10)); },

@@ -28,7 +28,11 @@ public:
     Manager(const Manager&) = delete;
     Manager& operator=(const Manager&) = delete;
 
-    ~Manager()
+    ~Manager() { release(); }
+
+    // Gives every chunk back to the heap: the slots handed out so far become
+    // invalid, and the next allocate starts a new chunk.
+    void release()
     {
         while (_pChunks)
         {
@@ -39,6 +43,7 @@ public:
         }
         _pSpare = nullptr;
         _current = nullptr;
+        _nChunks = 0;
     }
 
     // One slot, not constructed again: it holds what the chunk's construction

@@ -34,6 +34,8 @@ public:
     }
 
     int nonZeros() const { return _nonZeros; }
+    // The compressed place of each pair, in the order given to build().
+    const int* places() const { return _map.data(); }
     // KLU takes its index arrays as non-const pointers but does not change them.
     int* starts() { return _starts.data(); }
     int* indices() { return _indices.data(); }

@@ -1,10 +1,12 @@
 #pragma once
 // The rectangular sparse matrix behind IMatrix. Its entries are compressed
 // by rows when a system is built from them, through the same cached map as
-// the solver's, so a refill of the same pattern costs one pass.
+// the solver's, so a refill of the same pattern costs one pass; so does the
+// pattern of its normal equations, found once per pattern.
 #include <mu/Assert.h>
 #include <sparse/IMatrix.h>
 #include <sparse/priv/CompressedPattern.h>
+#include <sparse/priv/NormalPattern.h>
 #include <sparse/priv/TripletStore.h>
 #include <vector>
 
@@ -38,7 +40,8 @@ public:
 private:
     ~SparseMatrix() = default;
 
-    void compress();
+    // True when the compressed rows were built anew (the pattern changed).
+    bool compress();
     bool passOnStrayEntry(ISolver<T, int>* pSolver, bool blockFits = true) const;
 
     int _nRows;
@@ -50,5 +53,9 @@ private:
     TripletStore<T> _triplets;
     CompressedPattern _csr;
     std::vector<T> _values; // in _csr order
+    NormalPattern _normal;
+    bool _isNormalPatternBuilt = false;
+    std::vector<T> _gram;    // H*WH in _normal's order
+    std::vector<T> _gramRhs; // H*Wr
 };
 } // namespace sparse::priv

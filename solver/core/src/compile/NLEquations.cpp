@@ -27,6 +27,41 @@ bool RPNDerivParser::lexLine(const ModelIterator& it, unsigned offset, sc::Expre
     return createTokenList(_pModel->getExpressionTokens(), it, offset, type, it.getLine().nTokens);
 }
 
+namespace
+{
+// The group of an equation kind: non-linear equations, measurements, constraints.
+sc::Group groupOf(char kind)
+{
+    return kind == 'H' ? sc::Group::WLSEs : (kind == 'E' ? sc::Group::ECs : sc::Group::NLEs);
+}
+} // namespace
+
+bool RPNDerivParser::parseEquations(sc::Group group, sc::ModelLevel level, unsigned nEquations, char kind,
+                                    const char* errorKey)
+{
+    unsigned count = 0;
+    ModelIterator it = _pModel->getGroupIterator(group, level);
+    for (unsigned eq = 0; eq < nEquations && it.isValid(); ++eq, ++it)
+    {
+        const std::uint32_t line = it.getLine().line;
+        _pSolverData->lineNo = std::uint16_t(line);
+        _pSolverData->logLine = line;
+        _pSolverData->logColumn = 1;
+        if (!parseNLEquation(it, eq, count, kind))
+        {
+            logAt(errorKey, line);
+            _pSolverData->logLine = 0;
+            return false;
+        }
+        // The programs are written in batches, so that the trees of a model
+        // of any size take a bounded amount of memory.
+        if (_pSolverData->pPools->nodesTaken >= batchNodes && !writePendingEquations())
+            return false;
+    }
+    _pSolverData->logLine = 0;
+    return true;
+}
+
 bool RPNDerivParser::parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind)
 {
     _lastUsed.clean();
@@ -44,8 +79,8 @@ bool RPNDerivParser::parseNLEquation(ModelIterator& it, unsigned eq, unsigned& c
         if (!built)
             logAt("@SC.CannotMakeExpressionTree", line);
         break;
-    case ET::If: built = parseIfEquation(it, tree, sc::Group::NLEs); break;
-    case ET::Switch: built = parseSwitch(it, tree, sc::Group::NLEs); break;
+    case ET::If: built = parseIfEquation(it, tree, groupOf(kind), 0); break;
+    case ET::Switch: built = parseSwitch(it, tree, groupOf(kind)); break;
     default: logAt("@SC.UnexpectedExpressionType", line); break;
     }
     if (!built)
@@ -58,8 +93,11 @@ bool RPNDerivParser::parseNLEquation(ModelIterator& it, unsigned eq, unsigned& c
     return true;
 }
 
-bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned&, char)
+bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned&, char kind)
 {
+    // A constraint goes to the constraints, every other kind to f(x).
+    EvaluatorVect& residuals = kind == 'E' ? *_pConstraints : solver()._fx;
+    EvaluatorSparseMatrix* pJacobian = kind == 'E' ? _pConstraintJacobian : _pJacobian;
     ExpressionPools& pools = *_pSolverData->pPools;
     Evaluator* pFx = pools.evaluators.getEntry();
     _collecting = false;
@@ -68,7 +106,7 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
     {
         if (!tree.createPostFix(pFx))
             return false;
-        solver()._fx.addEvaluator(pFx);
+        residuals.addEvaluator(pFx);
         Evaluator* pDeriv = pools.evaluators.getEntry();
         const bool ifThen = tree._kind == ExpressionTree::Kind::IfThenElse;
         if (ifThen ? !tree.createIfThenDerivative2(pDeriv) : !tree.createSwitchDerivative2(pDeriv, pFx))
@@ -77,16 +115,16 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
             return false;
         }
         if (ifThen)
-            _pJacobian->addIfThenEvaluator(int(eq), pDeriv);
+            pJacobian->addIfThenEvaluator(int(eq), pDeriv);
         else
-            _pJacobian->addSwitchEvaluator(int(eq), pDeriv);
+            pJacobian->addSwitchEvaluator(int(eq), pDeriv);
         return true;
     }
     // The residual now, and one derivative per variable the equation uses;
     // their programs are written once every equation is built, so that the
     // calls they share are found across equations.
-    solver()._fx.addEvaluator(pFx);
-    _pending.push_back({&tree, pFx, int(eq), -1, line});
+    residuals.addEvaluator(pFx);
+    _pending.push_back({&tree, pFx, pJacobian, int(eq), -1, line});
     for (auto it = _lastUsed.begin(); it != _lastUsed.end(); ++it)
     {
         ExpressionTree* pDeriv = newTree();
@@ -96,7 +134,7 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
             return false;
         }
         if (!pDeriv->isEmpty())
-            _pending.push_back({pDeriv, nullptr, int(eq), *it, line});
+            _pending.push_back({pDeriv, nullptr, pJacobian, int(eq), *it, line});
     }
     return true;
 }
@@ -118,15 +156,24 @@ bool RPNDerivParser::writePendingEquations()
             return false;
         }
         if (p.column >= 0)
-            _pJacobian->addEvaluator(p.row, p.column, e);
+            p.pJacobian->addEvaluator(p.row, p.column, e);
     }
     _pending.clear();
+    pools.recycleTrees();
     return true;
 }
 
-bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group)
+bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting)
 {
     const std::uint32_t line = it.getLine().line;
+    // A branch's if is compiled, written and differentiated within its
+    // parent's: the nesting is bounded, so that no text takes the call stack
+    // deeper.
+    if (nesting >= ExpressionTree::maxNesting)
+    {
+        logAt("@SC.IfNestedTooDeep", line);
+        return false;
+    }
     ExpressionTree* pCondition = newTree();
     if (!pCondition->makeExpressionTree(&getTokenList(), ET::If))
     {
@@ -176,7 +223,7 @@ bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc
             }
             ExpressionTree* pTree = newTree();
             const bool built = type == ET::Plain ? pTree->makeExpressionTree(&getTokenList(), type)
-                                                 : parseIfEquation(it, *pTree, group);
+                                                 : parseIfEquation(it, *pTree, group, nesting + 1);
             if (!built)
             {
                 if (type == ET::Plain)

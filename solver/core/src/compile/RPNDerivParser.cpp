@@ -9,10 +9,12 @@
 
 namespace SL_NS
 {
-RPNDerivParser::RPNDerivParser(CompileTarget& target)
-    : RPNParser(target._stringPool.get(), &target._initialValues)
-    , _target(target)
+void RPNDerivParser::releaseRes()
 {
+    if (!_pSolverData)
+        return;
+    clearTokenList();
+    _pSolverData->pPools->releaseTrees();
 }
 
 bool RPNDerivParser::addLastUsedVar(int v)
@@ -76,21 +78,8 @@ bool RPNDerivParser::getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::
     pJacobian->reserve(std::size_t(nEquations) * 5);
     pJacobian->setSolver(&solver());
     pData->location = SolutionLocation::NLEqs;
-    unsigned count = 0;
-    ModelIterator it = pModel->getGroupIterator(sc::Group::NLEs, level);
-    for (unsigned eq = 0; eq < nEquations && it.isValid(); ++eq, ++it)
-    {
-        const std::uint32_t line = it.getLine().line;
-        pData->lineNo = std::uint16_t(line);
-        pData->logLine = line;
-        pData->logColumn = 1;
-        if (!parseNLEquation(it, eq, count, 'F'))
-        {
-            logAt("@CS.NLEsError", line);
-            pData->logLine = 0;
-            return false;
-        }
-    }
+    if (!parseEquations(sc::Group::NLEs, level, nEquations, 'F', "@CS.NLEsError"))
+        return false;
     if (!writePendingEquations())
         return false;
     pData->logLine = 0;

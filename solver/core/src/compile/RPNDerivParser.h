@@ -6,6 +6,7 @@
 // nothing afterwards: its products stay in the solver, its compile target.
 #include <expr/Build.h>
 #include <expr/EvaluatorSparseMatrix.h>
+#include <expr/EvaluatorVect.h>
 #include <expr/ExpressionTree.h>
 #include <expr/RPNParser.h>
 #include <cnt/FixNumSet.h>
@@ -14,13 +15,34 @@
 #include <sc/Naming.h>
 #include <sc/TokenizedModel.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
+
+namespace dense
+{
+template <typename T>
+class DiagMatrix;
+}
 
 namespace SL_NS
 {
 class CompileTarget;
 struct SolverData;
+
+// Where the measurement entry puts what only a measurement model has: the
+// measurement residuals and their Jacobian H go to the compile target's f(x)
+// and to measurementJacobian, the constraint residuals and their Jacobian C
+// to their own stores.
+struct MeasurementTargets
+{
+    EvaluatorSparseMatrix* pMeasurementJacobian;
+    dense::DiagMatrix<double>* pWeights; // one per measurement
+    EvaluatorVect* pConstraints;
+    EvaluatorSparseMatrix* pConstraintJacobian;
+};
 
 class RPNDerivParser : public RPNParser
 {
@@ -29,17 +51,24 @@ public:
 
     // Over the target's symbol names and values.
     explicit RPNDerivParser(CompileTarget& target);
+    ~RPNDerivParser() override;
 
     bool isClearLastUsed() override { return _collecting; }
     // Records a variable of the equation being compiled; with conjugate
     // variables both the variable and its partner, since the Jacobian needs
     // the derivative by each of them.
     bool addLastUsedVar(int v) override;
-    void releaseRes() {}
+    // The compile has ended: the pools its trees came from go back to the heap.
+    void releaseRes();
 
     // The Newton-Raphson entry: initial values, f(x) and the Jacobian.
     bool getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
                                EvaluatorSparseMatrix* pJacobian, sc::ModelLevel level);
+
+    // The measurement entry: initial values, the measurements h(x) = z with
+    // their weights and Jacobian, the equality constraints c(x) = 0 with theirs.
+    bool getWLSEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
+                          const MeasurementTargets& targets, sc::ModelLevel level);
 
     int getNumVariables() const { return _nVars; }
     int getNumParameters() const { return _nParams; }
@@ -73,8 +102,15 @@ private:
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
     bool createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned& count, char kind);
+    // A group of equation lines of one kind ('F', 'H' or 'E'), each reported
+    // with errorKey at its line when it fails.
+    bool parseEquations(sc::Group group, sc::ModelLevel level, unsigned nEquations, char kind, const char* errorKey);
+    // The weight of the measurement line at it (1 without a w attribute);
+    // false for a weight that is no number, truth value or symbol, and for
+    // a negative number.
+    bool readWeight(const ModelIterator& it, double& weight) const;
     bool writePendingEquations();
-    bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group);
+    bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting);
     bool parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group);
     bool lexLine(const ModelIterator& it, unsigned offset, sc::ExpressionType& type);
 
@@ -98,30 +134,39 @@ private:
     int parseStatsAssignment(const ModelIterator& it, unsigned first);
     // The position of -> in a case line (its inline body follows), or 0.
     static unsigned inlineArrow(const ModelIterator& it);
-    // Calls that several of an equation's trees evaluate alike are computed
-    // once, into a shared slot that the trees then read.
+    // Values that several of the trees evaluate alike are computed once, into
+    // a shared slot that the trees then read.
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
-    struct Candidate;
-    struct Occurrences;
-    void shareSubtree(const std::vector<Candidate>& same, CompileTarget& s);
+    struct SharingPass;
+    bool shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot);
     // A tree over the solver's pools that outlives this compile (branches).
     ExpressionTree* newTree();
     void bindTree(ExpressionTree& tree);
 
     CompileTarget& _target;
     EvaluatorSparseMatrix* _pJacobian = nullptr;
+    // The constraints of a measurement model: kind 'E' goes there.
+    EvaluatorVect* _pConstraints = nullptr;
+    EvaluatorSparseMatrix* _pConstraintJacobian = nullptr;
     cnt::FixNumSet<int> _lastUsed;
     // Residuals and derivatives built but not yet written as programs.
     struct Pending
     {
         ExpressionTree* pTree;
         Evaluator* pEvaluator; // the residual's, already in f(x); null for a Jacobian entry
+        EvaluatorSparseMatrix* pJacobian;
         int row;
         int column; // -1 for the residual
         std::uint32_t line;
     };
     std::vector<Pending> _pending;
     std::vector<ExpressionTree*> _trees;
+    // The nodes of the trees built since programs were last written, past
+    // which the next batch is written.
+    static constexpr std::size_t batchNodes = std::size_t(1) << 18;
+    // Kept across batches: the slots of calls made so far, found by their
+    // structure.
+    std::unique_ptr<SharingPass> _pSharing;
     int _parentNVars = 0;
     bool _collecting = true;
 };

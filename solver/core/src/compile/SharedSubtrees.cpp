@@ -1,15 +1,18 @@
-// Function calls that several programs evaluate alike (in a power-flow
-// balance, each sine and cosine of an angle difference stands in the
-// residual and in up to four Jacobian entries) are computed once per
-// evaluation pass into a slot that the programs read.
+// Values that several programs evaluate alike are computed once per
+// evaluation pass into a slot that the programs read: calls that stand alike
+// in several places (in a power-flow balance each sine and cosine of an angle
+// difference stands in the residual and in up to four Jacobian entries), and
+// any larger subtree that derivatives reach in several ways (the argument of
+// a chain rule, the base of a power), which would otherwise be written out
+// once for every way to it.
 #include <compile/CompileTarget.h>
 #include <compile/RPNDerivParser.h>
 #include <expr/ExpressionPools.h>
 #include <expr/OpTable.h>
 #include <expr/SolverData.h>
 
-#include <cstring>
 #include <algorithm>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -50,40 +53,124 @@ bool isCandidate(const ExpTreeNode* p)
     const OpInfo& info = opInfo(p->pToken->function());
     return info.hasInstruction() && !info.pushesOwnValue && !info.variesPerRun;
 }
-} // namespace
 
-struct RPNDerivParser::Candidate
+// Past this many tokens a subtree reached in several ways gets a slot of its
+// own; a smaller one is cheaper to compute again where it stands, and one
+// that reads no symbol stays a constant of the programs that hold it.
+constexpr std::uint32_t largeSubtree = 32;
+
+// An open-addressing table from hashes to numbers.
+class HashIndex
 {
-    Hash hash; // structural
-    ExpTreeNode* pNode;
-    ExpressionTree* pTree; // whose counts follow a replacement
-};
+public:
+    static constexpr std::uint32_t none = ~0u;
 
-struct RPNDerivParser::Occurrences
-{
-    std::vector<Candidate> candidates;
-    ExpressionTree* pTree = nullptr;
-
-    // Records the candidates under p. Only the subtrees of calls are
-    // hashed: the sums and products around them never become candidates.
-    void find(ExpTreeNode* p)
+    // The number kept for h, or value kept for it now.
+    std::uint32_t findOrAdd(const Hash& h, std::uint32_t value)
     {
-        if (p->type() == T::FUNCTION)
+        if (2 * (_size + 1) > _table.size())
+            grow();
+        Slot& slot = _table[probe(h)];
+        if (slot.value == none)
         {
-            bool symbols = false;
-            hash(p, symbols);
-            return;
+            slot = {h, value};
+            ++_size;
         }
-        if (p->pLeftNode)
-            find(p->pLeftNode);
-        if (p->pRightNode)
-            find(p->pRightNode);
+        return slot.value;
     }
 
-    // The subtree's structural hash; records candidates that read symbols.
-    Hash hash(ExpTreeNode* p, bool& readsSymbols)
+    std::uint32_t find(const Hash& h) const { return _table.empty() ? none : _table[probe(h)].value; }
+
+    void set(const Hash& h, std::uint32_t value)
     {
-        const Token& t = *p->pToken;
+        if (findOrAdd(h, value) != value)
+            _table[probe(h)].value = value;
+    }
+
+    void clear()
+    {
+        _table.clear();
+        _size = 0;
+    }
+
+private:
+    struct Slot
+    {
+        Hash hash;
+        std::uint32_t value = none;
+    };
+
+    std::size_t probe(const Hash& h) const
+    {
+        const std::size_t mask = _table.size() - 1;
+        std::size_t i = h.a & mask;
+        while (_table[i].value != none && !(_table[i].hash == h))
+            i = (i + 1) & mask;
+        return i;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(std::max<std::size_t>(1024, 2 * _table.size()));
+        old.swap(_table);
+        for (const Slot& slot : old)
+            if (slot.value != none)
+                _table[probe(slot.hash)] = slot;
+    }
+
+    std::vector<Slot> _table;
+    std::size_t _size = 0;
+};
+
+// What a pass knows of a node besides its hash.
+enum Flag : std::uint8_t
+{
+    waysMask = 3, // the ways from the programs' roots to the node, counted up to 2
+    readsSymbols = 4,
+    drawsRandom = 8,
+    isSlot = 16
+};
+} // namespace
+
+// One pass over a batch of trees. Each inner node met is numbered by its mark,
+// children before parents, and described in the pass's own table (the
+// programs of slots written during the pass take the nodes' counts for their
+// heights); leaves are described from their tokens wherever they are met. The
+// subtrees of calls are hashed, each inner node once. The slots of calls are
+// kept across batches.
+struct RPNDerivParser::SharingPass
+{
+    struct Info
+    {
+        std::uint32_t size = 0; // of the node's program, a slot read counting 1
+        std::uint32_t hash = 0; // 1 + its place in hashes; 0 before it is hashed
+        std::uint8_t flags = 0;
+    };
+    struct Candidate
+    {
+        ExpTreeNode* p;
+        Hash hash;
+        std::uint32_t group;
+    };
+    std::vector<ExpTreeNode*> order;
+    std::vector<Info> info; // by mark - 1
+    std::vector<Hash> hashes;
+    std::vector<Candidate> candidates;
+    HashIndex groupOf;
+    std::vector<std::uint32_t> groupWays;                         // per group: the ways to its members
+    std::vector<std::uint32_t> begin;                             // per group: its first entry in members
+    std::vector<std::uint32_t> members;                           // candidates, by group
+    HashIndex callSlots;                                          // structure of a call to its slot, across batches
+    static constexpr std::uint32_t metOnce = HashIndex::none - 1; // a call without a slot yet
+
+    static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
+    Info& of(const ExpTreeNode* p) { return info[p->mark - 1]; }
+    const Info& of(const ExpTreeNode* p) const { return info[p->mark - 1]; }
+    static int ways(const Info& i) { return i.flags & waysMask; }
+    static void addWays(Info& i, int n) { i.flags = std::uint8_t((i.flags & ~waysMask) | std::min(2, ways(i) + n)); }
+
+    static Hash tokenHash(const Token& t)
+    {
         std::uint64_t bits[2] = {0, 0};
         static_assert(sizeof(Value) <= sizeof(bits));
         std::memcpy(bits, &t.value, sizeof(Value));
@@ -91,140 +178,269 @@ struct RPNDerivParser::Occurrences
         h.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 | std::uint64_t(t.symbolOrigin) << 40);
         h.add(bits[0]);
         h.add(bits[1]);
-        bool symbols = t.type == T::SYMBOL;
-        // Absent children count, so that f(a, b) and g(a) with b elsewhere differ.
-        h.add(p->pLeftNode ? hash(p->pLeftNode, symbols) : Hash {});
-        h.add(p->pRightNode ? hash(p->pRightNode, symbols) : Hash {});
-        if (symbols && isCandidate(p))
-            candidates.push_back({h, p, pTree});
-        readsSymbols |= symbols;
         return h;
     }
-};
 
-namespace
-{
-// Candidates of equal hash gathered into groups numbered by first use, each
-// listing its members in the order they were met. One pass over an
-// open-addressing table that holds one entry per distinct hash.
-class HashGroups
-{
-public:
-    // The next candidate, in the order of discovery.
-    void add(const Hash& h) { _groupOf.push_back(groupOf(h)); }
-
-    // Lists the members of every group; a counting sort keeps their order.
-    void gather()
+    static std::uint8_t tokenFlags(const Token& t)
     {
-        _begin.assign(_sizes.size() + 1, 0);
-        for (std::size_t g = 0; g < _sizes.size(); ++g)
-            _begin[g + 1] = _begin[g] + _sizes[g];
-        std::vector<std::uint32_t> next(_begin.begin(), _begin.end() - 1);
-        _members.resize(_groupOf.size());
-        for (std::uint32_t i = 0; i < _groupOf.size(); ++i)
-            _members[next[_groupOf[i]]++] = i;
+        const bool random = t.type == T::FUNCTION && opInfo(t.function()).variesPerRun;
+        return std::uint8_t((t.type == T::SYMBOL ? readsSymbols : 0) | (random ? drawsRandom : 0));
     }
 
-    std::uint32_t count() const { return std::uint32_t(_sizes.size()); }
-    std::uint32_t size(std::uint32_t g) const { return _sizes[g]; }
-    std::span<const std::uint32_t> members(std::uint32_t g) const { return {_members.data() + _begin[g], _sizes[g]}; }
-
-private:
-    static constexpr std::uint32_t none = ~0u;
-    struct Slot
+    std::uint8_t flagsOf(const ExpTreeNode* p) const
     {
-        Hash hash;
-        std::uint32_t group = none;
-    };
+        if (!p)
+            return 0;
+        return isInner(p) ? of(p).flags & (readsSymbols | drawsRandom) : tokenFlags(*p->pToken);
+    }
 
-    std::uint32_t groupOf(const Hash& h)
+    // Numbers the inner nodes under pRoot not met before, children first.
+    void discover(ExpTreeNode* pRoot)
     {
-        if (2 * (_sizes.size() + 1) > _table.size())
-            grow();
-        const std::size_t mask = _table.size() - 1;
-        std::size_t i = h.a & mask;
-        while (_table[i].group != none && !(_table[i].hash == h))
-            i = (i + 1) & mask;
-        if (_table[i].group == none)
+        if (!isInner(pRoot))
+            return;
+        struct Frame
         {
-            _table[i] = {h, std::uint32_t(_sizes.size())};
-            _sizes.push_back(0);
+            ExpTreeNode* p;
+            bool expanded;
+        };
+        WalkStack<Frame> stack;
+        stack.push({pRoot, false});
+        while (!stack.empty())
+        {
+            Frame& f = stack.top();
+            ExpTreeNode* p = f.p;
+            if (p->mark)
+                stack.pop();
+            else if (!f.expanded)
+            {
+                f.expanded = true;
+                for (ExpTreeNode* pChild : {p->pRightNode, p->pLeftNode})
+                    if (pChild && isInner(pChild))
+                        stack.push({pChild, false});
+            }
+            else
+            {
+                stack.pop();
+                Info i;
+                i.flags = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
+                order.push_back(p);
+                info.push_back(i);
+                p->mark = std::uint32_t(order.size());
+            }
         }
-        ++_sizes[_table[i].group];
-        return _table[i].group;
+        addWays(of(pRoot), 1);
     }
 
-    void grow()
+    // Parents before children: each way to a node is a way to its operands.
+    void countWays()
     {
-        std::vector<Slot> old(std::max<std::size_t>(1024, 2 * _table.size()));
-        old.swap(_table);
-        const std::size_t mask = _table.size() - 1;
-        for (const Slot& slot : old)
+        for (std::size_t k = order.size(); k-- > 0;)
         {
-            if (slot.group == none)
+            const ExpTreeNode* p = order[k];
+            for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
+                if (pChild && isInner(pChild))
+                    addWays(of(pChild), ways(info[k]));
+        }
+    }
+
+    // The structural hash of a subtree. Absent children count, so that
+    // f(a, b) and g(a) with b elsewhere differ.
+    Hash hashOf(ExpTreeNode* pRoot)
+    {
+        struct Frame
+        {
+            ExpTreeNode* p;
+            bool expanded;
+        };
+        WalkStack<Frame> stack;
+        stack.push({pRoot, false});
+        while (!stack.empty())
+        {
+            Frame& f = stack.top();
+            ExpTreeNode* p = f.p;
+            if (of(p).hash)
+                stack.pop();
+            else if (!f.expanded)
+            {
+                f.expanded = true;
+                for (ExpTreeNode* pChild : {p->pRightNode, p->pLeftNode})
+                    if (pChild && isInner(pChild))
+                        stack.push({pChild, false});
+            }
+            else
+            {
+                stack.pop();
+                Hash h = tokenHash(*p->pToken);
+                h.add(known(p->pLeftNode));
+                h.add(known(p->pRightNode));
+                hashes.push_back(h);
+                of(p).hash = std::uint32_t(hashes.size());
+            }
+        }
+        return known(pRoot);
+    }
+
+    // The hash of a node whose inner nodes are hashed.
+    Hash known(const ExpTreeNode* p) const
+    {
+        if (!p)
+            return Hash {};
+        if (isInner(p))
+            return hashes[of(p).hash - 1];
+        Hash h = tokenHash(*p->pToken);
+        h.add(known(p->pRightNode)); // a leaf argument holds the next one
+        h.add(Hash {});
+        return h;
+    }
+
+    // Calls that read symbols, grouped by structure in the order met; a
+    // counting sort lists each group's members in that order.
+    void groupCalls()
+    {
+        for (ExpTreeNode* p : order)
+        {
+            if (!(of(p).flags & readsSymbols) || !isCandidate(p))
                 continue;
-            std::size_t i = slot.hash.a & mask;
-            while (_table[i].group != none)
-                i = (i + 1) & mask;
-            _table[i] = slot;
+            const Hash h = hashOf(p);
+            const std::uint32_t g = groupOf.findOrAdd(h, std::uint32_t(groupWays.size()));
+            if (g == groupWays.size())
+                groupWays.push_back(0);
+            groupWays[g] += std::uint32_t(ways(of(p)));
+            candidates.push_back({p, h, g});
         }
+        begin.assign(groupWays.size() + 1, 0);
+        for (const Candidate& c : candidates)
+            ++begin[c.group + 1];
+        for (std::size_t g = 0; g < groupWays.size(); ++g)
+            begin[g + 1] += begin[g];
+        std::vector<std::uint32_t> next(begin.begin(), begin.end() - 1);
+        members.resize(candidates.size());
+        for (std::uint32_t i = 0; i < candidates.size(); ++i)
+            members[next[candidates[i].group]++] = i;
     }
 
-    std::vector<Slot> _table;
-    std::vector<std::uint32_t> _groupOf; // per candidate
-    std::vector<std::uint32_t> _sizes;
-    std::vector<std::uint32_t> _begin;
-    std::vector<std::uint32_t> _members;
+    // The members of a group, into same.
+    void membersOf(std::uint32_t g, std::vector<ExpTreeNode*>& same) const
+    {
+        same.clear();
+        for (std::uint32_t i = begin[g]; i < begin[g + 1]; ++i)
+            same.push_back(candidates[members[i]].p);
+    }
+
+    // The program size of a node whose operands are sized: a leaf (with the
+    // leaf arguments it holds) or a slot read counts its tokens.
+    std::uint32_t sizeOf(const ExpTreeNode* p) const
+    {
+        std::uint32_t n = 0;
+        if (p && isInner(p))
+            return (of(p).flags & isSlot) ? 1 : of(p).size;
+        for (; p; p = p->pRightNode)
+            ++n;
+        return n;
+    }
+
+    void clear()
+    {
+        for (ExpTreeNode* p : order)
+            p->mark = 0;
+        order.clear();
+        info.clear();
+        hashes.clear();
+        candidates.clear();
+        groupOf.clear();
+        groupWays.clear();
+        begin.clear();
+        members.clear();
+    }
 };
-} // namespace
+
+// Made and dropped where the pass is a complete type.
+RPNDerivParser::RPNDerivParser(CompileTarget& target)
+    : RPNParser(target._stringPool.get(), &target._initialValues)
+    , _target(target)
+{
+}
+
+RPNDerivParser::~RPNDerivParser() = default;
 
 void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees)
 {
-    if (nTrees == 0)
-        return;
-    Occurrences occurrences;
+    if (!_pSharing)
+        _pSharing = std::make_unique<SharingPass>();
+    SharingPass& pass = *_pSharing;
     for (unsigned i = 0; i < nTrees; ++i)
-    {
-        occurrences.pTree = pTrees[i];
         if (ExpTreeNode* pRoot = pTrees[i]->getRoot())
-            occurrences.find(pRoot);
-    }
-    // Slots numbered in the order of first use, so that a pass over the
-    // equations reads them nearly in sequence instead of scattered by hash.
-    const auto& candidates = occurrences.candidates;
-    HashGroups groups;
-    for (const Candidate& c : candidates)
-        groups.add(c.hash);
-    groups.gather();
-    CompileTarget& s = solver();
-    std::vector<Candidate> same;
-    for (std::uint32_t g = 0; g < groups.count(); ++g)
+            pass.discover(pRoot);
+    pass.countWays();
+    pass.groupCalls();
+    // Children first, so that a slot's program reads the slots below it:
+    // sizes, the larger subtrees reached in several ways, and the slot of a
+    // group of calls when its first member is met (a group like a call of an
+    // earlier batch reads that call's slot).
+    ExpressionTree* pWriter = nTrees ? pTrees[0] : nullptr;
+    std::vector<ExpTreeNode*> same;
+    std::size_t nextCandidate = 0;
+    for (ExpTreeNode* p : pass.order)
     {
-        if (groups.size(g) < 2)
-            continue;
-        same.clear();
-        for (std::uint32_t i : groups.members(g))
-            same.push_back(candidates[i]);
-        shareSubtree(same, s);
+        const SharingPass::Candidate* pCall = nullptr;
+        if (nextCandidate < pass.candidates.size() && pass.candidates[nextCandidate].p == p)
+            pCall = &pass.candidates[nextCandidate++];
+        if (p->type() == T::SHARED_VALUE)
+            continue; // a slot read now, made with its group
+        SharingPass::Info& i = pass.of(p);
+        i.size = 1 + pass.sizeOf(p->pLeftNode) + pass.sizeOf(p->pRightNode);
+        bool slot = false;
+        if (pCall)
+        {
+            // The first member met: the group is settled for all of them. A
+            // call met once in an earlier batch is computed there and gets a
+            // slot now; one met once so far is remembered.
+            const std::uint32_t known = pass.callSlots.find(pCall->hash);
+            const bool existing = known != HashIndex::none && known != SharingPass::metOnce;
+            if (existing || known == SharingPass::metOnce || pass.groupWays[pCall->group] >= 2)
+            {
+                pass.membersOf(pCall->group, same);
+                slot = shareSubtree(same, *pWriter, existing ? int(known) : -1);
+                if (slot && !existing)
+                    pass.callSlots.set(pCall->hash, std::uint32_t(solver()._sharedValues.size() - 1));
+            }
+            else
+                pass.callSlots.set(pCall->hash, SharingPass::metOnce);
+            pass.groupWays[pCall->group] = 0;
+        }
+        else if (SharingPass::ways(i) >= 2 && (i.flags & (readsSymbols | drawsRandom)) == readsSymbols &&
+                 i.size > largeSubtree)
+        {
+            ExpTreeNode* const one[] = {p};
+            slot = shareSubtree(one, *pWriter, -1);
+        }
+        if (slot)
+            i.flags |= isSlot;
     }
+    pass.clear();
 }
 
-void RPNDerivParser::shareSubtree(const std::vector<Candidate>& same, CompileTarget& s)
+// The members become reads of a slot: an existing one, or one whose program
+// is written from the first member.
+bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot)
 {
-    // Identical subtrees have identical counts: one walk serves the group.
-    ExpressionTree counts(false);
-    counts.countSubtree(same.front().pNode, _nVars);
-    Evaluator* pSlot = _pSolverData->pPools->evaluators.getEntry();
-    if (!same.front().pTree->createPostFix(same.front().pNode, pSlot, counts))
-        return;
-    const int slot = int(s._sharedValues.size());
-    s._shared.addEvaluator(pSlot);
-    s._sharedValues.push_back(Value {});
+    CompileTarget& s = solver();
+    if (slot < 0)
+    {
+        Evaluator* pSlot = _pSolverData->pPools->evaluators.getEntry();
+        if (!writer.createPostFix(same.front(), pSlot))
+            return false;
+        slot = int(s._sharedValues.size());
+        s._shared.addEvaluator(pSlot);
+        s._sharedValues.push_back(Value {});
+    }
     Token* pToken = _pSolverData->pPools->tokens.allocate();
     *pToken = Token {};
     pToken->type = Token::Type::SHARED_VALUE;
     pToken->index = slot;
-    for (const Candidate& c : same)
-        c.pTree->replaceBySharedValue(c.pNode, pToken, counts);
+    for (ExpTreeNode* p : same)
+        ExpressionTree::replaceBySharedValue(p, pToken);
+    return true;
 }
 } // namespace SL_NS

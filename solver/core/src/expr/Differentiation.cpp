@@ -34,65 +34,127 @@ double realPart(const Value& v)
 bool isValue(const ExpTreeNode* pNode, double v) { return pNode->isNumeric() && pNode->pToken->value == Value(v); }
 } // namespace
 
-// The rules for one variable. Original nodes are never linked into a
-// derivative: they go in as copies (the merge's clone flags).
+// The rules for one variable. A derivative refers to the subtrees of its
+// expression that it reuses (marked shared, so that no rewrite changes them)
+// instead of copying them: its size grows with the expression's, not with
+// the expression's size times its depth. Both walks keep their own stack:
+// an expression may nest deeper than the call stack allows.
 struct ExpressionTree::Derivation
 {
     const ExpressionTree& tree;
     unsigned var;
 
-    int color(ExpTreeNode* pNode) const
+    // Flags each node's sides with their dependency on the variable (a lim
+    // leaf with its position in the limit's derivative list); 1 when the
+    // tree depends on it. Leaves are flagged by their parent.
+    int color(ExpTreeNode* pRoot) const
     {
-        const Token& t = *pNode->pToken;
-        if (pNode->isLeaf())
+        struct Frame
         {
-            if (!t.isFunctionOf(T::LIMIT))
-                return isVariable(t);
-            pNode->leftCount = int(limitPosition(t));
-            return pNode->leftCount > 0;
+            ExpTreeNode* p;
+            unsigned var;
+            bool expanded;
+        };
+        WalkStack<Frame> stack;
+        if (!pRoot->isLeaf())
+            stack.push({pRoot, var, false});
+        while (!stack.empty())
+        {
+            Frame& f = stack.top();
+            ExpTreeNode* p = f.p;
+            const Derivation here {tree, f.var};
+            const Derivation below = here.forArgumentOf(p);
+            if (!f.expanded)
+            {
+                f.expanded = true;
+                if (p->pRightNode && !p->pRightNode->isLeaf())
+                    stack.push({p->pRightNode, here.var, false});
+                if (!p->pLeftNode->isLeaf())
+                    stack.push({p->pLeftNode, below.var, false});
+                continue;
+            }
+            stack.pop();
+            p->leftCount = below.colorOf(p->pLeftNode);
+            if (p->pRightNode)
+                p->rightCount = here.colorOf(p->pRightNode);
         }
-        pNode->leftCount = forArgumentOf(pNode).color(pNode->pLeftNode);
-        if (!pNode->pRightNode)
-            return pNode->leftCount;
-        pNode->rightCount = color(pNode->pRightNode);
-        return pNode->leftCount | pNode->rightCount;
+        return colorOf(pRoot);
     }
 
-    ExpTreeNode* derive(ExpTreeNode* pNode) const
+    // The derivative of a colored tree, children before parents; null when
+    // it does not depend on the variable. Leaves are derived by their parent.
+    ExpTreeNode* derive(ExpTreeNode* pRoot) const
     {
-        if (pNode->isLeaf())
-            return leaf(pNode);
-        const bool left = pNode->leftCount != 0, right = pNode->pRightNode && pNode->rightCount != 0;
-        if (!left && !right)
-            return nullptr;
-        const Token& t = *pNode->pToken;
-        if (t.type == T::FUNCTION)
-            return function(pNode);
-        const DiffRule rule = opInfo(t.type).diff;
-        if (rule == DiffRule::None)
-            refuse("Differentiation is not defined for operator '@'", opInfo(t.type).text,
-                   "Unsupported operator for diff");
-        if (rule == DiffRule::Product)
-            return product(pNode, left, right);
-        ExpTreeNode* da = left ? derive(pNode->pLeftNode) : nullptr;
-        ExpTreeNode* db = right ? derive(pNode->pRightNode) : nullptr;
-        switch (rule)
+        struct Frame
         {
-        case DiffRule::Sum: return da && db ? merge(da, db, Op::Add) : (da ? da : db);
-        case DiffRule::Difference:
-            return da && db ? merge(da, db, Op::Subtract) : (da ? da : merge(number(0), db, Op::Subtract));
-        case DiffRule::Quotient: return quotient(pNode, da, db);
-        default: return power(pNode, da, db);
+            ExpTreeNode* p;
+            unsigned var;
+            bool expanded;
+        };
+        if (pRoot->isLeaf())
+            return leaf(pRoot);
+        WalkStack<Frame> stack;
+        WalkStack<ExpTreeNode*> results;
+        stack.push({pRoot, var, false});
+        while (!stack.empty())
+        {
+            Frame& f = stack.top();
+            ExpTreeNode* p = f.p;
+            const Derivation here {tree, f.var};
+            const Derivation below = here.forArgumentOf(p);
+            const bool left = p->leftCount != 0, right = p->pRightNode && p->rightCount != 0;
+            if (!left && !right)
+            {
+                stack.pop();
+                results.push(nullptr);
+            }
+            else if (!f.expanded)
+            {
+                // What has no rule is refused before its operands are derived;
+                // a constant rule needs none.
+                if (!here.needsOperands(p))
+                {
+                    stack.pop();
+                    results.push(here.number(0));
+                    continue;
+                }
+                f.expanded = true;
+                if (right && !p->pRightNode->isLeaf())
+                    stack.push({p->pRightNode, here.var, false});
+                if (left && !p->pLeftNode->isLeaf())
+                    stack.push({p->pLeftNode, below.var, false});
+            }
+            else
+            {
+                stack.pop();
+                ExpTreeNode* db = nullptr;
+                ExpTreeNode* da = nullptr;
+                if (right)
+                    db = p->pRightNode->isLeaf() ? here.leaf(p->pRightNode) : results.pop();
+                if (left)
+                    da = p->pLeftNode->isLeaf() ? below.leaf(p->pLeftNode) : results.pop();
+                results.push(here.apply(p, left, right, da, db));
+            }
         }
+        return results.pop();
     }
+
+    // The dependency of a colored node; a leaf is colored now.
+    int colorOf(ExpTreeNode* p) const
+    {
+        if (p->isLeaf())
+            return colorLeaf(p);
+        return p->leftCount | (p->pRightNode ? p->rightCount : 0);
+    }
+
+    ExpTreeNode* number(const Value& v) const { return tree.createConstant(v); }
 
 private:
     ExpTreeNode* merge(ExpTreeNode* l, ExpTreeNode* r, Op op, bool cloneL = false, bool cloneR = false) const
     {
         return tree.mergeUsingBasicOperation(l, r, cloneL, cloneR, op);
     }
-    ExpTreeNode* number(const Value& v) const { return tree.createConstant(v); }
-    // A function or power of a copy of u.
+    // A function or power of u.
     ExpTreeNode* of(T function, ExpTreeNode* u) const { return tree.createFunctionTree(function, u, true); }
     ExpTreeNode* squareOf(ExpTreeNode* u) const { return tree.createPower(u, 2, true); }
     ExpTreeNode* reciprocal(ExpTreeNode* pOwned) const { return merge(number(1), pOwned, Op::Divide); }
@@ -129,11 +191,75 @@ private:
         return *this;
     }
 
+    int colorLeaf(ExpTreeNode* pNode) const
+    {
+        const Token& t = *pNode->pToken;
+        if (!t.isFunctionOf(T::LIMIT))
+            return isVariable(t);
+        pNode->leftCount = int(limitPosition(t));
+        return pNode->leftCount > 0;
+    }
+
+    // Refuses an operation without a rule; false for the rule whose
+    // derivative is 0 whatever its operand.
+    bool needsOperands(const ExpTreeNode* pNode) const
+    {
+        const Token& t = *pNode->pToken;
+        if (t.type != T::FUNCTION)
+        {
+            if (opInfo(t.type).diff == DiffRule::None)
+                refuse("Differentiation is not defined for operator '@'", opInfo(t.type).text,
+                       "Unsupported operator for diff");
+            return true;
+        }
+        const T fn = t.function();
+        switch (opInfo(fn).diff)
+        {
+        case DiffRule::Chain: return true;
+        case DiffRule::Zero: return false;
+        case DiffRule::Atg2:
+            if (!pNode->pRightNode)
+                refuse(T::ATG2);
+            return true;
+        case DiffRule::Conj:
+            if (!tree._pSolverData->conjVars)
+                refuse(fn); // without conjugate variables conj is not holomorphic
+            return true;
+        default: refuse(fn);
+        }
+    }
+
+    // The rule of a node, from the derivatives of its operands (null for
+    // one that does not depend on the variable).
+    ExpTreeNode* apply(ExpTreeNode* pNode, bool left, bool right, ExpTreeNode* da, ExpTreeNode* db) const
+    {
+        const Token& t = *pNode->pToken;
+        if (t.type == T::FUNCTION)
+            return function(pNode, da, db);
+        switch (opInfo(t.type).diff)
+        {
+        case DiffRule::Product: return product(pNode, left, right, da, db);
+        case DiffRule::Sum: return da && db ? merge(da, db, Op::Add) : (da ? da : db);
+        case DiffRule::Difference:
+            return da && db ? merge(da, db, Op::Subtract) : (da ? da : merge(number(0), db, Op::Subtract));
+        case DiffRule::Quotient: return quotient(pNode, da, db);
+        default: return power(pNode, da, db);
+        }
+    }
+
+    // The derivative of the variable, one node for every place it stands.
+    ExpTreeNode* one() const
+    {
+        if (!tree._pOne)
+            tree._pOne = share(number(1));
+        return tree._pOne;
+    }
+
     ExpTreeNode* leaf(const ExpTreeNode* pNode) const
     {
         const Token& t = *pNode->pToken;
         if (isVariable(t))
-            return number(1);
+            return one();
         if (!t.isFunctionOf(T::LIMIT) || pNode->leftCount == 0)
             return number(0);
         // The limit's stored derivative for this variable.
@@ -156,20 +282,14 @@ private:
                functionDisplayName(function), "Unsupported function for diff");
     }
 
-    ExpTreeNode* function(ExpTreeNode* pNode) const
+    ExpTreeNode* function(ExpTreeNode* pNode, ExpTreeNode* du, ExpTreeNode* db) const
     {
         const T fn = pNode->pToken->function();
-        ExpTreeNode* u = pNode->pLeftNode;
         switch (opInfo(fn).diff)
         {
-        case DiffRule::Chain: return times(u, chainFactor(fn, pNode), false);
-        case DiffRule::Zero: return number(0);
-        case DiffRule::Atg2: return atg2(pNode);
-        case DiffRule::Conj:
-            if (!tree._pSolverData->conjVars)
-                refuse(fn); // without conjugate variables conj is not holomorphic
-            return tree.createFunctionTree(fn, forArgumentOf(pNode).derive(u), false);
-        default: refuse(fn);
+        case DiffRule::Chain: return times(pNode->pLeftNode, du, chainFactor(fn, pNode));
+        case DiffRule::Atg2: return atg2(pNode, du, db);
+        default: return tree.createFunctionTree(fn, du, false); // conj
         }
     }
 
@@ -184,7 +304,7 @@ private:
         case T::ASIN: return reciprocalSqrt(oneMinusSquare(u));
         case T::ATG: return reciprocal(merge(number(1), squareOf(u), Op::Add));
         case T::COS: return merge(number(0), of(T::SIN, u), Op::Subtract);
-        case T::EXP: return tree.cloneTree(pFn);
+        case T::EXP: return share(pFn);
         case T::SQRT: return merge(tree.createNode(0.5), tree.createPowerReal(u, -0.5, true), Op::Multiply);
         case T::LN: return merge(number(1), u, Op::Divide, false, true);
         case T::LOG: return merge(number(std::numbers::log10e), u, Op::Divide, false, true);
@@ -207,20 +327,24 @@ private:
 
     ExpTreeNode* oneMinusSquare(ExpTreeNode* u) const { return merge(number(1), squareOf(u), Op::Subtract); }
 
-    // d(u) * factor; the variable itself contributes the factor alone.
-    ExpTreeNode* times(ExpTreeNode* u, ExpTreeNode* factor, bool cloneFactor) const
+    static ExpTreeNode* share(ExpTreeNode* p) { return ExpressionTree::share(p); }
+
+    // d(u) * factor, factor handed over; the variable itself contributes the
+    // factor alone.
+    ExpTreeNode* times(const ExpTreeNode* u, ExpTreeNode* du, ExpTreeNode* factor) const
     {
         if (u->isLeaf() && isVariable(*u->pToken))
-            return cloneFactor ? tree.cloneTree(factor) : factor;
-        return merge(derive(u), factor, Op::Multiply, false, cloneFactor);
+            return factor;
+        return merge(du, factor, Op::Multiply);
     }
 
     // d(a*b) = d(a)*b + d(b)*a.
-    ExpTreeNode* product(ExpTreeNode* pNode, bool left, bool right) const
+    ExpTreeNode* product(ExpTreeNode* pNode, bool left, bool right, ExpTreeNode* da, ExpTreeNode* db) const
     {
-        ExpTreeNode* da = left ? times(pNode->pLeftNode, pNode->pRightNode, true) : nullptr;
-        ExpTreeNode* db = right ? times(pNode->pRightNode, pNode->pLeftNode, true) : nullptr;
-        return da && db ? merge(da, db, Op::Add) : (da ? da : db);
+        ExpTreeNode *a = pNode->pLeftNode, *b = pNode->pRightNode;
+        ExpTreeNode* pa = left ? times(a, da, share(b)) : nullptr;
+        ExpTreeNode* pb = right ? times(b, db, share(a)) : nullptr;
+        return pa && pb ? merge(pa, pb, Op::Add) : (pa ? pa : pb);
     }
 
     // d(a/b) = d(a)/b, or (d(a)*b - a*d(b)) / b^2 when b depends on the variable.
@@ -243,8 +367,8 @@ private:
         {
             ExpTreeNode* exponent = tree.minusOne(b);
             ExpTreeNode* base = isValue(exponent, 0)   ? number(1)
-                                : isValue(exponent, 1) ? tree.cloneTree(a)
-                                                       : tree.createOperatorNode(T::POW, tree.cloneTree(a), exponent);
+                                : isValue(exponent, 1) ? share(a)
+                                                       : tree.createOperatorNode(T::POW, share(a), exponent);
             return merge(merge(b, base, Op::Multiply, true, false), da, Op::Multiply);
         }
         if (!da)
@@ -261,7 +385,7 @@ private:
         if (tree.areNodesIdentical(a, b))
             second = da;
         else if (tree.areNodesIdentical(da, a))
-            second = tree.cloneTree(b);
+            second = share(b);
         else
             second = merge(merge(b, da, Op::Multiply, true, false), a, Op::Divide, false, true);
         ExpTreeNode* bracket = merge(merge(db, of(T::LN, a), Op::Multiply), second, Op::Add);
@@ -270,13 +394,9 @@ private:
 
     // atg2(a, b) is atan2(b, a): d = (a*d(b) - b*d(a)) / (a^2 + b^2), which
     // stays finite at a = 0.
-    ExpTreeNode* atg2(ExpTreeNode* pNode) const
+    ExpTreeNode* atg2(ExpTreeNode* pNode, ExpTreeNode* da, ExpTreeNode* db) const
     {
         ExpTreeNode *a = pNode->pLeftNode, *b = pNode->pRightNode;
-        if (!b)
-            refuse(T::ATG2);
-        ExpTreeNode* da = pNode->leftCount ? derive(a) : nullptr;
-        ExpTreeNode* db = pNode->rightCount ? derive(b) : nullptr;
         ExpTreeNode* numerator = db ? merge(a, db, Op::Multiply, true, false) : number(0);
         if (da)
             numerator = merge(numerator, merge(b, da, Op::Multiply, true, false), Op::Subtract);

@@ -61,22 +61,18 @@ void EvaluatorSparseMatrix::fill(TTarget* pTarget) const
 
 void EvaluatorSparseMatrix::evaluateAndInsertToSolver(sparse::ISolver<Value, int>* pSolver) const { fill(pSolver); }
 
-void EvaluatorSparseMatrix::evaluateWLSAndInsertToSolver(sparse::IMatrix<int, Value>* pJ, dense::DiagMatrix<double>& W,
-                                                         dense::Matrix<Value>& r,
-                                                         sparse::ISolver<Value, int>* pSolver) const
+void EvaluatorSparseMatrix::evaluateAndInsertToMatrix(sparse::IMatrix<int, Value>* pJ) const
 {
     pJ->reset();
     fill(pJ);
-    pJ->addNormalEquations(W, r, pSolver);
 }
 
-void EvaluatorSparseMatrix::evaluateECAndAddToSolver(int offset, sparse::IMatrix<int, Value>* pJ,
-                                                     dense::Matrix<Value>& c,
-                                                     sparse::ISolver<Value, int>* pSolver) const
+void EvaluatorSparseMatrix::insertPatternToMatrix(sparse::IMatrix<int, Value>* pJ) const
 {
     pJ->reset();
-    fill(pJ);
-    pJ->addConstraintBlock(offset, c, pSolver);
+    for (const Entry& e : _entries)
+        if (e.col >= 0)
+            pJ->put(e.row, e.col, Value {});
 }
 
 bool EvaluatorSparseMatrix::isConstant() const

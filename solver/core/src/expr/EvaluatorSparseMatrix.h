@@ -15,14 +15,6 @@ template <typename TIndex, typename T>
 class IMatrix;
 } // namespace sparse
 
-namespace dense
-{
-template <typename T>
-class DiagMatrix;
-template <typename T>
-class Matrix;
-} // namespace dense
-
 namespace SL_NS
 {
 class Evaluator;
@@ -43,12 +35,13 @@ public:
 
     // Puts every entry's value at its (row, column) into the solver.
     void evaluateAndInsertToSolver(sparse::ISolver<Value, int>* pSolver) const;
-    // Refills J and adds its weighted normal equations to the solver.
-    void evaluateWLSAndInsertToSolver(sparse::IMatrix<int, Value>* pJ, dense::DiagMatrix<double>& W,
-                                      dense::Matrix<Value>& r, sparse::ISolver<Value, int>* pSolver) const;
-    // Refills J and adds the constraint block after the first offset rows.
-    void evaluateECAndAddToSolver(int offset, sparse::IMatrix<int, Value>* pJ, dense::Matrix<Value>& c,
-                                  sparse::ISolver<Value, int>* pSolver) const;
+    // Refills J with every entry's value: a measurement or constraint
+    // Jacobian, whose systems J then adds to a solver.
+    void evaluateAndInsertToMatrix(sparse::IMatrix<int, Value>* pJ) const;
+    // Refills J with the places of the entries alone (zeros), running no
+    // program: the pattern a solver can analyse at compile time. Branch
+    // entries, whose places depend on their conditions, are left out.
+    void insertPatternToMatrix(sparse::IMatrix<int, Value>* pJ) const;
 
     // No entry depends on a symbol or a branch.
     bool isConstant() const;

@@ -27,6 +27,7 @@ ExpressionTree::ExpressionTree(ExpressionTree* pOther)
 {
     bindPools(pOther->_pSolverData, pOther->_pFnLimits, pOther->_nVars);
     _simplify = pOther->_simplify;
+    _nesting = std::uint16_t(pOther->_nesting + 1);
 }
 
 void ExpressionTree::init(SolverData& solverData, int nVars) { bindPools(&solverData, solverData.pFnLimits, nVars); }
@@ -48,16 +49,13 @@ void ExpressionTree::resetCounts() { _noOfConsts = _noOfVars = _noOfParams = _no
 
 ExpTreeNode* ExpressionTree::getRoot() const { return _operandStack.isEmpty() ? nullptr : _operandStack.top(); }
 
-void ExpressionTree::setTreeNode(ExpTreeNode* pRoot)
-{
-    _operandStack.push(pRoot);
-    calcNoOfTokensAndData();
-}
+void ExpressionTree::setTreeNode(ExpTreeNode* pRoot) { _operandStack.push(pRoot); }
 
 ExpTreeNode* ExpressionTree::createNode() const
 {
     MU_ASSERT_MSG(_pPools, "_pMemMgr");
     ExpTreeNode* pNode = _pPools->nodes.allocate();
+    ++_pPools->nodesTaken;
     Token* pToken = _pPools->tokens.allocate();
     *pToken = Token();
     *pNode = ExpTreeNode();
@@ -93,18 +91,38 @@ ExpTreeNode* ExpressionTree::cloneNode(const ExpTreeNode* pNode) const
 
 ExpTreeNode* ExpressionTree::cloneTree(const ExpTreeNode* pNode) const
 {
-    ExpTreeNode* pCopy = cloneNode(pNode);
-    if (pNode->pLeftNode)
-        pCopy->pLeftNode = cloneTree(pNode->pLeftNode);
-    if (pNode->pRightNode)
-        pCopy->pRightNode = cloneTree(pNode->pRightNode);
+    // Each copy is linked under its parent's copy as the walk reaches it.
+    struct Pending
+    {
+        const ExpTreeNode* pSource;
+        ExpTreeNode** pLink;
+    };
+    ExpTreeNode* pCopy = nullptr;
+    WalkStack<Pending> stack;
+    stack.push({pNode, &pCopy});
+    while (!stack.empty())
+    {
+        const Pending p = stack.pop();
+        ExpTreeNode* pNew = cloneNode(p.pSource);
+        *p.pLink = pNew;
+        if (p.pSource->pRightNode)
+            stack.push({p.pSource->pRightNode, &pNew->pRightNode});
+        if (p.pSource->pLeftNode)
+            stack.push({p.pSource->pLeftNode, &pNew->pLeftNode});
+    }
     return pCopy;
+}
+
+ExpTreeNode* ExpressionTree::share(ExpTreeNode* pNode)
+{
+    pNode->shared = 1;
+    return pNode;
 }
 
 ExpTreeNode* ExpressionTree::createFunctionTree(Token::Type function, ExpTreeNode* pNode, bool clone) const
 {
     ExpTreeNode* pFn = createNode(T::FUNCTION, int(function));
-    pFn->pLeftNode = clone ? cloneTree(pNode) : pNode;
+    pFn->pLeftNode = clone ? share(pNode) : pNode;
     pFn->leftCount = pFn->pLeftNode->height();
     return pFn;
 }
@@ -130,14 +148,56 @@ void ExpressionTree::countNode(const ExpTreeNode* pNode)
     }
 }
 
-void ExpressionTree::calcNoOfTokensAndData(const ExpTreeNode* pNode)
+// The counts of a program, and the heights that order its writing: what the
+// tree algebra or the dependency flags left in the counts is not trusted.
+// Leaves (with the further leaf arguments of a function) are counted by
+// their parent. False past the longest program allowed, where the walk stops.
+bool ExpressionTree::calcNoOfTokensAndData(ExpTreeNode* pRoot)
 {
-    for (; pNode; pNode = pNode->pRightNode)
+    auto countLeaves = [this](ExpTreeNode* p) {
+        for (; p; p = p->pRightNode)
+        {
+            countNode(p);
+            p->leftCount = p->rightCount = 0;
+        }
+    };
+    if (!pRoot || pRoot->isLeaf())
     {
-        countNode(pNode);
-        if (pNode->pLeftNode)
-            calcNoOfTokensAndData(pNode->pLeftNode);
+        countLeaves(pRoot);
+        return true;
     }
+    struct Frame
+    {
+        ExpTreeNode* p;
+        bool expanded;
+    };
+    WalkStack<Frame> stack;
+    stack.push({pRoot, false});
+    while (!stack.empty())
+    {
+        Frame& f = stack.top();
+        ExpTreeNode* p = f.p;
+        if (!f.expanded)
+        {
+            f.expanded = true;
+            if (p->pRightNode && !p->pRightNode->isLeaf())
+                stack.push({p->pRightNode, false});
+            if (!p->pLeftNode->isLeaf())
+                stack.push({p->pLeftNode, false});
+            continue;
+        }
+        stack.pop();
+        countNode(p);
+        if (p->pLeftNode->isLeaf())
+            countLeaves(p->pLeftNode);
+        if (p->pRightNode && p->pRightNode->isLeaf())
+            countLeaves(p->pRightNode);
+        p->leftCount = p->pLeftNode->height();
+        p->rightCount = p->pRightNode ? p->pRightNode->height() : 0;
+        if (_noOfTokens > maxProgramTokens)
+            return false;
+    }
+    return true;
 }
 
 void ExpressionTree::calcNoOfTokensAndData()
@@ -146,19 +206,8 @@ void ExpressionTree::calcNoOfTokensAndData()
     calcNoOfTokensAndData(getRoot());
 }
 
-void ExpressionTree::countSubtree(const ExpTreeNode* pNode, int nVars)
+void ExpressionTree::replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken)
 {
-    resetCounts();
-    _nVars = nVars;
-    calcNoOfTokensAndData(pNode);
-}
-
-void ExpressionTree::replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken, const ExpressionTree& removed)
-{
-    _noOfTokens -= removed._noOfTokens - 1;
-    _noOfConsts -= removed._noOfConsts;
-    _noOfVars -= removed._noOfVars;
-    _noOfParams -= removed._noOfParams - 1;
     pNode->pToken = pSlotToken;
     pNode->pLeftNode = pNode->pRightNode = nullptr;
     pNode->leftCount = pNode->rightCount = 0;
@@ -172,14 +221,11 @@ void ExpressionTree::populateUsedVars(cnt::FixNumSet<int>& set) const
 
 void ExpressionTree::populateUsedVars(const ExpTreeNode* pNode, cnt::FixNumSet<int>& set) const
 {
-    for (; pNode; pNode = pNode->pRightNode)
-    {
-        const Token& t = *pNode->pToken;
+    forEachNode(pNode, [this, &set](const ExpTreeNode* p) {
+        const Token& t = *p->pToken;
         if (t.type == T::SYMBOL && t.symbolOrigin == sc::SymbolOrigin::ThisModel && t.index >= 0 && t.index < _nVars)
             set.insert(t.index);
-        if (pNode->pLeftNode)
-            populateUsedVars(pNode->pLeftNode, set);
-    }
+    });
 }
 
 bool ExpressionTree::isConstant(const TokenList& tokens)

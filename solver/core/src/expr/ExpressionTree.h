@@ -55,19 +55,25 @@ public:
     bool makeExpressionTree(sc::TokenizedModel::iterator&, unsigned, sc::Token, sc::Token);
     bool srediStack(ExpTreeNode* newNode);
     bool emptyStack();
+    // The root of a tree made elsewhere (a derivative); it is counted when
+    // its program is written.
     void setTreeNode(ExpTreeNode* pRoot);
+    // An inner tree (a function's second argument, a limited expression) is
+    // built by a builder of its own: their nesting is bounded, so that no
+    // text can take the call stack deeper.
+    static constexpr std::uint16_t maxNesting = 1000;
 
     // Output and queries.
     bool createPostFix(Evaluator* pEvaluator);
-    // The program of one subtree of this tree (a value several programs
-    // share), counts holding the subtree's counts (countSubtree).
-    bool createPostFix(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts);
-    // Makes a subtree of this tree a leaf that reads a shared slot; removed
-    // holds the subtree's counts, which leave this tree's.
-    void replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken, const ExpressionTree& removed);
-    // This (unbound) tree's counts become those of a subtree's program.
-    void countSubtree(const ExpTreeNode* pNode, int nVars);
+    // The program of one subtree of this tree (a value several programs share).
+    bool createPostFix(ExpTreeNode* pRoot, Evaluator* pEvaluator);
+    // Makes a subtree a leaf that reads a shared slot, in every tree that
+    // holds it.
+    static void replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken);
     void calcNoOfTokensAndData();
+    // The longest program written: past it a derivative has swollen beyond
+    // any use, and the load fails.
+    static constexpr std::uint32_t maxProgramTokens = 1u << 25;
     void populateUsedVars(cnt::FixNumSet<int>& set) const;
     void populateUsedVars(const ExpTreeNode* pNode, cnt::FixNumSet<int>& set) const;
     ExpTreeNode* getRoot() const;
@@ -80,9 +86,17 @@ public:
     ExpTreeNode* createNode(const Value& value, Token::Type type) const;
     ExpTreeNode* cloneNode(const ExpTreeNode* pNode) const;
     ExpTreeNode* cloneTree(const ExpTreeNode* pNode) const;
+    // Marks a subtree as reached from more than one place: a rewrite then
+    // copies it instead of changing it.
+    static ExpTreeNode* share(ExpTreeNode* pNode);
+    ExpTreeNode* ownNode(ExpTreeNode* pNode) const;
 
     // Tree algebra: every rewrite builds its arithmetic through the merge,
-    // which simplifies while it builds when the tree's switch is on.
+    // which simplifies while it builds when the tree's switch is on. An
+    // operand is handed over (the merge may rewrite it) or, with its clone
+    // flag, borrowed from another tree: the result then refers to it, marked
+    // shared, and nothing changes it. A shared node is borrowed whatever its
+    // flag says.
     ExpTreeNode* mergeUsingBasicOperation(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                           BasicOperation op) const;
     bool areNodesIdentical(const ExpTreeNode* a, const ExpTreeNode* b) const;
@@ -92,6 +106,7 @@ public:
     // A constant typed by its value: integer or real (imaginary or complex).
     ExpTreeNode* createConstant(const Value& value) const;
     ExpTreeNode* createFunctionTree(Token::Type function, ExpTreeNode* pNode, bool clone) const;
+    // Edits of a tree of one's own, none of whose nodes is shared.
     ExpTreeNode* getParentNode(const ExpTreeNode* pNode, ExpTreeNode* pRoot) const;
     bool removeNode(ExpTreeNode*& pRoot, ExpTreeNode* pTarget) const;
     ExpTreeNode* removeNode(ExpTreeNode*& pRoot, ExpTreeNode* pOpNode, ExpTreeNode* pKeep) const;
@@ -144,9 +159,17 @@ private:
     void bindPools(SolverData* pSolverData, FnLimits* pFnLimits, int nVars);
     void resetCounts();
     void countNode(const ExpTreeNode* pNode);
-    void calcNoOfTokensAndData(const ExpTreeNode* pNode);
-    bool makePostFix(const ExpTreeNode* pNode);
-    bool writeProgram(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts);
+    bool calcNoOfTokensAndData(ExpTreeNode* pNode);
+    // One step of writing a program: a node to expand or a token to append.
+    struct PostFixStep
+    {
+        const Token* pToken;
+        const ExpTreeNode* pNode;
+    };
+    static PostFixStep stepOf(const ExpTreeNode* pNode);
+    void planNode(const ExpTreeNode* pNode, WalkStack<PostFixStep>& steps) const;
+    bool makePostFix(const ExpTreeNode* pRoot);
+    bool writeProgram(ExpTreeNode* pRoot, Evaluator* pEvaluator);
     bool writeBranch(ExpressionTree* pTree, Evaluator*& pEvaluator);
     void addCounts(const ExpressionTree& other);
     bool registerLimit(ExpTreeNode* pLim, ExpressionTree& inner);
@@ -175,6 +198,9 @@ private:
     unsigned _currentDiffPartner = 0; // the conjugate slot of the variable
 #endif
     std::uint8_t _simplify = 1;
+    std::uint16_t _nesting = 0;           // of inner trees (maxNesting)
+    mutable ExpTreeNode* _pOne = nullptr; // the derivative of a variable, shared by all derivatives
+    mutable int _mergeDepth = 0;          // of the merge rules now running, one within another
 
     // Tree algebra and differentiation.
     struct Derivation; // the rules for one variable (below a conj: its partner)
@@ -182,6 +208,8 @@ private:
     ExpTreeNode* createOperatorNode(Token::Type op, ExpTreeNode* pLeft, ExpTreeNode* pRight) const;
     ExpTreeNode* mergeQuotients(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                 BasicOperation op) const;
+    ExpTreeNode* simplifiedMerge(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                 BasicOperation op) const;
     ExpTreeNode* mergeWithConstant(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
                                    BasicOperation op) const;
     ExpTreeNode* absorbConstant(ExpTreeNode* pChain, bool cloneChain, const Value& c, bool constantOnLeft,

@@ -35,52 +35,65 @@ bool canSwapOperands(T op)
 }
 } // namespace
 
-bool ExpressionTree::makePostFix(const ExpTreeNode* pNode)
+// The step of an operand: a leaf's token is appended as it is.
+ExpressionTree::PostFixStep ExpressionTree::stepOf(const ExpTreeNode* pNode)
+{
+    if (!pNode->pLeftNode && !pNode->pRightNode)
+        return {pNode->pToken, nullptr};
+    return {nullptr, pNode};
+}
+
+// Pushes the steps of one node: its operands, then the node's own token.
+// The machine's stack stays shallow when the deeper operand goes first.
+void ExpressionTree::planNode(const ExpTreeNode* pNode, WalkStack<PostFixStep>& steps) const
 {
     const Token& t = *pNode->pToken;
-    const unsigned nVars = unsigned(_nVars);
     if (pNode->pRightNode && pNode->leftCount < pNode->rightCount && Token::isOperator(t.type) &&
         canSwapOperands(t.type))
     {
-        if (!makePostFix(pNode->pRightNode) || (pNode->pLeftNode && !makePostFix(pNode->pLeftNode)))
-            return false;
         const Token* pReverse = getReverseToken(t.type);
-        return _pEvaluator->addToken(pReverse ? pReverse : &t, nVars);
+        steps.push({pReverse ? pReverse : &t, nullptr});
+        if (pNode->pLeftNode)
+            steps.push(stepOf(pNode->pLeftNode));
+        steps.push(stepOf(pNode->pRightNode));
+        return;
     }
-    if (pNode->pLeftNode && !makePostFix(pNode->pLeftNode))
-        return false;
-    if (pNode->pRightNode)
+    steps.push({&t, nullptr});
+    if (const ExpTreeNode* pRight = pNode->pRightNode)
     {
-        if (t.type != T::FUNCTION)
+        // A function's further arguments: a whole expression (atg2, min,
+        // max), or the leaves of the second and third argument.
+        const ArgForm args = t.type == T::FUNCTION ? opInfo(t.function()).args : ArgForm::SecondExpression;
+        if (args == ArgForm::SecondExpression)
+            steps.push(stepOf(pRight));
+        else if (args == ArgForm::SecondLeaf || args == ArgForm::ThirdLeaf)
         {
-            if (!makePostFix(pNode->pRightNode))
-                return false;
-        }
-        else
-        {
-            // Further arguments: a whole expression (atg2, min, max), or the
-            // leaves of the second and third argument.
-            const ArgForm args = opInfo(t.function()).args;
-            if (args == ArgForm::SecondExpression)
+            if (args == ArgForm::ThirdLeaf)
             {
-                if (!makePostFix(pNode->pRightNode))
-                    return false;
+                MU_ASSERT_MSG(pRight->pRightNode, "pNode->pRightNode->pRightNode");
+                steps.push({pRight->pRightNode->pToken, nullptr});
             }
-            else if (args == ArgForm::SecondLeaf || args == ArgForm::ThirdLeaf)
-            {
-                const ExpTreeNode* pSecond = pNode->pRightNode;
-                if (!_pEvaluator->addToken(pSecond->pToken, nVars))
-                    return false;
-                if (args == ArgForm::ThirdLeaf)
-                {
-                    MU_ASSERT_MSG(pSecond->pRightNode, "pNode->pRightNode->pRightNode");
-                    if (!_pEvaluator->addToken(pSecond->pRightNode->pToken, nVars))
-                        return false;
-                }
-            }
+            steps.push({pRight->pToken, nullptr});
         }
     }
-    return _pEvaluator->addToken(&t, nVars);
+    if (pNode->pLeftNode)
+        steps.push(stepOf(pNode->pLeftNode));
+}
+
+bool ExpressionTree::makePostFix(const ExpTreeNode* pRoot)
+{
+    const unsigned nVars = unsigned(_nVars);
+    WalkStack<PostFixStep> steps;
+    steps.push(stepOf(pRoot));
+    while (!steps.empty())
+    {
+        const PostFixStep step = steps.pop();
+        if (step.pNode)
+            planNode(step.pNode, steps);
+        else if (!_pEvaluator->addToken(step.pToken, nVars))
+            return false;
+    }
+    return true;
 }
 
 bool ExpressionTree::writeBranch(ExpressionTree* pTree, Evaluator*& pEvaluator)
@@ -92,19 +105,25 @@ bool ExpressionTree::writeBranch(ExpressionTree* pTree, Evaluator*& pEvaluator)
     return pTree->createPostFix(pEvaluator);
 }
 
-bool ExpressionTree::createPostFix(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts)
+bool ExpressionTree::createPostFix(ExpTreeNode* pRoot, Evaluator* pEvaluator)
 {
-    return writeProgram(pRoot, pEvaluator, counts);
+    return writeProgram(pRoot, pEvaluator);
 }
 
 // What the machine cannot run is refused here, never at run time: an
 // operation without an instruction (int outside a differential equation,
-// say) or a program deeper than the machine's stack. counts sizes the lists.
-bool ExpressionTree::writeProgram(const ExpTreeNode* pRoot, Evaluator* pEvaluator, const ExpressionTree& counts)
+// say), a program deeper than the machine's stack, or one longer than any
+// model needs (a derivative that would swell past the bound).
+bool ExpressionTree::writeProgram(ExpTreeNode* pRoot, Evaluator* pEvaluator)
 {
     _pEvaluator = pEvaluator;
-    pEvaluator->alocateSpace(_pSolverData, counts._noOfTokens, counts._noOfConsts, counts._noOfVars,
-                             counts._noOfParams);
+    resetCounts();
+    if (!calcNoOfTokensAndData(pRoot))
+    {
+        logError("@ET.ProgramTooLong", 0);
+        return false;
+    }
+    pEvaluator->alocateSpace(_pSolverData, _noOfTokens, _noOfConsts, _noOfVars, _noOfParams);
     if (!makePostFix(pRoot))
     {
         logError("@ET.NoInstruction", 0);
@@ -152,14 +171,9 @@ bool ExpressionTree::createPostFix(Evaluator* pEvaluator)
     }
     default: break;
     }
-    const ExpTreeNode* pRoot = getRoot();
-    if (!pRoot)
+    ExpTreeNode* pRoot = getRoot();
+    if (!pRoot || !writeProgram(pRoot, pEvaluator))
         return false;
-    if (!writeProgram(pRoot, pEvaluator, *this))
-        return false;
-    // What the machine cannot run is refused here, never at run time: an
-    // operation without an instruction (int outside a differential
-    // equation, say) or a program deeper than the machine's stack.
     if (_resultSymbol >= 0)
     {
         const bool parameter = _resultSymbol >= _nVars;

@@ -60,10 +60,12 @@ T constantType(const Value& value)
     return integral ? T::INTEGER : T::REAL;
 }
 
-ExpTreeNode* cloneIf(const ExpressionTree& tree, ExpTreeNode* pNode, bool clone)
-{
-    return clone ? tree.cloneTree(pNode) : pNode;
-}
+// A borrowed operand goes into the result as it is, marked shared.
+ExpTreeNode* borrowIf(ExpTreeNode* pNode, bool clone) { return clone ? ExpressionTree::share(pNode) : pNode; }
+
+// How deep a chain is searched for a constant: a constant further down stays
+// where it is, so that a merge costs the same on a chain of any length.
+constexpr int chainDepth = 8;
 
 // Where the first constant of a chain ("+" and "-", or "*" and "/") sits:
 // the link that holds the node of which it is an operand.
@@ -73,7 +75,9 @@ struct FoundConstant
     ExpTreeNode** pParentLink = nullptr; // the link that holds pParent
     ExpTreeNode* pParent = nullptr;      // the chain node above the holder; null at the chain's top
     bool onLeft = false;
-    bool inverted = false; // the constant enters the chain's value negated (or as a divisor)
+    bool inverted = false;   // the constant enters the chain's value negated (or as a divisor)
+    std::uint32_t turns = 0; // the way from the chain's top to the holder: bit i set, right at depth i
+    int depth = 0;
 };
 
 class ChainSearch
@@ -86,8 +90,31 @@ public:
     {
     }
 
-    // Depth first, left operands before right ones.
-    bool find(ExpTreeNode** pLink, FoundConstant& found) const { return find(pLink, nullptr, nullptr, false, found); }
+    // Depth first, left operands before right ones, down to chainDepth.
+    bool find(ExpTreeNode** pLink, FoundConstant& found) const
+    {
+        return find(pLink, nullptr, nullptr, false, 0, 0, found);
+    }
+
+    // The nodes above the holder are the ones remove changes: each that
+    // something else reaches (all of a borrowed chain) is copied first, and
+    // a copy's operands are then reached from two places in their turn.
+    void ownPath(ExpTreeNode*& pChain, bool borrowed, FoundConstant& found, const ExpressionTree& tree) const
+    {
+        if (borrowed)
+            ExpressionTree::share(pChain);
+        bool copied = false;
+        ExpTreeNode** pLink = &pChain;
+        for (int i = 0; i < found.depth; ++i)
+        {
+            ExpTreeNode* pOwn = tree.ownNode(*pLink);
+            copied = copied || pOwn != *pLink;
+            *pLink = pOwn;
+            pLink = (found.turns >> i & 1) ? &pOwn->pRightNode : &pOwn->pLeftNode;
+        }
+        if (copied)
+            find(&pChain, found);
+    }
 
     // Takes the found constant out so that the chain keeps the value of all
     // its other terms. C - B leaves -B (C / B leaves 1 / B): the operator
@@ -97,12 +124,14 @@ public:
     {
         ExpTreeNode* pHolder = *found.pLink;
         ExpTreeNode* pOther = found.onLeft ? pHolder->pRightNode : pHolder->pLeftNode;
+        if (pHolder->shared)
+            ExpressionTree::share(pOther);
         ExpTreeNode* pParent = found.pParent;
         if (!found.onLeft || !pHolder->isOperator(_minus))
             *found.pLink = pOther;
         else if (!pParent)
             *found.pLink = inverse(pOther, tree);
-        else if (pParent->pRightNode == pHolder)
+        else if (found.turns >> (found.depth - 1) & 1) // the holder is the right operand above
         {
             pParent->pToken->type = pParent->isOperator(_plus) ? _minus : _plus;
             *found.pLink = pOther;
@@ -113,26 +142,26 @@ public:
     }
 
 private:
-    bool find(ExpTreeNode** pLink, ExpTreeNode** pParentLink, ExpTreeNode* pParent, bool inverted,
-              FoundConstant& found) const
+    bool find(ExpTreeNode** pLink, ExpTreeNode** pParentLink, ExpTreeNode* pParent, bool inverted, int depth,
+              std::uint32_t turns, FoundConstant& found) const
     {
         ExpTreeNode* pNode = *pLink;
-        if (!pNode->isOperator(_plus) && !pNode->isOperator(_minus))
+        if (depth == chainDepth || (!pNode->isOperator(_plus) && !pNode->isOperator(_minus)))
             return false;
         if (counts(pNode->pLeftNode))
         {
-            found = {pLink, pParentLink, pParent, true, inverted};
+            found = {pLink, pParentLink, pParent, true, inverted, turns, depth};
             return true;
         }
-        if (find(&pNode->pLeftNode, pLink, pNode, inverted, found))
+        if (find(&pNode->pLeftNode, pLink, pNode, inverted, depth + 1, turns, found))
             return true;
         const bool rightInverted = inverted != pNode->isOperator(_minus);
         if (counts(pNode->pRightNode))
         {
-            found = {pLink, pParentLink, pParent, false, rightInverted};
+            found = {pLink, pParentLink, pParent, false, rightInverted, turns, depth};
             return true;
         }
-        return find(&pNode->pRightNode, pLink, pNode, rightInverted, found);
+        return find(&pNode->pRightNode, pLink, pNode, rightInverted, depth + 1, turns | 1u << depth, found);
     }
 
     // 0 - B, or 1 / B.
@@ -152,23 +181,34 @@ private:
     Value _neutral;
 };
 
-bool removeConstantAt(ExpTreeNode*& pLink, const ExpTreeNode* pTarget)
+// The first node, parents first and left before right, that holds pTarget.
+bool removeConstantAt(ExpTreeNode*& pRoot, const ExpTreeNode* pTarget)
 {
-    ExpTreeNode* pNode = pLink;
-    if (!pNode)
+    if (!pRoot)
         return false;
-    if (pNode->pRightNode == pTarget)
+    WalkStack<ExpTreeNode**> stack;
+    stack.push(&pRoot);
+    while (!stack.empty())
     {
-        pLink = pNode->pLeftNode;
-        return true;
+        ExpTreeNode*& pLink = *stack.pop();
+        ExpTreeNode* pNode = pLink;
+        if (pNode->pRightNode == pTarget)
+        {
+            pLink = pNode->pLeftNode;
+            return true;
+        }
+        if (pNode->pLeftNode == pTarget)
+        {
+            if (pNode->isOperator(T::PLUS))
+                pLink = pNode->pRightNode;
+            return true;
+        }
+        if (pNode->pRightNode)
+            stack.push(&pNode->pRightNode);
+        if (pNode->pLeftNode)
+            stack.push(&pNode->pLeftNode);
     }
-    if (pNode->pLeftNode == pTarget)
-    {
-        if (pNode->isOperator(T::PLUS))
-            pLink = pNode->pRightNode;
-        return true;
-    }
-    return removeConstantAt(pNode->pLeftNode, pTarget) || removeConstantAt(pNode->pRightNode, pTarget);
+    return false;
 }
 } // namespace
 
@@ -205,18 +245,41 @@ ExpTreeNode* ExpressionTree::mergeWorker(ExpTreeNode* left, ExpTreeNode* right, 
                                          BasicOperation op) const
 {
     MU_ASSERT_MSG(left && right, "pLeftNode && pRightNode");
-    if (_simplify)
+    // What something else reaches is borrowed, whatever the caller said.
+    cloneLeft = cloneLeft || left->shared;
+    cloneRight = cloneRight || right->shared;
+    // The rules merge parts of the operands again: past chainDepth rules
+    // within one another the operation is built as it stands, so that a
+    // merge takes a bounded time and stack whatever its operands hold (a
+    // chain of quotients, a tower of negations).
+    if (_simplify && _mergeDepth < chainDepth)
     {
-        if (ExpTreeNode* p = mergeQuotients(left, right, cloneLeft, cloneRight, op))
+        ++_mergeDepth;
+        ExpTreeNode* p = simplifiedMerge(left, right, cloneLeft, cloneRight, op);
+        --_mergeDepth;
+        if (p)
             return p;
-        if (ExpTreeNode* p = mergeWithConstant(left, right, cloneLeft, cloneRight, op))
-            return p;
-        if (ExpTreeNode* p = mergeNegations(left, right, cloneLeft, cloneRight, op))
-            return p;
-        if (areNodesIdentical(left, right))
-            return mergeIdentical(left, cloneLeft, op);
     }
-    return createOperatorNode(operatorOf(op), cloneIf(*this, left, cloneLeft), cloneIf(*this, right, cloneRight));
+    return createOperatorNode(operatorOf(op), borrowIf(left, cloneLeft), borrowIf(right, cloneRight));
+}
+
+// The first rule that applies, or null.
+ExpTreeNode* ExpressionTree::simplifiedMerge(ExpTreeNode* left, ExpTreeNode* right, bool cloneLeft, bool cloneRight,
+                                             BasicOperation op) const
+{
+    // A neutral right operand gives the left one as it is: the rules below
+    // would rebuild it node by node.
+    if ((op == Op::Multiply || op == Op::Divide) ? isValue(right, 1) : isValue(right, 0))
+        return borrowIf(left, cloneLeft);
+    if (ExpTreeNode* p = mergeQuotients(left, right, cloneLeft, cloneRight, op))
+        return p;
+    if (ExpTreeNode* p = mergeWithConstant(left, right, cloneLeft, cloneRight, op))
+        return p;
+    if (ExpTreeNode* p = mergeNegations(left, right, cloneLeft, cloneRight, op))
+        return p;
+    if (areNodesIdentical(left, right))
+        return mergeIdentical(left, cloneLeft, op);
+    return nullptr;
 }
 
 // Quotients move up: (a/b)/(c/d) = (a*d)/(b*c), (a/b)/R = a/(b*R),
@@ -265,14 +328,22 @@ ExpTreeNode* ExpressionTree::mergeWithConstant(ExpTreeNode* left, ExpTreeNode* r
                                                BasicOperation op) const
 {
     if (left->isNumeric() && right->isNumeric())
-        return createConstant(apply(left->pToken->value, right->pToken->value, op));
+    {
+        const Value folded = apply(left->pToken->value, right->pToken->value, op);
+        if (cloneLeft)
+            return createConstant(folded);
+        // A handed-over constant takes the result itself.
+        left->pToken->value = folded;
+        left->pToken->type = constantType(folded);
+        return left;
+    }
     if (right->isNumeric())
     {
         if (op == Op::Add || op == Op::Multiply)
             return mergeWorker(right, left, cloneRight, cloneLeft, op);
         const bool neutral = op == Op::Subtract ? isValue(right, 0) : isValue(right, 1);
         if (neutral)
-            return cloneIf(*this, left, cloneLeft);
+            return borrowIf(left, cloneLeft);
         if (isValue(right, -1) && op == Op::Divide)
             return negate(left, cloneLeft);
         return absorbConstant(left, cloneLeft, right->pToken->value, false, op);
@@ -282,7 +353,7 @@ ExpTreeNode* ExpressionTree::mergeWithConstant(ExpTreeNode* left, ExpTreeNode* r
     if (isValue(left, 0))
     {
         if (op == Op::Add)
-            return cloneIf(*this, right, cloneRight);
+            return borrowIf(right, cloneRight);
         if (op != Op::Subtract)
             return createConstant(0);
         // -R = (-1) * R: the sign goes into a constant of a product when it
@@ -296,7 +367,7 @@ ExpTreeNode* ExpressionTree::mergeWithConstant(ExpTreeNode* left, ExpTreeNode* r
         return cloneRight ? nullptr : takeSign(right, signDepth);
     }
     if (op == Op::Multiply && isValue(left, 1))
-        return cloneIf(*this, right, cloneRight);
+        return borrowIf(right, cloneRight);
     if (op == Op::Multiply && isValue(left, -1))
         return negate(right, cloneRight);
     return absorbConstant(right, cloneRight, left->pToken->value, true, op);
@@ -324,11 +395,7 @@ ExpTreeNode* ExpressionTree::absorbConstant(ExpTreeNode* pChain, bool cloneChain
     const Value t = found.inverted ? (additive ? -C : Value(1) / C) : C;
     const Value merged = constantOnLeft ? apply(c, t, op) : apply(t, c, op);
     const Op outer = constantOnLeft ? op : (additive ? Op::Add : Op::Multiply);
-    if (cloneChain)
-    {
-        pChain = cloneTree(pChain);
-        search.find(&pChain, found);
-    }
+    search.ownPath(pChain, cloneChain, found, *this);
     search.remove(found, *this);
     return mergeWorker(createConstant(merged), pChain, false, false, outer);
 }
@@ -392,72 +459,113 @@ ExpTreeNode* ExpressionTree::negate(ExpTreeNode* pNode, bool clone) const
 // -X in place, for an X the caller hands over: a constant negates, a
 // difference swaps its operands, a negation drops, and a sum, product or
 // quotient passes the sign to the first operand that takes it:
-// -(A + B) = (-A) - B = (-B) - A, -(A * B) = (-A) * B = A * (-B). The
-// subtree's new root (X, or B of 0 - B), or null when X has no place for
-// the sign; a failed search changes nothing.
+// -(A + B) = (-A) - B = (-B) - A, -(A * B) = (-A) * B = A * (-B). A node that
+// something else reaches is copied instead of changed. The subtree's new
+// root (X or its copy, or B of 0 - B), or null when X has no place for the
+// sign; a failed search changes nothing.
 ExpTreeNode* ExpressionTree::takeSign(ExpTreeNode* pNode, int depth) const
 {
-    Token& t = *pNode->pToken;
+    const Token& t = *pNode->pToken;
     if (pNode->isNumeric())
     {
-        t.value = -t.value;
-        t.type = constantType(t.value);
-        return pNode;
+        ExpTreeNode* pOwn = ownNode(pNode);
+        Token& own = *pOwn->pToken;
+        own.value = -own.value;
+        own.type = constantType(own.value);
+        return pOwn;
     }
     ExpTreeNode* a = pNode->pLeftNode;
     if (t.type == T::MINUS)
     {
         if (isValue(a, 0))
-            return pNode->pRightNode;
-        std::swap(pNode->pLeftNode, pNode->pRightNode);
-        std::swap(pNode->leftCount, pNode->rightCount);
-        return pNode;
+            return pNode->shared ? share(pNode->pRightNode) : pNode->pRightNode;
+        ExpTreeNode* pOwn = ownNode(pNode);
+        std::swap(pOwn->pLeftNode, pOwn->pRightNode);
+        std::swap(pOwn->leftCount, pOwn->rightCount);
+        return pOwn;
     }
     if (depth == 0 || !(t.type == T::PLUS || t.type == T::MULT || t.type == T::DIV))
         return nullptr;
+    if (pNode->shared)
+    {
+        share(a);
+        share(pNode->pRightNode);
+    }
+    ExpTreeNode* pOwn;
     if (ExpTreeNode* pSigned = takeSign(a, depth - 1))
     {
-        pNode->pLeftNode = pSigned;
-        pNode->leftCount = pSigned->height();
+        pOwn = ownNode(pNode);
+        pOwn->pLeftNode = pSigned;
+        pOwn->leftCount = pSigned->height();
     }
     else if ((pSigned = takeSign(pNode->pRightNode, depth - 1)))
     {
-        pNode->pRightNode = pSigned;
-        pNode->rightCount = pSigned->height();
+        pOwn = ownNode(pNode);
+        pOwn->pRightNode = pSigned;
+        pOwn->rightCount = pSigned->height();
         if (t.type == T::PLUS)
         {
-            std::swap(pNode->pLeftNode, pNode->pRightNode);
-            std::swap(pNode->leftCount, pNode->rightCount);
+            std::swap(pOwn->pLeftNode, pOwn->pRightNode);
+            std::swap(pOwn->leftCount, pOwn->rightCount);
         }
     }
     else
         return nullptr;
     if (t.type == T::PLUS)
-        t.type = T::MINUS;
-    return pNode;
+        pOwn->pToken->type = T::MINUS;
+    return pOwn;
+}
+
+// The node itself when nothing else reaches it, else a copy (with a token of
+// its own) whose operands are now reached from two places.
+ExpTreeNode* ExpressionTree::ownNode(ExpTreeNode* pNode) const
+{
+    if (!pNode->shared)
+        return pNode;
+    ExpTreeNode* pCopy = cloneNode(pNode);
+    pCopy->pLeftNode = pNode->pLeftNode;
+    pCopy->pRightNode = pNode->pRightNode;
+    if (pCopy->pLeftNode)
+        share(pCopy->pLeftNode);
+    if (pCopy->pRightNode)
+        share(pCopy->pRightNode);
+    return pCopy;
 }
 
 bool ExpressionTree::areNodesIdentical(const ExpTreeNode* a, const ExpTreeNode* b) const
 {
-    if (!a || !b)
-        return a == b;
-    const Token &ta = *a->pToken, &tb = *b->pToken;
-    // A NaN value is never equal, not even to itself.
-    if (ta.type != tb.type || ta.symbolOrigin != tb.symbolOrigin || !(ta.value == tb.value))
-        return false;
-    if (ta.type == T::SYMBOL && ta.index != tb.index)
-        return false;
-    if (ta.type == T::FUNCTION && (ta.index != tb.index || opInfo(ta.function()).variesPerRun))
-        return false;
-    return areNodesIdentical(a->pLeftNode, b->pLeftNode) && areNodesIdentical(a->pRightNode, b->pRightNode);
+    WalkStack<std::pair<const ExpTreeNode*, const ExpTreeNode*>> stack;
+    stack.push({a, b});
+    while (!stack.empty())
+    {
+        const auto [x, y] = stack.pop();
+        if (!x || !y)
+        {
+            if (x != y)
+                return false;
+            continue;
+        }
+        const Token &tx = *x->pToken, &ty = *y->pToken;
+        // A NaN value is never equal, not even to itself.
+        if (tx.type != ty.type || tx.symbolOrigin != ty.symbolOrigin || !(tx.value == ty.value))
+            return false;
+        if (tx.type == T::SYMBOL && tx.index != ty.index)
+            return false;
+        if (tx.type == T::FUNCTION && (tx.index != ty.index || opInfo(tx.function()).variesPerRun))
+            return false;
+        stack.push({x->pRightNode, y->pRightNode});
+        stack.push({x->pLeftNode, y->pLeftNode});
+    }
+    return true;
 }
 
 // x^n; (a^b)^n becomes a^(n*b).
 ExpTreeNode* ExpressionTree::createPower(ExpTreeNode* pNode, int exponent, bool clone) const
 {
-    ExpTreeNode* pBase = cloneIf(*this, pNode, clone);
+    ExpTreeNode* pBase = borrowIf(pNode, clone);
     if (!pBase->isOperator(T::POW))
         return createOperatorNode(T::POW, pBase, createConstant(exponent));
+    pBase = ownNode(pBase);
     pBase->pRightNode =
         mergeUsingBasicOperation(createConstant(exponent), pBase->pRightNode, false, false, Op::Multiply);
     pBase->rightCount = pBase->pRightNode->height();
@@ -466,7 +574,7 @@ ExpTreeNode* ExpressionTree::createPower(ExpTreeNode* pNode, int exponent, bool 
 
 ExpTreeNode* ExpressionTree::createPowerReal(ExpTreeNode* pNode, double exponent, bool clone) const
 {
-    return createOperatorNode(T::POW, cloneIf(*this, pNode, clone), createNode(exponent));
+    return createOperatorNode(T::POW, borrowIf(pNode, clone), createNode(exponent));
 }
 
 ExpTreeNode* ExpressionTree::minusOne(ExpTreeNode* pNode) const
@@ -476,13 +584,21 @@ ExpTreeNode* ExpressionTree::minusOne(ExpTreeNode* pNode) const
 
 ExpTreeNode* ExpressionTree::getParentNode(const ExpTreeNode* pNode, ExpTreeNode* pRoot) const
 {
-    if (!pRoot)
-        return nullptr;
-    if (pRoot->pLeftNode == pNode || pRoot->pRightNode == pNode)
-        return pRoot;
-    if (ExpTreeNode* pParent = getParentNode(pNode, pRoot->pLeftNode))
-        return pParent;
-    return getParentNode(pNode, pRoot->pRightNode);
+    ExpTreeNode* pParent = nullptr;
+    WalkStack<ExpTreeNode*> stack;
+    if (pRoot)
+        stack.push(pRoot);
+    while (!pParent && !stack.empty())
+    {
+        ExpTreeNode* p = stack.pop();
+        if (p->pLeftNode == pNode || p->pRightNode == pNode)
+            pParent = p;
+        if (p->pRightNode)
+            stack.push(p->pRightNode);
+        if (p->pLeftNode)
+            stack.push(p->pLeftNode);
+    }
+    return pParent;
 }
 
 // The node that holds pTarget as its right operand gives way to its left

@@ -310,6 +310,8 @@ struct ExpressionTree::Builder
         const Token& fn = *entry.pNode->pToken;
         if (!it.hasNext())
             return fail("@ET.FnParam2Err", 12, nameOf(fn));
+        if (tree._nesting >= maxNesting)
+            return fail("@ET.FnNestedTooDeep", 12, nameOf(fn));
         ++it;
         ExpressionTree inner(&tree);
         if (!inner.makeExpressionTree(&list, it, T::CLOSE_PARENTHESIS) || !inner.getRoot())
@@ -365,6 +367,8 @@ struct ExpressionTree::Builder
             return fail("@ET.LimiFnWo_(", 4);
         if (!tree._pFnLimits)
             return fail("@ET.UnexpTokenID", 3, nameOf(fn));
+        if (tree._nesting >= maxNesting)
+            return fail("@ET.FnNestedTooDeep", 12, nameOf(fn));
         ExpTreeNode* pLim = nodeOf(fn);
         // The inner tree starts at the bracket, with the lim's entry below it:
         // the commas hang the bounds on the lim node.

@@ -91,7 +91,7 @@ bool NRSolver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pM
         _nCopiedParams = pModel->getNumberOfCopiedParams();
         _firstCopiedParam = pModel->getFirstCopiedParamPos();
     }
-    const bool ok = parser.getFxAndJacEvaluators(pNaming, pModel, &data, &_jacobian, level);
+    const bool ok = compile(parser, pNaming, pModel, data, level);
     if (ok)
     {
         readCommonModelAttribs(pModel, level);
@@ -107,6 +107,12 @@ bool NRSolver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pM
     }
     parser.releaseRes();
     return ok;
+}
+
+bool NRSolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                       SolverData& data, sc::ModelLevel level)
+{
+    return parser.getFxAndJacEvaluators(pNaming, pModel, &data, &_jacobian, level);
 }
 
 bool NRSolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, bool isMainModel)
@@ -319,6 +325,40 @@ struct NRSolver::Pass
     }
 };
 
+sc::Solution NRSolver::runPasses(unsigned& pass)
+{
+    evaluateLimits(false);
+    double norm = evaluateResiduals();
+    writeStatus();
+    if (_attribs.valuesChanged)
+        _attribs.valuesChanged = 0;
+    updateRecord();
+    _passIterations = 0;
+    if (_reportRate != sc::ReportRate::None && _pConsumer)
+        _pConsumer->put();
+    if (_nJacEntries == 0)
+    {
+        finish(S::EmptyMatrix, sc::ISolutionBuffer::Failed, false, "@SC.EmptyJacobian", "@SC.EmptyJacSubModel");
+        return S::SolutionError;
+    }
+    for (pass = 1;; ++pass)
+    {
+        const sc::Solution status = Pass {*this, pass}.run(norm);
+        if (status != S::OK && status != S::BaseOK)
+            return status;
+        if (!limitGroupsSignal())
+            return S::OK;
+        // A limit group moved a variable: iterate again from there, at
+        // most as many passes as iterations are allowed.
+        if (pass >= _maxIterations)
+            return finish(S::MaximumIteration, sc::ISolutionBuffer::Failed, false, "@SC.TooManyLimitPasses",
+                          "@SC.TooManyLimitPasses");
+        norm = evaluateResiduals();
+        _obtainedPrecision = std::max(norm, 2 * _precision);
+        norm = _obtainedPrecision;
+    }
+}
+
 sc::Solution NRSolver::solve()
 {
     if (!_modelRead)
@@ -372,38 +412,10 @@ sc::Solution NRSolver::solve()
             }
         }
         evaluatePreProcEquations();
-        evaluateLimits(false);
-        double norm = evaluateResiduals();
-        writeStatus();
-        if (_attribs.valuesChanged)
-            _attribs.valuesChanged = 0;
-        updateRecord();
-        _passIterations = 0;
-        if (_reportRate != sc::ReportRate::None && _pConsumer)
-            _pConsumer->put();
-        if (_nJacEntries == 0)
-        {
-            finish(S::EmptyMatrix, sc::ISolutionBuffer::Failed, false, "@SC.EmptyJacobian", "@SC.EmptyJacSubModel");
-            return S::SolutionError;
-        }
-        sc::Solution status = S::OK;
         unsigned pass = 1;
-        for (;; ++pass)
-        {
-            status = Pass {*this, pass}.run(norm);
-            if (status != S::OK && status != S::BaseOK)
-                return status;
-            if (!limitGroupsSignal())
-                break;
-            // A limit group moved a variable: iterate again from there, at
-            // most as many passes as iterations are allowed.
-            if (pass >= _maxIterations)
-                return finish(S::MaximumIteration, sc::ISolutionBuffer::Failed, false, "@SC.TooManyLimitPasses",
-                              "@SC.TooManyLimitPasses");
-            norm = evaluateResiduals();
-            _obtainedPrecision = std::max(norm, 2 * _precision);
-            norm = _obtainedPrecision;
-        }
+        const sc::Solution status = runPasses(pass);
+        if (status != S::OK)
+            return status;
         if (pass == 1 || _basePostPAlwaysOn)
             evalBaseCaseProcGroup();
         _status = S::OK;

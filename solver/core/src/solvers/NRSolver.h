@@ -43,8 +43,27 @@ public:
 
 protected:
     bool readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level);
+    // The compiler's entry for this kind of model.
+    virtual bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                         SolverData& data, sc::ModelLevel level);
     bool allocSpace();
     void clearModel() override;
+    // The passes of one repetition, from the present point after the
+    // pre-processing and the sub-models: OK when the last pass converged and
+    // no limit group moved a variable; pass is the number of the last pass.
+    // Any other status ends the solve with it.
+    virtual sc::Solution runPasses(unsigned& pass);
+    // One round over the function limits; the largest change of side.
+    int evaluateLimits(bool withStates);
+    // Ends the solve with a status: embedded values, record and consumer.
+    sc::Solution finish(sc::Solution status, int consumerEnd, bool onlyWithReportRate, const char* key,
+                        const char* subKey);
+    void writeStatus();
+    void updateRecord();
+
+    // The Jacobian of f(x) (of the measurements, for the least-squares kind).
+    EvaluatorSparseMatrix _jacobian;
+    unsigned _nJacEntries = 0;
 
 private:
     struct Pass;
@@ -55,19 +74,10 @@ private:
     // factorises it; the solver is created on first use and refilled after.
     bool factoriseJacobian();
     void releaseSparseSolver();
-    // One round over the function limits; the largest change of side.
-    int evaluateLimits(bool withStates);
-    // Ends the solve with a status: embedded values, record and consumer.
-    sc::Solution finish(sc::Solution status, int consumerEnd, bool onlyWithReportRate, const char* key,
-                        const char* subKey);
-    void writeStatus();
-    void updateRecord();
 
     sparse::ISolver<Value, int>* _pSparse = nullptr;
     std::vector<Value> _F;
     std::vector<Value> _dx;
-    EvaluatorSparseMatrix _jacobian;
-    unsigned _nJacEntries = 0;
     bool _jacobianConstant = false;
 };
 } // namespace SL_NS

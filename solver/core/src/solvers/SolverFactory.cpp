@@ -1,6 +1,7 @@
 // The exported factories of the solver library, one per value type, and
 // the factory of the child solvers that run a sub-model.
 #include <solvers/NRSolver.h>
+#include <solvers/WLSSolver.h>
 #include <sc/SolverFactory.h>
 
 namespace SL_NS
@@ -9,10 +10,12 @@ Solver::Interface* Solver::createSolver(sc::ILog* pLog, std::uint8_t modelType, 
                                         unsigned short line)
 {
     Solver* pChild = nullptr;
-    // The model type of the sub-model line: 0 NL; the other kinds follow
-    // with their solvers.
+    // The model type of the sub-model line: 0 NL, 1 WLS; the other kinds
+    // follow with their solvers.
     if (modelType == 0)
         pChild = new NRSolver(pLog, int(maxIter), precision);
+    else if (modelType == 1)
+        pChild = new WLSSolver(pLog, int(maxIter), precision);
     if (!pChild)
         return nullptr;
     pChild->_modelLine = line;
@@ -39,11 +42,14 @@ ISolver<std::complex<double>>* createCmplxNRSolver(ILog* pLog, int maxIter)
 {
     return new slCmplx::NRSolver(pLog, maxIter, 1e-6);
 }
-ISolver<std::complex<double>>* createCmplxWLSSolver(ILog* pLog, int) { return notBuilt<std::complex<double>>(pLog); }
+ISolver<std::complex<double>>* createCmplxWLSSolver(ILog* pLog, int maxIter)
+{
+    return new slCmplx::WLSSolver(pLog, maxIter, 1e-6);
+}
 ISolver<std::complex<double>>* createCmplxDAESolver(ILog* pLog, int) { return notBuilt<std::complex<double>>(pLog); }
 ISolver<std::complex<double>>* createCmplxODESolver(ILog* pLog) { return notBuilt<std::complex<double>>(pLog); }
 #else
-ISolver<double>* createDblWLSSolver(ILog* pLog, int) { return notBuilt<double>(pLog); }
+ISolver<double>* createDblWLSSolver(ILog* pLog, int maxIter) { return new slDbl::WLSSolver(pLog, maxIter, 1e-6); }
 ISolver<double>* createDblDAESolver(ILog* pLog, int) { return notBuilt<double>(pLog); }
 ISolver<double>* createDblODESolver(ILog* pLog) { return notBuilt<double>(pLog); }
 ISolver<double>* createDblNRSolver(ILog* pLog, int maxIter) { return new slDbl::NRSolver(pLog, maxIter, 1e-6); }

@@ -18,6 +18,7 @@ struct Recorder : sparse::ISolver<Value, int>
     std::map<int, Value> columns;
     void put(int, int col, Value value) override { columns[col] += value; }
     const Value* solutionValue(int) const override { return nullptr; }
+    bool analyse() override { return false; }
     bool factorise() override { return false; }
     bool solve() override { return false; }
     bool solve(const Value*, Value*) override { return false; }

@@ -11,6 +11,16 @@ namespace
 {
 class Derivatives : public DerivativeTest
 {
+protected:
+    // A quotient under pRoot whose divisor is 0 at p.
+    bool dividesByZero(ExpTreeNode* pRoot, const Point& p)
+    {
+        if (!pRoot || !pRoot->pLeftNode)
+            return false;
+        if (pRoot->isOperator(Token::Type::DIV) && valueAt(pRoot->pRightNode, p) == Value(0))
+            return true;
+        return dividesByZero(pRoot->pLeftNode, p) || dividesByZero(pRoot->pRightNode, p);
+    }
 };
 
 struct Row
@@ -147,6 +157,87 @@ TEST_F(Derivatives, SmallTrees)
     };
     for (const Case& c : cases)
         EXPECT_EQ(derivativeText(c.text, c.var), c.expected) << c.text;
+}
+
+// A derivative refers to the subtrees of its expression instead of copying
+// them, and the tree algebra rewrites what it is handed: the expression must
+// come out of every derivative as it went in, and so must each derivative
+// out of the ones made after it.
+TEST_F(Derivatives, DerivativesLeaveWhatTheyReuseAsItWas)
+{
+    const char* texts[] = {
+        "x*(y - 3) + (x - y)*(2 - x)",  "-(x*y + 2)*(3 - x*z)",      "x^(y + 2) - (x + 1)^3",
+        "exp(2*x - 1)*(x + 3)/(y - x)", "(x/y)/(z/x) - (2*x)/(y*3)", "sin(x - 2*y)*cos(3 - x) + tg(x*y - 1)",
+        "(x + y + 2)^(x - 1)",          "atg(x*y - 1)/(1 - x*y)",    "sqrt(x*y + 1) - ln(3*x*y)",
+    };
+    const Point p = {0.7, 1.3, 0.4, 1.7, 4};
+    for (const char* text : texts)
+    {
+        ExpressionTree f;
+        ASSERT_TRUE(build(f, text)) << text << errors();
+        const std::string before = infix(f.getRoot());
+        const Value value = valueAt(f.getRoot(), p);
+        std::vector<std::pair<ExpTreeNode*, std::string>> derivatives;
+        for (int var = 0; var < 3; ++var)
+        {
+            ExpressionTree d(&data, &solver._fnLimits, nVars, true);
+            ASSERT_TRUE(f.createDerivative2(d, var)) << text << errors();
+            if (d.isEmpty())
+                continue;
+            derivatives.emplace_back(d.getRoot(), infix(d.getRoot()));
+            // Written as a program, as the compiler does.
+            write(d.getRoot());
+        }
+        EXPECT_EQ(infix(f.getRoot()), before) << text;
+        EXPECT_EQ(valueAt(f.getRoot(), p), value) << text;
+        for (const auto& [pRoot, textOf] : derivatives)
+            EXPECT_EQ(infix(pRoot), textOf) << text;
+    }
+}
+
+// The same on random expressions, leaning towards the shapes the tree algebra
+// rewrites: every derivative agrees with the differences of the expression,
+// and the expression is left as it was.
+TEST_F(Derivatives, RandomExpressionsKeepTheirShapeAndGetTheirDerivatives)
+{
+    RandomTrees random(tree, 20261211);
+    int checked = 0;
+    for (int trial = 0; trial < 2000; ++trial)
+    {
+        ExpTreeNode* pRoot = random.any(5);
+        const std::string before = infix(pRoot);
+        ExpressionTree f;
+        f.init(data, nVars);
+        f.setTreeNode(pRoot);
+        Evaluator* pF = write(pRoot);
+        const Point p = random.point();
+        const Value value = valueAt(pF, p);
+        // A quotient by 0 leaves the value finite and its derivative not.
+        if (!std::isfinite(std::abs(value)) || std::abs(value) > 1e3 || dividesByZero(pRoot, p))
+            continue;
+        std::vector<std::pair<ExpTreeNode*, std::string>> derivatives;
+        for (int var = 0; var < 3; ++var)
+        {
+            Evaluator* pD;
+            ExpTreeNode* pDerivative = nullptr;
+            ASSERT_TRUE(derive(f, var, pD, &pDerivative)) << before << errors();
+            if (pDerivative)
+                derivatives.emplace_back(pDerivative, infix(pDerivative));
+            const Value got = pD ? valueAt(pD, p) : Value(0);
+            const Value reference = centralDifference(pF, p, var, 1.0);
+            // Near a pole the differences lose their digits.
+            if (std::abs(reference) < 1e2)
+            {
+                EXPECT_TRUE(agree(got, reference, 1e-5))
+                    << before << " d/d" << varNames[var] << ": " << got << ", difference " << reference;
+            }
+        }
+        EXPECT_EQ(infix(pRoot), before);
+        for (const auto& [pDerivative, text] : derivatives)
+            EXPECT_EQ(infix(pDerivative), text) << before;
+        ++checked;
+    }
+    EXPECT_GT(checked, 1000);
 }
 
 // lim(x*y + 1, pmin, pmax) * z: inside the bounds the limit passes the

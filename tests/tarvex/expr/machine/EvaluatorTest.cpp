@@ -24,6 +24,7 @@ struct Recorder : sparse::ISolver<Value, int>
     std::vector<std::tuple<int, int, Value>> puts;
     void put(int row, int col, Value value) override { puts.emplace_back(row, col, value); }
     const Value* solutionValue(int) const override { return nullptr; }
+    bool analyse() override { return false; }
     bool factorise() override { return false; }
     bool solve() override { return false; }
     bool solve(const Value*, Value*) override { return false; }

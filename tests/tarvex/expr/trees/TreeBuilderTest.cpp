@@ -201,6 +201,32 @@ TEST_F(TreeBuilder, LimitsCompileTheirOwnProgram)
     EXPECT_EQ(e->evaluate(cu), Value(8));
 }
 
+// A function's second argument and a limited expression are built by inner
+// builders: their nesting is bounded, the bound refused with its key.
+TEST_F(TreeBuilder, NestedInnerExpressionsAreBounded)
+{
+    const int bound = ExpressionTree::maxNesting;
+    auto nested = [](const std::string& open, const std::string& close, int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i)
+            text += open;
+        text += "x";
+        for (int i = 0; i < n; ++i)
+            text += close;
+        return text;
+    };
+    const std::pair<std::string, std::string> forms[] = {{"max(y, ", ")"}, {"lim(", ", pmin, pmax)"}};
+    for (const auto& [open, close] : forms)
+    {
+        ExpressionTree tree;
+        EXPECT_TRUE(build(tree, nested(open, close, bound))) << open << errors();
+        log.clean();
+        EXPECT_FALSE(build(tree, nested(open, close, bound + 1))) << open;
+        ASSERT_FALSE(log.entries.empty()) << open;
+        EXPECT_EQ(log.entries[0].text.substr(0, 19), "ET.FnNestedTooDeep ") << open << errors();
+    }
+}
+
 // Random token sequences: whatever the builder gets, it refuses or builds a
 // program the machine can run.
 TEST_F(TreeBuilder, RandomTextNeverStopsTheProcess)

@@ -230,7 +230,7 @@ TEST(SolverFactories, NewtonRaphsonAndTheKindsNotBuiltYet)
     CollectingLog log;
 #if SL_COMPLEX
     auto* pSolver = sc::createCmplxNRSolver(&log, 20);
-    EXPECT_EQ(sc::createCmplxWLSSolver(&log, 20), nullptr);
+    EXPECT_EQ(sc::createCmplxDAESolver(&log, 20), nullptr);
     EXPECT_EQ(sc::createCmplxODESolver(&log), nullptr);
 #else
     auto* pSolver = sc::createDblNRSolver(&log, 20);

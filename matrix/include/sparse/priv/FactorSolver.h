@@ -1,9 +1,9 @@
 #pragma once
-// The sparse solver over KLU. Its life cycle follows KLU's: the pattern is
-// compressed and analysed (ordering) once, factorised, and every later fill
-// with the same (row, column) sequence is scattered through the cached map
-// and refactorised with the pivot order of the last full factorisation.
-#include <klu.h>
+// The sparse solver: a system assembled entry by entry, compressed by
+// columns and handed to a factorisation (KLU's LU, or CHOLMOD's Cholesky
+// for the symmetric kinds). Its pattern is compressed and analysed once;
+// every later fill with the same (row, column) sequence is scattered
+// through the cached map and only factorised numerically.
 #include <mu/Assert.h>
 #include <sparse/ISolver.h>
 #include <sparse/Options.h>
@@ -13,21 +13,15 @@
 
 namespace sparse::priv
 {
-template <typename T>
-class KluSolver final : public ISolver<T, int>
+template <typename T, typename Factors>
+class FactorSolver final : public ISolver<T, int>
 {
 public:
-    // How the factorisations came about: tests and benchmarks check the path taken.
-    struct Statistics
-    {
-        unsigned analyses = 0;         // compress + klu_analyze
-        unsigned factorisations = 0;   // klu_factor (with pivoting)
-        unsigned refactorisations = 0; // klu_refactor kept
-    };
+    using Statistics = typename Factors::Statistics;
 
-    KluSolver(int n, int capacity, Symmetry symmetry, SolverType type, Pivoting pivoting, Ordering ordering);
-    KluSolver(const KluSolver&) = delete;
-    KluSolver& operator=(const KluSolver&) = delete;
+    FactorSolver(int n, int capacity, Symmetry symmetry, SolverType type, Pivoting pivoting, Ordering ordering);
+    FactorSolver(const FactorSolver&) = delete;
+    FactorSolver& operator=(const FactorSolver&) = delete;
 
     void put(int row, int col, T value) override
     {
@@ -43,10 +37,11 @@ public:
         return &_solution[size_t(i)];
     }
 
+    bool analyse() override;
     bool factorise() override;
     bool solve() override;
     bool solve(const T* rhs, T* x) override;
-    void release() override;
+    void release() override { delete this; }
     void reset() override;
 
     void putRHS(int row, T value) override
@@ -57,20 +52,14 @@ public:
             _hasStrayEntry = true;
     }
 
-    const Statistics& getStatistics() const { return _stats; }
+    const Statistics& getStatistics() const { return _factors.getStatistics(); }
 
 private:
-    ~KluSolver();
+    ~FactorSolver() = default;
 
     bool isInRange(int i) const { return unsigned(i) < unsigned(_n); }
-
-    bool analyse();
-    bool factoriseFully();
-    bool refactorise();
-    bool isWellConditioned();
+    bool isPatternAnalysed() const { return _isAnalysed && _triplets.isSamePattern(); }
     bool solveRefined(const T* rhs, T* x);
-    void freeNumeric();
-    void freeSymbolic();
 
     int _n;
     // A negative size describes no system: such a solver never factorises.
@@ -82,15 +71,12 @@ private:
     std::vector<T> _rhs;      // assembled by putRHS, for solve()
     std::vector<T> _solution; // of solve()
     std::vector<T> _work;     // residual and right-hand-side copy of refinement
-    klu_common _common;
-    klu_symbolic* _pSymbolic = nullptr;
-    klu_numeric* _pNumeric = nullptr;
-    double _pivotRcond = 0.0; // condition estimate when the pivots were chosen
+    Factors _factors;
+    bool _isAnalysed = false;
     bool _factorised = false;
     // An entry of this fill fell outside the system (a Jacobian entry with a
     // bad column, say): the fill is not the system meant, so it must not
     // factorise. Cleared by reset().
     bool _hasStrayEntry = false;
-    Statistics _stats;
 };
 } // namespace sparse::priv

@@ -1,0 +1,54 @@
+#pragma once
+// The LU factors of one system over KLU, following KLU's life cycle: the
+// pattern is analysed (ordering) once, factorised with pivoting, and later
+// values of the same pattern are refactorised with the pivot order of the
+// last full factorisation while that stays well conditioned.
+#include <klu.h>
+#include <sparse/Options.h>
+#include <sparse/priv/CompressedPattern.h>
+
+namespace sparse::priv
+{
+template <typename T>
+class KluFactors
+{
+public:
+    // How the factorisations came about: tests and benchmarks check the path taken.
+    struct Statistics
+    {
+        unsigned analyses = 0;         // klu_analyze
+        unsigned factorisations = 0;   // klu_factor (with pivoting)
+        unsigned refactorisations = 0; // klu_refactor kept
+    };
+
+    KluFactors(Symmetry symmetry, SolverType type, Pivoting pivoting, Ordering ordering);
+    KluFactors(const KluFactors&) = delete;
+    KluFactors& operator=(const KluFactors&) = delete;
+    ~KluFactors();
+
+    // The pattern of an n x n system in compressed columns; false when it is
+    // structurally singular (with the block triangular search).
+    bool analyse(int n, CompressedPattern& csc);
+    // The values of that pattern, in its order; false for a singular system.
+    bool factorise(CompressedPattern& csc, T* values);
+    // x := A^-1 x with the present factors.
+    bool solve(T* x);
+    // Forgets the analysis too (a new pattern follows).
+    void clear();
+
+    const Statistics& getStatistics() const { return _stats; }
+
+private:
+    bool factoriseFully(CompressedPattern& csc, T* values);
+    bool refactorise(CompressedPattern& csc, T* values);
+    bool isWellConditioned(CompressedPattern& csc, T* values);
+    void freeNumeric();
+
+    int _n = 0;
+    klu_common _common;
+    klu_symbolic* _pSymbolic = nullptr;
+    klu_numeric* _pNumeric = nullptr;
+    double _pivotRcond = 0.0; // condition estimate when the pivots were chosen
+    Statistics _stats;
+};
+} // namespace sparse::priv
