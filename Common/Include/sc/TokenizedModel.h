@@ -75,22 +75,6 @@ public:
         const _tl& getLine() const { return (*_pLines)[_current]; }
         const _TokV& getToken(std::uint32_t i) const { return (*_pTokens)[getLine().firstToken + i]; }
 
-        // The value token of the first attribute with this id (colours and
-        // line patterns included); null when the line has none.
-        const _TokV* findAttrib(AttribID attID) const
-        {
-            if (!isValid())
-                return nullptr;
-            const _tl& line = getLine();
-            for (std::uint32_t i = 0; i < line.nAttribs; ++i)
-            {
-                const _TokV& tok = (*_pAttribs)[line.firstAttrib + i];
-                if (tok.attribID == static_cast<std::uint8_t>(attID))
-                    return &tok;
-            }
-            return nullptr;
-        }
-
         // Text of the first attribute with this id when it is a string or an
         // identifier; null otherwise.
         const td::StringExt* getAttribValueStrPtr(AttribID attID) const
