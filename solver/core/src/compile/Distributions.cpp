@@ -9,8 +9,6 @@
 #include <expr/StatsManager.h>
 #include <math/RndGen.h>
 
-#include <cfloat>
-#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -42,10 +40,8 @@ struct DistKind
 };
 
 // The bounds of a truncation window: mean -+ width / 2 when width > 0.
-double lowerBound(const double* v) { return v[2] > 0 ? v[0] - v[2] / 2 : -DBL_MAX; }
-double upperBound(const double* v) { return v[2] > 0 ? v[0] + v[2] / 2 : DBL_MAX; }
-
-int truncated(double v) { return std::fabs(v) < 2147483648.0 ? int(v) : (v < 0 ? INT32_MIN : INT32_MAX); }
+double lowerBound(const double* v) { return rnd::windowLower(v[0], v[2]); }
+double upperBound(const double* v) { return rnd::windowUpper(v[0], v[2]); }
 
 const DistKind s_kinds[] = {
     {"Expo",
@@ -65,11 +61,12 @@ const DistKind s_kinds[] = {
      {"@CS.NoMinInUniformDist", "@CS.NoMaxInUniformDist"},
      2,
      [](const double* v, bool integer) {
-         return integer ? rnd::UniformInt::check(truncated(v[0]), truncated(v[1])) : rnd::Uniform::check(v[0], v[1]);
+         return integer ? rnd::UniformInt::check(rnd::toIntBound(v[0]), rnd::toIntBound(v[1]))
+                        : rnd::Uniform::check(v[0], v[1]);
      },
      [](const double* v, bool integer) -> rnd::Gen* {
          if (integer)
-             return new rnd::UniformInt(truncated(v[0]), truncated(v[1]));
+             return new rnd::UniformInt(rnd::toIntBound(v[0]), rnd::toIntBound(v[1]));
          return new rnd::Uniform(v[0], v[1]);
      }},
     {"Poisson",

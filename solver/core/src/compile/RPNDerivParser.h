@@ -74,12 +74,8 @@ public:
     int getNumParameters() const { return _nParams; }
 
 protected:
-    // The tokens first..end-1 of the line at it, one expression, into e.
-    bool compileExpression(const ModelIterator& it, unsigned first, unsigned end, Evaluator* e);
-
-    const sc::TokenizedModel* _pModel = nullptr;
-
-private:
+    // The reader of models written as XML derives from the compiler and
+    // shares its sections below.
     struct Deferred
     {
         int symbol;
@@ -97,6 +93,9 @@ private:
     bool parseInitialValues(sc::Group group, sc::ModelLevel level, std::vector<Deferred>& deferred);
     bool evalInitialValueExpression(Value& value, const ModelIterator& it, unsigned firstToken);
     bool evalInitialValuesWithDependency(const std::vector<Deferred>& deferred, sc::ModelLevel level);
+    // The expression of the token list, run once over the present values;
+    // false when its tree or program cannot be made.
+    bool evaluateTokenList(Value& value);
     int symbolOf(const sc::_TokV& tok) const;
 
     // Equations.
@@ -124,8 +123,12 @@ private:
     sc::ExpressionType parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group);
     sc::ExpressionType parseAssignmentSwitch(ModelIterator& it, Evaluator* e, sc::Group group);
     bool compileChildren(ModelIterator& it, unsigned n, Evaluator* pRun, sc::Group group);
+    bool compileExpression(const ModelIterator& it, unsigned first, unsigned end, Evaluator* e);
     char getAssignmentType(const ModelIterator& it, unsigned first, unsigned& pos) const;
     int parseAssignmentVariable(const ModelIterator& it, unsigned first, unsigned char& fromParent);
+    // e writes symbol target (the parent's when fromParent; part chooses a
+    // part of a complex value) with operator op.
+    void setAssignmentTarget(Evaluator* e, int target, unsigned char fromParent, unsigned char part, char op) const;
     bool readSignal(const ModelIterator& it, sc::ISignal::Type& signal) const;
     bool parseLimits(sc::ModelLevel level);
     bool parseSubModel(const sc::Naming* pNaming);
@@ -144,6 +147,7 @@ private:
     void bindTree(ExpressionTree& tree);
 
     CompileTarget& _target;
+    const sc::TokenizedModel* _pModel = nullptr;
     EvaluatorSparseMatrix* _pJacobian = nullptr;
     // The constraints of a measurement model: kind 'E' goes there.
     EvaluatorVect* _pConstraints = nullptr;

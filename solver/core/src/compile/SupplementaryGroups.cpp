@@ -232,6 +232,13 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
         logAt("@SC.CannotMakeExpression", line.line);
         return ET::None;
     }
+    setAssignmentTarget(e, target, fromParent, part, op);
+    return ET::Plain;
+}
+
+void RPNDerivParser::setAssignmentTarget(Evaluator* e, int target, unsigned char fromParent, unsigned char part,
+                                         char op) const
+{
     const bool variable = !fromParent && target < _nVars;
 #if SL_COMPLEX
     e->setVariableIndex(variable || fromParent ? target : target - _nVars, variable, part, fromParent, op);
@@ -241,7 +248,6 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
     e->setVariableIndex(fromParent ? target : (variable ? target : target - _nVars),
                         fromParent ? A::Parent : (variable ? A::Variable : A::Parameter), op);
 #endif
-    return ET::Plain;
 }
 
 sc::ExpressionType RPNDerivParser::parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group)

@@ -197,14 +197,21 @@ bool RPNDerivParser::evalInitialValueExpression(Value& value, const ModelIterato
     sc::ExpressionType type;
     if (!createTokenList(_pModel->getExpressionTokens(), it, firstToken, type, it.getLine().nTokens))
         return false;
-    ExpressionTree tree;
-    bindTree(tree);
-    Evaluator* pEvaluator = _pSolverData->pPools->evaluators.getEntry();
-    if (!tree.makeExpressionTree(&getTokenList(), sc::ExpressionType::Plain) || !tree.createPostFix(pEvaluator))
+    if (!evaluateTokenList(value))
     {
         logAt("@ET.ErrInitValueExp", line);
         return false;
     }
+    return true;
+}
+
+bool RPNDerivParser::evaluateTokenList(Value& value)
+{
+    ExpressionTree tree;
+    bindTree(tree);
+    Evaluator* pEvaluator = _pSolverData->pPools->evaluators.getEntry();
+    if (!tree.makeExpressionTree(&getTokenList(), sc::ExpressionType::Plain) || !tree.createPostFix(pEvaluator))
+        return false;
     CU cu(&solver());
     value = pEvaluator->evaluate(cu);
     return true;

@@ -80,6 +80,8 @@ struct SolverData
     // An entry naming the failing item of the current section by number,
     // e.g. "(40,NLEqs):Eq#: 3".
     void setEqErrorNo(unsigned int number, SolutionLocation location = SolutionLocation::Current);
+    // What the items of the current section are called in such an entry.
+    const char* itemName() const;
 
     // Sends a key to the solver's logger as an error; nothing without one.
     void translateAndAdd(const char* key);
