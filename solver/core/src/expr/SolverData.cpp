@@ -43,6 +43,18 @@ void SolverData::translateAndAdd(const char* key, std::uint32_t line, std::uint3
         pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error);
 }
 
+// Found by a walk of the list: only a failed build asks.
+std::uint32_t SolverData::buildColumn() const
+{
+    if (!pBuildAt || !pLexedTokens || !pTokenColumns)
+        return logColumn;
+    std::size_t index = 0;
+    for (const TokenList::_tEntry* p = pLexedTokens->getFirstEntry(); p; p = p->pNext, ++index)
+        if (p == pBuildAt)
+            return index < pTokenColumns->size() && (*pTokenColumns)[index] ? (*pTokenColumns)[index] : logColumn;
+    return logColumn;
+}
+
 // Only variables and parameters have names; an embedded parameter does not.
 const char* SolverData::getSymbolNameForLog(int index) const { return symbolNameIn(pWorkspace, index); }
 

@@ -213,6 +213,7 @@ bool RPNParser::createTokenList(const char* text, Token::Type& lastType)
         lastType = type;
         if (type == T::END_OF_LINE)
             break;
+        setSourceColumn(std::size_t(tokenText.data() - text) + 1);
         const bool refused = type == T::NONE || (Token::isOperator(type) && !opInfo(type).hasInstruction());
         if (refused)
             return failText("Unexpected token: @", tokenText);
