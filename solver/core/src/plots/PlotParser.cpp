@@ -101,8 +101,8 @@ PlotParser::PlotParser(CompileTarget& solver, Plots& plots)
 
 void PlotParser::report(const char* key, const ModelIterator& it, sc::ILog::Type type)
 {
-    const sc::_TokV* pFirst = firstToken(it);
-    translateAndAddLog(key, it.getLine().line, pFirst && pFirst->column ? pFirst->column : 1, type);
+    const Position at = positionOf(it);
+    translateAndAddLog(key, at.line, at.column, type);
 }
 
 bool PlotParser::getPlotEvaluators(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level)
@@ -310,7 +310,7 @@ bool PlotParser::symbolsFit(const ModelIterator& it)
         }
         if (!fits)
         {
-            translateAndAddLog("@SC.VarOutOfIndex", line.line, tok.column, sc::ILog::Type::Error);
+            logAt("@SC.VarOutOfIndex", it, k);
             return false;
         }
     }

@@ -178,6 +178,30 @@ TEST(PlotSection, BlockWithoutEnd)
     }
 }
 
+TEST(PlotSection, NamesPastTheSolversValuesAreRefused)
+{
+    // The solver read x^2 = p (one variable, two parameters); the plots come
+    // from another text, whose second variable and third parameter the
+    // solver does not have.
+    Plotted m(plotModel(""));
+    ASSERT_TRUE(m.ok) << m.log;
+    for (const char* name : {"z", "q"})
+    {
+        Load other;
+        other.fromString(plotModelHead +
+                         "  x = 1\n  z = 1\nParams\n  p = 4\n  c = 1\n  q = 2\nNLEs\n  x^2 = p\n"
+                         "  z = q\nPlots\nlinePlot\n  @y << 2*" +
+                         name + "\nend\nend\n");
+        ASSERT_TRUE(other.ok) << other.log;
+        m.log.clean();
+        EXPECT_FALSE(m.plots->init(other.model.get(), &m.model.solver)) << name;
+        ASSERT_FALSE(m.log.entries.empty());
+        EXPECT_EQ(m.log.entries[0].text, "@SC.VarOutOfIndex");
+        EXPECT_EQ(m.log.entries[0].line, 16u);
+        EXPECT_EQ(m.log.entries[0].column, 11u);
+    }
+}
+
 TEST(PlotSection, PlotsLeaveTheSolverAsItWas)
 {
     // A plot compile adds nothing to the solver: no symbol, no limit, no
