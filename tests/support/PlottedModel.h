@@ -1,7 +1,8 @@
 #pragma once
-// A model text with a plot section, compiled into a Newton-Raphson solver
-// and bound to a plot evaluator from the library's factory, as a host that
-// draws plots does: the process registers the full vocabulary first.
+// A model text with a plot section, compiled into a solver (Newton-Raphson
+// unless another kind is named) and bound to a plot evaluator from the
+// library's factory, as a host that draws plots does: the process registers
+// the full vocabulary first.
 #include <CompiledModel.h>
 #include <Vocabulary.h>
 #include <sc/SolverFactory.h>
@@ -21,25 +22,27 @@ struct FullWords
     FullWords() { fillVocabulary(Words::Full); }
 };
 
-struct Plotted
+// TSolver: the solver kind the model is compiled into.
+template <typename TSolver>
+struct PlottedWith
 {
     using Evaluator = sc::IFigureEvaluator<SL_NS::Value>;
 
     FullWords words; // before the load below
-    Compiled model;
+    CompiledWith<TSolver> model;
     CollectingLog log; // the plot evaluator's
     Evaluator* plots;
     bool ok = false;
 
-    explicit Plotted(const std::string& text)
+    explicit PlottedWith(const std::string& text)
         : model(text)
         , plots(create(&log))
     {
         ok = model.ok && plots->init(model.load.model.get(), &model.solver);
     }
-    ~Plotted() { plots->release(); }
-    Plotted(const Plotted&) = delete;
-    Plotted& operator=(const Plotted&) = delete;
+    ~PlottedWith() { plots->release(); }
+    PlottedWith(const PlottedWith&) = delete;
+    PlottedWith& operator=(const PlottedWith&) = delete;
 
     static Evaluator* create(sc::ILog* pLog)
     {
@@ -58,4 +61,6 @@ struct Plotted
         return set(param, v) && model.solver.solve() == sc::Solution::OK && plots->evaluate();
     }
 };
+
+using Plotted = PlottedWith<SL_NS::NRSolver>;
 } // namespace test

@@ -3,6 +3,7 @@
 // populates, and a solver that reads another model meanwhile.
 #include <PlotModel.h>
 #include <gtest/gtest.h>
+#include <solvers/DAESolver.h>
 
 #include <cfloat>
 #include <cmath>
@@ -169,6 +170,34 @@ TEST(Recording, SolverReadingAnotherModel)
     cnt::Figures figures;
     ASSERT_TRUE(m.plots->populate(figures));
     EXPECT_TRUE(holds(figures[0].yAxes[0], {2, 5}));
+}
+
+TEST(Recording, TimeOnTheXAxisOverDAESteps)
+{
+    // x' = -x from 1 by trapezoid steps of 0.1: x_k = (0.95/1.05)^k. The
+    // second plot skips the point where t - 0.2 is exactly 0.
+    PlottedWith<SL_NS::DAESolver> m(std::string("Header:\n  dTime = 0.1\nend\nModel [type = DAE, method = Trapez") +
+                                    (SL_NS::isComplexBuild ? ", domain = cmplx]\nVars [conj = false]\n" : "]\nVars\n") +
+                                    "  x = 1\nODEs\n  x' = -x\nPlots\nlinePlot\n  @x << t\n  @y << x\nend\n"
+                                    "linePlot\n  @cond << t - 0.2\n  @x << t\n  @y << x\nend\nend\n");
+    ASSERT_TRUE(m.ok) << m.model.load.log << m.model.log << m.log;
+    // The step is the host's to set (a model object takes the header's).
+    m.model.solver.setIntegrationStepSize(0.1);
+    ASSERT_TRUE(m.model.solver.reset(0));
+    ASSERT_TRUE(m.plots->evaluate());
+    for (int k = 1; k <= 3; ++k)
+    {
+        ASSERT_EQ(m.model.solver.step(1), sc::Solution::OK) << k;
+        ASSERT_TRUE(m.plots->evaluate());
+    }
+    const double r = 0.95 / 1.05;
+    cnt::Figures figures;
+    ASSERT_TRUE(m.plots->populate(figures));
+    ASSERT_EQ(figures.size(), 2u);
+    EXPECT_TRUE(holds(figures[0].xAxis, {0, 0.1, 0.2, 0.3}));
+    EXPECT_TRUE(holds(figures[0].yAxes[0], {1, r, r * r, r * r * r}));
+    EXPECT_TRUE(holds(figures[1].xAxis, {0, 0.1, 0.3}));
+    EXPECT_TRUE(holds(figures[1].yAxes[0], {1, r, r * r * r}));
 }
 
 #if SL_COMPLEX
