@@ -22,10 +22,7 @@ const char* const s_resultNames[] = {"repeat#",   "succRep#", "outIter#", "baseI
                                      "solState#", "reqEps#",  "obtEps#",  "startT#",   "endT#"};
 } // namespace
 
-int XmlModelReader::parentParamCount() const
-{
-    return solver()._parentSolver ? int(solver().sharedParentParams()) : 0;
-}
+int XmlModelReader::parentParamCount() const { return solver()._parentSolver ? int(solver().sharedParentParams()) : 0; }
 
 template <typename TNode>
 bool XmlModelReader::parseVarsAndParams(const TNode& vars, const TNode& params)

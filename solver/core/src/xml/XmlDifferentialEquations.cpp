@@ -56,8 +56,9 @@ int XmlModelReader::getDiffEqVariableIndexAndFx(DiffEquation& eq)
     const int index = findSymbol(name.c_str());
     // In a DAE model only a state has a differential equation; a stage
     // variable (x#k1) is none.
-    const bool state = index >= 0 && index < _nVars &&
-                       (_pSolverData->modelKind != 2 || (*_pSolverData->pSymbolInfo)[std::size_t(index)].symbolType == 3);
+    const bool state =
+        index >= 0 && index < _nVars &&
+        (_pSolverData->modelKind != 2 || (*_pSolverData->pSymbolInfo)[std::size_t(index)].symbolType == 3);
     if (index >= _nVars)
     {
         fail("State variable cannot be declared as a parameter! Variable name=@ in ODEeq=@", name.c_str(), *eq.pFx);

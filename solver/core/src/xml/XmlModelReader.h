@@ -222,10 +222,10 @@ private:
     template <typename TNode>
     bool initChildModel(const TNode& model, unsigned k);
 
-    std::string _text; // an equation as its residual, a part of an assignment
-    std::vector<int> _varSymbols;        // of each Var, in document order
+    std::string _text;                    // an equation as its residual, a part of an assignment
+    std::vector<int> _varSymbols;         // of each Var, in document order
     std::vector<std::string> _stateNames; // sorted
-    std::string _name; // an assignment's target
+    std::string _name;                    // an assignment's target
     unsigned _depth;
 };
 
