@@ -111,7 +111,9 @@ sc::Solution ODESolver::solve()
     if (_attribs.valuesChanged && _reInitOn)
         copyInitialBackupedValues();
     _attribs.valuesChanged = 0;
-    // Both slopes at their own times: f0 at t, f1 at the predictor and t + h.
+    // PreProc runs twice, as around the sub-model of a solve. Both slopes at
+    // their own times: f0 at t, f1 at the predictor and t + h.
+    evaluatePreProcEquations();
     evaluatePreProcEquations();
     _fx.evaluate(_f0.data(), 1.0);
     const int* map = &_odeVarMap[0];

@@ -77,24 +77,27 @@ void expectSameValues(XmlSolver<double>& xml, const TextTwin& twin)
 TEST(XmlDynamicModel, ODEStepsAsItsText)
 {
     // Heun, h = 0.1: x = 1 + 0.05 (-1 - 0.9) = 0.905; v' = k = 2 gives 0.2.
+    // PreProc runs twice per step.
     const std::string doc = xmlModel(R"(type="ODE" domain="real")", R"~(
         <Vars><Var name="x" val="1"/><Var name="v"/></Vars>
-        <Params dT="0.1"><Param name="a" val="1"/><Param name="k" val="2*a"/><Param name="w"/></Params>
+        <Params dT="0.1"><Param name="a" val="1"/><Param name="k" val="2*a"/><Param name="w"/><Param name="n"/></Params>
         <ODEqs><Eq fx="x' = -a*x"/><Eq fx=" v = int(k)"/></ODEqs>
+        <PreProc><Eq fx="n += 1"/></PreProc>
         <PostProc><Eq fx="w = x + v"/></PostProc>)~");
-    TextTwin twin(ode, "Header:\nend\nModel [type = ODE]\nVars\n  x = 1\n  v\nParams\n  a = 1\n  k = 2*a\n  w\n"
-                       "  dT = 0.1\nODEs\n  x' = -a*x\n  v = int(k)\nPostProc\n  w = x + v\nend\n");
+    TextTwin twin(ode, "Header:\nend\nModel [type = ODE]\nVars\n  x = 1\n  v\nParams\n  a = 1\n  k = 2*a\n  w\n  n\n"
+                       "  dT = 0.1\nODEs\n  x' = -a*x\n  v = int(k)\nPreProc\n  n += 1\nPostProc\n  w = x + v\nend\n");
     ASSERT_TRUE(twin.ok);
     EXPECT_EQ(twin->solve(), S::OK);
     onBothRoads(ode, doc, [&twin](XmlSolver<double>& s) {
         ASSERT_TRUE(s.ok) << s.errors();
-        EXPECT_EQ(parameterNames(s.operator->()), (std::vector<std::string> {"a", "k", "w", "dT", "t"}));
+        EXPECT_EQ(parameterNames(s.operator->()), (std::vector<std::string> {"a", "k", "w", "n", "dT", "t"}));
         EXPECT_EQ(s->getIntegrationStepSize(), 0.1);
         EXPECT_EQ(s->solve(), S::OK);
         EXPECT_NEAR(s.value("x"), 0.905, 1e-15);
         EXPECT_NEAR(s.value("v"), 0.2, 1e-15);
         EXPECT_NEAR(s.value("t"), 0.1, 1e-15);
         EXPECT_NEAR(s.value("w"), 1.105, 1e-15);
+        EXPECT_EQ(s.value("n"), 2);
         expectSameValues(s, twin);
     });
 }
