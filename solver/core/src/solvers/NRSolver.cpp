@@ -88,8 +88,9 @@ bool NRSolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const 
 bool NRSolver::readModel(const td::String& model)
 {
     clearModel();
-    XmlModelReader parser(*this);
+    // The data outlives the parser, whose end still reads it.
     SolverData data;
+    XmlModelReader parser(*this);
     initSolverData(data);
     const bool ok = compileXml(parser, model, data);
     if (ok)

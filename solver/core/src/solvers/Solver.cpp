@@ -332,8 +332,9 @@ void Solver::setEmbeddedParam(sc::EmbeddedParam which, double value)
 bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level)
 {
     clearModel();
-    RPNDerivParser parser(*this);
+    // The data outlives the parser, whose end still reads it.
     SolverData data;
+    RPNDerivParser parser(*this);
     initSolverData(data);
     readModelFlags(data, pModel, level);
     loadModelAttribs(pModel, level);
