@@ -7,7 +7,6 @@
 #include <expr/ExpressionTree.h>
 #include <expr/SolverData.h>
 #include <expr/TransferFunction.h>
-#include <sc/ILog.h>
 
 #include <cmath>
 #include <utility>
