@@ -3,7 +3,7 @@
 # fuzz/<target>.cpp holds the entry; fuzz/<target>/corpus its seeds and
 # fuzz/<target>/regressions the inputs of findings that were fixed.
 set(FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(FUZZ_TARGETS model modelobject xml numbers sparse)
+set(FUZZ_TARGETS model modelobject xml xmlmodel numbers sparse)
 # Seeds that live elsewhere in the repository: the model texts serve both
 # model targets.
 set(FUZZ_MORE_SEEDS_model ${CMAKE_SOURCE_DIR}/examples/models)
@@ -31,6 +31,8 @@ function(add_fuzz_entry program target)
   elseif(target STREQUAL "modelobject")
     target_include_directories(${program} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     target_link_libraries(${program} PRIVATE Moltrin Tarvex)
+  elseif(target STREQUAL "xmlmodel")
+    target_link_libraries(${program} PRIVATE Tarvex)
   elseif(target STREQUAL "sparse")
     target_link_libraries(${program} PRIVATE MatrixLayer)
   else()

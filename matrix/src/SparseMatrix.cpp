@@ -15,7 +15,7 @@ SparseMatrix<T>::SparseMatrix(int nRows, int nCols, int capacity)
 }
 
 template <typename T>
-bool SparseMatrix<T>::compress()
+void SparseMatrix<T>::compress()
 {
     const bool changed = !_triplets.isSamePattern();
     if (changed)
@@ -23,9 +23,10 @@ bool SparseMatrix<T>::compress()
         _csr.build(_nRows, _nCols, _triplets.rows(), _triplets.cols(), _triplets.count());
         _triplets.markCompressed();
         _values.resize(size_t(_csr.nonZeros()));
+        // The normal pattern belongs to the structure it was built from.
+        _isNormalPatternBuilt = false;
     }
     _csr.scatter(_triplets.values(), _values.data());
-    return changed;
 }
 
 // A matrix with an entry outside it, or a block placed where its rows cannot
@@ -51,7 +52,8 @@ void SparseMatrix<T>::addNormalEquations(const dense::DiagMatrix<double>& W, den
     MU_ASSERT(pSolver && r.getNoOfRows() == _nRows && r.getNoOfCols() >= 1 && W.getSize() >= _nRows);
     if (passOnStrayEntry(pSolver))
         return;
-    if (compress() || !_isNormalPatternBuilt)
+    compress();
+    if (!_isNormalPatternBuilt)
     {
         _normal.build(_nRows, _nCols, _csr.starts(), _csr.indices());
         _isNormalPatternBuilt = true;

@@ -120,7 +120,7 @@ constexpr Entry s_logged[] = {
     {"@SC.IfInUnsupportedGroup", "an if equation belongs in the group NLEs"},
     {"@SC.IncompleteIfElse", "an if equation needs an else branch and 'end'"},
     {"@SC.IfBranchTwoExprs", "a branch of an if equation holds one expression, and this is a second one"},
-    {"@SC.IfNestedTooDeep", "if equations are nested more than 1000 levels deep"},
+    {"@SC.IfNestedTooDeep", "if, switch or group blocks are nested more than 1000 levels deep"},
     {"@SC.CannotMakeExpression", "this expression cannot be read"},
     {"@SC.SwitchWoCases", "the switch has no case"},
     {"@SC.SwitchWoDef", "a switch among equations needs a default case"},

@@ -24,7 +24,10 @@ How an example is written in the Markdown:
 - A fenced ```python [NAME] block runs as it is, from the repository's
   folder, with Quenda imported and MODEL bound to the text of the model
   block above it; it checks with assert.
-- Any other fenced block (```text, ```sh, ...) is only shown.
+- A fenced block ```xml NAME holds a model written as XML, with its result
+  block after it; the module cannot read XML, so the C++ test
+  tests/tarvex/xml/guide runs these through the solvers of the library.
+- Any other fenced block (```text, ```sh, ```cpp, ...) is only shown.
 
 Dynamic models add their statements (values at a time, steps) to
 statement() and their model objects to KINDS.
@@ -84,7 +87,7 @@ def fenced_blocks(path):
 
 
 # Blocks that are only shown; a misspelt kind would hide an example.
-SHOWN = {"", "text", "sh"}
+SHOWN = {"", "text", "sh", "cpp"}
 
 
 def read_documents():
@@ -96,7 +99,7 @@ def read_documents():
         names, model = set(), None
         for i, block in enumerate(blocks):
             kind = block.words[0] if block.words else ""
-            if kind not in SHOWN | {"model", "result", "python"}:
+            if kind not in SHOWN | {"model", "result", "python", "xml"}:
                 problems.append(f"{block.where()}: no such kind of block: {kind}")
             if kind == "model":
                 following = blocks[i + 1] if i + 1 < len(blocks) else None
@@ -113,7 +116,7 @@ def read_documents():
                 if any(s.name == name for s in snippets):
                     problems.append(f"{block.where()}: a second Python block named {name}")
                 snippets.append(Snippet(name, block, model))
-            elif kind == "result" and (i == 0 or blocks[i - 1].words[:1] != ["model"]):
+            elif kind == "result" and (i == 0 or blocks[i - 1].words[:1] not in (["model"], ["xml"])):
                 problems.append(f"{block.where()}: a result block belongs after a model block")
     return examples, snippets, problems
 

@@ -198,6 +198,10 @@ public:
 
     void addLogEntry(const ILog::LE& entry, ILog::Type type) const;
 
+    // The deepest nesting of blocks in a group: the compile walks a block
+    // within its parent's, so that this bounds how deep its calls go.
+    static constexpr unsigned maxBlockNesting = 1000;
+
     // The reserved words that begin a block closed by "end".
     static bool opensBlock(ReservedID id)
     {

@@ -200,7 +200,13 @@ const char* countLine(const _TokV* pFirst, bool inRepeats, bool main, int& depth
         return nullptr;
     }
     const bool opens = TokenizedModel::opensBlock(id);
-    if (opens || id == ReservedID::Main || id == ReservedID::Repeat)
+    if (opens && unsigned(depth) >= TokenizedModel::maxBlockNesting)
+        return "@SC.IfNestedTooDeep";
+    // Every line but a branch of an open block is an expression of its
+    // group, also one that begins with a reserved word where none belongs
+    // (it is compiled, and refused there, instead of being skipped).
+    const bool continues = id == ReservedID::Else || id == ReservedID::Case || id == ReservedID::Default;
+    if (!continues)
         nExpressions += depth == 0;
     depth += opens;
     return nullptr;

@@ -163,10 +163,10 @@ TEST(ConsoleLog, FailingModelsPrintTheirSentence)
          "Error! line 6, column 1: the variable x is declared twice [@ML.VarDDVars]"},
         {head + "x = 1\nNLEs\nx^2 = y\nend\n", "Error! line 7, column 7: the name y is not declared [@ML.UnknownLbl]"},
         {head + "x = 1\nNLEs\nx = round(x, x)\nend\n",
-         "Error! line 7, column 1: the second argument of round must be a parameter or a number, not a variable "
+         "Error! line 7, column 14: the second argument of round must be a parameter or a number, not a variable "
          "[@ET.MFnNoVar2]"},
         {head + "x = 1\nNLEs\nx 2 = 1\nend\n",
-         "Error! line 7, column 1: the number 2 follows an operand without an operator between them "
+         "Error! line 7, column 3: the number 2 follows an operand without an operator between them "
          "[@ET.ConstAfterOperand]"},
     };
     for (const auto& [text, expected] : cases)

@@ -28,6 +28,9 @@ std::string squareRoot(const std::string& header, const std::string& modelAttrib
 const std::string header = "  maxIter = 50\n  dTime = 0.1";
 const std::string vars = "  x = 1";
 const std::string nles = "  x^2 - 2 = 0";
+// The same with a parameter, or a statistic, declared below x: NLEs at 12.
+const std::string withP = vars + "\nParams\n  p = 0";
+const std::string withStat = vars + "\nStats\n  roots";
 
 struct Case
 {
@@ -57,11 +60,39 @@ TEST(Positions, EveryPassReportsTheTextsOwnLineAndColumn)
         // the closing "end" of line 12 stands inside NLEs once a line follows it
         {"structure", squareRoot(header, "", vars, nles) + "x = 3\n", "@CE.OutOfModel", 12, 1},
         {"NUL", squareRoot(header, "", vars, nles + std::string("\0 4", 3)), "@ML.NulInText", 11, 14},
-        // the compiler's messages name the line of the expression
-        {"initial value", squareRoot(header, "", "  x = .5", nles), "@ET.UnexpTokenID", 9, 1},
-        {"equation", squareRoot(header, "", vars, "  if x > 1\n    x = 2\n  end"), "@CS.NLEsError", 11, 1},
+        // The compiler's messages name the token at fault: the one the lexer
+        // or the tree builder stopped at, the function missing an argument;
+        // a message about a whole line names the line's first token.
+        {"initial value", squareRoot(header, "", "  x = .5", nles), "@ET.UnexpTokenID", 9, 7},
+        {"equation", squareRoot(header, "", vars, "  if x > 1\n    x = 2\n  end"), "@CS.NLEsError", 11, 3},
         {"else missing at the end", squareRoot(header, "", vars, "  if x > 1\n    x = 2\n  end"),
-         "@SC.IncompleteIfElse", 13, 1},
+         "@SC.IncompleteIfElse", 13, 3},
+        {"operator after operator", squareRoot(header, "", vars, "  x^2 - 2 = * 1"), "@ET.OperAfterOper", 11, 13},
+        {"its whole line", squareRoot(header, "", vars, "  x^2 - 2 = * 1"), "@SC.CannotMakeExpressionTree", 11, 3},
+        {"missing argument", squareRoot(header, "", vars, "  x^2 - round(x) = 0"), "@ET.FnParamMising", 11, 9},
+        {"function without bracket", squareRoot(header, "", vars, "  x^2 - sin x = 0"), "@SC.Missing(AfterFnName", 11,
+         13},
+        {"dependent initial value", squareRoot(header, "", "  x = p * * 2\nParams\n  p = 1", nles), "@ET.OperAfterOper",
+         9, 11},
+        {"group", squareRoot(header, "", withP, nles + "\nPostProc\n  p = x + * 2"), "@ET.OperAfterOper", 15, 11},
+        {"group line", squareRoot(header, "", withP, nles + "\nPostProc\n  p = x + * 2"), "@SC.CannotMakeExpression",
+         15, 3},
+        {"assignment", squareRoot(header, "", withP, nles + "\nPostProc\n  p == x"), "@SC.WrongAssignmentType", 15, 3},
+        {"if condition", squareRoot(header, "", withP, nles + "\nPostProc\n  if x > * 1\n    p = 1\n  end"),
+         "@ET.OperAfterOper", 15, 10},
+        {"statistic", squareRoot(header, "", withStat, nles + "\nPostProc\n  roots << x <<"),
+         "@CS.EmptyStatAsssignment", 15, 14},
+        {"statistic's expression", squareRoot(header, "", withStat, nles + "\nPostProc\n  roots << x + * 2"),
+         "@ET.OperAfterOper", 15, 16},
+        {"generator", squareRoot(header, "", vars + "\nDistribs\n  n [type = Gauss, mean = 1, dev = 0]", nles),
+         "@CS.0DevInGaussDist", 11, 3},
+        {"limits", squareRoot(header, "", withP, nles + "\nLimits\n  if x > 2\n    p = 1\n  end"),
+         "@SC.LinitsMustBeGrouped", 15, 3},
+        {"limit group", squareRoot(header, "", withP, nles + "\nLimits\n  group\n    p = x + * 1\n  end"),
+         "@ET.OperAfterOper", 16, 13},
+        {"sub-model",
+         squareRoot(header, "", vars + "\nSubModel [type = NL]\n  Vars\n    u = 1\n  NLEs\n    u = * 2\nend", nles),
+         "@ET.OperAfterOper", 14, 9},
     };
     // one file per process: the builds of a machine may test at once
     const std::string path = testing::TempDir() + "positions-" + std::to_string(getpid()) + ".txt";

@@ -41,7 +41,7 @@ TEST(Robustness, MalformedTexts)
         {head + "x = 1 [[[[\nend\n", false},
         {head + "x = 1 ]]]]\nend\n", false},
         {head + "x = 1\n", true},                                       // no closing end
-        {head + repeat("if x > 0\n", 20000) + "end\n", true},           // deep nesting, never closed
+        {head + repeat("if x > 0\n", 20000) + "end\n", false},          // nested past 1000 blocks
         {head + repeat("end\n", 100), false},                           // more ends than blocks
         {head + "x = " + repeat("x+", 500000) + "1\nend\ny\n", false},  // a 1 MB line, then a fault
         {head + "x = " + std::string(1 << 20, 'a') + "\nend\n", false}, // a 1 MB undeclared name

@@ -40,8 +40,9 @@ public:
 private:
     ~SparseMatrix() = default;
 
-    // True when the compressed rows were built anew (the pattern changed).
-    bool compress();
+    // Builds the compressed rows anew when the pattern changed, then
+    // scatters the values.
+    void compress();
     bool passOnStrayEntry(ISolver<T, int>* pSolver, bool blockFits = true) const;
 
     int _nRows;

@@ -10,10 +10,14 @@
 #include <sc/ISolver.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace SL_NS
 {
+class EvaluatorSparseMatrix;
+struct SolverData;
+
 class CompileTarget : public Workspace
 {
 public:
@@ -24,8 +28,21 @@ public:
     // (0 non-linear); null for a type without a solver.
     virtual sc::ISolver<Value>* createSolver(sc::ILog* pLog, std::uint8_t modelType, unsigned maxIter, double precision,
                                              unsigned short line) = 0;
+    // Compiles a child model of an XML model's Init section into pChild, a
+    // solver that createSolver made: compile fills the data and the Jacobian
+    // that the child hands it. False when the compile fails or the child's
+    // kind reads no such model.
+    using ChildCompile = std::function<bool(CompileTarget& child, SolverData& data, EvaluatorSparseMatrix& jacobian)>;
+    virtual bool compileChild(sc::ISolver<Value>* pChild, const ChildCompile& compile) = 0;
     // A sub-model takes the parent's shared parameters into its own.
     void copyParamsFromParent();
+    // A child model of an XML model shares the parent's first count
+    // parameters as its own first ones.
+    void shareParentParams(unsigned count)
+    {
+        _nCopiedParams = count;
+        _firstCopiedParam = 0;
+    }
     bool isDerivTestMode() const { return _derivTestMode; }
 
     // Evaluator groups of the model; the residuals f(x).

@@ -9,8 +9,6 @@
 #include <expr/StatsManager.h>
 #include <math/RndGen.h>
 
-#include <cfloat>
-#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -42,10 +40,8 @@ struct DistKind
 };
 
 // The bounds of a truncation window: mean -+ width / 2 when width > 0.
-double lowerBound(const double* v) { return v[2] > 0 ? v[0] - v[2] / 2 : -DBL_MAX; }
-double upperBound(const double* v) { return v[2] > 0 ? v[0] + v[2] / 2 : DBL_MAX; }
-
-int truncated(double v) { return std::fabs(v) < 2147483648.0 ? int(v) : (v < 0 ? INT32_MIN : INT32_MAX); }
+double lowerBound(const double* v) { return rnd::windowLower(v[0], v[2]); }
+double upperBound(const double* v) { return rnd::windowUpper(v[0], v[2]); }
 
 const DistKind s_kinds[] = {
     {"Expo",
@@ -65,11 +61,12 @@ const DistKind s_kinds[] = {
      {"@CS.NoMinInUniformDist", "@CS.NoMaxInUniformDist"},
      2,
      [](const double* v, bool integer) {
-         return integer ? rnd::UniformInt::check(truncated(v[0]), truncated(v[1])) : rnd::Uniform::check(v[0], v[1]);
+         return integer ? rnd::UniformInt::check(rnd::toIntBound(v[0]), rnd::toIntBound(v[1]))
+                        : rnd::Uniform::check(v[0], v[1]);
      },
      [](const double* v, bool integer) -> rnd::Gen* {
          if (integer)
-             return new rnd::UniformInt(truncated(v[0]), truncated(v[1]));
+             return new rnd::UniformInt(rnd::toIntBound(v[0]), rnd::toIntBound(v[1]));
          return new rnd::Uniform(v[0], v[1]);
      }},
     {"Poisson",
@@ -131,7 +128,7 @@ bool RPNDerivParser::loadDistributions(const sc::Naming* pNaming, sc::ModelLevel
     _pSolverData->location = SolutionLocation::RndGens;
     for (ModelIterator it = _pModel->getGroupIterator(sc::Group::Distribs, level); it.isValid(); ++it)
     {
-        const std::uint32_t line = it.getLine().line;
+        const Position line = positionOf(it);
         const td::StringExt* pType = it.getAttribValueStrPtr(A::type);
         if (!pType)
         {
@@ -215,13 +212,13 @@ int RPNDerivParser::parseStatsAssignment(const ModelIterator& it, unsigned first
     const sc::_tl& line = it.getLine();
     if (line.nTokens <= firstToken + 2)
     {
-        logAt("@CS.StatAssNotOK", line.line);
+        logAt("@CS.StatAssNotOK", it, firstToken);
         return -1;
     }
     const sc::_TokV& name = it.getToken(firstToken);
     if (name.code != sc::Token::Stat)
     {
-        logAt("@CS.StatsToNotStatVar", line.line);
+        logAt("@CS.StatsToNotStatVar", it, firstToken);
         return -1;
     }
     unsigned nFeeds = 0;
@@ -229,7 +226,7 @@ int RPNDerivParser::parseStatsAssignment(const ModelIterator& it, unsigned first
     {
         if (it.getToken(k).code == it.getToken(k - 1).code)
         {
-            logAt("@CS.StatsStrWrongExpr", line.line);
+            logAt("@CS.StatsStrWrongExpr", it, k);
             return -1;
         }
         nFeeds += it.getToken(k).code == sc::Token::ShiftLeft;
@@ -248,7 +245,7 @@ int RPNDerivParser::parseStatsAssignment(const ModelIterator& it, unsigned first
             ++end;
         if (end == first)
         {
-            logAt("@CS.EmptyStatAsssignment", line.line);
+            logAt("@CS.EmptyStatAsssignment", it, k);
             return -1;
         }
         _lastUsed.clean();
@@ -256,25 +253,25 @@ int RPNDerivParser::parseStatsAssignment(const ModelIterator& it, unsigned first
         sc::ExpressionType type;
         if (!createTokenList(_pModel->getExpressionTokens(), it, first, type, end))
         {
-            logAt("@CS.StatsCannotCreateExpr", line.line);
+            logAt("@CS.StatsCannotCreateExpr", it, firstToken);
             return -1;
         }
         if (type != sc::ExpressionType::Plain)
         {
-            logAt("@CS.StatsWronExpType", line.line);
+            logAt("@CS.StatsWronExpType", it, firstToken);
             return -1;
         }
         ExpressionTree tree;
         bindTree(tree);
         if (!tree.makeExpressionTree(&getTokenList(), type))
         {
-            logAt("@CS.StatsCannotMakeExpressionTree", line.line);
+            logAt("@CS.StatsCannotMakeExpressionTree", it, firstToken);
             return -1;
         }
         Evaluator* e = _pSolverData->pPools->evaluators.getEntry();
         if (!tree.createPostFix(e))
         {
-            logAt("@CS.StatsCannotMakePostfix", line.line);
+            logAt("@CS.StatsCannotMakePostfix", it, firstToken);
             return -1;
         }
         inputs.addEvaluator(e);

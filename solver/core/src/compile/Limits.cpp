@@ -21,13 +21,12 @@ bool RPNDerivParser::parseLimits(sc::ModelLevel level)
     {
         if (!it.isValid() || it.getLine().nTokens == 0)
             return false;
-        const std::uint32_t line = it.getLine().line;
         const sc::_TokV& first = it.getToken(0);
         // Only group ... end blocks stand at the top: any other line would
         // never run.
         if (first.code != sc::Token::Reserved || first.id != std::uint32_t(sc::ReservedID::Group))
         {
-            logAt("@SC.LinitsMustBeGrouped", line);
+            logAt("@SC.LinitsMustBeGrouped", it);
             return false;
         }
         SolutionLimits::Group& group = limits[g];
@@ -39,15 +38,16 @@ bool RPNDerivParser::parseLimits(sc::ModelLevel level)
         const unsigned n = _pModel->countChildren(it, 0, sc::Group::Limits, sc::ExpressionType::Group);
         group.evaluators = _pSolverData->pPools->evaluators.getEntries(int(n));
         group.count = n;
-        if (!compileChildren(it, n, group.evaluators, sc::Group::Limits))
+        // The group is the first block around its lines.
+        if (!compileChildren(it, n, group.evaluators, sc::Group::Limits, 1))
         {
-            logAt("@SC.ErrorInLimits1", it.getLine().line);
+            logAt("@SC.ErrorInLimits1", it);
             return false;
         }
         if (it._current + 1 >= it._end || (++it).getToken(0).code != sc::Token::Reserved ||
             it.getToken(0).id != std::uint32_t(sc::ReservedID::End))
         {
-            logAt("@SC.LimitGroupEndMismatch", it.getLine().line);
+            logAt("@SC.LimitGroupEndMismatch", it);
             return false;
         }
     }

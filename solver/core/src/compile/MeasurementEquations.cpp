@@ -58,7 +58,7 @@ bool RPNDerivParser::getWLSEvaluators(const sc::Naming* pNaming, const sc::Token
     for (unsigned i = 0; i < nMeasurements && it.isValid(); ++i, ++it)
         if (!readWeight(it, targets.pWeights->getManipulator()[int(i)]))
         {
-            logAt("@CS.WLSEsError", it.getLine().line);
+            logAt("@CS.WLSEsError", it);
             return false;
         }
     if (!parseEquations(sc::Group::WLSEs, level, nMeasurements, 'H', "@CS.WLSEsError"))

@@ -43,13 +43,11 @@ bool RPNDerivParser::parseEquations(sc::Group group, sc::ModelLevel level, unsig
     ModelIterator it = _pModel->getGroupIterator(group, level);
     for (unsigned eq = 0; eq < nEquations && it.isValid(); ++eq, ++it)
     {
-        const std::uint32_t line = it.getLine().line;
-        _pSolverData->lineNo = std::uint16_t(line);
-        _pSolverData->logLine = line;
-        _pSolverData->logColumn = 1;
+        const Position at = positionOf(it);
+        _pSolverData->lineNo = std::uint16_t(at.line);
         if (!parseNLEquation(it, eq, count, kind))
         {
-            logAt(errorKey, line);
+            logAt(errorKey, at);
             _pSolverData->logLine = 0;
             return false;
         }
@@ -68,9 +66,9 @@ bool RPNDerivParser::parseNLEquation(ModelIterator& it, unsigned eq, unsigned& c
     _collecting = true;
     ExpressionTree& tree = *newTree();
     sc::ExpressionType type;
+    const Position line = positionOf(it);
     if (!lexLine(it, 0, type))
         return false;
-    const std::uint32_t line = it.getLine().line;
     bool built = false;
     switch (type)
     {
@@ -85,6 +83,10 @@ bool RPNDerivParser::parseNLEquation(ModelIterator& it, unsigned eq, unsigned& c
     }
     if (!built)
         return false;
+    // The branches of an if moved the position on: the derivatives concern
+    // the equation as a whole.
+    _pSolverData->logLine = line.line;
+    _pSolverData->logColumn = line.column;
     if (!createNLJacAndFx(tree, eq, count, kind))
     {
         logAt("@SC.SymbolicJacobian", line);
@@ -101,7 +103,7 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
     ExpressionPools& pools = *_pSolverData->pPools;
     Evaluator* pFx = pools.evaluators.getEntry();
     _collecting = false;
-    const std::uint32_t line = _pSolverData->logLine;
+    const Position line {_pSolverData->logLine, _pSolverData->logColumn};
     if (tree._kind != ExpressionTree::Kind::Plain)
     {
         if (!tree.createPostFix(pFx))
@@ -149,10 +151,11 @@ bool RPNDerivParser::writePendingEquations()
     for (const Pending& p : _pending)
     {
         Evaluator* e = p.pEvaluator ? p.pEvaluator : pools.evaluators.getEntry();
-        _pSolverData->logLine = p.line;
+        _pSolverData->logLine = p.at.line;
+        _pSolverData->logColumn = p.at.column;
         if (!p.pTree->createPostFix(e))
         {
-            logAt("@SC.SymbolicJacobian", p.line);
+            logAt("@SC.SymbolicJacobian", p.at);
             return false;
         }
         if (p.column >= 0)
@@ -165,11 +168,11 @@ bool RPNDerivParser::writePendingEquations()
 
 bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting)
 {
-    const std::uint32_t line = it.getLine().line;
+    const Position line = positionOf(it);
     // A branch's if is compiled, written and differentiated within its
     // parent's: the nesting is bounded, so that no text takes the call stack
     // deeper.
-    if (nesting >= ExpressionTree::maxNesting)
+    if (nesting >= sc::TokenizedModel::maxBlockNesting)
     {
         logAt("@SC.IfNestedTooDeep", line);
         return false;
@@ -196,7 +199,7 @@ bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc
     while (it._current + 1 < it._end)
     {
         ++it;
-        const std::uint32_t branchLine = it.getLine().line;
+        const Position branchLine = positionOf(it);
         sc::ExpressionType type;
         if (!lexLine(it, 0, type))
             return false;
@@ -242,7 +245,7 @@ bool RPNDerivParser::parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc
 
 bool RPNDerivParser::parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group)
 {
-    const std::uint32_t line = it.getLine().line;
+    const Position line = positionOf(it);
     bool hasDefault = false;
     const unsigned nCases = _pModel->countSwitchCases(it, 0, group, hasDefault);
     if (nCases == 0)
@@ -265,7 +268,7 @@ bool RPNDerivParser::parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Gr
             return false;
         }
         ++it;
-        const std::uint32_t caseLine = it.getLine().line;
+        const Position caseLine = positionOf(it);
         const sc::_TokV& head = it.getToken(0);
         const bool isDefault = head.code == sc::Token::Reserved && head.id == std::uint32_t(sc::ReservedID::Default);
         // case cond -> expression carries its expression on its own line.
@@ -291,7 +294,7 @@ bool RPNDerivParser::parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Gr
         if (!lexLine(it, arrow ? arrow + 1 : 0, type) || type != ET::Plain ||
             !pBody->makeExpressionTree(&getTokenList(), type))
         {
-            logAt("@SC.CaseExprErr", it.getLine().line);
+            logAt("@SC.CaseExprErr", it);
             return false;
         }
         pCase->_pThenET = pBody;

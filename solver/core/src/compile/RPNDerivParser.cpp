@@ -29,9 +29,18 @@ bool RPNDerivParser::addLastUsedVar(int v)
     return true;
 }
 
-void RPNDerivParser::logAt(const char* key, std::uint32_t line)
+RPNDerivParser::Position RPNDerivParser::positionOf(const ModelIterator& it, unsigned token)
 {
-    translateAndAddLog(key, line, 1, sc::ILog::Type::Error);
+    const sc::_tl& record = it.getLine();
+    if (token >= record.nTokens)
+        token = 0;
+    const std::uint16_t column = record.nTokens ? it.getToken(token).column : 0;
+    return {record.line, column ? column : 1u};
+}
+
+void RPNDerivParser::logAt(const char* key, const Position& at)
+{
+    translateAndAddLog(key, at.line, at.column, sc::ILog::Type::Error);
 }
 
 bool RPNDerivParser::startEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level)

@@ -73,16 +73,28 @@ public:
     int getNumVariables() const { return _nVars; }
     int getNumParameters() const { return _nParams; }
 
-private:
+protected:
+    // The reader of models written as XML derives from the compiler and
+    // shares its sections below.
     struct Deferred
     {
         int symbol;
         std::uint32_t lineRecord; // where the declaration stands
     };
 
+    // Where a message points: the line and the column of the token at
+    // fault; of the line's first token for a message about the whole line.
+    struct Position
+    {
+        std::uint32_t line = 0;
+        std::uint32_t column = 0;
+    };
+    static Position positionOf(const ModelIterator& it, unsigned token = 0);
+
     CompileTarget& solver() const { return _target; }
     bool startEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level);
-    void logAt(const char* key, std::uint32_t line);
+    void logAt(const char* key, const Position& at);
+    void logAt(const char* key, const ModelIterator& it, unsigned token = 0) { logAt(key, positionOf(it, token)); }
 
     // Variables, parameters and initial values.
     bool parseVarsAndParams(const sc::Naming* pNaming, sc::ModelLevel level);
@@ -91,6 +103,9 @@ private:
     bool parseInitialValues(sc::Group group, sc::ModelLevel level, std::vector<Deferred>& deferred);
     bool evalInitialValueExpression(Value& value, const ModelIterator& it, unsigned firstToken);
     bool evalInitialValuesWithDependency(const std::vector<Deferred>& deferred, sc::ModelLevel level);
+    // The expression of the token list, run once over the present values;
+    // false when its tree or program cannot be made.
+    bool evaluateTokenList(Value& value);
     int symbolOf(const sc::_TokV& tok) const;
 
     // Equations.
@@ -114,13 +129,20 @@ private:
     // 0 failure, 1 an assignment or a completed if, 4 a switch, 8 a bare
     // repeat, End for an if without else.
     // The line's tokens from first on (a case line's inline body starts after ->).
-    sc::ExpressionType parseAssignmentEq(ModelIterator& it, unsigned first, Evaluator* e, sc::Group group);
-    sc::ExpressionType parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group);
-    sc::ExpressionType parseAssignmentSwitch(ModelIterator& it, Evaluator* e, sc::Group group);
-    bool compileChildren(ModelIterator& it, unsigned n, Evaluator* pRun, sc::Group group);
+    // nesting: the blocks around the line. A block compiles its lines within
+    // its own call, so that depth is bounded: no text takes the call stack
+    // deeper.
+    sc::ExpressionType parseAssignmentEq(ModelIterator& it, unsigned first, Evaluator* e, sc::Group group,
+                                         unsigned nesting);
+    sc::ExpressionType parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group, unsigned nesting);
+    sc::ExpressionType parseAssignmentSwitch(ModelIterator& it, Evaluator* e, sc::Group group, unsigned nesting);
+    bool compileChildren(ModelIterator& it, unsigned n, Evaluator* pRun, sc::Group group, unsigned nesting);
     bool compileExpression(const ModelIterator& it, unsigned first, unsigned end, Evaluator* e);
     char getAssignmentType(const ModelIterator& it, unsigned first, unsigned& pos) const;
     int parseAssignmentVariable(const ModelIterator& it, unsigned first, unsigned char& fromParent);
+    // e writes symbol target (the parent's when fromParent; part chooses a
+    // part of a complex value) with operator op.
+    void setAssignmentTarget(Evaluator* e, int target, unsigned char fromParent, unsigned char part, char op) const;
     bool readSignal(const ModelIterator& it, sc::ISignal::Type& signal) const;
     bool parseLimits(sc::ModelLevel level);
     bool parseSubModel(const sc::Naming* pNaming);
@@ -153,7 +175,7 @@ private:
         EvaluatorSparseMatrix* pJacobian;
         int row;
         int column; // -1 for the residual
-        std::uint32_t line;
+        Position at;
     };
     std::vector<Pending> _pending;
     std::vector<ExpressionTree*> _trees;

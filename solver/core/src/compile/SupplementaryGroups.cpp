@@ -63,7 +63,7 @@ bool RPNDerivParser::parseSupplementaryGroup(sc::SupplementaryGroup g, sc::Model
             return false;
         }
         Evaluator* e = _pSolverData->pPools->evaluators.getEntry();
-        const ET result = parseAssignmentEq(it, 0, e, group);
+        const ET result = parseAssignmentEq(it, 0, e, group, 0);
         if (result == ET::None)
             return false;
         target.addEvaluator(result == ET::Repeat ? nullptr : e);
@@ -137,14 +137,14 @@ bool RPNDerivParser::compileExpression(const ModelIterator& it, unsigned first, 
     return tree.makeExpressionTree(&getTokenList(), ET::Plain) && tree.createPostFix(e);
 }
 
-bool RPNDerivParser::compileChildren(ModelIterator& it, unsigned n, Evaluator* pRun, sc::Group group)
+bool RPNDerivParser::compileChildren(ModelIterator& it, unsigned n, Evaluator* pRun, sc::Group group, unsigned nesting)
 {
     for (unsigned k = 0; k < n; ++k)
     {
         if (it._current + 1 >= it._end)
             return false;
         ++it;
-        const ET result = parseAssignmentEq(it, 0, &pRun[k], group);
+        const ET result = parseAssignmentEq(it, 0, &pRun[k], group, nesting);
         if (result == ET::None)
             return false;
         if (result == ET::Repeat)
@@ -154,15 +154,24 @@ bool RPNDerivParser::compileChildren(ModelIterator& it, unsigned n, Evaluator* p
 }
 
 sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned firstToken, Evaluator* e,
-                                                     sc::Group group)
+                                                     sc::Group group, unsigned nesting)
 {
     const sc::_tl& line = it.getLine();
     if (line.nTokens <= firstToken)
+    {
+        logAt("@SC.WrongAssignmentEq", it);
         return ET::None;
+    }
     const unsigned nTokens = line.nTokens - firstToken;
     const sc::_TokV& first = it.getToken(firstToken);
+    const bool block = isReserved(first, sc::ReservedID::Switch) || isReserved(first, sc::ReservedID::If);
+    if (block && nesting >= sc::TokenizedModel::maxBlockNesting)
+    {
+        logAt("@SC.IfNestedTooDeep", it, firstToken);
+        return ET::None;
+    }
     if (nTokens <= 2 && isReserved(first, sc::ReservedID::Switch))
-        return parseAssignmentSwitch(it, e, group);
+        return parseAssignmentSwitch(it, e, group, nesting);
     const bool bareRepeat = group == sc::Group::Repeats && nTokens == 1 && isReserved(first, sc::ReservedID::Repeat);
     if (nTokens <= 2 && !bareRepeat)
     {
@@ -170,7 +179,7 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
         return ET::None;
     }
     if (isReserved(first, sc::ReservedID::If))
-        return parseAssignmentIf(it, e, group);
+        return parseAssignmentIf(it, e, group, nesting);
 
     unsigned pos = 0;
     const char op = getAssignmentType(it, firstToken, pos);
@@ -178,12 +187,12 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
         return ET::Repeat;
     if (op == 0 || op == 'r')
     {
-        logAt("@SC.WrongAssignmentType", line.line);
+        logAt("@SC.WrongAssignmentType", it, firstToken);
         return ET::None;
     }
     if (pos >= line.nTokens)
     {
-        logAt("@SC.IncAssignmentEq", line.line);
+        logAt("@SC.IncAssignmentEq", it, pos - 1);
         return ET::None;
     }
     if (op == '<')
@@ -199,7 +208,7 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
     if (target < 0)
     {
         if (target == -1)
-            logAt("@SC.UnknownSymbol", line.line);
+            logAt("@SC.UnknownSymbol", it, firstToken);
         return ET::None;
     }
     unsigned char part = 0;
@@ -209,7 +218,7 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
     {
         if (it.getToken(firstToken + 1).code != C::Dot)
         {
-            logAt("@SC.MissingDotInAssignment", line.line);
+            logAt("@SC.MissingDotInAssignment", it, firstToken + 1);
             return ET::None;
         }
         const sc::_TokV& which = it.getToken(firstToken + 2);
@@ -220,7 +229,7 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
                                                    : 0;
         if (part == 0)
         {
-            logAt("@SC.NoImagRealPartInAssignment", line.line);
+            logAt("@SC.NoImagRealPartInAssignment", it, firstToken + 2);
             return ET::None;
         }
     }
@@ -229,9 +238,16 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
     _collecting = true;
     if (!compileExpression(it, pos, line.nTokens, e))
     {
-        logAt("@SC.CannotMakeExpression", line.line);
+        logAt("@SC.CannotMakeExpression", it, firstToken);
         return ET::None;
     }
+    setAssignmentTarget(e, target, fromParent, part, op);
+    return ET::Plain;
+}
+
+void RPNDerivParser::setAssignmentTarget(Evaluator* e, int target, unsigned char fromParent, unsigned char part,
+                                         char op) const
+{
     const bool variable = !fromParent && target < _nVars;
 #if SL_COMPLEX
     e->setVariableIndex(variable || fromParent ? target : target - _nVars, variable, part, fromParent, op);
@@ -241,12 +257,11 @@ sc::ExpressionType RPNDerivParser::parseAssignmentEq(ModelIterator& it, unsigned
     e->setVariableIndex(fromParent ? target : (variable ? target : target - _nVars),
                         fromParent ? A::Parent : (variable ? A::Variable : A::Parameter), op);
 #endif
-    return ET::Plain;
 }
 
-sc::ExpressionType RPNDerivParser::parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group)
+sc::ExpressionType RPNDerivParser::parseAssignmentIf(ModelIterator& it, Evaluator* e, sc::Group group, unsigned nesting)
 {
-    const std::uint32_t line = it.getLine().line;
+    const Position line = positionOf(it);
     Evaluator* pCondition = _pSolverData->pPools->evaluators.getEntry();
     _collecting = false;
     if (!compileExpression(it, 0, it.getLine().nTokens, pCondition))
@@ -270,7 +285,7 @@ sc::ExpressionType RPNDerivParser::parseAssignmentIf(ModelIterator& it, Evaluato
         return ET::None;
     }
     Evaluator* pThen = _pSolverData->pPools->evaluators.getEntries(int(nThen));
-    if (!compileChildren(it, nThen, pThen, group))
+    if (!compileChildren(it, nThen, pThen, group, nesting + 1))
         return ET::None;
     if (signal != sc::ISignal::Type::None)
         pThen[0].setSignal(signal);
@@ -288,22 +303,22 @@ sc::ExpressionType RPNDerivParser::parseAssignmentIf(ModelIterator& it, Evaluato
     }
     if (!isReserved(next, sc::ReservedID::Else))
     {
-        logAt("@SC.ElseExpected", it.getLine().line);
+        logAt("@SC.ElseExpected", it);
         return ET::None;
     }
     if (limits && !readSignal(it, signal))
     {
-        logAt("@SC.WrongSignalInElse", it.getLine().line);
+        logAt("@SC.WrongSignalInElse", it);
         return ET::None;
     }
     const unsigned nElse = _pModel->countChildren(it, 0, group, ET::Else);
     if (nElse == 0)
     {
-        logAt("@SC.NoExprInElse", it.getLine().line);
+        logAt("@SC.NoExprInElse", it);
         return ET::None;
     }
     Evaluator* pElse = _pSolverData->pPools->evaluators.getEntries(int(nElse));
-    if (!compileChildren(it, nElse, pElse, group))
+    if (!compileChildren(it, nElse, pElse, group, nesting + 1))
         return ET::None;
     if (limits && signal != sc::ISignal::Type::None)
         pElse[0].setSignal(signal);
@@ -316,9 +331,10 @@ sc::ExpressionType RPNDerivParser::parseAssignmentIf(ModelIterator& it, Evaluato
     return ET::Plain;
 }
 
-sc::ExpressionType RPNDerivParser::parseAssignmentSwitch(ModelIterator& it, Evaluator* e, sc::Group group)
+sc::ExpressionType RPNDerivParser::parseAssignmentSwitch(ModelIterator& it, Evaluator* e, sc::Group group,
+                                                         unsigned nesting)
 {
-    const std::uint32_t line = it.getLine().line;
+    const Position line = positionOf(it);
     bool hasDefault = false;
     const unsigned nCases = _pModel->countSwitchCases(it, 0, group, hasDefault);
     if (nCases == 0)
@@ -333,7 +349,7 @@ sc::ExpressionType RPNDerivParser::parseAssignmentSwitch(ModelIterator& it, Eval
         if (it._current + 1 >= it._end)
             return ET::None;
         ++it;
-        const std::uint32_t caseLine = it.getLine().line;
+        const Position caseLine = positionOf(it);
         sc::ISignal::Type signal = sc::ISignal::Type::None;
         if (group == sc::Group::Limits && !readSignal(it, signal))
         {
@@ -359,7 +375,7 @@ sc::ExpressionType RPNDerivParser::parseAssignmentSwitch(ModelIterator& it, Eval
         {
             nChildren = 1;
             pRun = pools.evaluators.getEntry();
-            const ET result = parseAssignmentEq(it, arrow + 1, pRun, group);
+            const ET result = parseAssignmentEq(it, arrow + 1, pRun, group, nesting + 1);
             if (result == ET::None)
                 return ET::None;
             if (result == ET::Repeat)
@@ -369,7 +385,7 @@ sc::ExpressionType RPNDerivParser::parseAssignmentSwitch(ModelIterator& it, Eval
         {
             nChildren = _pModel->countChildren(it, 0, group, ET::Switch);
             pRun = pools.evaluators.getEntries(int(nChildren));
-            if (!compileChildren(it, nChildren, pRun, group))
+            if (!compileChildren(it, nChildren, pRun, group, nesting + 1))
                 return ET::None;
         }
         pCase->setSwitchCase(pCondition, pRun, nChildren);

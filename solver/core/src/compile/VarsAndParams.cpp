@@ -135,14 +135,14 @@ bool RPNDerivParser::parseInitialValues(sc::Group group, sc::ModelLevel level, s
         const sc::_tl& line = it.getLine();
         if (line.nTokens == 0 || line.nTokens == 2)
         {
-            logAt(line.nTokens == 0 ? "@SC.AssignWith0Tokens" : "@SC.AssignWith2Tokens", line.line);
+            logAt(line.nTokens == 0 ? "@SC.AssignWith0Tokens" : "@SC.AssignWith2Tokens", it);
             return false;
         }
         const sc::_TokV& symbol = it.getToken(0);
         const bool isVariable = symbol.code == sc::Token::Var;
         if (isVariable != wantVariable || !(isVariable || symbol.code == sc::Token::Param))
         {
-            logAt("@SC.WrongType", line.line);
+            logAt("@SC.WrongType", it);
             return false;
         }
         const int index = symbolOf(symbol);
@@ -157,7 +157,7 @@ bool RPNDerivParser::parseInitialValues(sc::Group group, sc::ModelLevel level, s
             continue;
         if (it.getToken(1).code != sc::Token::Assign)
         {
-            logAt("@SC.Mising=InAssign", line.line);
+            logAt("@SC.Mising=InAssign", it, 1);
             return false;
         }
         double number = 0;
@@ -179,7 +179,7 @@ bool RPNDerivParser::parseInitialValues(sc::Group group, sc::ModelLevel level, s
         }
         if (!evalInitialValueExpression(s._x[index], it, 2))
         {
-            logAt("@SC.InitValErr", line.line);
+            logAt("@SC.InitValErr", it);
             return false;
         }
     }
@@ -188,23 +188,27 @@ bool RPNDerivParser::parseInitialValues(sc::Group group, sc::ModelLevel level, s
 
 bool RPNDerivParser::evalInitialValueExpression(Value& value, const ModelIterator& it, unsigned firstToken)
 {
-    const std::uint32_t line = it.getLine().line;
-    _pSolverData->lineNo = std::uint16_t(line);
-    _pSolverData->logLine = line;
-    _pSolverData->logColumn = 1;
+    _pSolverData->lineNo = std::uint16_t(it.getLine().line);
     _collecting = false;
     clearTokenList();
     sc::ExpressionType type;
     if (!createTokenList(_pModel->getExpressionTokens(), it, firstToken, type, it.getLine().nTokens))
         return false;
+    if (!evaluateTokenList(value))
+    {
+        logAt("@ET.ErrInitValueExp", it);
+        return false;
+    }
+    return true;
+}
+
+bool RPNDerivParser::evaluateTokenList(Value& value)
+{
     ExpressionTree tree;
     bindTree(tree);
     Evaluator* pEvaluator = _pSolverData->pPools->evaluators.getEntry();
     if (!tree.makeExpressionTree(&getTokenList(), sc::ExpressionType::Plain) || !tree.createPostFix(pEvaluator))
-    {
-        logAt("@ET.ErrInitValueExp", line);
         return false;
-    }
     CU cu(&solver());
     value = pEvaluator->evaluate(cu);
     return true;
@@ -220,7 +224,7 @@ bool RPNDerivParser::evalInitialValuesWithDependency(const std::vector<Deferred>
         it._end = d.lineRecord + 1;
         if (it.getLine().nTokens == 0)
         {
-            logAt("@SC.EmptyInitExpr", it.getLine().line);
+            logAt("@SC.EmptyInitExpr", it);
             return false;
         }
         if (!evalInitialValueExpression(s._x[d.symbol], it, 2))

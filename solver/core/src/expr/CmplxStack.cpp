@@ -7,10 +7,12 @@ namespace SL_NS
 {
 using T = Token::Type;
 
-void CmplxStack::bind(TokenList* pList, mem::Manager<TokenList::_tEntry, 65536>* pPool)
+void CmplxStack::bind(TokenList* pList, mem::Manager<TokenList::_tEntry, 65536>* pPool,
+                      std::vector<std::uint16_t>* pColumns)
 {
     _pList = pList;
     _pPool = pPool;
+    _pColumns = pColumns;
     reset();
 }
 
@@ -29,7 +31,7 @@ void CmplxStack::setLeadingOperator(Token::Type t)
     _leadingOperator = canLead ? t : T::NONE;
 }
 
-bool CmplxStack::addValuePart(Token::Type type, double value, bool)
+bool CmplxStack::addValuePart(Token::Type type, double value, std::uint16_t column)
 {
     if (_leadingOperator == T::NONE)
         return false;
@@ -38,6 +40,7 @@ bool CmplxStack::addValuePart(Token::Type type, double value, bool)
         if (_middleOperator != None)
             return false;
         _values[0] = value;
+        _columns[0] = column;
         _complexTokenTypes[0] = type;
         _count = 1;
         return true;
@@ -53,6 +56,7 @@ bool CmplxStack::addValuePart(Token::Type type, double value, bool)
     if (imaginary != (_complexTokenTypes[0] == T::IMAGINARY))
     {
         _values[1] = value;
+        _columns[1] = column;
         _complexTokenTypes[1] = type;
         _count = 2;
         return true;
@@ -63,12 +67,13 @@ bool CmplxStack::addValuePart(Token::Type type, double value, bool)
     transferToTokenList(false);
     _leadingOperator = middle;
     _values[0] = value;
+    _columns[0] = column;
     _complexTokenTypes[0] = type;
     _count = 1;
     return true;
 }
 
-bool CmplxStack::addOperator(Token::Type type, bool& error)
+bool CmplxStack::addOperator(Token::Type type, bool& error, std::uint16_t column)
 {
     if (_count == 2)
     {
@@ -92,6 +97,7 @@ bool CmplxStack::addOperator(Token::Type type, bool& error)
             return false;
         }
         _middleOperator = type;
+        _middleColumn = column;
         return true;
     }
     setLeadingOperator(type);
@@ -108,16 +114,16 @@ bool CmplxStack::transferToTokenList(bool merge)
         const bool negate = (_middleOperator == T::MINUS) != (_leadingOperator == T::MINUS);
         const double second = negate ? -_values[1] : _values[1];
         const bool firstImaginary = _complexTokenTypes[0] == T::IMAGINARY;
-        append(T::COMPLEX, firstImaginary ? Value(second, _values[0]) : Value(_values[0], second));
+        append(T::COMPLEX, firstImaginary ? Value(second, _values[0]) : Value(_values[0], second), _columns[0]);
     }
     else
     {
         for (std::uint8_t i = 0; i < _count; ++i)
         {
             const bool imaginary = _complexTokenTypes[i] == T::IMAGINARY;
-            append(_complexTokenTypes[i], imaginary ? Value(0, _values[i]) : Value(_values[i], 0));
+            append(_complexTokenTypes[i], imaginary ? Value(0, _values[i]) : Value(_values[i], 0), _columns[i]);
             if (i == 0 && _middleOperator != None)
-                append(_middleOperator, Value());
+                append(_middleOperator, Value(), _middleColumn);
         }
     }
     reset();
@@ -125,12 +131,13 @@ bool CmplxStack::transferToTokenList(bool merge)
     return true;
 }
 
-void CmplxStack::append(Token::Type type, Value value)
+void CmplxStack::append(Token::Type type, Value value, std::uint16_t column)
 {
     Token token;
     token.value = value;
     token.type = type;
     _pList->push_back(*_pPool, token);
+    _pColumns->push_back(column);
 }
 } // namespace SL_NS
 #endif

@@ -100,10 +100,11 @@ void forEachNode(Node* pRoot, F&& visit)
 // An open function or bracket of the tree builder.
 struct _fnEntry
 {
-    ExpTreeNode* pNode = nullptr; // null for a plain bracket
-    std::uint8_t argClass = 0;    // 0 one argument, 1 two, 2 three
-    std::uint8_t exprArg = 0;     // the second argument is a whole expression
-    std::uint8_t nArgs = 1;       // arguments begun so far
+    ExpTreeNode* pNode = nullptr;                // null for a plain bracket
+    std::uint8_t argClass = 0;                   // 0 one argument, 1 two, 2 three
+    std::uint8_t exprArg = 0;                    // the second argument is a whole expression
+    std::uint8_t nArgs = 1;                      // arguments begun so far
+    const TokenList::_tEntry* pSource = nullptr; // the function's token, for messages
 };
 
 } // namespace SL_NS

@@ -242,7 +242,7 @@ void ExpressionTree::logError(const char* key, std::uint8_t code, const char* ar
     sc::ILog* pLog = _pSolverData->getLogger();
     if (!pLog)
         return;
-    const std::uint32_t line = _pSolverData->logLine, column = _pSolverData->logColumn;
+    const std::uint32_t line = _pSolverData->logLine, column = _pSolverData->buildColumn();
     if (argument)
         pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error, argument, second, nullptr);
     else

@@ -43,16 +43,19 @@ struct RPNParser::ModelLexer
     bool closeAtEnd = false; // a residual a - (b) needs its ')'
 
     const sc::_TokV& current() const { return tokens[pos]; }
+    // Past the range (a missing part at its end): its last token.
+    std::uint16_t columnAt(std::uint32_t k) const { return tokens[std::min(k, end - 1)].column; }
 
     bool fail(const char* key, std::uint16_t column)
     {
         parser.translateAndAddLog(key, line, column, sc::ILog::Type::Error);
         return false;
     }
-    bool fail(const char* key) { return fail(key, current().column); }
+    bool fail(const char* key) { return fail(key, columnAt(pos)); }
 
     bool finish()
     {
+        parser.setSourceColumn(columnAt(pos));
         if (closeAtEnd && !parser.emit(Token {0, {0}, T::CLOSE_PARENTHESIS}))
             return fail("@SC.TwoConsOperands");
         parser.finishTokens();
@@ -182,6 +185,7 @@ struct RPNParser::ModelLexer
                     return finish();
                 return fail("@SC.MissingColor");
             }
+            parser.setSourceColumn(tok.column);
             const T type = typeOf(tok);
             if (type == T::NONE)
                 return fail("@SC.UnexpectedToken");
@@ -221,8 +225,16 @@ bool RPNParser::createTokenList(const ModelTokens& tokens, const sc::TokenizedMo
     const std::uint32_t count = std::min<std::uint32_t>(record.nTokens, upperBound);
     ModelLexer lexer {*this, tokens, record.line, record.firstToken + offset, record.firstToken + count, 0};
     exprType = sc::ExpressionType::None;
+    // Messages about the expression as a whole point at its line's first token.
+    const std::uint16_t firstColumn = record.nTokens ? tokens[record.firstToken].column : 0;
+    const std::uint16_t lineColumn = firstColumn ? firstColumn : 1;
+    if (_pSolverData)
+    {
+        _pSolverData->logLine = record.line;
+        _pSolverData->logColumn = lineColumn;
+    }
     if (offset >= count)
-        return lexer.fail("@SC.BadExpression", 1);
+        return lexer.fail("@SC.BadExpression", lineColumn);
     lexer.pos = lexer.first;
     startExpression();
 

@@ -111,7 +111,17 @@ RPNParser::RPNParser(sc::StringPool* pSymbols, std::vector<Value>* pValues)
     setSupportedFunctions();
 }
 
-RPNParser::~RPNParser() { clearTokenList(); }
+RPNParser::~RPNParser()
+{
+    clearTokenList();
+    // The solver's data outlives the parser: it must not point at its list.
+    if (_pSolverData && _pSolverData->pLexedTokens == &_tokenList)
+    {
+        _pSolverData->pLexedTokens = nullptr;
+        _pSolverData->pTokenColumns = nullptr;
+        _pSolverData->pBuildAt = nullptr;
+    }
+}
 
 void RPNParser::initSolverData(SolverData* pSolverData)
 {
@@ -119,8 +129,10 @@ void RPNParser::initSolverData(SolverData* pSolverData)
     clearTokenList();
     _pSolverData = pSolverData;
     _pPools = pSolverData->pPools;
+    pSolverData->pLexedTokens = &_tokenList;
+    pSolverData->pTokenColumns = &_tokenColumns;
 #if SL_COMPLEX
-    _cmplx.bind(&_tokenList, &_pPools->listEntries);
+    _cmplx.bind(&_tokenList, &_pPools->listEntries, &_tokenColumns);
 #endif
 }
 
@@ -150,9 +162,14 @@ void RPNParser::clearTokenList()
         p = pNext;
     }
     _tokenList.clean();
+    _tokenColumns.clear();
 }
 
-void RPNParser::appendToList(const Token& token) { _tokenList.push_back(_pPools->listEntries, token); }
+void RPNParser::appendToList(const Token& token)
+{
+    _tokenList.push_back(_pPools->listEntries, token);
+    _tokenColumns.push_back(_column);
+}
 
 bool RPNParser::emit(const Token& token)
 {
@@ -161,13 +178,13 @@ bool RPNParser::emit(const Token& token)
     if (literal)
     {
         const double magnitude = token.type == T::IMAGINARY ? token.value.imag() : token.value.real();
-        if (_cmplx.addValuePart(token.type, magnitude))
+        if (_cmplx.addValuePart(token.type, magnitude, _column))
             return true;
     }
     else
     {
         bool error = false;
-        if (_cmplx.addOperator(token.type, error))
+        if (_cmplx.addOperator(token.type, error, _column))
             return true;
         if (error)
             return false;
@@ -181,7 +198,7 @@ void RPNParser::finishTokens()
 {
 #if SL_COMPLEX
     bool error = false;
-    _cmplx.addOperator(T::END_OF_LINE, error);
+    _cmplx.addOperator(T::END_OF_LINE, error, _column);
     _cmplx.reset();
 #endif
 }

@@ -63,6 +63,9 @@ public:
                          sc::ExpressionType& exprType, unsigned upperBound);
 
     TokenList& getTokenList() { return _tokenList; }
+    // The source column of each entry of the token list, in its order (0
+    // where none is known): the tree builder names them in its messages.
+    const std::vector<std::uint16_t>& getTokenColumns() const { return _tokenColumns; }
     void clearTokenList();
 
     // Symbols.
@@ -122,6 +125,8 @@ private:
     // Flushes what the complex fold still holds.
     void finishTokens();
     void appendToList(const Token& token);
+    // The column the tokens emitted next come from.
+    void setSourceColumn(std::size_t column) { _column = column <= 0xFFFF ? std::uint16_t(column) : 0; }
     bool resolveWord(std::string_view word, Token& token);
     void noteUsedSymbol(const Token& token);
     void startExpression();
@@ -139,6 +144,8 @@ private:
 
     ExpressionPools* _pPools = nullptr;
     TokenList _tokenList;
+    std::vector<std::uint16_t> _tokenColumns;
+    std::uint16_t _column = 0;
     sc::StringPool* _pSymbols;
     std::vector<Value>* _pValues;
     std::string _word; // NUL-terminated copy of a text word for lookups

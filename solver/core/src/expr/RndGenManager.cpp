@@ -26,7 +26,7 @@ int RndGenManager::addGen(const td::StringExt* name, rnd::Gen* gen)
     if (name && !name->isEmpty() && findName(name->c_str(), name->length()) >= 0)
         return -1;
     const int index = static_cast<int>(_gens.size());
-    _gens.push_back(GenWithName {name, gen});
+    _gens.push_back(GenWithName {name ? td::String(*name) : td::String(), gen});
     return index;
 }
 
@@ -40,8 +40,8 @@ int RndGenManager::findName(const char* name, std::size_t len) const
 {
     for (std::size_t i = 0; i < _gens.size(); ++i)
     {
-        const td::StringExt* stored = _gens[i].name;
-        if (stored && stored->length() == len && std::memcmp(stored->c_str(), name, len) == 0)
+        const td::String& stored = _gens[i].name;
+        if (stored.length() == len && std::memcmp(stored.c_str(), name, len) == 0)
             return static_cast<int>(i);
     }
     return -1;

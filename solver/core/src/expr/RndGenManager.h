@@ -1,7 +1,7 @@
 #pragma once
 // The random generators of one solver, by position (the index that compiled
-// expressions carry) and by name. The manager owns the generators; the
-// names belong to the model's string pool, which outlives the manager.
+// expressions carry) and by name. The manager owns the generators and a copy
+// of each name: an XML model's names go with its document.
 #include <expr/Build.h>
 #include <cnt/PushBackVector.h>
 #include <math/RndGen.h>
@@ -16,7 +16,7 @@ class RndGenManager
 public:
     struct GenWithName
     {
-        const td::StringExt* name = nullptr;
+        td::String name;
         rnd::Gen* gen = nullptr;
     };
 

@@ -9,23 +9,26 @@ void SolverData::appendError(const char* text)
     pErrorStr->append(text);
 }
 
+const char* SolverData::itemName() const
+{
+    switch (location)
+    {
+    case SolutionLocation::RndGens: return "RndGen";
+    case SolutionLocation::Vars: return "Var";
+    case SolutionLocation::Params: return "Par";
+    default: return "Eq";
+    }
+}
+
 void SolverData::setEqErrorNo(unsigned int number, SolutionLocation headLocation)
 {
     if (headLocation == SolutionLocation::Current)
         headLocation = location;
-    const char* item = "Eq";
-    switch (location)
-    {
-    case SolutionLocation::RndGens: item = "RndGen"; break;
-    case SolutionLocation::Vars: item = "Var"; break;
-    case SolutionLocation::Params: item = "Par"; break;
-    default: break;
-    }
     // With conjugates kept, slot 2k and 2k + 1 are both variable k.
     if (isComplexBuild && location == SolutionLocation::Vars && conjVars)
         number >>= 1;
     pErrorStr->writeIntro(lineNo, headLocation);
-    pErrorStr->appendFormat("@#: @", item, number);
+    pErrorStr->appendFormat("@#: @", itemName(), number);
 }
 
 void SolverData::translateAndAdd(const char* key)
@@ -38,6 +41,18 @@ void SolverData::translateAndAdd(const char* key, std::uint32_t line, std::uint3
 {
     if (sc::ILog* pLog = getLogger())
         pLog->translateAndAdd(key, line, column, sc::ILog::Type::Error);
+}
+
+// Found by a walk of the list: only a failed build asks.
+std::uint32_t SolverData::buildColumn() const
+{
+    if (!pBuildAt || !pLexedTokens || !pTokenColumns)
+        return logColumn;
+    std::size_t index = 0;
+    for (const TokenList::_tEntry* p = pLexedTokens->getFirstEntry(); p; p = p->pNext, ++index)
+        if (p == pBuildAt)
+            return index < pTokenColumns->size() && (*pTokenColumns)[index] ? (*pTokenColumns)[index] : logColumn;
+    return logColumn;
 }
 
 // Only variables and parameters have names; an embedded parameter does not.

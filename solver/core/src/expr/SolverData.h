@@ -51,8 +51,15 @@ struct SolverData
     double eps = 0; // the model's precision; 0: the solver keeps its own
     int indexOfTParam = -1;
     int indexOfDeltaTParam = -1;
-    std::uint32_t logLine = 0; // position that translation keys carry
+    // The position that translation keys carry: the expression's line and
+    // its first token's column. A message of the tree builder names the
+    // column of the token it stopped at instead: the entry it reads of the
+    // lexer's token list, whose columns stand in a parallel array.
+    std::uint32_t logLine = 0;
     std::uint32_t logColumn = 0;
+    const TokenList* pLexedTokens = nullptr;
+    const std::vector<std::uint16_t>* pTokenColumns = nullptr;
+    const TokenList::_tEntry* pBuildAt = nullptr;
     std::uint16_t lineNo = 0; // the model line the next error entry names
     std::uint16_t modelLevel = 0;
     std::uint8_t simplify = 1;
@@ -80,10 +87,15 @@ struct SolverData
     // An entry naming the failing item of the current section by number,
     // e.g. "(40,NLEqs):Eq#: 3".
     void setEqErrorNo(unsigned int number, SolutionLocation location = SolutionLocation::Current);
+    // What the items of the current section are called in such an entry.
+    const char* itemName() const;
 
     // Sends a key to the solver's logger as an error; nothing without one.
     void translateAndAdd(const char* key);
     void translateAndAdd(const char* key, std::uint32_t line, std::uint32_t column);
+
+    // The column of the token the tree builder stands at, else logColumn.
+    std::uint32_t buildColumn() const;
 
     const char* getSymbolNameForLog(int index) const;
     // The name of a symbol of this or the parent model; "-" when it has none.

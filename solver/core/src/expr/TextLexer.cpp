@@ -20,11 +20,12 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c & 0x80); }
 bool isWordChar(char c) { return isWordStart(c) || isDigit(c); }
 
-// After these a '-' followed by a digit is the sign of a number.
+// Where an operand is expected a '-' followed by a digit is the sign of a
+// number, as in model text: at the start, after ( or , and after any
+// operator (x > -5, 2*-3).
 bool signsNumberAfter(T prev)
 {
-    return prev == T::LEXER_START || prev == T::OPEN_PARENTHESIS || prev == T::COMMA || prev == T::MULT ||
-           prev == T::DIV || prev == T::POW;
+    return prev == T::LEXER_START || prev == T::OPEN_PARENTHESIS || prev == T::COMMA || Token::isOperator(prev);
 }
 
 struct OperatorText
@@ -212,6 +213,7 @@ bool RPNParser::createTokenList(const char* text, Token::Type& lastType)
         lastType = type;
         if (type == T::END_OF_LINE)
             break;
+        setSourceColumn(std::size_t(tokenText.data() - text) + 1);
         const bool refused = type == T::NONE || (Token::isOperator(type) && !opInfo(type).hasInstruction());
         if (refused)
             return failText("Unexpected token: @", tokenText);

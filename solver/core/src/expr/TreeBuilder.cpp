@@ -1,7 +1,8 @@
 // The tree builder: an operator-precedence parser over the lexer's token
 // list with a second stack for open functions and brackets. Every misuse of
 // operators, brackets and arguments is reported with the expression's line
-// and column; nothing a model text says can reach an assertion.
+// and the column of the token at fault; nothing a model text says can reach
+// an assertion.
 #include <expr/ExpressionPools.h>
 #include <expr/ExpressionTree.h>
 #include <expr/OpTable.h>
@@ -60,6 +61,14 @@ struct ExpressionTree::Builder
         tree.logError(key, code, argument);
         return false;
     }
+    // A message about a function names the function's own token.
+    bool failAt(const TokenList::_tEntry* pSource, const char* key, std::uint8_t code, const char* argument = nullptr)
+    {
+        if (pSource)
+            tree._pSolverData->pBuildAt = pSource;
+        return fail(key, code, argument);
+    }
+    void standAtCurrent() { tree._pSolverData->pBuildAt = it.getEntry(); }
 
     ExpTreeNode* nodeOf(const Token& token) const
     {
@@ -142,7 +151,7 @@ struct ExpressionTree::Builder
         }
         const _fnEntry entry = tree._multiParamFnStack.top();
         if (entry.pNode && entry.nArgs != argumentsOf(entry.pNode->pToken->function()))
-            return fail("@ET.FnParamMising", 10, nameOf(*entry.pNode->pToken));
+            return failAt(entry.pSource, "@ET.FnParamMising", 10, nameOf(*entry.pNode->pToken));
         if (!tree.srediStack(tree.createNode(T::CLOSE_PARENTHESIS, 0)))
             return false;
         tree._multiParamFnStack.pop();
@@ -184,6 +193,7 @@ struct ExpressionTree::Builder
         if (!it.hasNext())
             return nullptr;
         ++it;
+        standAtCurrent();
         return &*it;
     }
 
@@ -223,6 +233,7 @@ struct ExpressionTree::Builder
         // is written; every other function needs an instruction.
         if (!info.hasInstruction() && type != T::INT && type != T::DISN)
             return fail("@ET.UnexpTokenID", 3, nameOf(fn));
+        const TokenList::_tEntry* pSource = it.getEntry();
         const Token* p = next();
         if (!p)
             return fail("@ET.FnNotPrpFormatted", 3, nameOf(fn));
@@ -230,7 +241,8 @@ struct ExpressionTree::Builder
             return fail("@ET.FnNeeds_(", 4, nameOf(fn));
         ExpTreeNode* pNode = nodeOf(fn);
         tree._opStack.push(pNode);
-        tree._multiParamFnStack.push(_fnEntry {pNode, argClassOf(info.args), info.args == ArgForm::SecondExpression});
+        tree._multiParamFnStack.push(
+            _fnEntry {pNode, argClassOf(info.args), info.args == ArgForm::SecondExpression, 1, pSource});
         tree._opStack.push(tree.createNode(T::OPEN_PARENTHESIS, 0));
         ++tree._noOfTokens;
         notPending = false;
@@ -309,13 +321,13 @@ struct ExpressionTree::Builder
     {
         const Token& fn = *entry.pNode->pToken;
         if (!it.hasNext())
-            return fail("@ET.FnParam2Err", 12, nameOf(fn));
+            return failAt(entry.pSource, "@ET.FnParam2Err", 12, nameOf(fn));
         if (tree._nesting >= maxNesting)
-            return fail("@ET.FnNestedTooDeep", 12, nameOf(fn));
+            return failAt(entry.pSource, "@ET.FnNestedTooDeep", 12, nameOf(fn));
         ++it;
         ExpressionTree inner(&tree);
         if (!inner.makeExpressionTree(&list, it, T::CLOSE_PARENTHESIS) || !inner.getRoot())
-            return fail("@ET.FnParam2Err", 12, nameOf(fn));
+            return failAt(entry.pSource, "@ET.FnParam2Err", 12, nameOf(fn));
         entry.pNode->pRightNode = inner.getRoot();
         tree.addCounts(inner);
         entry.nArgs = 2;
@@ -360,6 +372,7 @@ struct ExpressionTree::Builder
 
     bool onLimit(const Token& fn)
     {
+        const TokenList::_tEntry* pSource = it.getEntry();
         const Token* p = next();
         if (!p)
             return fail("@ET.LimitFnFormatNotOk", 3);
@@ -368,17 +381,17 @@ struct ExpressionTree::Builder
         if (!tree._pFnLimits)
             return fail("@ET.UnexpTokenID", 3, nameOf(fn));
         if (tree._nesting >= maxNesting)
-            return fail("@ET.FnNestedTooDeep", 12, nameOf(fn));
+            return failAt(pSource, "@ET.FnNestedTooDeep", 12, nameOf(fn));
         ExpTreeNode* pLim = nodeOf(fn);
         // The inner tree starts at the bracket, with the lim's entry below it:
         // the commas hang the bounds on the lim node.
         ExpressionTree inner(&tree);
-        inner._multiParamFnStack.push(_fnEntry {pLim, 2, 0, 1});
+        inner._multiParamFnStack.push(_fnEntry {pLim, 2, 0, 1, pSource});
         if (!inner.makeExpressionTree(&list, it, T::CLOSE_PARENTHESIS) || !inner.getRoot())
-            return fail("@ET.LimitFnNeeds_)", 1);
+            return failAt(pSource, "@ET.LimitFnNeeds_)", 1);
         const ExpTreeNode* pMin = pLim->pRightNode;
         if (!pMin || !pMin->pRightNode || !it.isValid() || it->type != T::CLOSE_PARENTHESIS)
-            return fail("@ET.FnParamMising", 10, nameOf(fn));
+            return failAt(pSource, "@ET.FnParamMising", 10, nameOf(fn));
         return tree.registerLimit(pLim, inner) && pushOperand(pLim);
     }
 
@@ -412,6 +425,7 @@ struct ExpressionTree::Builder
             tree._opStack.push(tree.createNode(T::OPEN_PARENTHESIS, 0));
         for (; it.isValid(); ++it)
         {
+            standAtCurrent();
             bool ended = false;
             if (!onToken(*it, ended))
                 return false;
@@ -436,6 +450,14 @@ bool ExpressionTree::makeExpressionTree(TokenList* pList, TokenList::iterator& i
 
 bool ExpressionTree::makeExpressionTree(TokenList* pList, sc::ExpressionType)
 {
+    // The messages of the build name the token it stands at; later ones
+    // (derivatives, programs) the expression's first token.
+    struct Standing
+    {
+        SolverData& data;
+        ~Standing() { data.pBuildAt = nullptr; }
+    } standing {*_pSolverData};
+    standing.data.pBuildAt = nullptr;
     if (pList->isEmpty())
     {
         logError("@ET.EmptyExpression", 2);

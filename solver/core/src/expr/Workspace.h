@@ -37,8 +37,6 @@ public:
     // assignment type chooses a part of a complex value (the whole for Parent).
     void setSymbolValue(const Value& value, int symbIndex, Evaluator::AssignmentType type, char op);
 
-    // The names come first: the generators' names live in the pool, which
-    // has to outlive them.
     std::unique_ptr<sc::StringPool> _stringPool = std::make_unique<sc::StringPool>();
     std::vector<Value> _initialValues;
     Value* _x = nullptr;       // the variables, _initialValues.data()

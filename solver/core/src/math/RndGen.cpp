@@ -2,6 +2,7 @@
 #include <mu/Assert.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -94,6 +95,13 @@ Uniform::Uniform(double min, double max)
 }
 
 void Uniform::next(double& value) { value = _min + (_max - _min) * uniform(); }
+
+int toIntBound(double v)
+{
+    if (std::fabs(v) < 2147483648.0)
+        return int(v);
+    return v < 0 ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+}
 
 const char* UniformInt::check(int min, int max) { return min <= max ? nullptr : "min must not exceed max"; }
 
@@ -201,6 +209,10 @@ void TruncatedNormal::next(double& value)
     // The clamp only mends rounding at the window's ends.
     value = std::clamp(toValue(_zWindow.quantile(uniform())), _lower, _upper);
 }
+
+double windowLower(double mean, double width) { return width > 0 ? mean - width / 2 : -DBL_MAX; }
+
+double windowUpper(double mean, double width) { return width > 0 ? mean + width / 2 : DBL_MAX; }
 
 const char* Gauss::check(double mean, double dev, double lower, double upper)
 {

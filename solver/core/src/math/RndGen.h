@@ -48,6 +48,10 @@ private:
     double _max;
 };
 
+// A bound of the integer kind given as a number: truncated toward zero;
+// beyond int (and NaN) the nearest end of int.
+int toIntBound(double v);
+
 // Uniform over the integers min to max.
 class UniformInt final : public Gen
 {
@@ -157,6 +161,11 @@ private:
     NormalWindow _zWindow;
     bool _reject;
 };
+
+// The window of the normal kinds given by its width: mean -+ width / 2 when
+// width is above 0, else -+DBL_MAX.
+double windowLower(double mean, double width);
+double windowUpper(double mean, double width);
 
 // Normal with mean and deviation dev, truncated to [lower, upper]; the
 // bounds +-DBL_MAX leave it untruncated.

@@ -5,6 +5,7 @@
 #include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
 #include <sparse/Factory.h>
+#include <xml/XmlModelReader.h>
 
 #include <cfloat>
 #include <cmath>
@@ -97,13 +98,9 @@ bool NRSolver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pM
         readCommonModelAttribs(pModel, level);
         _iterPostPAlwaysOn = data.iterPostPAlwaysOn != 0;
         _basePostPAlwaysOn = data.basePostPAlwaysOn != 0;
-        _indexOfTParam = data.indexOfTParam;
-        _indexOfDeltaTParam = data.indexOfDeltaTParam;
         MU_ASSERT_MSG(_nVars == parser.getNumVariables(), "_nVars == derivParser.getNumVariables()");
         MU_ASSERT_MSG(_nParams == parser.getNumParameters(), "_nParams == derivParser.getNumParameters()");
-        _nJacEntries = _jacobian.getNoOfNonZeros();
-        if (data.eps != 0)
-            _precision = data.eps;
+        takeCompiledModel(data);
     }
     parser.releaseRes();
     return ok;
@@ -113,6 +110,57 @@ bool NRSolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const 
                        SolverData& data, sc::ModelLevel level)
 {
     return parser.getFxAndJacEvaluators(pNaming, pModel, &data, &_jacobian, level);
+}
+
+bool NRSolver::readModel(const td::String& model)
+{
+    clearModel();
+    XmlModelReader parser(*this);
+    SolverData data;
+    initSolverData(data);
+    const bool ok = compileXml(parser, model, data);
+    if (ok)
+        takeCompiledModel(data);
+    parser.releaseRes();
+    return ok;
+}
+
+bool NRSolver::compileXml(XmlModelReader& parser, const td::String& model, SolverData& data)
+{
+    return parser.getFxAndJacEvaluators(model, &data, &_jacobian);
+}
+
+bool NRSolver::compileModel(const ChildCompile& compile)
+{
+    SolverData data;
+    initSolverData(data);
+    if (!compile(*this, data, _jacobian))
+        return false;
+    takeCompiledModel(data);
+    return finishInit();
+}
+
+void NRSolver::takeCompiledModel(const SolverData& data)
+{
+    _indexOfTParam = data.indexOfTParam;
+    _indexOfDeltaTParam = data.indexOfDeltaTParam;
+    _nJacEntries = _jacobian.getNoOfNonZeros();
+    if (data.eps != 0)
+        _precision = data.eps;
+}
+
+bool NRSolver::finishInit()
+{
+    if (_derivTestMode)
+        return true;
+    if (!allocSpace())
+    {
+        _errorStr.writeIntro(_modelLine, SolutionLocation::ReadModel);
+        _errorStr.append("Missing initial values..");
+        return false;
+    }
+    _modelRead = true;
+    return true;
 }
 
 bool NRSolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, bool isMainModel)
@@ -128,26 +176,19 @@ bool NRSolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
         translateAndAddLog("@SC.NLNvars!=NEQsl");
         return false;
     }
-    if (_derivTestMode)
-        return true;
-    if (!allocSpace())
-    {
-        _errorStr.writeIntro(_modelLine, SolutionLocation::ReadModel);
-        _errorStr.append("Missing initial values..");
-        return false;
-    }
-    _modelRead = true;
-    return true;
+    return finishInit();
 }
 
-bool NRSolver::init(const td::String&, sc::SourceType sourceType)
+bool NRSolver::init(const td::String& model, sc::SourceType sourceType)
 {
-    // The XML form of a model is read by a later part of the compiler.
-    clearModel();
     _sourceType = sourceType;
-    _errorStr.writeIntro(_modelLine, SolutionLocation::ReadModel);
-    _errorStr.append("Cannot read the data..");
-    return false;
+    if (!readModel(model))
+    {
+        _errorStr.writeIntro(_modelLine, SolutionLocation::ReadModel);
+        _errorStr.append("Cannot read the data..");
+        return false;
+    }
+    return finishInit();
 }
 
 bool NRSolver::allocSpace()

@@ -18,6 +18,8 @@ class ISolver;
 
 namespace SL_NS
 {
+class XmlModelReader;
+
 class NRSolver : public Solver
 {
 public:
@@ -46,6 +48,17 @@ protected:
     // The compiler's entry for this kind of model.
     virtual bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
                          SolverData& data, sc::ModelLevel level);
+    // An XML model, from the file or the text that the source type says.
+    bool readModel(const td::String& model);
+    // The XML reader's entry for this kind of model.
+    virtual bool compileXml(XmlModelReader& parser, const td::String& model, SolverData& data);
+    bool compileModel(const ChildCompile& compile) override;
+    // What the compile left in its data: time indices, Jacobian entries and
+    // the model's precision.
+    void takeCompiledModel(const SolverData& data);
+    // The arrays of a model read; false, with the error text told, without
+    // initial values.
+    virtual bool finishInit();
     bool allocSpace();
     void clearModel() override;
     // The passes of one repetition, from the present point after the

@@ -118,6 +118,7 @@ public:
     void setEmbeddedParam(sc::EmbeddedParam which, double value);
     Interface* createSolver(sc::ILog* pLog, std::uint8_t modelType, unsigned maxIter, double precision,
                             unsigned short line) override;
+    bool compileChild(Interface* pChild, const ChildCompile& compile) override;
 
     std::unique_ptr<ExpressionPools> _pools;
     cnt::SafeFullVector<sc::_SI> _symbolInfo;
@@ -134,6 +135,9 @@ public:
 protected:
     // Drops every product of an earlier model read, so a solver can read again.
     virtual void clearModel();
+    // A child model of an XML Init section read into this solver, made by its
+    // parent; false for a kind that reads no such model.
+    virtual bool compileModel(const ChildCompile&) { return false; }
     // simplify and pivot of the model line into the compiler's data.
     void readModelFlags(SolverData& data, const sc::TokenizedModel* pModel, sc::ModelLevel level);
     bool loadModelAttribs(const sc::TokenizedModel* pModel, sc::ModelLevel level);

@@ -22,6 +22,12 @@ Solver::Interface* Solver::createSolver(sc::ILog* pLog, std::uint8_t modelType, 
     pChild->_parentSolver = this;
     return pChild;
 }
+
+// Every child comes from createSolver: a solver of this library.
+bool Solver::compileChild(Interface* pChild, const ChildCompile& compile)
+{
+    return static_cast<Solver*>(pChild)->compileModel(compile);
+}
 } // namespace SL_NS
 
 namespace sc

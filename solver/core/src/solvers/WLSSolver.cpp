@@ -2,6 +2,7 @@
 #include <expr/SolverData.h>
 #include <expr/Token.h>
 #include <solvers/WLSSolver.h>
+#include <xml/XmlModelReader.h>
 #include <sc/TokenizedModel.h>
 #include <sparse/Factory.h>
 
@@ -125,6 +126,15 @@ bool WLSSolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const
     return true;
 }
 
+bool WLSSolver::compileXml(XmlModelReader& parser, const td::String& model, SolverData& data)
+{
+    const MeasurementTargets targets {&_jacobian, &_weights, &_constraints, &_constraintJacobian};
+    if (!parser.getFxAndMeasJacEvaluators(model, &data, targets))
+        return false;
+    _nMeasurements = parser.getNumberOfEquations();
+    return true;
+}
+
 bool WLSSolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, bool isMainModel)
 {
     const sc::ModelLevel level = isMainModel ? sc::ModelLevel::Main : sc::ModelLevel::SubModel;
@@ -133,22 +143,29 @@ bool WLSSolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel
         translateAndAddLog("@SC.WLSReadFail");
         return false;
     }
+    return finishInit();
+}
+
+bool WLSSolver::init(const td::String& model, sc::SourceType sourceType)
+{
+    _sourceType = sourceType;
+    if (!readModel(model))
+    {
+        _errorStr.writeIntro(_modelLine, SolutionLocation::Other);
+        _errorStr.append("Cannot read the data..");
+        return false;
+    }
+    return finishInit();
+}
+
+bool WLSSolver::finishInit()
+{
     if (_derivTestMode)
         return true;
     allocSpace();
     allocate();
     _modelRead = true;
     return true;
-}
-
-bool WLSSolver::init(const td::String&, sc::SourceType sourceType)
-{
-    // The XML form of a model is read by a later part of the compiler.
-    clearModel();
-    _sourceType = sourceType;
-    _errorStr.writeIntro(_modelLine, SolutionLocation::Other);
-    _errorStr.append("Cannot read the data..");
-    return false;
 }
 
 // H and C with their residual columns, and the one sparse solver of the

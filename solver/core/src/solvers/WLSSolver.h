@@ -49,6 +49,8 @@ public:
 protected:
     bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
                  sc::ModelLevel level) override;
+    bool compileXml(XmlModelReader& parser, const td::String& model, SolverData& data) override;
+    bool finishInit() override;
     void clearModel() override;
     sc::Solution runPasses(unsigned& pass) override;
 

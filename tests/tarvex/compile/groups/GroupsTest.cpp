@@ -103,6 +103,8 @@ TEST(Assignments, Errors)
         {"PostProc\nx >> 2", "@SC.WrongAssignmentType"},
         {"PostProc\nx < 2", "@SC.WrongAssignmentType"},
         {"PostProc\nif x > 1\nelse\na = 1\nend", "@SC.EmptyIf"},
+        // a line that begins with a reserved word is compiled, not skipped
+        {"PostProc\ns << x * * 2", "@CS.StatsToNotStatVar"},
     };
     for (const auto& [groups, key] : cases)
     {
@@ -110,6 +112,51 @@ TEST(Assignments, Errors)
         EXPECT_FALSE(c.ok) << groups;
         EXPECT_TRUE(c.logged(key)) << groups << c.load.log << c.log;
         EXPECT_TRUE(c.logged("@SC.ErrInPostProc")) << groups;
+    }
+}
+
+// Blocks of assignments are compiled within their parent's and run within
+// it: their nesting is bounded, the bound refused by the load already, at
+// the first block too deep. Up to the bound they compile and run.
+TEST(Assignments, NestedBlocksAreBounded)
+{
+    const int bound = int(sc::TokenizedModel::maxBlockNesting);
+    // Ifs and switches in turn around a += 1; each opens on one line.
+    auto nested = [](const std::string& group, int n) {
+        std::string open, close;
+        for (int i = 0; i < n; ++i)
+        {
+            open += i % 2 ? "switch\ncase x > 0\n" : "if x > 0\n";
+            close += "end\n";
+        }
+        return group + open + "a += 1\n" + close;
+    };
+    Compiled fits(model("x = 1", "a = 0", "x - 2 = 0", nested("PostProc\n", bound)));
+    ASSERT_TRUE(fits.ok) << fits.load.log << fits.log;
+    EXPECT_EQ(fits.solver.solve(), S::OK);
+    EXPECT_EQ(re(fits.value("a")), 1);
+
+    // A limit group is a block of its own.
+    Compiled limits(model("x = 1", "a = 0", "x - 2 = 0", nested("Limits\ngroup\n", bound - 1) + "end\n"));
+    ASSERT_TRUE(limits.ok) << limits.load.log << limits.log;
+
+    // The group's heading stands at line 10; block k (from 0) opens after k
+    // openers, every second of them two lines long. In PostProc block 1000
+    // is too deep; in Limits block 999, the group being one more.
+    const std::pair<std::string, unsigned> deeper[] = {
+        {nested("PostProc\n", bound + 1), 11 + bound + bound / 2},
+        {nested("Limits\ngroup\n", bound) + "end\n", 12 + (bound - 1) + (bound - 1) / 2},
+        {nested("PostProc\n", 300000), 11 + bound + bound / 2},
+    };
+    for (const auto& [groups, line] : deeper)
+    {
+        Compiled c(model("x = 1", "a = 0", "x - 2 = 0", groups));
+        EXPECT_FALSE(c.ok);
+        ASSERT_EQ(c.load.log.entries.size(), 1u) << c.load.log;
+        const CollectingLog::Entry& e = c.load.log.entries[0];
+        EXPECT_EQ(e.text, "@SC.IfNestedTooDeep");
+        EXPECT_EQ(e.line, line) << groups.substr(0, 20);
+        EXPECT_EQ(e.column, 1u);
     }
 }
 

@@ -34,7 +34,9 @@ TEST_F(TextLexer, Table)
         {"a*-2", "a * -2", nullptr},
         {"a--b", "a - - b", nullptr},
         {"a^-2 + b/-1.5e1", "a ^ -2 + b / -15", nullptr},
-        {"x - -2", "x - - 2", nullptr}, // after '-' the sign is an operator
+        // As in model text, after any operator a '-' before a digit is a sign.
+        {"x - -2", "x - -2", nullptr},
+        {"x > -5 and y <= -1e1", "x > -5 and y <= -10", nullptr},
         {"sin(-x, y)", "sin ( 0 - x , y )", nullptr},
         {"x // anything after a comment (", "x", nullptr},
         {"x = y", "x = y", nullptr},

@@ -172,7 +172,7 @@ TEST(LargeExpressions, ADerivativePastTheLongestProgramFailsTheLoad)
 }
 
 // An if within a branch is compiled within its parent: the nesting is
-// bounded, the bound refused with its key.
+// bounded, the bound refused with its key by the load already.
 TEST(LargeExpressions, NestedConditionalEquationsAreBounded)
 {
     auto nested = [](int n) {
@@ -181,14 +181,15 @@ TEST(LargeExpressions, NestedConditionalEquationsAreBounded)
             text += "if x > " + std::to_string(-i) + "\n";
         return text + "x = 1\n" + repeat("else\nx = 2\nend\n", n);
     };
-    const int bound = ExpressionTree::maxNesting;
+    const int bound = sc::TokenizedModel::maxBlockNesting;
     Compiled fits(model("0", nested(bound)));
     ASSERT_TRUE(fits.ok) << fits.log;
     EXPECT_EQ(fits.solver.solve(), sc::Solution::OK) << fits.log;
     EXPECT_NEAR(real(fits.value("x")), 1, 1e-12);
     Compiled deeper(model("0", nested(bound + 1)));
     EXPECT_FALSE(deeper.ok);
-    EXPECT_TRUE(deeper.logged("@SC.IfNestedTooDeep")) << deeper.log;
+    EXPECT_EQ(deeper.load.log.texts(sc::ILog::Type::Error), std::vector<std::string> {"@SC.IfNestedTooDeep"})
+        << deeper.load.log;
 }
 
 // Calls alike in equations far apart (the programs are written in batches of
