@@ -1,7 +1,7 @@
 // Model texts: the input is loaded from a string and from a file, the two
 // tokenized models must agree record by record, every query a host or the
 // model compiler makes is run over every line, and a model that loads is
-// compiled by the real and the complex Newton-Raphson solver and solved once.
+// compiled by the real and the complex solver of its type and solved once.
 #include <Check.h>
 #include <LoaderSupport.h>
 #include <MemoryFile.h>

@@ -30,12 +30,11 @@ def test_a_model_that_cannot_be_made_prints_why():
     lines = run("""
 import Quenda
 try:
-    Quenda.createRealDynamicModel(Quenda.DynamicProblem.ODE, Quenda.getConsoleLogger())
+    Quenda.createRealStaticModel(Quenda.StaticProblem(5), Quenda.getConsoleLogger())
 except RuntimeError as e:
     print(e, flush=True)
 """)
-    assert lines == ["Error! no solver can be made for this kind of model [@SC.CannotCreateSolver]",
-                     "Failed to create the model"]
+    assert lines == ["Error! Unknown problem type!", "Failed to create the model"]
 
 
 def test_without_a_logger_nothing_is_printed():

@@ -6,8 +6,8 @@ How an example is written in the Markdown:
 
 - A fenced block ```model NAME holds a whole model text. NAME is unique in
   its file and names the example in test reports. The Model line chooses the
-  model object: its `type` (NL, WLS; ODE and DAE once they have a runner in
-  KINDS) and `domain = cmplx` for a complex one.
+  model object: its `type` (NL, WLS, ODE, DAE) and `domain = cmplx` for a
+  complex one.
 - The next fenced block, ```result, says what must happen, one statement a
   line; "//" starts a comment:
       load fails                       the load returns False, nothing is solved
@@ -16,6 +16,8 @@ How an example is written in the Markdown:
                                        the solve; complex as 3 - 4i; TOL is
                                        1e-6, relative above 1, when absent
       NAME in [LO, HI]                 a value between two bounds, both included
+      steps: N                         a dynamic model: reset(0), then step(N)
+                                       instead of solve() (1 step when absent)
       error [at line N]: TEXT [KEY]    the console printed this error entry
       warning [at line N]: TEXT [KEY]  the same for a warning
   KEY is the message key of the entry and TEXT its English sentence; an entry
@@ -28,9 +30,6 @@ How an example is written in the Markdown:
   block after it; the module cannot read XML, so the C++ test
   tests/tarvex/xml/guide runs these through the solvers of the library.
 - Any other fenced block (```text, ```sh, ```cpp, ...) is only shown.
-
-Dynamic models add their statements (values at a time, steps) to
-statement() and their model objects to KINDS.
 """
 import ctypes
 import dataclasses
@@ -127,7 +126,7 @@ EXAMPLES, SNIPPETS, PROBLEMS = read_documents()
 # One statement of a result block.
 @dataclasses.dataclass
 class Statement:
-    what: str  # "fails", "status", "value", "range", "error", "warning"
+    what: str  # "fails", "status", "value", "range", "error", "warning", "steps"
     name: str = ""
     value: complex = 0
     tolerance: float = 0
@@ -147,6 +146,8 @@ def statement(text):
         return Statement("fails")
     if m := re.fullmatch(r"status: (\w+)", text):
         return Statement("status", name=m[1])
+    if m := re.fullmatch(r"steps: (\d+)", text):
+        return Statement("steps", value=int(m[1]))
     if m := re.fullmatch(r"(error|warning)(?: at line (\d+))?: (.*?)(?: \[(\S+)\])?", text):
         return Statement(m[1], line=int(m[2] or 0), text=m[3], key=m[4] or "")
     if m := re.fullmatch(r"(\S+) in \[(\S+), (\S+)\]", text):
@@ -179,6 +180,8 @@ KINDS = {
         Quenda.createComplexStaticModel if complex_ else Quenda.createRealStaticModel,
         Quenda.StaticProblem.WLS,
     ),
+    "ODE": lambda complex_: (Quenda.createRealDynamicModel, Quenda.DynamicProblem.ODE),
+    "DAE": lambda complex_: (Quenda.createRealDynamicModel, Quenda.DynamicProblem.DAE),
 }
 
 
@@ -217,13 +220,21 @@ class Outcome:
     entries: list
 
 
+def advance(solver, steps):
+    """A static model solves; a dynamic one starts at 0 and makes its steps."""
+    if isinstance(solver, Quenda.IStatic):
+        return solver.solve().name
+    return solver.step(steps).name if solver.reset(0.0) else "reset failed"
+
+
 def run(example, capfd):
     printed(capfd)
     model = make_model(example.model.text)
     loaded = model.initFromString(example.model.text)
     status, values = "", {}
     if loaded:
-        status = model.getSolverInterface().solve().name
+        steps = next((int(s.value.real) for s in statements(example.result) if s.what == "steps"), 1)
+        status = advance(model.getSolverInterface(), steps)
         values = dict(zip(map(str, model.getParameterNames()), model.getAllParameterValues()))
         values.update(zip(map(str, model.getVariableNames()), model.getVariableValues()))
     return Outcome(loaded, status, values, printed(capfd))

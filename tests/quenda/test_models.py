@@ -163,8 +163,6 @@ def test_a_measurement_model_estimates_and_estimates_again():
 @pytest.mark.parametrize(
     "create, problem, max_iter",
     [
-        (Quenda.createRealDynamicModel, Quenda.DynamicProblem.ODE, 1000),
-        (Quenda.createRealDynamicModel, Quenda.DynamicProblem.DAE, 1000),
         # The solvers count iterations in 16 bits.
         (Quenda.createRealStaticModel, StaticProblem.NLE, 65536),
     ],

@@ -1,12 +1,13 @@
 #pragma once
 // A model text loaded and compiled into a solver (Newton-Raphson unless
-// told), for the tests of the solver road.
+// another kind is named), for the tests of the solver road.
 #include <CollectingLog.h>
 #include <LoaderSupport.h>
 #include <solvers/NRSolver.h>
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace test
 {
@@ -15,10 +16,20 @@ struct CompiledWith
 {
     Load load;
     CollectingLog log;
-    TSolver solver {&log, 100, 1e-6};
+    TSolver solver;
     bool ok = false;
 
-    explicit CompiledWith(const std::string& text) { reload(text); }
+    // The kinds with an iteration limit get 100 and the precision 1e-6.
+    explicit CompiledWith(const std::string& text) requires std::is_constructible_v<TSolver, sc::ILog*, int, double>
+        : solver(&log, 100, 1e-6)
+    {
+        reload(text);
+    }
+    explicit CompiledWith(const std::string& text) requires(!std::is_constructible_v<TSolver, sc::ILog*, int, double>)
+        : solver(&log)
+    {
+        reload(text);
+    }
 
     // A tokenized model serves one load, as in the model objects: a new one
     // over the same naming.

@@ -8,13 +8,13 @@ namespace sc
 {
 ISolver<double>* createDblNRSolver(ILog* pLog, int maxIter);
 ISolver<std::complex<double>>* createCmplxNRSolver(ILog* pLog, int maxIter);
-
-// The measurement, differential-algebraic and differential-equation kinds:
-// null, with "@SC.CannotCreateSolver" logged, until their solvers are built.
 ISolver<double>* createDblWLSSolver(ILog* pLog, int maxIter);
+ISolver<std::complex<double>>* createCmplxWLSSolver(ILog* pLog, int maxIter);
+
+// The implicit (differential-algebraic) and the explicit (ordinary
+// differential) integrators; the explicit one has no iteration limit.
 ISolver<double>* createDblDAESolver(ILog* pLog, int maxIter);
 ISolver<double>* createDblODESolver(ILog* pLog);
-ISolver<std::complex<double>>* createCmplxWLSSolver(ILog* pLog, int maxIter);
 ISolver<std::complex<double>>* createCmplxDAESolver(ILog* pLog, int maxIter);
 ISolver<std::complex<double>>* createCmplxODESolver(ILog* pLog);
 } // namespace sc

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <matrix/Butcher.h>
 
+#include <cmath>
+
 TEST(Butcher, StageMatrixIsStoredByColumns)
 {
     matrix::Butcher<3> tableau;
@@ -23,6 +25,30 @@ TEST(Butcher, StageMatrixIsStoredByColumns)
         EXPECT_EQ(a, 0.0);
     tableau.a(2, 1) = 1;
     EXPECT_EQ(tableau.getA()[1 * 3 + 2], 1.0);
+}
+
+TEST(Butcher, StageValueWeightsOfTheTwoStageGaussLegendreMethod)
+{
+    // A^-1 = [[3, 2 sqrt(3) - 3], [-3 - 2 sqrt(3), 3]] by hand, so
+    // b^T A^-1 = (-sqrt(3), sqrt(3)).
+    const double r = std::sqrt(3.0) / 6;
+    matrix::Butcher<3> tableau;
+    tableau.setNoOfStages(2);
+    tableau.a(0, 0) = tableau.a(1, 1) = 0.25;
+    tableau.a(0, 1) = 0.25 - r;
+    tableau.a(1, 0) = 0.25 + r;
+    tableau.b(0) = tableau.b(1) = 0.5;
+    matrix::SmallStackMax<double, 3> d;
+    ASSERT_TRUE(tableau.getStageValueWeights(d));
+    ASSERT_EQ(d.size(), 2);
+    EXPECT_NEAR(d[0], -std::sqrt(3.0), 1e-14);
+    EXPECT_NEAR(d[1], std::sqrt(3.0), 1e-14);
+
+    // An explicit method's A is singular.
+    tableau.setNoOfStages(2);
+    tableau.a(1, 0) = 1;
+    tableau.b(0) = tableau.b(1) = 0.5;
+    EXPECT_FALSE(tableau.getStageValueWeights(d));
 }
 
 TEST(SmallStackMax, ShrinkThenGrowShowsNoStaleValues)

@@ -47,8 +47,15 @@ public:
 
     // Evaluator groups of the model; the residuals f(x).
     EvaluatorVect _fx;
-    // The programs of the shared values, one per slot.
+    // The programs of the shared values, in the order they are computed
+    // (a slot's program may read the slots made before it), and the slot
+    // of each.
     EvaluatorVect _shared;
+    std::vector<std::uint32_t> _sharedSlots;
+    // Dynamic models: the programs of the values that stay the same through
+    // a time step, and the shared slot of each.
+    EvaluatorVect _stepConstants;
+    std::vector<std::uint32_t> _stepConstantSlots;
     EvaluatorVect _reInit;
     EvaluatorVect _preProc;
     EvaluatorVect _iterPostP;

@@ -37,11 +37,11 @@ sc::Group groupOf(char kind)
 } // namespace
 
 bool RPNDerivParser::parseEquations(sc::Group group, sc::ModelLevel level, unsigned nEquations, char kind,
-                                    const char* errorKey)
+                                    const char* errorKey, unsigned firstRow)
 {
     unsigned count = 0;
     ModelIterator it = _pModel->getGroupIterator(group, level);
-    for (unsigned eq = 0; eq < nEquations && it.isValid(); ++eq, ++it)
+    for (unsigned eq = firstRow; eq < firstRow + nEquations && it.isValid(); ++eq, ++it)
     {
         const Position at = positionOf(it);
         _pSolverData->lineNo = std::uint16_t(at.line);
@@ -51,9 +51,7 @@ bool RPNDerivParser::parseEquations(sc::Group group, sc::ModelLevel level, unsig
             _pSolverData->logLine = 0;
             return false;
         }
-        // The programs are written in batches, so that the trees of a model
-        // of any size take a bounded amount of memory.
-        if (_pSolverData->pPools->nodesTaken >= batchNodes && !writePendingEquations())
+        if (!writeFullBatch())
             return false;
     }
     _pSolverData->logLine = 0;
@@ -141,11 +139,22 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
     return true;
 }
 
+bool RPNDerivParser::writeFullBatch()
+{
+    // The programs are written in batches, so that the trees of a model of
+    // any size take a bounded amount of memory.
+    return _pSolverData->pPools->nodesTaken < batchNodes || writePendingEquations();
+}
+
 bool RPNDerivParser::writePendingEquations()
 {
     _trees.clear();
     for (const Pending& p : _pending)
         _trees.push_back(p.pTree);
+    // What a time step holds constant is computed once per step, before
+    // what is shared is computed once per pass.
+    if (_pSolverData->modelKind == 2)
+        hoistStepConstants();
     shareRepeatedSubtrees(_trees.data(), unsigned(_trees.size()));
     ExpressionPools& pools = *_pSolverData->pPools;
     for (const Pending& p : _pending)

@@ -5,6 +5,7 @@
 // every variable it uses. One compiler serves one model read and owns
 // nothing afterwards: its products stay in the solver, its compile target.
 #include <expr/Build.h>
+#include <expr/Discretisation.h>
 #include <expr/EvaluatorSparseMatrix.h>
 #include <expr/EvaluatorVect.h>
 #include <expr/ExpressionTree.h>
@@ -17,6 +18,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <utility>
 #include <memory>
 #include <span>
 #include <vector>
@@ -69,6 +72,13 @@ public:
     // their weights and Jacobian, the equality constraints c(x) = 0 with theirs.
     bool getWLSEvaluators(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
                           const MeasurementTargets& targets, sc::ModelLevel level);
+    // The dynamic entries: one right-hand side per state for the explicit
+    // integrator; one discretised step system with its Jacobian for the
+    // implicit one.
+    bool getFxEvaluatorsForODE(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
+                               sc::ModelLevel level);
+    bool getFxAndJacEvaluatorsForDAE(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData* pData,
+                                     EvaluatorSparseMatrix* pJacobian, sc::ModelLevel level);
 
     int getNumVariables() const { return _nVars; }
     int getNumParameters() const { return _nParams; }
@@ -108,16 +118,44 @@ protected:
     bool evaluateTokenList(Value& value);
     int symbolOf(const sc::_TokV& tok) const;
 
+    // kind 1 the explicit, 2 the implicit integrator.
+    void startDynamicEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level,
+                           std::uint8_t kind);
+    // Differential equations. The form's variable, with offset the first
+    // token of the right-hand side; -1 (logged) for a line of no form.
+    int getDiffEqVariableIndex(const ModelIterator& it, unsigned& offset);
+    // The right-hand side into tree (x = E(int(f)) keeps its int node unless
+    // removeInt); the equation's variable, or -1 when logged.
+    int parseDifferentialEquation(const ModelIterator& it, ExpressionTree& tree, ExpTreeNode*& pIntNode,
+                                  bool removeInt);
+    void getIntegrationMethod(sc::ModelLevel level);
+    void initButcher(matrix::Butcher<3>& tableau) const;
+    // The variables of the ODEs lines, ascending; false (logged) for a line
+    // without one or a variable with two equations.
+    bool collectDifferentialVariables(sc::ModelLevel level);
+    bool readTimeParams(const sc::Naming* pNaming, sc::ModelLevel level);
+    // The stage variables and history parameters of a discretised model.
+    void sizeForTimeDiscretisation();
+    void nameStageVariables(sc::StringPool& pool) const;
+    void nameHistoryParams(sc::StringPool& pool) const;
+    void markStateVariables();
+    bool discretiseEquations(sc::ModelLevel level, unsigned& row);
+    bool compileDiscretisedRow(ExpTreeNode* pRoot, unsigned row);
+    bool compileRightHandSides(sc::ModelLevel level);
+
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
     bool createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigned& count, char kind);
     // A group of equation lines of one kind ('F', 'H' or 'E'), each reported
     // with errorKey at its line when it fails.
-    bool parseEquations(sc::Group group, sc::ModelLevel level, unsigned nEquations, char kind, const char* errorKey);
+    bool parseEquations(sc::Group group, sc::ModelLevel level, unsigned nEquations, char kind, const char* errorKey,
+                        unsigned firstRow = 0);
     // The weight of the measurement line at it (1 without a w attribute);
     // false for a weight that is no number, truth value or symbol, and for
     // a negative number.
     bool readWeight(const ModelIterator& it, double& weight) const;
+    // Writes the pending programs once they hold a batch's worth of nodes.
+    bool writeFullBatch();
     bool writePendingEquations();
     bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting);
     bool parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group);
@@ -156,6 +194,9 @@ protected:
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
     struct SharingPass;
     bool shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot);
+    // Dynamic models: what the residuals read of parameters alone is
+    // computed once per time step (the compile target's step constants).
+    void hoistStepConstants();
     // A tree over the solver's pools that outlives this compile (branches).
     ExpressionTree* newTree();
     void bindTree(ExpressionTree& tree);
@@ -185,7 +226,15 @@ protected:
     // Kept across batches: the slots of calls made so far, found by their
     // structure.
     std::unique_ptr<SharingPass> _pSharing;
+    // The slot of each step constant, by the structural hash of its subtree.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::uint32_t> _stepConstantSlotOf;
     int _parentNVars = 0;
+    int _nDeclaredVars = 0;
+    int _nDeclaredParams = 0;
+    // Dynamic models: the variables with a differential equation (declared
+    // indices, ascending) and the stage values each adds.
+    std::vector<int> _diffVars;
+    int _nStages = 0;
     bool _collecting = true;
 };
 } // namespace SL_NS

@@ -433,6 +433,7 @@ bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, Expression
             return false;
         slot = int(s._sharedValues.size());
         s._shared.addEvaluator(pSlot);
+        s._sharedSlots.push_back(std::uint32_t(slot));
         s._sharedValues.push_back(Value {});
     }
     Token* pToken = _pSolverData->pPools->tokens.allocate();

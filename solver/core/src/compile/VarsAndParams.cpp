@@ -63,8 +63,10 @@ void RPNDerivParser::nameSymbols(const sc::Naming* pNaming, sc::ModelLevel level
             pool.addString(pName, variableIndexOf(int(k)) + 1, '#');
 #endif
     }
-    for (unsigned j = 0; j < unsigned(_nParams); ++j)
+    nameStageVariables(pool);
+    for (unsigned j = 0; j < unsigned(_nDeclaredParams); ++j)
         pool.addString(pNaming->getParamName(j, level), _nVars + int(j));
+    nameHistoryParams(pool);
     for (unsigned r = 0; r < std::size(s_resultNames); ++r)
         pool.addString(s_resultNames[r], _nVars + _nParams + int(r));
 }
@@ -78,35 +80,41 @@ void RPNDerivParser::setSymbolInfo(sc::ModelLevel level)
     for (int i = 0; i < _nVars + _nParams; ++i)
     {
         const bool variable = i < _nVars;
-        info[std::size_t(i)] =
-            sc::_SI {std::uint8_t(variable ? 1 : 0), 2, std::uint8_t((variable ? varsOut : paramsOut) ? 2 : 0)};
+        info[std::size_t(i)] = sc::_SI {std::uint8_t(variable ? 1 : 0), 2,
+                                        std::uint8_t((variable ? varsOut && i < _nDeclaredVars : paramsOut) ? 2 : 0)};
     }
 }
 
 bool RPNDerivParser::parseVarsAndParams(const sc::Naming* pNaming, sc::ModelLevel level)
 {
     const int nDeclared = int(pNaming->getNumberOfVars(level));
-    _nParams = int(pNaming->getNumberOfParams(level));
+    _nParams = _nDeclaredParams = int(pNaming->getNumberOfParams(level));
     if (nDeclared == 0)
     {
         translateAndAddLog("@SC.NoVarsDeclared", 0, 0, sc::ILog::Type::Error);
         return false;
     }
 #if SL_COMPLEX
-    // Conjugate variables are on unless the Vars line says conj = false.
+    // Conjugate variables are on unless the Vars line says conj = false (a
+    // dynamic model has none).
     double conj = 1;
     const sc::TokenizedModel::iterator vars = headingOf(_pModel, sc::Group::Vars, level);
-    _conjVars = !(vars.isValid() && vars.getAttribValue(sc::AttribID::conj, conj) && conj == 0);
+    _conjVars = _conjVars && !(vars.isValid() && vars.getAttribValue(sc::AttribID::conj, conj) && conj == 0);
     _pSolverData->conjVars = _conjVars;
     solver()._conjVars = _conjVars;
     _nVars = _conjVars ? 2 * nDeclared : nDeclared;
 #else
     _nVars = nDeclared;
 #endif
+    _nDeclaredVars = _nVars;
+    if (!readTimeParams(pNaming, level))
+        return false;
+    sizeForTimeDiscretisation();
     CompileTarget& s = solver();
     s.allocInitialValues(_nVars, _nParams);
     nameSymbols(pNaming, level);
     setSymbolInfo(level);
+    markStateVariables();
     _lastUsed.reserve(_nVars);
 
     s.copyParamsFromParent();

@@ -34,6 +34,17 @@ double roundAt(double x, double t)
     return std::round(scaled) / f;
 }
 
+// b^e: squares and cubes, the powers models write most (a conductance
+// times v^2, a shunt g v^3 and its derivative), by multiplication.
+Value power(const Value& b, const Value& e)
+{
+    if (e == Value(2))
+        return b * b;
+    if (e == Value(3))
+        return b * b * b;
+    return std::pow(b, e);
+}
+
 #if !SL_COMPLEX
 // a moved to the nearest point of the grid b + n h; NaN when there is none.
 double discretize(double a, double b, double h)
@@ -247,11 +258,11 @@ Value CU::evaluate(const Evaluator* e)
             --sp;
             break;
         case Instruction(T::POW):
-            sp[-1] = std::pow(sp[-1], sp[0]);
+            sp[-1] = power(sp[-1], sp[0]);
             --sp;
             break;
         case Instruction(T::POW_REV):
-            sp[-1] = std::pow(sp[0], sp[-1]);
+            sp[-1] = power(sp[0], sp[-1]);
             --sp;
             break;
         case Instruction(T::ASSIGN):

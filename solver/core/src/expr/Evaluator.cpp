@@ -9,6 +9,7 @@
 #include <sparse/ISolver.h>
 
 #include <algorithm>
+#include <vector>
 #include <cmath>
 
 namespace SL_NS
@@ -347,6 +348,47 @@ bool Evaluator::isConstant() const
         return true;
     default: return false; // symbols and branches
     }
+}
+
+bool Evaluator::readsVariables() const
+{
+    using instr::Source;
+    auto reads = [](Source s) { return s == Source::Variable || s == Source::Shared; };
+    switch (_type)
+    {
+    case Type::Constant:
+    case Type::Parameter: return false;
+    case Type::Program: break;
+    default: return true;
+    }
+    for (std::uint32_t k = 0; k < _nInstructions; ++k)
+    {
+        const Instruction i = _pInstructionLst[k];
+        if (i == instr::PushParentValue)
+            return true;
+        if (instr::isFused(i))
+        {
+            if (reads(instr::sourceOf(instr::pushOf(i))))
+                return true;
+        }
+        else if (instr::isProduct(i) || instr::isProductArith(i))
+        {
+            const Instruction p = instr::isProduct(i) ? i : instr::productOf(i);
+            if (reads(instr::sourceOf(instr::leftPushOf(p))) || reads(instr::sourceOf(instr::rightPushOf(p))))
+                return true;
+        }
+        else if (reads(instr::sourceOf(i)) || (i < instr::FusedFirst && opInfo(T(i)).pushesOwnValue))
+            return true;
+    }
+    return false;
+}
+
+void Evaluator::collectParameters(std::vector<std::uint32_t>& indices) const
+{
+    if (_type == Type::Parameter)
+        indices.push_back(_symbolIndex);
+    else if (_type == Type::Program)
+        indices.insert(indices.end(), _pIndParams, _pIndParams + _nParams);
 }
 
 template <typename TTarget>

@@ -9,6 +9,7 @@
 #include <sc/ISignal.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace sparse
 {
@@ -82,6 +83,13 @@ public:
     bool evaluateAssignment(CU& cu) const;
     // Depends on no symbol, branch, limit, generator or statistic.
     bool isConstant() const;
+    // May change while the parameters stay: reads a variable, a shared value
+    // (which may read one), the parent model, a branch, a limit, a generator
+    // or a statistic.
+    bool readsVariables() const;
+    // Appends the indices of the parameters a program (or a parameter
+    // shortcut) reads; for one that reads no variable, these are its inputs.
+    void collectParameters(std::vector<std::uint32_t>& indices) const;
 
     // Branch forms.
     void setIfThenElse(Evaluator* pCondition, Evaluator* pThen, unsigned nThen, Evaluator* pElse, unsigned nElse);

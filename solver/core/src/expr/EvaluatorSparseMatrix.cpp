@@ -79,4 +79,33 @@ bool EvaluatorSparseMatrix::isConstant() const
 {
     return std::all_of(_entries.begin(), _entries.end(), [](const Entry& e) { return e.pEvaluator->isConstant(); });
 }
+
+bool EvaluatorSparseMatrix::readsVariables() const
+{
+    return std::any_of(_entries.begin(), _entries.end(), [](const Entry& e) { return e.pEvaluator->readsVariables(); });
+}
+
+std::vector<std::uint32_t> EvaluatorSparseMatrix::getParameters() const
+{
+    std::vector<std::uint32_t> indices;
+    for (const Entry& e : _entries)
+        e.pEvaluator->collectParameters(indices);
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    return indices;
+}
+
+bool EvaluatorSparseMatrix::refreshValues(std::vector<Value>& values) const
+{
+    bool changed = values.size() != _entries.size();
+    values.resize(_entries.size());
+    CU cu(_pWorkspace);
+    for (std::size_t k = 0; k < _entries.size(); ++k)
+    {
+        const Value v = _entries[k].pEvaluator->evaluate(cu);
+        changed |= !(v == values[k]);
+        values[k] = v;
+    }
+    return changed;
+}
 } // namespace SL_NS

@@ -45,6 +45,13 @@ public:
 
     // No entry depends on a symbol or a branch.
     bool isConstant() const;
+    // Some entry may change while the parameters stay (see Evaluator).
+    bool readsVariables() const;
+    // The parameters the entries read, each once, ascending.
+    std::vector<std::uint32_t> getParameters() const;
+    // Evaluates every entry into values (one per entry, sized on first use);
+    // true when a value differs from the one held before (NaN always does).
+    bool refreshValues(std::vector<Value>& values) const;
     std::uint32_t getNoOfNonZeros() const { return _nnz; }
     std::size_t size() const { return _entries.size(); }
 

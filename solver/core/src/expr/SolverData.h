@@ -4,6 +4,7 @@
 // error text without knowing the solver class. It owns nothing: every
 // pointer refers into the solver (or the parser), which outlives it.
 #include <expr/Build.h>
+#include <expr/Discretisation.h>
 #include <expr/ErrorStr.h>
 #include <expr/Token.h>
 #include <cnt/FixNumSet.h>
@@ -47,6 +48,10 @@ struct SolverData
     // set), and the set a limited expression collects its variables in.
     cnt::FixNumSet<int>* pLastUsedVars = nullptr;
     cnt::FixNumSet<int>* pLastUsedVarsForLimits = nullptr;
+    // Dynamic models: the variable of each right-hand side (explicit
+    // integrator), the symbols of each variable (implicit one).
+    cnt::SafeFullVector<int>* pODEVarMap = nullptr;
+    DAEVarMap* pDAEVarMap = nullptr;
 
     double eps = 0; // the model's precision; 0: the solver keeps its own
     int indexOfTParam = -1;
@@ -69,7 +74,7 @@ struct SolverData
     std::uint8_t logInfoDetails = 0;
     std::uint8_t modelKind = 0; // 0 static, 1 ODE, 2 DAE
     std::uint8_t conjVars = 0;  // complex build: variable k at 2k, its conjugate at 2k + 1
-    std::uint8_t intMethod = 0;
+    std::uint8_t intMethod = 0; // a math::IntMethod: the solver's, unless the model names another
     SolutionLocation location = SolutionLocation::Other;
     std::uint8_t iterPostPAlwaysOn = 0;
     std::uint8_t basePostPAlwaysOn = 0;

@@ -79,33 +79,6 @@ int NRSolver::getDerDescription(char* buffer, std::size_t size, int eq, int var)
     return std::snprintf(buffer, size, "d(Eq%d)/d(%s)=", eq, name ? name : "");
 }
 
-bool NRSolver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level)
-{
-    clearModel();
-    RPNDerivParser parser(*this);
-    SolverData data;
-    initSolverData(data);
-    readModelFlags(data, pModel, level);
-    loadModelAttribs(pModel, level);
-    if (level == sc::ModelLevel::SubModel)
-    {
-        _nCopiedParams = pModel->getNumberOfCopiedParams();
-        _firstCopiedParam = pModel->getFirstCopiedParamPos();
-    }
-    const bool ok = compile(parser, pNaming, pModel, data, level);
-    if (ok)
-    {
-        readCommonModelAttribs(pModel, level);
-        _iterPostPAlwaysOn = data.iterPostPAlwaysOn != 0;
-        _basePostPAlwaysOn = data.basePostPAlwaysOn != 0;
-        MU_ASSERT_MSG(_nVars == parser.getNumVariables(), "_nVars == derivParser.getNumVariables()");
-        MU_ASSERT_MSG(_nParams == parser.getNumParameters(), "_nParams == derivParser.getNumParameters()");
-        takeCompiledModel(data);
-    }
-    parser.releaseRes();
-    return ok;
-}
-
 bool NRSolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
                        SolverData& data, sc::ModelLevel level)
 {
@@ -142,11 +115,8 @@ bool NRSolver::compileModel(const ChildCompile& compile)
 
 void NRSolver::takeCompiledModel(const SolverData& data)
 {
-    _indexOfTParam = data.indexOfTParam;
-    _indexOfDeltaTParam = data.indexOfDeltaTParam;
+    Solver::takeCompiledModel(data);
     _nJacEntries = _jacobian.getNoOfNonZeros();
-    if (data.eps != 0)
-        _precision = data.eps;
 }
 
 bool NRSolver::finishInit()

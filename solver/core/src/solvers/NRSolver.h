@@ -44,18 +44,16 @@ public:
     const EvaluatorSparseMatrix& getJacobian() const { return _jacobian; }
 
 protected:
-    bool readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level);
-    // The compiler's entry for this kind of model.
-    virtual bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
-                         SolverData& data, sc::ModelLevel level);
+    using Solver::readModel;
+    bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
+                 sc::ModelLevel level) override;
     // An XML model, from the file or the text that the source type says.
     bool readModel(const td::String& model);
     // The XML reader's entry for this kind of model.
     virtual bool compileXml(XmlModelReader& parser, const td::String& model, SolverData& data);
     bool compileModel(const ChildCompile& compile) override;
-    // What the compile left in its data: time indices, Jacobian entries and
-    // the model's precision.
-    void takeCompiledModel(const SolverData& data);
+    // The base's, and the Jacobian's entries.
+    void takeCompiledModel(const SolverData& data) override;
     // The arrays of a model read; false, with the error text told, without
     // initial values.
     virtual bool finishInit();
@@ -78,7 +76,6 @@ protected:
     EvaluatorSparseMatrix _jacobian;
     unsigned _nJacEntries = 0;
 
-private:
     struct Pass;
 
     // F := -f(x); the largest |F_i| (NaN when any residual is NaN).

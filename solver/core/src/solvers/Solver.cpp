@@ -1,5 +1,5 @@
+#include <compile/RPNDerivParser.h>
 #include <expr/CU.h>
-#include <expr/RPNParser.h>
 #include <expr/SolverData.h>
 #include <solvers/Solver.h>
 #include <mu/Assert.h>
@@ -41,7 +41,10 @@ void Solver::clearModel()
     _errorStr.clean();
     _modelName = td::StringExt();
     _sharedValues.clear();
-    for (EvaluatorVect* pGroup : {&_fx, &_shared, &_reInit, &_preProc, &_iterPostP, &_basePostP, &_postProc, &_repeats})
+    _sharedSlots.clear();
+    _stepConstantSlots.clear();
+    for (EvaluatorVect* pGroup :
+         {&_fx, &_shared, &_stepConstants, &_reInit, &_preProc, &_iterPostP, &_basePostP, &_postProc, &_repeats})
         pGroup->reserve(0);
     _backup.clean();
     _indexOfTParam = _indexOfDeltaTParam = -1;
@@ -289,8 +292,12 @@ bool Solver::limitGroupsSignal()
 
 void Solver::evaluateShared()
 {
-    if (_shared.size())
-        _shared.evaluate(_sharedValues.data(), 1.0);
+    if (!_shared.size())
+        return;
+    // Slots of a dynamic model's step values stand among them.
+    CU cu(this);
+    for (std::size_t k = 0; k < _shared.size(); ++k)
+        _sharedValues[_sharedSlots[k]] = _shared[k]->evaluate(cu);
 }
 
 void Solver::runGroup(EvaluatorVect& group)
@@ -308,7 +315,11 @@ void Solver::backupInitialValues()
 
 void Solver::copyInitialBackupedValues()
 {
-    for (int i = 0; i < _nVars && std::size_t(i) < _backup.size(); ++i)
+    // A backup that was never filled (or filled for another model) is no
+    // start to go back to.
+    if (_backup.size() != std::size_t(_nVars))
+        return;
+    for (int i = 0; i < _nVars; ++i)
         _x[i] = _backup[std::size_t(i)];
 }
 
@@ -316,6 +327,41 @@ void Solver::setEmbeddedParam(sc::EmbeddedParam which, double value)
 {
     if (_x)
         _x[_nVars + _nParams + int(which)] = value;
+}
+
+bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level)
+{
+    clearModel();
+    RPNDerivParser parser(*this);
+    SolverData data;
+    initSolverData(data);
+    readModelFlags(data, pModel, level);
+    loadModelAttribs(pModel, level);
+    if (level == sc::ModelLevel::SubModel)
+    {
+        _nCopiedParams = pModel->getNumberOfCopiedParams();
+        _firstCopiedParam = pModel->getFirstCopiedParamPos();
+    }
+    const bool ok = compile(parser, pNaming, pModel, data, level);
+    if (ok)
+    {
+        readCommonModelAttribs(pModel, level);
+        _iterPostPAlwaysOn = data.iterPostPAlwaysOn != 0;
+        _basePostPAlwaysOn = data.basePostPAlwaysOn != 0;
+        MU_ASSERT_MSG(_nVars == parser.getNumVariables(), "_nVars == derivParser.getNumVariables()");
+        MU_ASSERT_MSG(_nParams == parser.getNumParameters(), "_nParams == derivParser.getNumParameters()");
+        takeCompiledModel(data);
+    }
+    parser.releaseRes();
+    return ok;
+}
+
+void Solver::takeCompiledModel(const SolverData& data)
+{
+    _indexOfTParam = data.indexOfTParam;
+    _indexOfDeltaTParam = data.indexOfDeltaTParam;
+    if (data.eps != 0)
+        _precision = data.eps;
 }
 
 void Solver::initSolverData(SolverData& data)

@@ -135,6 +135,15 @@ public:
 protected:
     // Drops every product of an earlier model read, so a solver can read again.
     virtual void clearModel();
+    // Compiles one level of a model text into this solver, with the
+    // attributes around it; a solver may read a model again.
+    bool readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level);
+    // The compiler's entry for this kind of model.
+    virtual bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                         SolverData& data, sc::ModelLevel level) = 0;
+    // What the compile left in its data: the time indices and the model's
+    // precision.
+    virtual void takeCompiledModel(const SolverData& data);
     // A child model of an XML Init section read into this solver, made by its
     // parent; false for a kind that reads no such model.
     virtual bool compileModel(const ChildCompile&) { return false; }

@@ -260,8 +260,9 @@ TEST(SubModel, SharedParametersAndTypes)
     EXPECT_EQ(c.solver.solve(), S::OK);
     EXPECT_NEAR(re(c.value("x")), 10, 1e-9);
 
-    const std::string unknown = head + modelLine + varsLine + "x = 0\nSubModel [type = ODE]\n" + varsLine +
-                                "z = 1\nODEs\nz' = 1\nend\nNLEs\nx = 1\nend\n";
+    // A sub-model that names no type has no solver.
+    const std::string unknown = head + modelLine + varsLine + "x = 0\nSubModel [eps = 1e-6]\n" + varsLine +
+                                "z = 1\nNLEs\nz = 1\nend\nNLEs\nx = 1\nend\n";
     Compiled u(unknown);
     EXPECT_FALSE(u.ok);
     EXPECT_TRUE(u.logged("@SC.CannotCreateSolver")) << u.load.log << u.log;

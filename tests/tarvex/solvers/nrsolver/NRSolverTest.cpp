@@ -225,23 +225,26 @@ TEST(NRSolver, ConjugateVariablesAreUnknownsToo)
 }
 #endif
 
-TEST(SolverFactories, NewtonRaphsonAndTheKindsNotBuiltYet)
+TEST(SolverFactories, EveryKind)
 {
     CollectingLog log;
 #if SL_COMPLEX
-    auto* pSolver = sc::createCmplxNRSolver(&log, 20);
-    EXPECT_EQ(sc::createCmplxDAESolver(&log, 20), nullptr);
-    EXPECT_EQ(sc::createCmplxODESolver(&log), nullptr);
+    sc::ISolver<Value>* solvers[] = {sc::createCmplxNRSolver(&log, 20), sc::createCmplxWLSSolver(&log, 20),
+                                     sc::createCmplxDAESolver(&log, 20), sc::createCmplxODESolver(&log)};
 #else
-    auto* pSolver = sc::createDblNRSolver(&log, 20);
-    EXPECT_EQ(sc::createDblDAESolver(&log, 20), nullptr);
-    EXPECT_EQ(sc::createDblODESolver(&log), nullptr);
+    sc::ISolver<Value>* solvers[] = {sc::createDblNRSolver(&log, 20), sc::createDblWLSSolver(&log, 20),
+                                     sc::createDblDAESolver(&log, 20), sc::createDblODESolver(&log)};
 #endif
-    ASSERT_NE(pSolver, nullptr);
-    EXPECT_EQ(pSolver->getType(), sc::SolverType::NR);
-    EXPECT_EQ(pSolver->getMaxIterations(), 20);
-    EXPECT_EQ(log.entries.size(), 2u);
-    pSolver->release();
+    const sc::SolverType types[] = {sc::SolverType::NR, sc::SolverType::WLS, sc::SolverType::DAE, sc::SolverType::ODE};
+    const int limits[] = {20, 20, 20, 0}; // the explicit integrator has none
+    for (int k = 0; k < 4; ++k)
+    {
+        ASSERT_NE(solvers[k], nullptr);
+        EXPECT_EQ(solvers[k]->getType(), types[k]);
+        EXPECT_EQ(solvers[k]->getMaxIterations(), limits[k]);
+        solvers[k]->release();
+    }
+    EXPECT_TRUE(log.entries.empty());
 }
 } // namespace
 } // namespace test

@@ -1,0 +1,453 @@
+#include <expr/CU.h>
+#include <solvers/DAESolver.h>
+#include <compile/RPNDerivParser.h>
+#include <expr/SolverData.h>
+#include <solvers/TimeStep.h>
+#include <mu/Assert.h>
+#include <sc/TokenizedModel.h>
+#include <sparse/ISolver.h>
+
+#include <cfloat>
+#include <cmath>
+
+namespace SL_NS
+{
+namespace
+{
+using S = sc::Solution;
+
+// What a reset or a range run leaves as the obtained precision.
+constexpr double notSolved = 1.7976931348623156e306;
+
+double magnitude(const Value& v)
+{
+#if SL_COMPLEX
+    return std::max(std::fabs(v.real()), std::fabs(v.imag()));
+#else
+    return std::fabs(v);
+#endif
+}
+
+int stagesOf(math::IntMethod method)
+{
+    return method == math::IntMethod::GaussLegendre2 ? 2 : method == math::IntMethod::GaussLegendre3 ? 3 : 0;
+}
+} // namespace
+
+DAESolver::DAESolver(sc::ILog* pLog, int maxIter, double precision)
+    : NRSolver(pLog, maxIter, precision)
+{
+    _attribs.type = sc::SolverType::DAE;
+}
+
+void DAESolver::clearModel()
+{
+    _daeVarMap.clean();
+    _jacobianValues.clear();
+    _jacobianParameters.clear();
+    _jacobianParameterValues.clear();
+    _nFactorisations = 0;
+    _nStages = 0;
+    _refill = false;
+    NRSolver::clearModel();
+}
+
+bool DAESolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
+                        SolverData& data, sc::ModelLevel level)
+{
+    data.pDAEVarMap = &_daeVarMap;
+    data.intMethod = std::uint8_t(_intMethod);
+    if (!parser.getFxAndJacEvaluatorsForDAE(pNaming, pModel, &data, &_jacobian, level))
+        return false;
+    _intMethod = math::IntMethod(data.intMethod);
+    _nStages = stagesOf(_intMethod);
+    return true;
+}
+
+bool DAESolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, bool isMainModel)
+{
+    const sc::ModelLevel level = isMainModel ? sc::ModelLevel::Main : sc::ModelLevel::SubModel;
+    if (!readModel(pNaming, pModel, level) || !allocSpace())
+    {
+        translateAndAddLog("@SC.ErrorDAEInit");
+        return false;
+    }
+    _stepConstants.setSolver(this);
+    _jacobianReadsVariables = _jacobian.readsVariables();
+    _jacobianParameters = _jacobianReadsVariables ? std::vector<std::uint32_t> {} : _jacobian.getParameters();
+    _jacobianParameterValues.clear();
+    takeDeclaredStep(_dT, _pParams[_indexOfDeltaTParam]);
+    _modelRead = true;
+    return true;
+}
+
+bool DAESolver::init(const td::String&, sc::SourceType sourceType)
+{
+    // The XML form of a model is read by a later part of the compiler.
+    clearModel();
+    _sourceType = sourceType;
+    _errorStr.writeIntro(_modelLine, SolutionLocation::ReadModel);
+    _errorStr.append("Cannot read the data..");
+    return false;
+}
+
+bool DAESolver::hasModel() const
+{
+    if (_modelRead)
+        return true;
+    translateAndAddLog("@SC.NoModelToSolve");
+    return false;
+}
+
+void DAESolver::setIntegrationStepSize(double dT)
+{
+    _dT = dT;
+    if (_modelRead)
+        _pParams[_indexOfDeltaTParam] = dT;
+}
+
+void DAESolver::setTimes(double t, double dT)
+{
+    if (!hasModel())
+        return;
+    time() = t;
+    _pParams[_indexOfDeltaTParam] = dT;
+}
+
+int DAESolver::getNumberOfStateSpaceVariables() const
+{
+    int n = 0;
+    for (int i = 0; i < _nVars; ++i)
+        n += _symbolInfo[std::size_t(i)].symbolType >= 3;
+    return n;
+}
+
+void DAESolver::copyInitialValues()
+{
+    for (int i = 0; i < _nVars; ++i)
+    {
+        const _DAEVM& entry = _daeVarMap[std::size_t(i)];
+        if (entry.historyParam < 0)
+            continue;
+        _pParams[entry.historyParam] = _x[i];
+        for (int k = 0; k < _nStages; ++k)
+            _x[entry.iKPos + k] = _x[i];
+    }
+}
+
+bool DAESolver::solveInitialProblem()
+{
+    for (Interface* pSub : _subModels)
+    {
+        static_cast<Solver*>(pSub)->copyParamsFromParent();
+        if (pSub->solve() != S::OK)
+        {
+            _status = S::SubmodelFailed;
+            _errorStr.writeIntro(_modelLine, SolutionLocation::RTSolution);
+            _errorStr.append("Cannot solve initial problem!");
+            return false;
+        }
+    }
+    _attribs.subModelsPending = 0;
+    return true;
+}
+
+void DAESolver::evaluateStepConstants()
+{
+    if (!_stepConstants.size())
+        return;
+    CU cu(this);
+    for (std::size_t k = 0; k < _stepConstants.size(); ++k)
+        _sharedValues[_stepConstantSlots[k]] = _stepConstants[k]->evaluate(cu);
+}
+
+sc::Solution DAESolver::fail(sc::Solution status, const char* key)
+{
+    _status = status;
+    writeStatus();
+    if (key)
+        translateAndAddLog(key);
+    return status;
+}
+
+bool DAESolver::refactorise()
+{
+    ++_nFactorisations;
+    _refill = false;
+    if (factoriseJacobian())
+        return true;
+    releaseSparseSolver();
+    return false;
+}
+
+bool DAESolver::jacobianParametersChanged()
+{
+    bool changed = _jacobianParameterValues.size() != _jacobianParameters.size();
+    _jacobianParameterValues.resize(_jacobianParameters.size());
+    for (std::size_t k = 0; k < _jacobianParameters.size(); ++k)
+    {
+        const Value v = _pParams[_jacobianParameters[k]];
+        changed |= !(v == _jacobianParameterValues[k]);
+        _jacobianParameterValues[k] = v;
+    }
+    return changed;
+}
+
+bool DAESolver::prepareFactorisation(bool firstPass)
+{
+    // Entries such as dT a - 1 change with the step size or a parameter
+    // without reading any variable: such a Jacobian is refactorised only
+    // when one of its values changed.
+    if (!_jacobianReadsVariables)
+    {
+        if (_pSparse && !jacobianParametersChanged())
+            return true;
+        const bool changed = _jacobian.refreshValues(_jacobianValues);
+        return (_pSparse && !changed) || refactorise();
+    }
+    // A Jacobian of the variables starts each step from the factorisation
+    // of the last iterate, and a later pass from the present point.
+    return (_pSparse && !_refill && firstPass) || refactorise();
+}
+
+sc::Solution DAESolver::iterate(double norm0)
+{
+    const double threshold = 50 * norm0;
+    unsigned iteration = 0;
+    for (bool firstPass = true;; firstPass = false)
+    {
+        clearSignalCounters();
+        // Checked when a pass starts too: a limit group that signals every
+        // pass would otherwise go on for ever.
+        if (iteration >= _maxIterations)
+            return fail(S::MaximumIteration, "@SC.MaxIterLimit");
+        if (!prepareFactorisation(firstPass))
+            return fail(S::FactorizationError, "@SC.DAEFactorizationError");
+        ++iteration;
+        const unsigned first = iteration;
+        double previous = norm0;
+        for (;;)
+        {
+            _passIterations = iteration;
+            if (!_pSparse->solve(_F.data(), _dx.data()))
+                return fail(S::SolutionError, nullptr);
+            double largest = 0;
+            for (int k = 0; k < _nVars; ++k)
+            {
+                _x[k] += _dx[std::size_t(k)];
+                const double d = magnitude(_dx[std::size_t(k)]);
+                largest = d > largest ? d : largest;
+            }
+            const int limitState = evaluateLimits(true);
+            const double norm = evaluateResiduals();
+            // A NaN norm never passes. Residuals whose Jacobian reads no
+            // variable are affine: one step lands on the solution, and the
+            // size of that step tells nothing.
+            const bool affine = !_jacobianReadsVariables;
+            if (norm < _precision && (affine || largest < 100 * _precision) && limitState < 3)
+                break;
+            if (iteration > unsigned(_maxIterations / 5) && norm > threshold)
+                return fail(S::Oscillation, "@SC.Oscillation");
+            if (iteration >= _maxIterations)
+                return fail(S::MaximumIteration, "@SC.MaxIterLimit");
+            // A pass starts from the last factorisation and takes the
+            // present Jacobian after its first iteration; later iterations
+            // keep it while each at least halves the residual.
+            const bool refresh = iteration == first || !(norm < 0.5 * previous);
+            if (_jacobianReadsVariables && refresh && !refactorise())
+                return fail(S::FactorizationError, "@SC.DAEFactorizationError");
+            previous = norm;
+            ++iteration;
+        }
+        if (!limitGroupsSignal())
+            break;
+        // A limit group moved a variable (or set a parameter): a new pass
+        // from there.
+        _refill = _jacobianReadsVariables;
+        evaluateStepConstants();
+        evaluateResiduals();
+    }
+    _totalIterations += iteration;
+    _status = S::OK;
+    return S::OK;
+}
+
+sc::Solution DAESolver::solve(bool advance)
+{
+    if (!hasModel())
+        return _status = S::SolutionError;
+    _status = S::OK;
+    _reportRate = sc::ReportRate::None;
+    if (_attribs.valuesChanged && _reInitOn)
+        copyInitialBackupedValues();
+    _attribs.valuesChanged = 0;
+    if (_attribs.subModelsPending && !solveInitialProblem())
+        return S::SubmodelFailed;
+    _pParams[_indexOfDeltaTParam] = _dT;
+    copyInitialValues();
+    evaluatePreProcEquations();
+    if (advance)
+    {
+        if (_pConsumer)
+            _pConsumer->put();
+        time() += _dT;
+    }
+    evaluateStepConstants();
+    evaluateLimits(false);
+    const double norm0 = evaluateResiduals();
+    // A consumer that changed a value meanwhile leaves the factorisation stale.
+    if (_attribs.valuesChanged)
+        _refill = true;
+    _attribs.valuesChanged = 0;
+    const sc::Solution status = iterate(norm0);
+    if (status != S::OK)
+        return status;
+    setEmbeddedParam(sc::EmbeddedParam::BaseIter, _passIterations);
+    setEmbeddedParam(sc::EmbeddedParam::TotIter, _totalIterations);
+    writeStatus();
+    evaluatePostProcEquations();
+    return S::OK;
+}
+
+bool DAESolver::reset(double t0)
+{
+    if (!hasModel())
+        return false;
+    if (!(_dT > 0))
+    {
+        translateAndAddLog("@SC.ZeroOrNegDeltaT");
+        return false;
+    }
+    _obtainedPrecision = notSolved;
+    _attribs.valuesChanged = 1;
+    _attribs.subModelsPending = 1;
+    setEmbeddedParam(sc::EmbeddedParam::StartT, t0);
+    setEmbeddedParam(sc::EmbeddedParam::EndT, DBL_MAX);
+    _run = true;
+    _successfulRepetitions = 0;
+    writeRunStart(t0, 0);
+    if (_reInitOn)
+        backupInitialValues();
+    time() = t0;
+    _pParams[_indexOfDeltaTParam] = _dT;
+    if (!solveInitialProblem())
+        return false;
+    copyInitialValues();
+    return true;
+}
+
+void DAESolver::writeRunStart(double t0, unsigned repetition)
+{
+    _totalIterations = _passIterations = 0;
+    if (_pResults)
+    {
+        _pResults->time = t0;
+        _pResults->repetition = repetition;
+        setEmbeddedParam(sc::EmbeddedParam::Repeat, repetition);
+        setEmbeddedParam(sc::EmbeddedParam::OutIter, _pResults->pass);
+    }
+    setEmbeddedParam(sc::EmbeddedParam::SuccRep, _successfulRepetitions);
+    setEmbeddedParam(sc::EmbeddedParam::BaseIter, 0);
+    setEmbeddedParam(sc::EmbeddedParam::TotIter, 0);
+    setEmbeddedParam(sc::EmbeddedParam::SolState, double(_status));
+    _reportRate = sc::ReportRate::None;
+}
+
+sc::Solution DAESolver::step(unsigned n)
+{
+    if (n == 0)
+        return S::OK;
+    if (!hasModel())
+        return S::SolutionError;
+    // From the time on entry, so that round-off does not add up.
+    const Value t0 = time();
+    for (unsigned k = 1; k <= n; ++k)
+    {
+        time() = t0 + double(k) * _dT;
+        if (solve(false) != S::OK)
+            return S::SolutionError;
+    }
+    return S::OK;
+}
+
+bool DAESolver::rangeStep(double t0, double dT, unsigned k, int n, int& counter)
+{
+    sc::Solution status;
+    if (k == 1)
+    {
+        time() = t0;
+        status = solve(true);
+    }
+    else
+    {
+        time() = t0 + double(k) * dT;
+        status = solve(false);
+    }
+    if (_pResults)
+    {
+        _pResults->time = t0 + double(k) * dT;
+        _pResults->status = status;
+    }
+    if (status != S::OK)
+    {
+        _pConsumer->end(sc::ISolutionBuffer::Failed);
+        return false;
+    }
+    if (++counter >= n)
+    {
+        _pConsumer->put();
+        counter = 0;
+    }
+    return true;
+}
+
+bool DAESolver::solve(double t0, double dT, double t1, sc::ISolutionBuffer* pConsumer, int n)
+{
+    setEmbeddedParam(sc::EmbeddedParam::StartT, t0);
+    setEmbeddedParam(sc::EmbeddedParam::EndT, t1);
+    _obtainedPrecision = notSolved;
+    _successfulRepetitions = 0;
+    if (!(dT > 0))
+    {
+        translateAndAddLog("@SC.WrongDTForDAE");
+        return false;
+    }
+    if (!pConsumer)
+    {
+        translateAndAddLog("@SC.NoConsumer");
+        return false;
+    }
+    if (!hasModel())
+        return false;
+    // The last point is the grid point nearest t1, never one beyond it.
+    const double limit = t1 - 0.9999 * dT;
+    const bool untilStopped = t0 >= t1;
+    for (unsigned repetition = 0;; ++repetition)
+    {
+        writeRunStart(t0, repetition);
+        _pConsumer = pConsumer;
+        _dT = dT;
+        _run = untilStopped;
+        if (_reInitOn)
+            backupInitialValues();
+        if (untilStopped || limit > t0)
+        {
+            int counter = 0;
+            for (unsigned k = 1;; ++k)
+            {
+                if (!rangeStep(t0, dT, k, n, counter))
+                    return false;
+                if (!_run && !(t0 + double(k) * dT < limit))
+                    break;
+            }
+        }
+        if (untilStopped || _status != S::OK)
+            break;
+        ++_successfulRepetitions;
+        if (!evalueateRepeats() || !repetitionAllowed(repetition + 1))
+            break;
+    }
+    pConsumer->end(sc::ISolutionBuffer::Finished);
+    return true;
+}
+} // namespace SL_NS
