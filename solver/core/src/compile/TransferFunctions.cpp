@@ -95,6 +95,13 @@ bool RPNDerivParser::parseTFs(sc::ModelLevel level)
         tf.iY = transferFunctionSymbol(it, 0, "@SC.WrongYInTF", "@SC.TFYNotVariable");
         if (tf.iY < 0)
             return false;
+        // The output names the states: a second one would repeat their names.
+        for (const sTF& earlier : _tfs)
+            if (earlier.iY == tf.iY)
+            {
+                logAt("@SC.TFOutputRepeated", it);
+                return false;
+            }
         tf.iU = transferFunctionSymbol(it, 2, "@SC.WrongUInTF", "@SC.TFUNotVarNorParam");
         if (tf.iU < 0)
             return false;

@@ -162,5 +162,14 @@ TEST(TransferFunctionModel, BadLinesAreReportedAtTheirLine)
         EXPECT_EQ(atLine, c.keys) << c.tf << model.log;
     }
 }
+// Two transfer functions of one output would name their states alike.
+TEST(TransferFunctionModel, AnOutputHasOneTransferFunction)
+{
+    DAE c("Header:\nend\nModel [type = DAE]\nVars\n  y\n  u\n  w\nTFs\n  y / u = 1/(s+1)\n  y / w = 1/(s+2)\n"
+          "NLEs\n  u = 1\nend\n");
+    EXPECT_FALSE(c.ok);
+    EXPECT_TRUE(c.logged("@SC.TFOutputRepeated")) << c.log;
+    EXPECT_EQ(c.log.entries.front().line, 10u);
+}
 } // namespace
 } // namespace test
