@@ -324,6 +324,7 @@ constexpr Entry s_logged[] = {
     {"@SC.WrongUInTF", "the input of the transfer function is not declared"},
     {"@SC.WrongYInTF", "the output of the transfer function is not declared"},
     {"@SC.TFOutputRepeated", "an earlier transfer function has the same output"},
+    {"@SC.TFsTooManyStates", "the transfer functions add more than 262144 states"},
     {"@ET.TFNomBadFormat", "the numerator of the transfer function is not a polynomial in s"},
     {"@ET.TFDenomBadFormat", "the denominator of the transfer function is not a polynomial in s"},
     {"@ET.TFNoLaplace", "the transfer function does not hold s"},

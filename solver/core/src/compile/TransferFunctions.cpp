@@ -13,6 +13,7 @@
 #include <mu/Assert.h>
 
 #include <string>
+#include <vector>
 
 namespace SL_NS
 {
@@ -22,6 +23,11 @@ using C = sc::Token;
 
 // The tokens y / u = before the fraction.
 constexpr unsigned fractionToken = 4;
+
+// A short line adds many states (1/s^65535 adds 65535, each with its
+// stages and rows): past this many in one model the load fails instead of
+// exhausting the memory.
+constexpr std::size_t maxStates = std::size_t(1) << 18;
 
 std::string stateName(const char* output, unsigned k) { return std::string(output) + "'x" + std::to_string(k); }
 } // namespace
@@ -64,6 +70,8 @@ bool RPNDerivParser::parseTFs(sc::ModelLevel level)
     // The names of the fraction are read against the declared symbols; the
     // trees are made again once the symbols are sized.
     _collecting = false;
+    std::vector<char> isOutput(std::size_t(_nVars), 0);
+    std::size_t states = 0;
     for (ModelIterator it = _pModel->getGroupIterator(sc::Group::TFs, level); it.isValid(); ++it)
     {
         // Keys about the line as a whole point at its first token (the
@@ -96,12 +104,17 @@ bool RPNDerivParser::parseTFs(sc::ModelLevel level)
         if (tf.iY < 0)
             return false;
         // The output names the states: a second one would repeat their names.
-        for (const sTF& earlier : _tfs)
-            if (earlier.iY == tf.iY)
-            {
-                logAt("@SC.TFOutputRepeated", it);
-                return false;
-            }
+        if (isOutput[std::size_t(tf.iY)]++)
+        {
+            logAt("@SC.TFOutputRepeated", it);
+            return false;
+        }
+        states += tf.states();
+        if (states > maxStates)
+        {
+            logAt("@SC.TFsTooManyStates", it);
+            return false;
+        }
         tf.iU = transferFunctionSymbol(it, 2, "@SC.WrongUInTF", "@SC.TFUNotVarNorParam");
         if (tf.iU < 0)
             return false;

@@ -171,5 +171,21 @@ TEST(TransferFunctionModel, AnOutputHasOneTransferFunction)
     EXPECT_TRUE(c.logged("@SC.TFOutputRepeated")) << c.log;
     EXPECT_EQ(c.log.entries.front().line, 10u);
 }
+// A line of a few characters adds thousands of states: the model's total
+// is bounded.
+TEST(TransferFunctionModel, StatesAreBoundedPerModel)
+{
+    std::string vars = "  u\n", tfs;
+    for (int k = 1; k <= 5; ++k)
+    {
+        vars += "  y" + std::to_string(k) + "\n";
+        tfs += "  y" + std::to_string(k) + " / u = 1/(s^65535 + 1)\n";
+    }
+    DAE c("Header:\nend\nModel [type = DAE]\nVars\n" + vars + "TFs\n" + tfs + "NLEs\n  u = 1\nend\n");
+    EXPECT_FALSE(c.ok);
+    ASSERT_FALSE(c.log.entries.empty());
+    EXPECT_EQ(c.log.entries.front().text, "@SC.TFsTooManyStates");
+    EXPECT_EQ(c.log.entries.front().line, 16u); // the fifth
+}
 } // namespace
 } // namespace test
