@@ -207,15 +207,29 @@ bool RPNDerivParser::compileTransferFunction(const ModelIterator& it, const sTF&
         logAt(key, it);
         return false;
     }
-    // X_k' = out[k - 1], then the output rows.
+    // X_k' = out[k - 1], then the output rows. The states that hold the
+    // derivatives of u take them by backward differences (implicit Euler)
+    // whatever the method: the trapezoid and the Gauss-Legendre methods
+    // differentiate with an undamped oscillation, which the next derivative
+    // amplifies by 1/dT. Their stage variables then equal the state.
     const bool dynamic = tf.denomOrder > 0;
+    const unsigned firstDerivative = tf.states() - tf.derivativeStates();
     _timeVars tv = stepVars();
     for (unsigned k = 0; k < tf.states(); ++k)
     {
         tv.varIndex = tf.firstState + int(k) * (_nStages + 1);
+        const Discretisation d(tree, *_pSolverData->pDAEVarMap, *_pSolverData->pSymbolInfo, _nVars, tv);
         ExpTreeNode* rows[4] = {};
-        expandForMethod(Discretisation(tree, *_pSolverData->pDAEVarMap, *_pSolverData->pSymbolInfo, _nVars, tv), out[k],
-                        nullptr, tableau, rows);
+        if (k < firstDerivative)
+            expandForMethod(d, out[k], nullptr, tableau, rows);
+        else
+        {
+            rows[0] = d.expandDAEForEuler(out[k], nullptr);
+            for (int j = 1; j <= _nStages; ++j)
+                rows[j] = tree.mergeUsingBasicOperation(tree.createNode(Token::Type::SYMBOL, tv.varIndex + j),
+                                                        tree.createNode(Token::Type::SYMBOL, tv.varIndex), false, false,
+                                                        ExpressionTree::BasicOperation::Subtract);
+        }
         for (int j = 0; j <= _nStages; ++j)
             if (!compileDiscretisedRow(rows[j], row++))
             {

@@ -59,6 +59,8 @@ struct sTF
     // The equations that follow the state rows: the output's, and with a
     // division the one that ties the first state of the polynomial part to u.
     unsigned algebraicRows() const { return hasDiv() ? 2 : 1; }
+    // The last states, those of the polynomial part: u and its derivatives.
+    unsigned derivativeStates() const { return denomOrder == 0 ? nomOrder : (hasDiv() ? nomOrder - denomOrder : 0); }
 };
 using TransfFunc = sTF;
 
