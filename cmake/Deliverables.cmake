@@ -31,11 +31,11 @@ endif()
 
 # The solver sources are written once and compiled twice: for real values
 # (namespace slDbl) and for complex values (namespace slCmplx). They stand in
-# one folder per stage (expr, compile, xml, solvers) and are included with the
+# one folder per stage (expr, compile, xml, solvers, plots) and are included with the
 # stage's prefix. What serves both value types (random generators,
 # statistics) lives in solver/core/src/math and is compiled once.
 set(SOLVER_CORE_DIR ${CMAKE_SOURCE_DIR}/solver/core/src)
-set(SOLVER_STAGES expr compile xml solvers)
+set(SOLVER_STAGES expr compile xml solvers plots)
 list(TRANSFORM SOLVER_STAGES APPEND /*.cpp OUTPUT_VARIABLE stage_patterns)
 list(TRANSFORM stage_patterns PREPEND ${SOLVER_CORE_DIR}/)
 file(GLOB SOLVER_CORE_SOURCES CONFIGURE_DEPENDS ${stage_patterns})

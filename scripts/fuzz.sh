@@ -17,18 +17,18 @@ seconds=${1:-180}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(model modelobject xml xmlmodel numbers sparse)
+  targets=(model modelobject plots xml xmlmodel numbers sparse)
 fi
 build=build/fuzz
 cc=${FUZZ_CC:-clang-16}
 cxx=${FUZZ_CXX:-clang++-16}
 
 # Longest input per target: enough for the structures each reader meets.
-declare -A max_len=([model]=4096 [modelobject]=4096 [xml]=8192 [xmlmodel]=8192 [numbers]=256 [sparse]=2048)
+declare -A max_len=([model]=4096 [modelobject]=4096 [plots]=4096 [xml]=8192 [xmlmodel]=8192 [numbers]=256 [sparse]=2048)
 # Seeds that live elsewhere in the repository (as in fuzz/Targets.cmake).
-declare -A more_seeds=([model]=examples/models [modelobject]="examples/models fuzz/model/corpus")
-# A dictionary that serves another target too.
-declare -A dictionary=([modelobject]=fuzz/model.dict)
+declare -A more_seeds=([model]=examples/models [modelobject]="examples/models fuzz/model/corpus" [plots]=fuzz/model/corpus)
+# A dictionary that serves other targets too.
+declare -A dictionary=([modelobject]=fuzz/model.dict [plots]=fuzz/model.dict)
 
 . scripts/setup.sh
 if [ ! -f "$build/CMakeCache.txt" ]; then

@@ -337,10 +337,28 @@ constexpr Entry s_logged[] = {
     {"SC.SymbValues", "symbol index @ is out of range"},
     {"SC.ParamValues", "parameter index @ is out of range"},
     {"SC.WrongParamIndex", "parameter index @ is out of range"},
+    // Plots (read by hosts that register the plot vocabulary)
+    {"@SC.WrongPlotToken", "a plot block must begin with linePlot"},
+    {"@SC.WrongPlotTokenRKW", "only linePlot is supported; bar and pie plots are not"},
+    {"@SC.WrongPlotXBounds", "minX is not below maxX"},
+    {"@SC.WrongPlotYBounds", "minY is not below maxY"},
+    {"@SC.PlotPremEnd", "the plot is not closed with 'end'"},
+    {"@SC.EmptyPlot", "the plot is empty and is skipped"},
+    {"@SC.WrongPlotAttrib", "a plot line must begin with @y, @x, @cond, hLine@, vLine@, hBand@, vBand@ or end"},
+    {"@SC.SecondCondInPlot", "a second condition in one plot"},
+    {"@SC.SecondXAxisInPlot", "a second x axis in one plot"},
+    {"@SC.PlotNoYAxis", "the plot has no y axis (@y) and is skipped"},
+    {"@SC.PlotHLineErr", "the horizontal line cannot be read; write hLine@ << expression"},
+    {"@SC.PlotVLineErr", "the vertical line cannot be read; write vLine@ << expression"},
+    {"@SC.PlotHBandErr", "the horizontal band cannot be read; write hBand@ << expression"},
+    {"@SC.PlotVBandErr", "the vertical band cannot be read; write vBand@ << expression"},
+    {"@SC.PlotCondErr", "the condition of the plot cannot be read; write @cond << expression"},
+    {"@SC.PlotAxisErr", "the x axis of the plot cannot be read; write @x << expression"},
+    {"@SC.PlotYAxisErr", "the y axis of the plot cannot be read; write @y << expression"},
 };
 
 // Keys of the model kinds still to be built (measurement, differential and
-// transfer-function models, plots) and of checks that no code makes yet: the
+// transfer-function models) and of checks that no code makes yet: the
 // sentences wait for their log sites.
 constexpr Entry s_pending[] = {
     {"@ML.HeaderWrongParType", "a number is not a value of this header setting"},
@@ -366,24 +384,6 @@ constexpr Entry s_pending[] = {
     {"@ET.TFBadFormat", "the transfer function is not a ratio of polynomials in s"},
     {"@ET.TFNotPropPoly", "a power of s stands where a polynomial cannot have it"},
     {"@ET.TFPropCoeffs", "a coefficient of s cannot be read; write each term as coefficient * s^power"},
-    // Plots
-    {"@SC.WrongPlotToken", "a plot block must begin with a keyword"},
-    {"@SC.WrongPlotTokenRKW", "only linePlot is supported"},
-    {"@SC.WrongPlotXBounds", "minX is not below maxX"},
-    {"@SC.WrongPlotYBounds", "minY is not below maxY"},
-    {"@SC.PlotPremEnd", "the plot is not closed with 'end'"},
-    {"@SC.EmptyPlot", "the plot is empty and is skipped"},
-    {"@SC.WrongPlotAttrib", "a plot line must begin with hLine, vLine, hBand, vBand, a condition or an axis"},
-    {"@SC.SecondCondInPlot", "a second condition in one plot"},
-    {"@SC.SecondXAxisInPlot", "a second x axis in one plot"},
-    {"@SC.PlotNoYAxis", "the plot has no y axis and is skipped"},
-    {"@SC.PlotHLineErr", "the horizontal line of the plot cannot be read"},
-    {"@SC.PlotVLineErr", "the vertical line of the plot cannot be read"},
-    {"@SC.PlotHBandErr", "the horizontal band of the plot cannot be read"},
-    {"@SC.PlotVBandErr", "the vertical band of the plot cannot be read"},
-    {"@SC.PlotCondErr", "the condition of the plot cannot be read"},
-    {"@SC.PlotAxisErr", "the x axis of the plot cannot be read"},
-    {"@SC.PlotYAxisErr", "the y axis of the plot cannot be read"},
 };
 
 constexpr bool byKey(const Entry& a, const Entry& b) { return a.key < b.key; }

@@ -29,7 +29,7 @@ How an example is written in the Markdown:
 - A fenced block ```xml NAME holds a model written as XML, with its result
   block after it; the module cannot read XML, so the C++ test
   tests/tarvex/xml/guide runs these through the solvers of the library.
-- Any other fenced block (```text, ```sh, ```cpp, ...) is only shown.
+- Any other fenced block (```text, ```sh, ```cpp, ```plot NAME, ...) is only shown.
 """
 import ctypes
 import dataclasses
@@ -85,8 +85,10 @@ def fenced_blocks(path):
     assert start is None, f"{path.relative_to(ROOT)}:{start + 1}: the block is never closed"
 
 
-# Blocks that are only shown; a misspelt kind would hide an example.
-SHOWN = {"", "text", "sh", "cpp"}
+# Blocks that are only shown; a misspelt kind would hide an example. A
+# ```plot block is a model with a plot section, which the module cannot
+# read: the C++ plot tests check it.
+SHOWN = {"", "text", "sh", "cpp", "plot"}
 
 
 def read_documents():

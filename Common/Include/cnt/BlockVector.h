@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace cnt
 {
@@ -82,6 +83,21 @@ public:
     BlockVector() = default;
     BlockVector(const BlockVector&) = delete;
     BlockVector& operator=(const BlockVector&) = delete;
+    // The blocks change hands; the source is left empty.
+    BlockVector(BlockVector&& other) noexcept { *this = std::move(other); }
+    BlockVector& operator=(BlockVector&& other) noexcept
+    {
+        if (this != &other)
+        {
+            freeBlocks();
+            _blocks = std::move(other._blocks);
+            _cachedPos = std::exchange(other._cachedPos, typename Blocks::iterator());
+            _size = std::exchange(other._size, 0);
+            _capacity = std::exchange(other._capacity, 0);
+            _cachedBlock = std::exchange(other._cachedBlock, 0);
+        }
+        return *this;
+    }
     ~BlockVector() { freeBlocks(); }
 
     void push_back(const T& value)
@@ -134,6 +150,15 @@ public:
                 _blocks.push_back(new T[BLOCK_SIZE]);
             _capacity = static_cast<std::uint32_t>(blocks * BLOCK_SIZE);
         }
+        _cachedPos = _blocks.begin();
+        _cachedBlock = 0;
+    }
+
+    // Size 0 with every block kept: refilling allocates nothing until the
+    // old capacity is used up.
+    void rewind()
+    {
+        _size = 0;
         _cachedPos = _blocks.begin();
         _cachedBlock = 0;
     }

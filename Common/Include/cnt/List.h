@@ -4,6 +4,8 @@
 // in and that frees them, so the list only holds the head.
 #include <mu/Assert.h>
 
+#include <utility>
+
 namespace cnt
 {
 
@@ -49,6 +51,20 @@ public:
     List() = default;
     List(const List&) = delete;
     List& operator=(const List&) = delete;
+    // The entries change hands; the source is left empty.
+    List(List&& other) noexcept
+        : _pFirst(std::exchange(other._pFirst, nullptr))
+    {
+    }
+    List& operator=(List&& other) noexcept requires(!EXTERN_ALLOCATOR)
+    {
+        if (this != &other)
+        {
+            clean();
+            _pFirst = std::exchange(other._pFirst, nullptr);
+        }
+        return *this;
+    }
 
     ~List()
     {

@@ -45,6 +45,17 @@ public:
         , _capacity(std::exchange(other._capacity, 0))
     {
     }
+    PushBackVector& operator=(PushBackVector&& other) noexcept
+    {
+        if (this != &other)
+        {
+            delete[] _data;
+            _data = std::exchange(other._data, nullptr);
+            _end = std::exchange(other._end, nullptr);
+            _capacity = std::exchange(other._capacity, 0);
+        }
+        return *this;
+    }
     ~PushBackVector() { delete[] _data; }
 
     // The next slot, holding a default-constructed element.

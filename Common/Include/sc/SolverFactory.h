@@ -2,6 +2,7 @@
 // The solvers of the solver library, for real and for complex values. The
 // caller owns what a factory returns and frees it with release().
 #include <complex>
+#include <sc/IFigureEvaluator.h>
 #include <sc/ISolver.h>
 
 namespace sc
@@ -17,4 +18,8 @@ ISolver<double>* createDblDAESolver(ILog* pLog, int maxIter);
 ISolver<double>* createDblODESolver(ILog* pLog);
 ISolver<std::complex<double>>* createCmplxDAESolver(ILog* pLog, int maxIter);
 ISolver<std::complex<double>>* createCmplxODESolver(ILog* pLog);
+
+// Plot evaluators, empty until their init.
+IFigureEvaluator<double>* createDblPlotEvaluator(ILog* pLog);
+IFigureEvaluator<std::complex<double>>* createCmplxPlotEvaluator(ILog* pLog);
 } // namespace sc

@@ -280,6 +280,47 @@ TEST(BlockVectorTest, ReserveRewindsOrReplacesTheBlocks)
     }
 }
 
+// A rewind keeps every block, the ones past the first too: refilling to
+// the old size stores into the same memory.
+TEST(BlockVectorTest, RewindKeepsEveryBlockAndMovesHandThemOver)
+{
+    cnt::BlockVector<double, 1024> v;
+    for (int i = 0; i < 2500; ++i)
+        v.push_back(i);
+    const double* second = &v[1024];
+    v.rewind();
+    EXPECT_EQ(v.size(), 0u);
+    EXPECT_EQ(v.capacity(), 3072u);
+    for (int i = 0; i < 3072; ++i)
+        v.push_back(-i);
+    EXPECT_EQ(v.capacity(), 3072u);
+    EXPECT_EQ(&v[1024], second);
+    EXPECT_EQ(v[2000], -2000.0);
+
+    cnt::BlockVector<double, 1024> w(std::move(v));
+    EXPECT_EQ(v.size(), 0u);
+    EXPECT_EQ(v.capacity(), 0u);
+    EXPECT_EQ(&w[1024], second);
+    v = std::move(w);
+    EXPECT_EQ(v.size(), 3072u);
+    EXPECT_EQ(v[3071], -3071.0);
+    v.push_back(1); // the moved-to vector grows as any other
+    EXPECT_EQ(v[3072], 1.0);
+}
+
+TEST(PushBackVectorTest, MoveAssignmentTakesTheArray)
+{
+    cnt::PushBackVector<td::String> v;
+    v.push_back(td::String("a"));
+    cnt::PushBackVector<td::String> w;
+    w.push_back(td::String("b"));
+    w = std::move(v);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_STREQ(w[0].c_str(), "a");
+    EXPECT_TRUE(v.isEmpty());
+    EXPECT_EQ(v.capacity(), 0u);
+}
+
 TEST(BlockVectorDeathTest, CheckedAccessAndIteration)
 {
     cnt::BlockVector<double, 1024> v;
