@@ -62,7 +62,6 @@ struct sTF
     // The last states, those of the polynomial part: u and its derivatives.
     unsigned derivativeStates() const { return denomOrder == 0 ? nomOrder : (hasDiv() ? nomOrder - denomOrder : 0); }
 };
-using TransfFunc = sTF;
 
 // Coefficients by power: entry k is the coefficient of s^k, null for 0.
 using Polynomial = std::vector<ExpTreeNode*>;

@@ -176,6 +176,17 @@ TEST(TransferFunctionModel, AnOutputHasOneTransferFunction)
     EXPECT_TRUE(c.logged("@SC.TFOutputRepeated")) << c.log;
     EXPECT_EQ(c.log.entries.front().line, 10u);
 }
+// s is the Laplace variable: a symbol of that name is refused where it is
+// declared, so that no fraction reads it.
+TEST(TransferFunctionModel, ASymbolNamedSIsRefused)
+{
+    DAE c("Header:\nend\nModel [type = DAE]\nVars\n  y\n  u\nParams\n  s = 2\nTFs\n  y / u = 1/(s+1)\n"
+          "NLEs\n  u = 1\nend\n");
+    EXPECT_FALSE(c.ok);
+    ASSERT_FALSE(c.log.entries.empty());
+    EXPECT_EQ(c.log.entries.front().line, 8u);
+}
+
 // A line of a few characters adds thousands of states: the model's total
 // is bounded.
 TEST(TransferFunctionModel, StatesAreBoundedPerModel)
