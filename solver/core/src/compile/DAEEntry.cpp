@@ -36,6 +36,7 @@ void RPNDerivParser::sizeForTimeDiscretisation()
     const int nStates = int(_diffVars.size());
     _nVars += nStates * _nStages;
     _nParams += nStates;
+    sizeForTransferFunctions();
 }
 
 void RPNDerivParser::nameStageVariables(sc::StringPool& pool) const
@@ -47,6 +48,7 @@ void RPNDerivParser::nameStageVariables(sc::StringPool& pool) const
             const std::string name = std::string(getVariableName(var).c_str()) + "#k" + std::to_string(k);
             pool.addString(name.c_str(), index++);
         }
+    nameTransferFunctionVariables(pool);
 }
 
 void RPNDerivParser::nameHistoryParams(sc::StringPool& pool) const
@@ -56,6 +58,7 @@ void RPNDerivParser::nameHistoryParams(sc::StringPool& pool) const
     int index = _nVars + _nDeclaredParams;
     for (int var : _diffVars)
         pool.addString((std::string(getVariableName(var).c_str()) + "@_").c_str(), index++);
+    nameTransferFunctionHistories(pool);
 }
 
 void RPNDerivParser::markStateVariables()
@@ -79,6 +82,7 @@ void RPNDerivParser::markStateVariables()
             stage += _nStages;
         }
     }
+    markTransferFunctionStates(stage, history);
     MU_ASSERT_MSG(stage == _nVars && history == _nParams, "DAE symbol counts");
 }
 
@@ -93,15 +97,31 @@ bool RPNDerivParser::compileDiscretisedRow(ExpTreeNode* pRoot, unsigned row)
     return createNLJacAndFx(*pTree, row, count, 'F');
 }
 
+_timeVars RPNDerivParser::stepVars() const
+{
+    _timeVars tv;
+    tv.stepSymbol = _nVars + _pSolverData->indexOfDeltaTParam;
+    tv.timeSymbol = _nVars + _pSolverData->indexOfTParam;
+    return tv;
+}
+
+void RPNDerivParser::expandForMethod(const Discretisation& d, const ExpTreeNode* pRoot, const ExpTreeNode* pIntNode,
+                                     const matrix::Butcher<3>& tableau, ExpTreeNode** rows) const
+{
+    if (math::IntMethod(_pSolverData->intMethod) == math::IntMethod::Euler)
+        rows[0] = d.expandDAEForEuler(pRoot, pIntNode);
+    else if (_nStages == 0)
+        rows[0] = d.expandDAEForTrapezoid(pRoot, pIntNode);
+    else
+        d.expandDAEForImplicitRK2(pRoot, pIntNode, tableau, rows);
+}
+
 bool RPNDerivParser::discretiseEquations(sc::ModelLevel level, unsigned& row)
 {
     matrix::Butcher<3> tableau;
     if (_nStages > 0)
         initButcher(tableau);
-    _timeVars tv;
-    tv.stepSymbol = _nVars + _pSolverData->indexOfDeltaTParam;
-    tv.timeSymbol = _nVars + _pSolverData->indexOfTParam;
-    const math::IntMethod method = math::IntMethod(_pSolverData->intMethod);
+    _timeVars tv = stepVars();
     for (ModelIterator it = _pModel->getGroupIterator(sc::Group::ODEs, level); it.isValid(); ++it)
     {
         const std::uint32_t line = it.getLine().line;
@@ -118,12 +138,7 @@ bool RPNDerivParser::discretiseEquations(sc::ModelLevel level, unsigned& row)
         }
         const Discretisation d(tree, *_pSolverData->pDAEVarMap, *_pSolverData->pSymbolInfo, _nVars, tv);
         ExpTreeNode* rows[4] = {};
-        if (method == math::IntMethod::Euler)
-            rows[0] = d.expandDAEForEuler(tree.getRoot(), pIntNode);
-        else if (_nStages == 0)
-            rows[0] = d.expandDAEForTrapezoid(tree.getRoot(), pIntNode);
-        else
-            d.expandDAEForImplicitRK2(tree.getRoot(), pIntNode, tableau, rows);
+        expandForMethod(d, tree.getRoot(), pIntNode, tableau, rows);
         for (int k = 0; k <= _nStages; ++k)
             if (!compileDiscretisedRow(rows[k], row++))
             {
@@ -151,13 +166,7 @@ bool RPNDerivParser::getFxAndJacEvaluatorsForDAE(const sc::Naming* pNaming, cons
         translateAndAddLog("@SC.NoDAEorTFEqs", 0, 0, sc::ILog::Type::Error);
         return false;
     }
-    if (nTFs > 0)
-    {
-        // Transfer functions are sized and discretised here once they are built.
-        translateAndAddLog("@SC.TFsNotSupported", 0, 0, sc::ILog::Type::Error);
-        return false;
-    }
-    if (nODEs + nNLEs != pNaming->getNumberOfVars(level))
+    if (nODEs + nNLEs + nTFs != pNaming->getNumberOfVars(level))
     {
         translateAndAddLog("@SC.Vars!=#Eqs", 0, 0, sc::ILog::Type::Error);
         return false;
@@ -173,6 +182,10 @@ bool RPNDerivParser::getFxAndJacEvaluatorsForDAE(const sc::Naming* pNaming, cons
     pJacobian->reserve(std::size_t(nRows) * 5);
     pJacobian->setSolver(&solver());
     unsigned row = 0;
+    pData->location = SolutionLocation::TFs;
+    if (!compileTransferFunctions(level, row))
+        return false;
+    pData->location = SolutionLocation::ODEqs;
     if (!discretiseEquations(level, row))
         return false;
     pData->location = SolutionLocation::NLEqs;

@@ -10,6 +10,7 @@
 #include <expr/EvaluatorVect.h>
 #include <expr/ExpressionTree.h>
 #include <expr/RPNParser.h>
+#include <expr/TransferFunction.h>
 #include <cnt/FixNumSet.h>
 #include <sc/ISignal.h>
 #include <sc/ModelLevel.h>
@@ -139,9 +140,30 @@ protected:
     void nameStageVariables(sc::StringPool& pool) const;
     void nameHistoryParams(sc::StringPool& pool) const;
     void markStateVariables();
+    _timeVars stepVars() const;
+    // The residual rows of one differential equation (E(int(f)) with its int
+    // node, or f): one for Euler and the trapezoid, the stages and the
+    // update for Gauss-Legendre.
+    void expandForMethod(const Discretisation& d, const ExpTreeNode* pRoot, const ExpTreeNode* pIntNode,
+                         const matrix::Butcher<3>& tableau, ExpTreeNode** rows) const;
     bool discretiseEquations(sc::ModelLevel level, unsigned& row);
     bool compileDiscretisedRow(ExpTreeNode* pRoot, unsigned row);
     bool compileRightHandSides(sc::ModelLevel level);
+    // Transfer functions: the TFs lines read and checked into _tfs (false,
+    // logged, for a line of no form), the symbols they add, and their rows.
+    bool parseTFs(sc::ModelLevel level);
+    bool lexTransferFunction(const ModelIterator& it, ExpressionTree& tree);
+    // The variable a TF line names at token; -1 (logged) for another symbol.
+    int transferFunctionSymbol(const ModelIterator& it, unsigned token, const char* undeclaredKey,
+                               const char* notVariableKey);
+    void sizeForTransferFunctions();
+    void nameTransferFunctionVariables(sc::StringPool& pool) const;
+    void nameTransferFunctionHistories(sc::StringPool& pool) const;
+    // The states after the ODEs' symbols, at nextVar and nextParam on.
+    void markTransferFunctionStates(int& nextVar, int& nextParam);
+    bool compileTransferFunctions(sc::ModelLevel level, unsigned& row);
+    bool compileTransferFunction(const ModelIterator& it, const sTF& tf, const matrix::Butcher<3>& tableau,
+                                 unsigned& row);
 
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
@@ -235,6 +257,7 @@ protected:
     // indices, ascending) and the stage values each adds.
     std::vector<int> _diffVars;
     int _nStages = 0;
+    std::vector<sTF> _tfs; // one per TFs line, in their order
     bool _collecting = true;
 };
 } // namespace SL_NS
