@@ -20,7 +20,7 @@ def results():
         if title := re.fullmatch(r"(.+): OK", line):
             values = found.setdefault(title[1], {})
         else:
-            name, value = re.fullmatch(r"  ([#\w]+) = (.+)", line).groups()
+            name, value = re.fullmatch(r"  ([#'\w]+) = (.+)", line).groups()
             values[name] = complex(value)
     return found
 
@@ -43,10 +43,13 @@ def test_the_example_models_solve_to_their_closed_forms():
         # closed form. Heun's factor per step is 1 - k h + (k h)^2 / 2.
         "rc_charge (dynamic dae)": {"u": 10 * (1 - math.exp(-5)), "i": 10 * math.exp(-5) / 1000},
         "cooling (dynamic ode)": {"T": 20 + 70 * (1 - 0.025 + 0.025**2 / 2) ** 120},
+        # Implicit Euler steps the closed loop 1/(s + 1) as y_n = (y_(n-1) + h)/(1 + h).
+        "pi_loop (dynamic dae)": {"y": 1 - 1.01**-500, "err": 1.01**-500},
     }
     for title, values in expected.items():
         # A model with conjugate variables also prints #V, the conjugate of
-        # V, and a Runge-Kutta model its stage variables (u#k1 ...).
+        # V, a Runge-Kutta model its stage variables (u#k1 ...), and a
+        # transfer function its states (y'x1 ...).
         assert {name: found[title][name] for name in values} == pytest.approx(values, abs=1e-8), title
     # Kepler's equation E - 0.5 sin E = 1 has no closed form: check the residual.
     anomaly = found["kepler (static real)"]["E"].real

@@ -33,6 +33,7 @@ void RPNDerivParser::sizeForTimeDiscretisation()
     const int nStates = int(_diffVars.size());
     _nVars += nStates * _nStages;
     _nParams += nStates;
+    sizeForTransferFunctions();
 }
 
 void RPNDerivParser::addStageVariableNames(sc::StringPool& pool, const char* name, int first) const
@@ -54,6 +55,7 @@ void RPNDerivParser::nameStageVariables(sc::StringPool& pool) const
         addStageVariableNames(pool, getVariableName(var).c_str(), index);
         index += _nStages;
     }
+    nameTransferFunctionVariables(pool);
 }
 
 void RPNDerivParser::nameHistoryParams(sc::StringPool& pool) const
@@ -63,6 +65,7 @@ void RPNDerivParser::nameHistoryParams(sc::StringPool& pool) const
     int index = _nVars + _nDeclaredParams;
     for (int var : _diffVars)
         addHistoryParamName(pool, getVariableName(var).c_str(), index++);
+    nameTransferFunctionHistories(pool);
 }
 
 void RPNDerivParser::resetDAEVarMap()
@@ -94,6 +97,7 @@ void RPNDerivParser::markStateVariables()
         markStateVariable(var, history++, stage);
         stage += _nStages;
     }
+    markTransferFunctionStates(stage, history);
     MU_ASSERT_MSG(stage == _nVars && history == _nParams, "DAE symbol counts");
 }
 
@@ -108,21 +112,33 @@ bool RPNDerivParser::compileDiscretisedRow(ExpTreeNode* pRoot, unsigned row)
     return createNLJacAndFx(*pTree, row, count, 'F');
 }
 
+_timeVars RPNDerivParser::stepVars() const
+{
+    _timeVars tv;
+    tv.stepSymbol = _nVars + _pSolverData->indexOfDeltaTParam;
+    tv.timeSymbol = _nVars + _pSolverData->indexOfTParam;
+    return tv;
+}
+
+void RPNDerivParser::expandForMethod(const Discretisation& d, const ExpTreeNode* pRoot, const ExpTreeNode* pIntNode,
+                                     const matrix::Butcher<3>& tableau, ExpTreeNode** rows) const
+{
+    if (math::IntMethod(_pSolverData->intMethod) == math::IntMethod::Euler)
+        rows[0] = d.expandDAEForEuler(pRoot, pIntNode);
+    else if (_nStages == 0)
+        rows[0] = d.expandDAEForTrapezoid(pRoot, pIntNode);
+    else
+        d.expandDAEForImplicitRK2(pRoot, pIntNode, tableau, rows);
+}
+
 bool RPNDerivParser::discretiseEquation(ExpressionTree& tree, ExpTreeNode* pIntNode, int var,
                                         const matrix::Butcher<3>& tableau, unsigned& row)
 {
-    _timeVars tv;
+    _timeVars tv = stepVars();
     tv.varIndex = var;
-    tv.stepSymbol = _nVars + _pSolverData->indexOfDeltaTParam;
-    tv.timeSymbol = _nVars + _pSolverData->indexOfTParam;
     const Discretisation d(tree, *_pSolverData->pDAEVarMap, *_pSolverData->pSymbolInfo, _nVars, tv);
     ExpTreeNode* rows[4] = {};
-    if (math::IntMethod(_pSolverData->intMethod) == math::IntMethod::Euler)
-        rows[0] = d.expandDAEForEuler(tree.getRoot(), pIntNode);
-    else if (_nStages == 0)
-        rows[0] = d.expandDAEForTrapezoid(tree.getRoot(), pIntNode);
-    else
-        d.expandDAEForImplicitRK2(tree.getRoot(), pIntNode, tableau, rows);
+    expandForMethod(d, tree.getRoot(), pIntNode, tableau, rows);
     for (int k = 0; k <= _nStages; ++k)
         if (!compileDiscretisedRow(rows[k], row++))
             return false;
@@ -174,13 +190,7 @@ bool RPNDerivParser::getFxAndJacEvaluatorsForDAE(const sc::Naming* pNaming, cons
         translateAndAddLog("@SC.NoDAEorTFEqs", 0, 0, sc::ILog::Type::Error);
         return false;
     }
-    if (nTFs > 0)
-    {
-        // Transfer functions are sized and discretised here once they are built.
-        translateAndAddLog("@SC.TFsNotSupported", 0, 0, sc::ILog::Type::Error);
-        return false;
-    }
-    if (nODEs + nNLEs != pNaming->getNumberOfVars(level))
+    if (nODEs + nNLEs + nTFs != pNaming->getNumberOfVars(level))
     {
         translateAndAddLog("@SC.Vars!=#Eqs", 0, 0, sc::ILog::Type::Error);
         return false;
@@ -196,6 +206,10 @@ bool RPNDerivParser::getFxAndJacEvaluatorsForDAE(const sc::Naming* pNaming, cons
     pJacobian->reserve(std::size_t(nRows) * 5);
     pJacobian->setSolver(&solver());
     unsigned row = 0;
+    pData->location = SolutionLocation::TFs;
+    if (!compileTransferFunctions(level, row))
+        return false;
+    pData->location = SolutionLocation::ODEqs;
     if (!discretiseEquations(level, row))
         return false;
     pData->location = SolutionLocation::NLEqs;

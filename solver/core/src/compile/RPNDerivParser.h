@@ -10,6 +10,7 @@
 #include <expr/EvaluatorVect.h>
 #include <expr/ExpressionTree.h>
 #include <expr/RPNParser.h>
+#include <expr/TransferFunction.h>
 #include <cnt/FixNumSet.h>
 #include <sc/ISignal.h>
 #include <sc/ModelLevel.h>
@@ -160,6 +161,12 @@ protected:
     void resetDAEVarMap();
     void markStateVariable(int var, int historyParam, int firstStage);
     void markStateVariables();
+    _timeVars stepVars() const;
+    // The residual rows of one differential equation (E(int(f)) with its int
+    // node, or f): one for Euler and the trapezoid, the stages and the
+    // update for Gauss-Legendre.
+    void expandForMethod(const Discretisation& d, const ExpTreeNode* pRoot, const ExpTreeNode* pIntNode,
+                         const matrix::Butcher<3>& tableau, ExpTreeNode** rows) const;
     bool discretiseEquations(sc::ModelLevel level, unsigned& row);
     // The rows of one step of var's equation (the tree of x' = f, or of
     // x = E(int(f)) with its int node) from row on.
@@ -170,6 +177,40 @@ protected:
     // The explicit integrator's right-hand side of equation eq, for variable var.
     void reserveRightHandSides();
     bool addRightHandSide(ExpressionTree& tree, unsigned eq, int var);
+    // Transfer functions: the TFs lines read and checked into _tfs (false,
+    // logged, for a line of no form), the symbols they add, and their rows.
+    bool parseTFs(sc::ModelLevel level);
+    bool lexTransferFunction(const ModelIterator& it, ExpressionTree& tree);
+    // The variable a TF line names at token; -1 (logged) for another symbol.
+    int transferFunctionSymbol(const ModelIterator& it, unsigned token, const char* undeclaredKey,
+                               const char* notVariableKey);
+    void sizeForTransferFunctions();
+    void nameTransferFunctionVariables(sc::StringPool& pool) const;
+    void nameTransferFunctionHistories(sc::StringPool& pool) const;
+    // The states after the ODEs' symbols, at nextVar and nextParam on.
+    void markTransferFunctionStates(int& nextVar, int& nextParam);
+    bool compileTransferFunctions(sc::ModelLevel level, unsigned& row);
+    bool compileTransferFunction(const ModelIterator& it, const sTF& tf, const matrix::Butcher<3>& tableau,
+                                 unsigned& row);
+    // A short line adds many states (1/s^65535 adds 65535, each with its
+    // stages and rows): past this many in one model the load fails instead
+    // of exhausting the memory.
+    static constexpr std::size_t maxTransferFunctionStates = std::size_t(1) << 18;
+    // Why the rows of a transfer function could not be written.
+    enum class TFFault : std::uint8_t
+    {
+        None,
+        Coefficients,
+        DenomHoldsS, // power: of the coefficient
+        NomHoldsS,
+        StateSpace,
+        StateRow,
+        OutputRow
+    };
+    // The state-space rows of tf from its tree (y / u's fraction, over the
+    // model's symbols), from row on.
+    TFFault writeTransferFunction(ExpressionTree& tree, const sTF& tf, const matrix::Butcher<3>& tableau, unsigned& row,
+                                  int& power);
 
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);
@@ -263,6 +304,7 @@ protected:
     // indices, ascending) and the stage values each adds.
     std::vector<int> _diffVars;
     int _nStages = 0;
+    std::vector<sTF> _tfs; // one per TFs line, in their order
     bool _collecting = true;
 };
 } // namespace SL_NS

@@ -107,7 +107,7 @@ bool RPNDerivParser::parseVarsAndParams(const sc::Naming* pNaming, sc::ModelLeve
     _nVars = nDeclared;
 #endif
     _nDeclaredVars = _nVars;
-    if (!readTimeParams(pNaming, level))
+    if (!readTimeParams(pNaming, level) || !parseTFs(level))
         return false;
     sizeForTimeDiscretisation();
     CompileTarget& s = solver();

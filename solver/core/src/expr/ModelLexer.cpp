@@ -239,7 +239,8 @@ bool RPNParser::createTokenList(const ModelTokens& tokens, const sc::TokenizedMo
     startExpression();
 
     const sc::_TokV& head = tokens[lexer.pos];
-    if (head.code == C::Reserved)
+    // The s of a transfer function opens its expression like any operand.
+    if (head.code == C::Reserved && lexer.typeOf(head) != T::LAPLACE)
     {
         exprType = expressionTypeOf(sc::ReservedID(head.id));
         if (exprType == sc::ExpressionType::None)

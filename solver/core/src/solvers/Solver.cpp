@@ -333,8 +333,9 @@ void Solver::setEmbeddedParam(sc::EmbeddedParam which, double value)
 bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, sc::ModelLevel level)
 {
     clearModel();
-    RPNDerivParser parser(*this);
+    // The data outlives the parser, whose end still reads it.
     SolverData data;
+    RPNDerivParser parser(*this);
     initSolverData(data);
     readModelFlags(data, pModel, level);
     loadModelAttribs(pModel, level);
@@ -360,8 +361,9 @@ bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pMod
 bool Solver::readModel(const td::String& model)
 {
     clearModel();
-    XmlModelReader parser(*this);
+    // The data outlives the parser, whose end still reads it.
     SolverData data;
+    XmlModelReader parser(*this);
     initSolverData(data);
     const bool ok = compileXml(parser, model, data);
     if (ok)

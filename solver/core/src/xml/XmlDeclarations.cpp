@@ -48,11 +48,14 @@ bool XmlModelReader::parseVarsAndParams(const TNode& vars, const TNode& params)
     if (dynamic && !findTimeParams(param))
         return false;
     layOutVariables(var);
-    if (_pSolverData->modelKind == 2 && _diffVars.empty())
+    if (_pSolverData->modelKind == 2 && _diffVars.empty() && _tfs.empty())
         return fail("DAE Solver requires either one ODE or TF!");
     // A child model shares the parameters before the history values.
     _nDeclaredParams = _nParams;
     _nParams += int(_diffVars.size());
+    // The states of the transfer functions follow the declared variables.
+    const int firstTFState = _nVars;
+    sizeForTransferFunctions();
 
     CompileTarget& s = solver();
     s.allocInitialValues(_nVars, _nParams);
@@ -63,7 +66,10 @@ bool XmlModelReader::parseVarsAndParams(const TNode& vars, const TNode& params)
     _lastUsed.reserve(_nVars);
     _collecting = true;
 
-    if (!nameVariables(var) || !nameParameters(param, nParentParams))
+    if (!nameVariables(var) || !resolveTransferFunctionSymbols(params))
+        return false;
+    nameTransferFunctionVariables(*_pSolverData->pStringPool);
+    if (!nameParameters(param, nParentParams))
         return false;
     nameAddedParams(nDeclared);
     for (unsigned r = 0; r < std::size(s_resultNames); ++r)
@@ -79,7 +85,7 @@ bool XmlModelReader::parseVarsAndParams(const TNode& vars, const TNode& params)
     if (!evaluateDeferred(deferredParams, SolutionLocation::Params) ||
         !evaluateDeferred(deferredVars, SolutionLocation::Vars))
         return false;
-    copyStateValues();
+    copyStateValues(firstTFState);
     _pSolverData->location = SolutionLocation::Other;
 #if SL_COMPLEX
     // The conjugate slots start as the conjugates of their variables.
@@ -175,6 +181,7 @@ void XmlModelReader::nameAddedParams(int nDeclared)
     int history = _nVars + _nDeclaredParams;
     for (int var : _diffVars)
         addHistoryParamName(pool, getVariableName(var).c_str(), history++);
+    nameTransferFunctionHistories(pool);
 }
 
 template <typename TNode>
@@ -190,7 +197,7 @@ void XmlModelReader::setTimeValues(const TNode& params, int nDeclared)
         values[_pSolverData->indexOfTParam] = 0.0;
 }
 
-void XmlModelReader::copyStateValues()
+void XmlModelReader::copyStateValues(int firstTFState)
 {
     if (_pSolverData->modelKind != 2)
         return;
@@ -203,6 +210,7 @@ void XmlModelReader::copyStateValues()
         for (int k = 1; k <= _nStages; ++k)
             x[var + k] = x[var];
     }
+    markTransferFunctionStates(firstTFState, history);
 }
 
 template <typename TNode>

@@ -18,15 +18,15 @@ namespace SL_NS
 namespace
 {
 constexpr std::size_t maxNameLength = 32;
+} // namespace
 
-bool holdsAssignment(const TokenList& tokens)
+bool XmlModelReader::holdsAssignment(const TokenList& tokens)
 {
     for (const Token& t : tokens)
         if (t.type == Token::Type::ASSIGN)
             return true;
     return false;
 }
-} // namespace
 
 bool XmlModelReader::getDiffEqVariableName(const td::StringExt* pFx, DiffEquation& eq)
 {
@@ -91,7 +91,6 @@ int XmlModelReader::parseDifferentialEquation(const td::StringExt* pFx, Expressi
     const int var = getDiffEqVariableIndexAndFx(eq);
     if (var < 0)
         return -1;
-    // A second '=' would be read as a difference.
     if (parse(eq.rhs) != int(Token::Type::END_OF_LINE) || holdsAssignment(getTokenList()))
     {
         fail("Someting wrong in equation: @", *pFx);

@@ -1,8 +1,10 @@
 // The order in which the dynamic kinds of XML model read their sections.
 // An ODE model: one right-hand side per variable, no limits and no child
-// models. A DAE model: the states its ODEqs name are laid out first (each
-// followed by its stage variables), then every equation becomes rows of
-// one time step, the ODEqs' rows before the NLEqs'.
+// models. A DAE model: the forms of its transfer functions and the states
+// its ODEqs name come first, since they size the symbols (a state is
+// followed by its stage variables, the transfer functions' states follow
+// the declared variables); then every equation becomes rows of one time
+// step: the TFs' rows, the ODEqs', the NLEqs'.
 #include <compile/CompileTarget.h>
 #include <expr/SolverData.h>
 #include <xml/XmlModelReader.h>
@@ -35,21 +37,30 @@ bool XmlModelReader::parseDAEModel(const TNode& model)
     if (!parseStats(model) || !parseRndGenerators(model))
         return false;
     const TNode ode = model.getChildNode("ODEqs").getChildNode("Eq");
-    if (ode.isEnd())
+    const TNode tf = model.getChildNode("TFs").getChildNode("Eq");
+    if (ode.isEnd() && tf.isEnd())
         return fail("Missing both ODE and TF equaitons in DAE model!");
-    if (!collectStateNames(ode) || !parseVarsAndParams(model.getChildNode("Vars"), model.getChildNode("Params")) ||
-        !checkStateVariables(ode))
+    if (!readTransferFunctionForms(tf) || !collectStateNames(ode) ||
+        !parseVarsAndParams(model.getChildNode("Vars"), model.getChildNode("Params")) || !checkStateVariables(ode))
         return false;
-    // Each state has the rows of its stages and its update.
-    const TNode nlEq = model.getChildNode("NLEqs").getChildNode("Eq");
-    const unsigned nRows = unsigned(_diffVars.size()) * unsigned(_nStages + 1) + nlEq.getCounter();
+    // Each state has the rows of its stages and its update; a transfer
+    // function its output's row (and the row of its polynomial part).
+    unsigned states = unsigned(_diffVars.size());
+    unsigned algebraic = model.getChildNode("NLEqs").getChildNode("Eq").getCounter();
+    for (const sTF& t : _tfs)
+    {
+        states += t.states();
+        algebraic += t.algebraicRows();
+    }
+    const unsigned nRows = states * unsigned(_nStages + 1) + algebraic;
     if (nRows != unsigned(_nVars))
         return fail("Number of unknows and number of equations do not match");
     _nEquations = nRows;
     reserveEquations('F', nRows);
     unsigned row = 0;
-    return discretiseEquations(ode, row) && parseNLEquations(nlEq, 'F', nullptr, row) && writeEquationPrograms() &&
-           parseGroups(model) && parseInitModels(model);
+    return writeTransferFunctions(row) && discretiseEquations(ode, row) &&
+           parseNLEquations(model.getChildNode("NLEqs").getChildNode("Eq"), 'F', nullptr, row) &&
+           writeEquationPrograms() && parseGroups(model) && parseInitModels(model);
 }
 
 template bool XmlModelReader::parseODEModel(const XmlFileNode&);

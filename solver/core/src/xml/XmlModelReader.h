@@ -115,11 +115,11 @@ private:
     bool nameVariables(TNode var);
     // The parameters a dynamic model adds: t, dT, the history values.
     void nameAddedParams(int nDeclared);
-    // The step of Params dT, the start time; the values of the states into
-    // their stage variables.
+    // The step of Params dT, the start time; the states with their stage
+    // variables and histories (the transfer functions' from firstTFState).
     template <typename TNode>
     void setTimeValues(const TNode& params, int nDeclared);
-    void copyStateValues();
+    void copyStateValues(int firstTFState);
     template <typename TNode>
     bool nameParameters(TNode param, int nParentParams);
     template <typename TNode>
@@ -155,8 +155,33 @@ private:
     bool parseRightHandSides(TNode eq);
     template <typename TNode>
     bool discretiseEquations(TNode eq, unsigned& row);
-    // The item entry of ODEqs equation index, and false.
+    // The item entry of equation index of the section being read, and false.
     bool failEquation(unsigned index);
+    // A second '=' in an expression would be read as a difference.
+    static bool holdsAssignment(const TokenList& tokens);
+
+    // Transfer functions: y / u = N(s) / D(s) in the fx of an Eq of TFs,
+    // read before the declarations for the states they add (a name not
+    // declared yet stands for a coefficient), then again over the symbols.
+    struct TFText
+    {
+        const td::StringExt* pFx = nullptr;
+        std::string output;
+        std::string input;
+        const char* fraction = nullptr; // after the '='
+    };
+    template <typename TNode>
+    bool readTransferFunctionForms(TNode eq);
+    bool splitTransferFunction(const td::StringExt* pFx, TFText& text);
+    bool lexTransferFunction(const TFText& text, ExpressionTree& tree, bool sizing);
+    // Output and input: declared variables, each output of one transfer
+    // function only.
+    template <typename TNode>
+    bool resolveTransferFunctionSymbols(const TNode& params);
+    // The symbol of a Var of that name; -1 for any other name.
+    int declaredVariable(const std::string& name) const;
+    bool writeTransferFunctions(unsigned& row);
+    bool failTransferFunction(const TFText& text, TFFault fault, int power);
 
     // Equations.
     // Room for n equations of a kind and their Jacobian entries.
@@ -225,6 +250,7 @@ private:
     std::string _text;                    // an equation as its residual, a part of an assignment
     std::vector<int> _varSymbols;         // of each Var, in document order
     std::vector<std::string> _stateNames; // sorted
+    std::vector<TFText> _tfTexts;         // of _tfs, in their order
     std::string _name;                    // an assignment's target
     unsigned _depth;
 };

@@ -81,6 +81,47 @@ TEST(XmlDynamicModelErrors, DifferentialEquations)
     }
 }
 
+TEST(XmlDynamicModelErrors, TransferFunctions)
+{
+    // y and u = 1, with the TFs given.
+    auto tfs = [](const std::string& eqs) {
+        return xmlModel(R"(type="DAE")", R"(<Vars><Var name="y"/><Var name="u"/></Vars>
+            <Params><Param name="a" val="2"/></Params><NLEqs><Eq fx="u = 1"/></NLEqs><TFs>)" +
+                                             eqs + "</TFs>");
+    };
+    const std::string form = " TF must be in form y/=f(s)";
+    const Case cases[] = {
+        {"division right of =", tfs(eq("y = 1/(s+1)")),
+         "(0,TFs):Missing division sign '/' in left part of TF Equation!" + form + "\n(0,TFs):Eq#: 0"},
+        {"no fx", tfs("<Eq/>"), "(0,TFs):Missing fx in TF Equation!\n(0,TFs):Eq#: 0"},
+        {"no =", tfs(eq("y/u 1/(s+1)")),
+         "(0,TFs):Missing equaity sign '=' in fx part of TF Equation!" + form + "\n(0,TFs):Eq#: 0"},
+        {"no /", tfs(eq("y = s")), "(0,TFs):Missing division sign '/' in fx part of TF Equation!" + form +
+                                       "\n(0,TFs):Eq#: 0"},
+        {"open bracket", tfs(eq("y/u = 1/(s+1")),
+         "(0,TFs):Brackets mismatch\n(0,TFs):Something wrong with TF expression: y/u = 1/(s+1\n(0,TFs):Eq#: 0"},
+        {"no s", tfs(eq("y/u = 5")), "(0,TFs):Badly formatted transfer function: y/u = 5\n(0,TFs):Eq#: 0"},
+        {"undeclared coefficient", tfs(eq("y/u = 1/(w*s+1)")),
+         "(0,TFs):Badly formatted transfer function: y/u = 1/(w*s+1)\n(0,TFs):Eq#: 0"},
+        {"undeclared in a function", tfs(eq("y/u = exp(w)/(s+1)")),
+         "(0,TFs):Badly formatted transfer function: y/u = exp(w)/(s+1)\n(0,TFs):Eq#: 0"},
+        {"undeclared output", tfs(eq("w/u = 1/(s+1)")),
+         "(0,TFs):TF output 'w' was not declared! It must be declared as a variable!\n(0,TFs):Eq#: 0"},
+        {"parameter output", tfs(eq("a / u = 1/(s+1)")),
+         "(0,TFs):TF output 'a' was declared as a parameter! It must be declared as a variable!\n(0,TFs):Eq#: 0"},
+        {"parameter input", tfs(eq("y/a = 1/(s+1)")),
+         "(0,TFs):TF input 'a' was not declared! It must be declared as a variable!\n(0,TFs):Eq#: 0"},
+        {"output twice",
+         xmlModel(R"(type="DAE")", R"(<Vars><Var name="y"/><Var name="u"/></Vars><TFs>)" + eq("y/u = 1/(s+1)") +
+                                       eq("y/u = 2/(s+1)") + "</TFs>"),
+         "(0,TFs):TF output 'y' is the output of an earlier TF!\n(0,TFs):Eq#: 1"},
+        {"an equation short", tfs(eq("y/u = 1/(s+1)") + eq("u/y = 1/s")),
+         "(0,Other):Number of unknows and number of equations do not match"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(loadErrors(dae, c.sections), c.errors + "\n(0,Other):Cannot read the data..") << c.what;
+}
+
 TEST(XmlDynamicModelErrors, ModelsAndDeclarations)
 {
     const std::string odeReadFailed = "\n(0,ReadModel):ODESolver cannot read the data..";

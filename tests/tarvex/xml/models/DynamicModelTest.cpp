@@ -104,33 +104,74 @@ TEST(XmlDynamicModel, ODEStepsAsItsText)
 
 TEST(XmlDynamicModel, DAEStepsByItsMethod)
 {
-    // x' = -x/tau, tau = 0.5, h = 0.01, y = 2x: the trapezoid gives
-    // x = (1 - 0.01)/(1 + 0.01), implicit Euler 1/(1 + 0.02).
-    const std::pair<const char*, double> methods[] = {{"", 0.99 / 1.01}, {R"(method="Euler")", 1 / 1.02}};
-    for (const auto& [method, x] : methods)
+    // x' = -x/tau, tau = 0.5, h = 0.01, z/x = 1/(s+1), y = 2x. The
+    // trapezoid: x = (1 - 0.01)/(1 + 0.01), z' = x - z gives
+    // z = 0.005 (1 + x)/1.005; implicit Euler: x = 1/1.02, z = 0.01 x/1.01.
+    struct Case
     {
-        SCOPED_TRACE(method);
-        const std::string doc = daeModel(method, R"~(
-            <Vars><Var name="x" val="1"/><Var name="y"/></Vars>
+        const char* attrib;
+        const char* line; // the method on the Model line of the text
+        double x, z;
+    };
+    const Case cases[] = {{"", "", 0.99 / 1.01, 0.005 * (1 + 0.99 / 1.01) / 1.005},
+                          {R"(method="Euler")", ", method = Euler", 1 / 1.02, 0.01 / 1.02 / 1.01}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.attrib);
+        const std::string doc = daeModel(c.attrib, R"~(
+            <Vars><Var name="x" val="1"/><Var name="y"/><Var name="z"/></Vars>
             <Params dT="0.01"><Param name="tau" val="0.5"/></Params>
             <ODEqs><Eq fx="x = int(-x/tau)"/></ODEqs>
+            <TFs><Eq fx="z/x = 1/(s+1)"/></TFs>
             <NLEqs><Eq fx="y = 2*x"/></NLEqs>)~");
-        TextTwin twin(dae, std::string("Header:\nend\nModel [type = DAE") + (*method ? ", method = Euler" : "") +
-                               "]\nVars\n  x = 1\n  y\nParams\n  tau = 0.5\n  dT = 0.01\nODEs\n  x = int(-x/tau)\n"
-                               "NLEs\n  y = 2*x\nend\n");
+        TextTwin twin(dae, std::string("Header:\nend\nModel [type = DAE") + c.line +
+                               "]\nVars\n  x = 1\n  y\n  z\nParams\n  tau = 0.5\n  dT = 0.01\nODEs\n"
+                               "  x = int(-x/tau)\nTFs\n  z / x = 1/(s+1)\nNLEs\n  y = 2*x\nend\n");
         ASSERT_TRUE(twin.ok);
         ASSERT_TRUE(twin->reset(0));
         EXPECT_EQ(twin->step(1), S::OK);
-        onBothRoads(dae, doc, [&twin, x = x](XmlSolver<double>& s) {
+        onBothRoads(dae, doc, [&twin, &c](XmlSolver<double>& s) {
             ASSERT_TRUE(s.ok) << s.errors();
-            EXPECT_EQ(variableNames(s.operator->()), (std::vector<std::string> {"x", "y"}));
+            EXPECT_EQ(variableNames(s.operator->()), (std::vector<std::string> {"x", "y", "z", "z'x1"}));
             // The step comes from the model's dT.
             ASSERT_TRUE(s->reset(0));
             EXPECT_EQ(s->step(1), S::OK);
-            EXPECT_NEAR(s.value("x"), x, 1e-10);
-            EXPECT_NEAR(s.value("y"), 2 * x, 1e-10);
+            EXPECT_NEAR(s.value("x"), c.x, 1e-10);
+            EXPECT_NEAR(s.value("y"), 2 * c.x, 1e-10);
+            EXPECT_NEAR(s.value("z"), c.z, 1e-10);
             EXPECT_NEAR(s.value("t"), 0.01, 1e-15);
             expectSameValues(s, twin);
+        });
+    }
+    EXPECT_NEAR(cases[0].x, 0.9801980198, 1e-10);
+    EXPECT_NEAR(cases[0].z, 0.0098517314, 1e-10);
+    EXPECT_NEAR(cases[1].x, 0.9803921569, 1e-10);
+    EXPECT_NEAR(cases[1].z, 0.0097068530, 1e-10);
+}
+
+TEST(XmlDynamicModel, TransferFunctionCoefficientsNameParameters)
+{
+    // y/u = 1/(T s + 1) with T = 2 declared after the variables, and its
+    // value as a number, RK4, u = 1 from y = 0: the same steps; the states
+    // and their stage variables follow the declared variables. After 40
+    // steps of 0.1, y = 1 - e^-2 within the method's error.
+    const char* const fractions[] = {"1/(T*s + 1)", "1/(2*s+1)", "(1/T)/(s + 1/T)"};
+    for (const char* fraction : fractions)
+    {
+        SCOPED_TRACE(fraction);
+        const std::string doc = daeModel(R"(method="RK4")", std::string(R"(
+            <Vars><Var name="y"/><Var name="u"/></Vars>
+            <Params dT="0.1"><Param name="T" val="2"/></Params>
+            <TFs><Eq fx="y / u = )") + fraction + R"("/></TFs>
+            <NLEqs><Eq fx="u = 1"/></NLEqs>)");
+        onBothRoads(dae, doc, [](XmlSolver<double>& s) {
+            ASSERT_TRUE(s.ok) << s.errors();
+            EXPECT_EQ(variableNames(s.operator->()),
+                      (std::vector<std::string> {"y", "u", "y'x1", "y'x1#k1", "y'x1#k2"}));
+            EXPECT_EQ(parameterNames(s.operator->()), (std::vector<std::string> {"T", "dT", "t", "y'x1@_"}));
+            ASSERT_TRUE(s->reset(0));
+            EXPECT_EQ(s->step(40), S::OK);
+            EXPECT_NEAR(s.value("y"), 1 - std::exp(-2.0), 1e-6);
         });
     }
 }
