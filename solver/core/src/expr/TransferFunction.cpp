@@ -34,9 +34,8 @@ bool holdsLaplace(const ExpTreeNode* pNode)
 bool holdsUnresolvedName(const ExpTreeNode* pNode)
 {
     bool found = false;
-    forEachNode(pNode, [&found](const ExpTreeNode* p) {
-        found = found || (p->type() == T::SYMBOL && p->pToken->index < 0);
-    });
+    forEachNode(pNode,
+                [&found](const ExpTreeNode* p) { found = found || (p->type() == T::SYMBOL && p->pToken->index < 0); });
     return found;
 }
 

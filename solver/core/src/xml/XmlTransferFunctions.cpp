@@ -173,14 +173,13 @@ bool XmlModelReader::failTransferFunction(const TFText& text, TFFault fault, int
     case TFFault::Coefficients:
         return fail("TF with output=@, input=@, and tf=@ is not formatted properly!", y, u, fraction.c_str());
     case TFFault::DenomHoldsS:
-        return fail("TF with output=@, input=@, and tf=@ is not formatted properly! Problem is in denominator pos @!", y,
-                    u, fraction.c_str(), power);
+        return fail("TF with output=@, input=@, and tf=@ is not formatted properly! Problem is in denominator pos @!",
+                    y, u, fraction.c_str(), power);
     case TFFault::NomHoldsS:
         return fail("TF with output=@, input=@, and tf=@ is not formatted properly! Problem is in noninator pos @!", y,
                     u, fraction.c_str(), power);
     case TFFault::StateSpace:
-        return fail("Cannot create state space model for TF with output=@, input=@, and tf=@!", y, u,
-                    fraction.c_str());
+        return fail("Cannot create state space model for TF with output=@, input=@, and tf=@!", y, u, fraction.c_str());
     default:
         return fail("Cannot create Jacobian entry for TF with output=@, input=@, and tf=@!", y, u, fraction.c_str());
     }

@@ -96,8 +96,8 @@ TEST(XmlDynamicModelErrors, TransferFunctions)
         {"no fx", tfs("<Eq/>"), "(0,TFs):Missing fx in TF Equation!\n(0,TFs):Eq#: 0"},
         {"no =", tfs(eq("y/u 1/(s+1)")),
          "(0,TFs):Missing equaity sign '=' in fx part of TF Equation!" + form + "\n(0,TFs):Eq#: 0"},
-        {"no /", tfs(eq("y = s")), "(0,TFs):Missing division sign '/' in fx part of TF Equation!" + form +
-                                       "\n(0,TFs):Eq#: 0"},
+        {"no /", tfs(eq("y = s")),
+         "(0,TFs):Missing division sign '/' in fx part of TF Equation!" + form + "\n(0,TFs):Eq#: 0"},
         {"open bracket", tfs(eq("y/u = 1/(s+1")),
          "(0,TFs):Brackets mismatch\n(0,TFs):Something wrong with TF expression: y/u = 1/(s+1\n(0,TFs):Eq#: 0"},
         {"no s", tfs(eq("y/u = 5")), "(0,TFs):Badly formatted transfer function: y/u = 5\n(0,TFs):Eq#: 0"},
