@@ -1,6 +1,6 @@
 // Models written as XML through the exported solvers: the real and the
-// complex Newton-Raphson and least-squares solvers read the input from text
-// and from a file.
+// complex Newton-Raphson, least-squares and time solvers read the input
+// from text and from a file.
 // Both roads must agree on the outcome, and on the error text unless the
 // document does not parse (then each road words the parser's failure its
 // own way). A model that loads is solved with a short iteration limit and
@@ -53,6 +53,8 @@ void run(Factory<T> factory, const char* text, const std::string& path)
         FUZZ_CHECK(std::strcmp(textErrors.c_str(), fileErrors.c_str()) == 0);
     if (textOk)
     {
+        // A time solver takes a step from the start.
+        pText->reset(0);
         pText->solve();
         readSymbols(*pText);
     }
@@ -72,5 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     run<std::complex<double>>(sc::createCmplxNRSolver, text, file.path());
     run<double>(sc::createDblWLSSolver, text, file.path());
     run<std::complex<double>>(sc::createCmplxWLSSolver, text, file.path());
+    run<double>(sc::createDblDAESolver, text, file.path());
+    run<std::complex<double>>(sc::createCmplxDAESolver, text, file.path());
+    run<double>([](sc::ILog* pLog, int) { return sc::createDblODESolver(pLog); }, text, file.path());
+    run<std::complex<double>>([](sc::ILog* pLog, int) { return sc::createCmplxODESolver(pLog); }, text, file.path());
     return 0;
 }

@@ -36,16 +36,17 @@ public:
     XmlSolver(Factory<T> factory, const std::string& document, Road road, sc::ILog* pLog = nullptr)
         : _p(factory(pLog, 100))
     {
-        if (!_p)
-            return;
+        if (_p)
+            read(document, road);
+    }
+    // The solver reads another document (or the same again).
+    bool read(const std::string& document, Road road)
+    {
         if (road == Road::Text)
-        {
-            ok = _p->init(td::String(document.c_str()), sc::SourceType::Memory);
-            return;
-        }
+            return ok = _p->init(td::String(document.c_str()), sc::SourceType::Memory);
         const fs::path path = _folder / "model.xml";
         writeFile(path, document);
-        ok = _p->init(td::String(path.string().c_str()), sc::SourceType::File);
+        return ok = _p->init(td::String(path.string().c_str()), sc::SourceType::File);
     }
     ~XmlSolver()
     {

@@ -43,6 +43,7 @@ public:
         _nCopiedParams = count;
         _firstCopiedParam = 0;
     }
+    unsigned sharedParentParams() const { return _nCopiedParams; }
     bool isDerivTestMode() const { return _derivTestMode; }
 
     // Evaluator groups of the model; the residuals f(x).

@@ -14,40 +14,47 @@
 
 namespace SL_NS
 {
-namespace
+int RPNDerivParser::stagesOfMethod() const
 {
-int stagesOf(std::uint8_t method)
-{
-    switch (math::IntMethod(method))
+    switch (math::IntMethod(_pSolverData->intMethod))
     {
     case math::IntMethod::GaussLegendre2: return 2;
     case math::IntMethod::GaussLegendre3: return 3;
     default: return 0;
     }
 }
-} // namespace
 
 void RPNDerivParser::sizeForTimeDiscretisation()
 {
     _nStages = 0;
     if (_pSolverData->modelKind != 2)
         return;
-    _nStages = stagesOf(_pSolverData->intMethod);
+    _nStages = stagesOfMethod();
     const int nStates = int(_diffVars.size());
     _nVars += nStates * _nStages;
     _nParams += nStates;
     sizeForTransferFunctions();
 }
 
+void RPNDerivParser::addStageVariableNames(sc::StringPool& pool, const char* name, int first) const
+{
+    for (int k = 1; k <= _nStages; ++k)
+        pool.addString((std::string(name) + "#k" + std::to_string(k)).c_str(), first + k - 1);
+}
+
+void RPNDerivParser::addHistoryParamName(sc::StringPool& pool, const char* name, int index)
+{
+    pool.addString((std::string(name) + "@_").c_str(), index);
+}
+
 void RPNDerivParser::nameStageVariables(sc::StringPool& pool) const
 {
     int index = _nDeclaredVars;
     for (int var : _diffVars)
-        for (int k = 1; k <= _nStages; ++k)
-        {
-            const std::string name = std::string(getVariableName(var).c_str()) + "#k" + std::to_string(k);
-            pool.addString(name.c_str(), index++);
-        }
+    {
+        addStageVariableNames(pool, getVariableName(var).c_str(), index);
+        index += _nStages;
+    }
     nameTransferFunctionVariables(pool);
 }
 
@@ -57,30 +64,38 @@ void RPNDerivParser::nameHistoryParams(sc::StringPool& pool) const
         return;
     int index = _nVars + _nDeclaredParams;
     for (int var : _diffVars)
-        pool.addString((std::string(getVariableName(var).c_str()) + "@_").c_str(), index++);
+        addHistoryParamName(pool, getVariableName(var).c_str(), index++);
     nameTransferFunctionHistories(pool);
+}
+
+void RPNDerivParser::resetDAEVarMap()
+{
+    DAEVarMap& map = *_pSolverData->pDAEVarMap;
+    map.reserve(std::size_t(_nVars));
+    for (int i = 0; i < _nVars; ++i)
+        map[std::size_t(i)] = _DAEVM {};
+}
+
+void RPNDerivParser::markStateVariable(int var, int historyParam, int firstStage)
+{
+    (*_pSolverData->pSymbolInfo)[std::size_t(var)].symbolType = 3;
+    _DAEVM& entry = (*_pSolverData->pDAEVarMap)[std::size_t(var)];
+    entry.historyParam = historyParam;
+    if (_nStages > 0)
+        entry.iKPos = firstStage;
 }
 
 void RPNDerivParser::markStateVariables()
 {
     if (_pSolverData->modelKind != 2)
         return;
-    DAEVarMap& map = *_pSolverData->pDAEVarMap;
-    map.reserve(std::size_t(_nVars));
-    for (int i = 0; i < _nVars; ++i)
-        map[std::size_t(i)] = _DAEVM {};
+    resetDAEVarMap();
     int stage = _nDeclaredVars;
     int history = _nDeclaredParams;
     for (int var : _diffVars)
     {
-        (*_pSolverData->pSymbolInfo)[std::size_t(var)].symbolType = 3;
-        _DAEVM& entry = map[std::size_t(var)];
-        entry.historyParam = history++;
-        if (_nStages > 0)
-        {
-            entry.iKPos = stage;
-            stage += _nStages;
-        }
+        markStateVariable(var, history++, stage);
+        stage += _nStages;
     }
     markTransferFunctionStates(stage, history);
     MU_ASSERT_MSG(stage == _nVars && history == _nParams, "DAE symbol counts");
@@ -116,12 +131,25 @@ void RPNDerivParser::expandForMethod(const Discretisation& d, const ExpTreeNode*
         d.expandDAEForImplicitRK2(pRoot, pIntNode, tableau, rows);
 }
 
+bool RPNDerivParser::discretiseEquation(ExpressionTree& tree, ExpTreeNode* pIntNode, int var,
+                                        const matrix::Butcher<3>& tableau, unsigned& row)
+{
+    _timeVars tv = stepVars();
+    tv.varIndex = var;
+    const Discretisation d(tree, *_pSolverData->pDAEVarMap, *_pSolverData->pSymbolInfo, _nVars, tv);
+    ExpTreeNode* rows[4] = {};
+    expandForMethod(d, tree.getRoot(), pIntNode, tableau, rows);
+    for (int k = 0; k <= _nStages; ++k)
+        if (!compileDiscretisedRow(rows[k], row++))
+            return false;
+    return true;
+}
+
 bool RPNDerivParser::discretiseEquations(sc::ModelLevel level, unsigned& row)
 {
     matrix::Butcher<3> tableau;
     if (_nStages > 0)
         initButcher(tableau);
-    _timeVars tv = stepVars();
     for (ModelIterator it = _pModel->getGroupIterator(sc::Group::ODEs, level); it.isValid(); ++it)
     {
         const std::uint32_t line = it.getLine().line;
@@ -130,21 +158,17 @@ bool RPNDerivParser::discretiseEquations(sc::ModelLevel level, unsigned& row)
         _pSolverData->logColumn = 1;
         ExpressionTree& tree = *newTree();
         ExpTreeNode* pIntNode = nullptr;
-        tv.varIndex = parseDifferentialEquation(it, tree, pIntNode, false);
-        if (tv.varIndex < 0)
+        const int var = parseDifferentialEquation(it, tree, pIntNode, false);
+        if (var < 0)
         {
             logAt("@SC.DAEEqError", it);
             return false;
         }
-        const Discretisation d(tree, *_pSolverData->pDAEVarMap, *_pSolverData->pSymbolInfo, _nVars, tv);
-        ExpTreeNode* rows[4] = {};
-        expandForMethod(d, tree.getRoot(), pIntNode, tableau, rows);
-        for (int k = 0; k <= _nStages; ++k)
-            if (!compileDiscretisedRow(rows[k], row++))
-            {
-                logAt(_nStages > 0 ? "@SC.DAEEqExpDiffError" : "@SC.DAEEqExp0DiffError", it);
-                return false;
-            }
+        if (!discretiseEquation(tree, pIntNode, var, tableau, row))
+        {
+            logAt(_nStages > 0 ? "@SC.DAEEqExpDiffError" : "@SC.DAEEqExp0DiffError", it);
+            return false;
+        }
         if (!writeFullBatch())
             return false;
     }

@@ -23,22 +23,6 @@ bool isIntCall(const sc::_TokV& tok)
     return tok.code == C::Function && tok.id == std::uint32_t(int(Token::Type::INT) - int(Token::firstFunction));
 }
 
-// The method a model line names; false for a name of none.
-bool methodOf(const char* name, math::IntMethod& method)
-{
-    using M = math::IntMethod;
-    if (std::strcmp(name, "Euler") == 0)
-        method = M::Euler;
-    else if (std::strncmp(name, "Trapez", 6) == 0 || std::strcmp(name, "RK2") == 0)
-        method = M::Trapezoid;
-    else if (std::strcmp(name, "RK4") == 0)
-        method = M::GaussLegendre2;
-    else if (std::strcmp(name, "RK6") == 0)
-        method = M::GaussLegendre3;
-    else
-        return false;
-    return true;
-}
 } // namespace
 
 void RPNDerivParser::startDynamicEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level,
@@ -135,36 +119,56 @@ int RPNDerivParser::parseDifferentialEquation(const ModelIterator& it, Expressio
     }
     if (!integral)
         return var;
+    switch (readIntegralForm(tree, pIntNode, removeInt))
+    {
+    case IntegralForm::Valid: return var;
+    case IntegralForm::NotAFactor: key = "@SC.ODEIntWrongOperators"; break;
+    case IntegralForm::ReadsStates: key = "@SC.ODEIntWithSS"; break;
+    }
+    logAt(key, it);
+    return -1;
+}
+
+RPNDerivParser::IntegralForm RPNDerivParser::readIntegralForm(ExpressionTree& tree, ExpTreeNode*& pIntNode,
+                                                              bool removeInt) const
+{
     ExpTreeNode* pRoot = tree.getRoot();
     pIntNode = Discretisation::getIntNode(pRoot);
     if (!pIntNode)
-        key = "@SC.ODEIntWrongOperators";
-    else if (!Discretisation::isVariableIndependent(pRoot, pIntNode, _nVars, _nVars + _pSolverData->indexOfTParam))
-        key = "@SC.ODEIntWithSS";
-    if (key)
-    {
-        logAt(key, it);
-        return -1;
-    }
+        return IntegralForm::NotAFactor;
+    if (!Discretisation::isVariableIndependent(pRoot, pIntNode, _nVars, _nVars + _pSolverData->indexOfTParam))
+        return IntegralForm::ReadsStates;
     if (removeInt)
     {
         tree.setTreeNode(Discretisation::removeIntegration(pRoot, pIntNode));
         pIntNode = nullptr;
     }
-    return var;
+    return IntegralForm::Valid;
+}
+
+bool RPNDerivParser::setIntegrationMethod(const char* name)
+{
+    using M = math::IntMethod;
+    M method;
+    if (std::strcmp(name, "Euler") == 0)
+        method = M::Euler;
+    else if (std::strncmp(name, "Trapez", 6) == 0 || std::strcmp(name, "RK2") == 0)
+        method = M::Trapezoid;
+    else if (std::strcmp(name, "RK4") == 0)
+        method = M::GaussLegendre2;
+    else if (std::strcmp(name, "RK6") == 0)
+        method = M::GaussLegendre3;
+    else
+        return false;
+    _pSolverData->intMethod = std::uint8_t(method);
+    return true;
 }
 
 void RPNDerivParser::getIntegrationMethod(sc::ModelLevel level)
 {
     const td::StringExt* pName = _pModel->getModelInfo(level).method;
-    if (!pName)
+    if (!pName || setIntegrationMethod(pName->c_str()))
         return;
-    math::IntMethod method;
-    if (methodOf(pName->c_str(), method))
-    {
-        _pSolverData->intMethod = std::uint8_t(method);
-        return;
-    }
     const bool main = level == sc::ModelLevel::Main;
     const sc::_CP& heading = _pModel->getGroupCounts(main ? sc::Group::Model : sc::Group::SubModel, level);
     const auto& lines = _pModel->getLines(level);
@@ -260,11 +264,7 @@ bool RPNDerivParser::readTimeParams(const sc::Naming* pNaming, sc::ModelLevel le
 
 bool RPNDerivParser::compileRightHandSides(sc::ModelLevel level)
 {
-    cnt::SafeFullVector<int>& map = *_pSolverData->pODEVarMap;
-    map.reserve(std::size_t(_nVars));
-    EvaluatorVect& fx = solver()._fx;
-    fx.reserve(std::size_t(_nVars));
-    fx.setSolver(&solver());
+    reserveRightHandSides();
     unsigned eq = 0;
     for (ModelIterator it = _pModel->getGroupIterator(sc::Group::ODEs, level); it.isValid(); ++it, ++eq)
     {
@@ -275,16 +275,31 @@ bool RPNDerivParser::compileRightHandSides(sc::ModelLevel level)
         ExpressionTree& tree = *newTree();
         ExpTreeNode* pIntNode = nullptr;
         const int var = parseDifferentialEquation(it, tree, pIntNode, true);
-        Evaluator* pEvaluator = _pSolverData->pPools->evaluators.getEntry();
-        if (var < 0 || !tree.createPostFix(pEvaluator))
+        if (var < 0 || !addRightHandSide(tree, eq, var))
         {
             logAt("@SC.DAEEqError", it);
             return false;
         }
-        map[eq] = var;
-        fx.addEvaluator(pEvaluator);
     }
     _pSolverData->logLine = 0;
+    return true;
+}
+
+void RPNDerivParser::reserveRightHandSides()
+{
+    _pSolverData->pODEVarMap->reserve(std::size_t(_nVars));
+    EvaluatorVect& fx = solver()._fx;
+    fx.reserve(std::size_t(_nVars));
+    fx.setSolver(&solver());
+}
+
+bool RPNDerivParser::addRightHandSide(ExpressionTree& tree, unsigned eq, int var)
+{
+    Evaluator* pEvaluator = _pSolverData->pPools->evaluators.getEntry();
+    if (!tree.createPostFix(pEvaluator))
+        return false;
+    (*_pSolverData->pODEVarMap)[eq] = var;
+    solver()._fx.addEvaluator(pEvaluator);
     return true;
 }
 

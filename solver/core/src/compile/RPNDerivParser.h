@@ -129,6 +129,18 @@ protected:
     // removeInt); the equation's variable, or -1 when logged.
     int parseDifferentialEquation(const ModelIterator& it, ExpressionTree& tree, ExpTreeNode*& pIntNode,
                                   bool removeInt);
+    // The tree of an integral form x = E(int(f)) (the tree builder refuses
+    // an int without argument): its int node must be a factor, and the rest of E must read no variable and
+    // not the time. removeInt leaves f alone in the tree.
+    enum class IntegralForm : std::uint8_t
+    {
+        Valid,
+        NotAFactor,
+        ReadsStates
+    };
+    IntegralForm readIntegralForm(ExpressionTree& tree, ExpTreeNode*& pIntNode, bool removeInt) const;
+    // The method a model names into the solver data; false for a name of none.
+    bool setIntegrationMethod(const char* name);
     void getIntegrationMethod(sc::ModelLevel level);
     void initButcher(matrix::Butcher<3>& tableau) const;
     // The variables of the ODEs lines, ascending; false (logged) for a line
@@ -136,9 +148,18 @@ protected:
     bool collectDifferentialVariables(sc::ModelLevel level);
     bool readTimeParams(const sc::Naming* pNaming, sc::ModelLevel level);
     // The stage variables and history parameters of a discretised model.
+    // Stage variables per state of the model's method.
+    int stagesOfMethod() const;
     void sizeForTimeDiscretisation();
+    // Names x#k1, x#k2, ... from index first on, and x@_ at index.
+    void addStageVariableNames(sc::StringPool& pool, const char* name, int first) const;
+    static void addHistoryParamName(sc::StringPool& pool, const char* name, int index);
     void nameStageVariables(sc::StringPool& pool) const;
     void nameHistoryParams(sc::StringPool& pool) const;
+    // Every variable algebraic at first; then var a state with its history
+    // parameter and first stage variable.
+    void resetDAEVarMap();
+    void markStateVariable(int var, int historyParam, int firstStage);
     void markStateVariables();
     _timeVars stepVars() const;
     // The residual rows of one differential equation (E(int(f)) with its int
@@ -147,8 +168,15 @@ protected:
     void expandForMethod(const Discretisation& d, const ExpTreeNode* pRoot, const ExpTreeNode* pIntNode,
                          const matrix::Butcher<3>& tableau, ExpTreeNode** rows) const;
     bool discretiseEquations(sc::ModelLevel level, unsigned& row);
+    // The rows of one step of var's equation (the tree of x' = f, or of
+    // x = E(int(f)) with its int node) from row on.
+    bool discretiseEquation(ExpressionTree& tree, ExpTreeNode* pIntNode, int var, const matrix::Butcher<3>& tableau,
+                            unsigned& row);
     bool compileDiscretisedRow(ExpTreeNode* pRoot, unsigned row);
     bool compileRightHandSides(sc::ModelLevel level);
+    // The explicit integrator's right-hand side of equation eq, for variable var.
+    void reserveRightHandSides();
+    bool addRightHandSide(ExpressionTree& tree, unsigned eq, int var);
     // Transfer functions: the TFs lines read and checked into _tfs (false,
     // logged, for a line of no form), the symbols they add, and their rows.
     bool parseTFs(sc::ModelLevel level);
@@ -164,6 +192,25 @@ protected:
     bool compileTransferFunctions(sc::ModelLevel level, unsigned& row);
     bool compileTransferFunction(const ModelIterator& it, const sTF& tf, const matrix::Butcher<3>& tableau,
                                  unsigned& row);
+    // A short line adds many states (1/s^65535 adds 65535, each with its
+    // stages and rows): past this many in one model the load fails instead
+    // of exhausting the memory.
+    static constexpr std::size_t maxTransferFunctionStates = std::size_t(1) << 18;
+    // Why the rows of a transfer function could not be written.
+    enum class TFFault : std::uint8_t
+    {
+        None,
+        Coefficients,
+        DenomHoldsS, // power: of the coefficient
+        NomHoldsS,
+        StateSpace,
+        StateRow,
+        OutputRow
+    };
+    // The state-space rows of tf from its tree (y / u's fraction, over the
+    // model's symbols), from row on.
+    TFFault writeTransferFunction(ExpressionTree& tree, const sTF& tf, const matrix::Butcher<3>& tableau, unsigned& row,
+                                  int& power);
 
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);

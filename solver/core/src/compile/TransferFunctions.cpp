@@ -24,11 +24,6 @@ using C = sc::Token;
 // The tokens y / u = before the fraction.
 constexpr unsigned fractionToken = 4;
 
-// A short line adds many states (1/s^65535 adds 65535, each with its
-// stages and rows): past this many in one model the load fails instead of
-// exhausting the memory.
-constexpr std::size_t maxStates = std::size_t(1) << 18;
-
 std::string stateName(const char* output, unsigned k) { return std::string(output) + "'x" + std::to_string(k); }
 } // namespace
 
@@ -110,7 +105,7 @@ bool RPNDerivParser::parseTFs(sc::ModelLevel level)
             return false;
         }
         states += tf.states();
-        if (states > maxStates)
+        if (states > maxTransferFunctionStates)
         {
             logAt("@SC.TFsTooManyStates", it);
             return false;
@@ -181,38 +176,26 @@ void RPNDerivParser::markTransferFunctionStates(int& nextVar, int& nextParam)
     }
 }
 
-bool RPNDerivParser::compileTransferFunction(const ModelIterator& it, const sTF& tf, const matrix::Butcher<3>& tableau,
-                                             unsigned& row)
+RPNDerivParser::TFFault RPNDerivParser::writeTransferFunction(ExpressionTree& tree, const sTF& tf,
+                                                              const matrix::Butcher<3>& tableau, unsigned& row,
+                                                              int& power)
 {
-    ExpressionTree& tree = *newTree();
-    if (!lexTransferFunction(it, tree))
-        return false;
     const TransferFunction engine(tree, *_pSolverData);
     Polynomial denom, nom;
     if (!engine.getTFCoefficients(tree.getRoot(), denom, nom, tf))
-    {
-        logAt("@SC.TFPolyCoefficent", it);
-        return false;
-    }
-    const char* key = nullptr;
-    if (TransferFunction::findLapleOperatorInTFCoefficients(denom) >= 0)
-        key = "@SC.TFDenomNoLapladeOperator";
-    else if (TransferFunction::findLapleOperatorInTFCoefficients(nom) >= 0)
-        key = "@SC.TFNomNoLapladeOperator";
+        return TFFault::Coefficients;
+    if ((power = TransferFunction::findLapleOperatorInTFCoefficients(denom)) >= 0)
+        return TFFault::DenomHoldsS;
+    if ((power = TransferFunction::findLapleOperatorInTFCoefficients(nom)) >= 0)
+        return TFFault::NomHoldsS;
     std::vector<ExpTreeNode*> out;
-    if (!key && !engine.createStateSpace(out, denom, nom, tf, unsigned(_nStages)))
-        key = "@SC.TF2SSError";
-    if (key)
-    {
-        logAt(key, it);
-        return false;
-    }
+    if (!engine.createStateSpace(out, denom, nom, tf, unsigned(_nStages)))
+        return TFFault::StateSpace;
     // X_k' = out[k - 1], then the output rows. The states that hold the
     // derivatives of u take them by backward differences (implicit Euler)
     // whatever the method: the trapezoid and the Gauss-Legendre methods
     // differentiate with an undamped oscillation, which the next derivative
     // amplifies by 1/dT. Their stage variables then equal the state.
-    const bool dynamic = tf.denomOrder > 0;
     const unsigned firstDerivative = tf.states() - tf.derivativeStates();
     _timeVars tv = stepVars();
     for (unsigned k = 0; k < tf.states(); ++k)
@@ -232,20 +215,38 @@ bool RPNDerivParser::compileTransferFunction(const ModelIterator& it, const sTF&
         }
         for (int j = 0; j <= _nStages; ++j)
             if (!compileDiscretisedRow(rows[j], row++))
-            {
-                const char* rowKey = _nStages > 0 ? (dynamic ? "@SC.DAENLDerivs" : "@SC.DAENLJack3")
-                                                  : (dynamic ? "@SC.DAEExpandError" : "@SC.DAENLJack0Exp");
-                logAt(rowKey, it);
-                return false;
-            }
+                return TFFault::StateRow;
     }
     for (std::size_t r = tf.states(); r < out.size(); ++r)
         if (!compileDiscretisedRow(out[r], row++))
-        {
-            logAt(dynamic ? "@SC.DAENLJack2" : "@SC.DAENLJack3", it);
-            return false;
-        }
-    return writeFullBatch();
+            return TFFault::OutputRow;
+    return TFFault::None;
+}
+
+bool RPNDerivParser::compileTransferFunction(const ModelIterator& it, const sTF& tf, const matrix::Butcher<3>& tableau,
+                                             unsigned& row)
+{
+    ExpressionTree& tree = *newTree();
+    if (!lexTransferFunction(it, tree))
+        return false;
+    int power = -1;
+    const bool dynamic = tf.denomOrder > 0;
+    const char* key = nullptr;
+    switch (writeTransferFunction(tree, tf, tableau, row, power))
+    {
+    case TFFault::None: return writeFullBatch();
+    case TFFault::Coefficients: key = "@SC.TFPolyCoefficent"; break;
+    case TFFault::DenomHoldsS: key = "@SC.TFDenomNoLapladeOperator"; break;
+    case TFFault::NomHoldsS: key = "@SC.TFNomNoLapladeOperator"; break;
+    case TFFault::StateSpace: key = "@SC.TF2SSError"; break;
+    case TFFault::StateRow:
+        key = _nStages > 0 ? (dynamic ? "@SC.DAENLDerivs" : "@SC.DAENLJack3")
+                           : (dynamic ? "@SC.DAEExpandError" : "@SC.DAENLJack0Exp");
+        break;
+    case TFFault::OutputRow: key = dynamic ? "@SC.DAENLJack2" : "@SC.DAENLJack3"; break;
+    }
+    logAt(key, it);
+    return false;
 }
 
 bool RPNDerivParser::compileTransferFunctions(sc::ModelLevel level, unsigned& row)

@@ -31,6 +31,14 @@ bool holdsLaplace(const ExpTreeNode* pNode)
     return found;
 }
 
+bool holdsUnresolvedName(const ExpTreeNode* pNode)
+{
+    bool found = false;
+    forEachNode(pNode,
+                [&found](const ExpTreeNode* p) { found = found || (p->type() == T::SYMBOL && p->pToken->index < 0); });
+    return found;
+}
+
 bool isBinaryOperator(const ExpTreeNode* p) { return Token::isOperator(p->type()) && p->pLeftNode && p->pRightNode; }
 
 // The order of s^n: n an integer constant from 1 to maxOrder, else 0.
@@ -45,14 +53,17 @@ std::uint32_t powerOrder(const ExpTreeNode* pPower)
 }
 
 // What a node that the walk does not enter is: s, a leaf without s, a
-// function of arguments without s; any other node is badly formed.
+// function of arguments without s; any other node is badly formed. A name
+// that stood for no symbol when it was read is none.
 TFOrderAndType colourOfLeaf(const ExpTreeNode* p)
 {
     const T type = p->type();
     if (type == T::LAPLACE)
         return {1, TFType::Term, 0};
     if (type == T::FUNCTION)
-        return holdsLaplace(p) ? bad : freeTerm;
+        return holdsLaplace(p) || holdsUnresolvedName(p) ? bad : freeTerm;
+    if (type == T::SYMBOL && p->pToken->index < 0)
+        return bad;
     if (p->isLeaf() &&
         (Token::isNumeric(type) || type == T::SYMBOL || type == T::PARAMETER || type == T::RND_GEN || type == T::STAT))
         return freeTerm;

@@ -6,6 +6,7 @@
 #include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
 #include <sparse/ISolver.h>
+#include <xml/XmlModelReader.h>
 
 #include <cfloat>
 #include <cmath>
@@ -57,11 +58,21 @@ bool DAESolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const
 {
     data.pDAEVarMap = &_daeVarMap;
     data.intMethod = std::uint8_t(_intMethod);
-    if (!parser.getFxAndJacEvaluatorsForDAE(pNaming, pModel, &data, &_jacobian, level))
-        return false;
+    return parser.getFxAndJacEvaluatorsForDAE(pNaming, pModel, &data, &_jacobian, level);
+}
+
+bool DAESolver::compileXml(XmlModelReader& parser, const td::String& model, SolverData& data)
+{
+    data.pDAEVarMap = &_daeVarMap;
+    data.intMethod = std::uint8_t(_intMethod);
+    return parser.getFxAndJacEvaluatorsForDAE(model, &data, &_jacobian);
+}
+
+void DAESolver::takeCompiledModel(const SolverData& data)
+{
+    NRSolver::takeCompiledModel(data);
     _intMethod = math::IntMethod(data.intMethod);
     _nStages = stagesOf(_intMethod);
-    return true;
 }
 
 bool DAESolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, bool isMainModel)
@@ -72,23 +83,31 @@ bool DAESolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel
         translateAndAddLog("@SC.ErrorDAEInit");
         return false;
     }
+    startModel();
+    return true;
+}
+
+bool DAESolver::init(const td::String& model, sc::SourceType sourceType)
+{
+    _sourceType = sourceType;
+    if (!readModel(model) || !allocSpace())
+    {
+        _errorStr.writeIntro(_modelLine, SolutionLocation::Other);
+        _errorStr.append("Cannot read the data..");
+        return false;
+    }
+    startModel();
+    return true;
+}
+
+void DAESolver::startModel()
+{
     _stepConstants.setSolver(this);
     _jacobianReadsVariables = _jacobian.readsVariables();
     _jacobianParameters = _jacobianReadsVariables ? std::vector<std::uint32_t> {} : _jacobian.getParameters();
     _jacobianParameterValues.clear();
     takeDeclaredStep(_dT, _pParams[_indexOfDeltaTParam]);
     _modelRead = true;
-    return true;
-}
-
-bool DAESolver::init(const td::String&, sc::SourceType sourceType)
-{
-    // The XML form of a model is read by a later part of the compiler.
-    clearModel();
-    _sourceType = sourceType;
-    _errorStr.writeIntro(_modelLine, SolutionLocation::ReadModel);
-    _errorStr.append("Cannot read the data..");
-    return false;
 }
 
 bool DAESolver::hasModel() const

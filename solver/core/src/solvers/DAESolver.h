@@ -43,11 +43,16 @@ public:
 protected:
     bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
                  sc::ModelLevel level) override;
+    bool compileXml(XmlModelReader& parser, const td::String& model, SolverData& data) override;
+    // The base's, and the method the model chose.
+    void takeCompiledModel(const SolverData& data) override;
     void clearModel() override;
     // The XML reader compiles no time-step systems.
     bool compileModel(const ChildCompile&) override { return false; }
 
 private:
+    // A model read: the step from its dT, the Jacobian's dependencies.
+    void startModel();
     // One step; advance reports the present point and moves the time on by dT first.
     sc::Solution solve(bool advance);
     // Every history parameter takes its variable's value, every stage variable too.

@@ -85,20 +85,6 @@ bool NRSolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const 
     return parser.getFxAndJacEvaluators(pNaming, pModel, &data, &_jacobian, level);
 }
 
-bool NRSolver::readModel(const td::String& model)
-{
-    clearModel();
-    // The data outlives the parser, whose end still reads it.
-    SolverData data;
-    XmlModelReader parser(*this);
-    initSolverData(data);
-    const bool ok = compileXml(parser, model, data);
-    if (ok)
-        takeCompiledModel(data);
-    parser.releaseRes();
-    return ok;
-}
-
 bool NRSolver::compileXml(XmlModelReader& parser, const td::String& model, SolverData& data)
 {
     return parser.getFxAndJacEvaluators(model, &data, &_jacobian);

@@ -44,13 +44,9 @@ public:
     const EvaluatorSparseMatrix& getJacobian() const { return _jacobian; }
 
 protected:
-    using Solver::readModel;
     bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
                  sc::ModelLevel level) override;
-    // An XML model, from the file or the text that the source type says.
-    bool readModel(const td::String& model);
-    // The XML reader's entry for this kind of model.
-    virtual bool compileXml(XmlModelReader& parser, const td::String& model, SolverData& data);
+    bool compileXml(XmlModelReader& parser, const td::String& model, SolverData& data) override;
     bool compileModel(const ChildCompile& compile) override;
     // The base's, and the Jacobian's entries.
     void takeCompiledModel(const SolverData& data) override;

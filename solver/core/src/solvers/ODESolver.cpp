@@ -3,6 +3,7 @@
 #include <expr/SolverData.h>
 #include <solvers/TimeStep.h>
 #include <mu/Assert.h>
+#include <xml/XmlModelReader.h>
 
 #include <cfloat>
 
@@ -36,6 +37,12 @@ bool ODESolver::compile(RPNDerivParser& parser, const sc::Naming* pNaming, const
     return parser.getFxEvaluatorsForODE(pNaming, pModel, &data, level);
 }
 
+bool ODESolver::compileXml(XmlModelReader& parser, const td::String& model, SolverData& data)
+{
+    data.pODEVarMap = &_odeVarMap;
+    return parser.getFxEvaluatorsForODE(model, &data);
+}
+
 bool ODESolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, bool isMainModel)
 {
     if (!readModel(pNaming, pModel, isMainModel ? sc::ModelLevel::Main : sc::ModelLevel::SubModel))
@@ -43,6 +50,25 @@ bool ODESolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel
         translateAndAddLog("@SC.ODEReadModelError");
         return false;
     }
+    startModel();
+    return true;
+}
+
+bool ODESolver::init(const td::String& model, sc::SourceType sourceType)
+{
+    _sourceType = sourceType;
+    if (!readModel(model))
+    {
+        _errorStr.writeIntro(_modelLine, SolutionLocation::ReadModel);
+        _errorStr.append("ODESolver cannot read the data..");
+        return false;
+    }
+    startModel();
+    return true;
+}
+
+void ODESolver::startModel()
+{
     _f0.assign(std::size_t(_nVars), Value {});
     _xp.assign(std::size_t(_nVars), Value {});
     _f1.assign(std::size_t(_nVars), Value {});
@@ -52,17 +78,6 @@ bool ODESolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel
     _nSteps = 0;
     takeDeclaredStep(_h, _pParams[_indexOfDeltaTParam]);
     _modelRead = true;
-    return true;
-}
-
-bool ODESolver::init(const td::String&, sc::SourceType sourceType)
-{
-    // The XML form of a model is read by a later part of the compiler.
-    clearModel();
-    _sourceType = sourceType;
-    _errorStr.writeIntro(_modelLine, SolutionLocation::ReadModel);
-    _errorStr.append("ODESolver cannot read the data..");
-    return false;
 }
 
 bool ODESolver::hasModel() const
@@ -96,7 +111,9 @@ sc::Solution ODESolver::solve()
     if (_attribs.valuesChanged && _reInitOn)
         copyInitialBackupedValues();
     _attribs.valuesChanged = 0;
-    // Both slopes at their own times: f0 at t, f1 at the predictor and t + h.
+    // PreProc runs twice, as around the sub-model of a solve. Both slopes at
+    // their own times: f0 at t, f1 at the predictor and t + h.
+    evaluatePreProcEquations();
     evaluatePreProcEquations();
     _fx.evaluate(_f0.data(), 1.0);
     const int* map = &_odeVarMap[0];

@@ -39,9 +39,12 @@ public:
 protected:
     bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
                  sc::ModelLevel level) override;
+    bool compileXml(XmlModelReader& parser, const td::String& model, SolverData& data) override;
     void clearModel() override;
 
 private:
+    // A model read: the arrays of a step, the step from its dT.
+    void startModel();
     bool hasModel() const;
     Value& time() { return _pParams[_indexOfTParam]; }
     void startRun(double t0);

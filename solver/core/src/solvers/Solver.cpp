@@ -4,6 +4,7 @@
 #include <solvers/Solver.h>
 #include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
+#include <xml/XmlModelReader.h>
 
 #include <cfloat>
 #include <cstring>
@@ -353,6 +354,20 @@ bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pMod
         MU_ASSERT_MSG(_nParams == parser.getNumParameters(), "_nParams == derivParser.getNumParameters()");
         takeCompiledModel(data);
     }
+    parser.releaseRes();
+    return ok;
+}
+
+bool Solver::readModel(const td::String& model)
+{
+    clearModel();
+    // The data outlives the parser, whose end still reads it.
+    SolverData data;
+    XmlModelReader parser(*this);
+    initSolverData(data);
+    const bool ok = compileXml(parser, model, data);
+    if (ok)
+        takeCompiledModel(data);
     parser.releaseRes();
     return ok;
 }

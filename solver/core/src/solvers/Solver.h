@@ -28,6 +28,7 @@ namespace SL_NS
 {
 struct SolverData;
 class RPNDerivParser;
+class XmlModelReader;
 
 class Solver : public sc::ISolver<Value>, public sc::ISignal, public CompileTarget
 {
@@ -141,6 +142,10 @@ protected:
     // The compiler's entry for this kind of model.
     virtual bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel,
                          SolverData& data, sc::ModelLevel level) = 0;
+    // An XML model, from the file or the text that the source type says.
+    bool readModel(const td::String& model);
+    // The XML reader's entry for this kind of model.
+    virtual bool compileXml(XmlModelReader& parser, const td::String& model, SolverData& data) = 0;
     // What the compile left in its data: the time indices and the model's
     // precision.
     virtual void takeCompiledModel(const SolverData& data);

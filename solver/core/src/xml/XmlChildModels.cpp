@@ -74,7 +74,8 @@ bool XmlModelReader::initChildModel(const TNode& model, unsigned k)
     if (!pChild)
         return fail("Cannot create solver of type='@' for model name= '@'", *pType, *pName);
     parent._subModels.push_back(pChild);
-    const unsigned nParentParams = unsigned(_nParams);
+    // Not the history values of a time-discretised parent.
+    const unsigned nParentParams = unsigned(_nDeclaredParams);
     const auto compile = [&model, nParentParams, this](CompileTarget& target, SolverData& data,
                                                        EvaluatorSparseMatrix& jacobian) {
         target.shareParentParams(nParentParams);

@@ -9,6 +9,7 @@
 #include <xml/XmlModelReader.h>
 #include <xml/XmlText.h>
 
+#include <cmath>
 #include <cstring>
 
 namespace SL_NS
@@ -21,11 +22,7 @@ const char* const s_resultNames[] = {"repeat#",   "succRep#", "outIter#", "baseI
                                      "solState#", "reqEps#",  "obtEps#",  "startT#",   "endT#"};
 } // namespace
 
-int XmlModelReader::parentParamCount() const
-{
-    const Workspace* pParent = solver()._parentSolver;
-    return pParent ? pParent->_nParams : 0;
-}
+int XmlModelReader::parentParamCount() const { return solver()._parentSolver ? int(solver().sharedParentParams()) : 0; }
 
 template <typename TNode>
 bool XmlModelReader::parseVarsAndParams(const TNode& vars, const TNode& params)
@@ -33,8 +30,10 @@ bool XmlModelReader::parseVarsAndParams(const TNode& vars, const TNode& params)
     if (vars.isEnd())
         return fail("Missing declation of variables!");
     const bool varsOut = isTrue(vars.getAttribValueStrPtr("out"));
+    const bool dynamic = _pSolverData->modelKind != 0;
 #if SL_COMPLEX
-    _conjVars = isTrue(vars.getAttribValueStrPtr("conj"));
+    // Dynamic models integrate their variables as they are, without conjugates.
+    _conjVars = !dynamic && isTrue(vars.getAttribValueStrPtr("conj"));
     _pSolverData->conjVars = _conjVars;
     solver()._conjVars = _conjVars;
 #endif
@@ -42,11 +41,21 @@ bool XmlModelReader::parseVarsAndParams(const TNode& vars, const TNode& params)
     if (var.isEnd())
         return fail("There is no any variable declared!");
     const TNode param = params.getChildNode("Param");
-    const int nDeclared = int(var.getCounter());
     const int nParentParams = parentParamCount();
-    _nVars = variableIndexOf(nDeclared);
-    _nParams = nParentParams + int(param.getCounter());
+    const int nDeclared = nParentParams + int(param.getCounter());
+    _nParams = nDeclared;
     _pSolverData->indexOfDeltaTParam = -1;
+    if (dynamic && !findTimeParams(param))
+        return false;
+    layOutVariables(var);
+    if (_pSolverData->modelKind == 2 && _diffVars.empty() && _tfs.empty())
+        return fail("DAE Solver requires either one ODE or TF!");
+    // A child model shares the parameters before the history values.
+    _nDeclaredParams = _nParams;
+    _nParams += int(_diffVars.size());
+    // The states of the transfer functions follow the declared variables.
+    const int firstTFState = _nVars;
+    sizeForTransferFunctions();
 
     CompileTarget& s = solver();
     s.allocInitialValues(_nVars, _nParams);
@@ -57,18 +66,26 @@ bool XmlModelReader::parseVarsAndParams(const TNode& vars, const TNode& params)
     _lastUsed.reserve(_nVars);
     _collecting = true;
 
-    if (!nameVariables(var) || !nameParameters(param, nParentParams))
+    if (!nameVariables(var) || !resolveTransferFunctionSymbols(params))
         return false;
+    nameTransferFunctionVariables(*_pSolverData->pStringPool);
+    if (!nameParameters(param, nParentParams))
+        return false;
+    nameAddedParams(nDeclared);
     for (unsigned r = 0; r < std::size(s_resultNames); ++r)
         _pSolverData->pStringPool->addString(s_resultNames[r], _nVars + _nParams + int(r));
 
     s.copyParamsFromParent();
     std::vector<VarAndExpression> deferredVars, deferredParams;
     if (!readInitialValues(var, SolutionLocation::Vars, 0, varsOut, deferredVars) ||
-        !readInitialValues(param, SolutionLocation::Params, _nVars + nParentParams, false, deferredParams) ||
-        !evaluateDeferred(deferredParams, SolutionLocation::Params) ||
+        !readInitialValues(param, SolutionLocation::Params, _nVars + nParentParams, false, deferredParams))
+        return false;
+    if (dynamic)
+        setTimeValues(params, nDeclared);
+    if (!evaluateDeferred(deferredParams, SolutionLocation::Params) ||
         !evaluateDeferred(deferredVars, SolutionLocation::Vars))
         return false;
+    copyStateValues(firstTFState);
     _pSolverData->location = SolutionLocation::Other;
 #if SL_COMPLEX
     // The conjugate slots start as the conjugates of their variables.
@@ -80,20 +97,62 @@ bool XmlModelReader::parseVarsAndParams(const TNode& vars, const TNode& params)
 }
 
 template <typename TNode>
+bool XmlModelReader::findTimeParams(TNode param)
+{
+    _pSolverData->location = SolutionLocation::Params;
+    int t = -1, dT = -1;
+    for (int k = 0; !param.isEnd(); ++param, ++k)
+    {
+        const td::StringExt* pName = param.getAttribValueStrPtr("name");
+        if (!pName)
+            return failItem(unsigned(k), "Empty name");
+        if (dT < 0 && isText(pName, "dT"))
+            dT = k;
+        else if (t < 0 && isText(pName, "t"))
+            t = k;
+    }
+    _pSolverData->indexOfDeltaTParam = dT >= 0 ? dT : _nParams++;
+    _pSolverData->indexOfTParam = t >= 0 ? t : _nParams++;
+    _pSolverData->location = SolutionLocation::Other;
+    return true;
+}
+
+template <typename TNode>
+void XmlModelReader::layOutVariables(TNode var)
+{
+    _varSymbols.clear();
+    _diffVars.clear();
+    int stages = 0;
+    for (int k = 0; !var.isEnd(); ++var, ++k)
+    {
+        const int symbol = variableIndexOf(k) + stages;
+        _varSymbols.push_back(symbol);
+        const td::StringExt* pName = var.getAttribValueStrPtr("name");
+        if (pName && isStateName(std::string_view(pName->c_str(), pName->length())))
+        {
+            _diffVars.push_back(symbol);
+            stages += _nStages;
+        }
+    }
+    _nVars = variableIndexOf(int(_varSymbols.size())) + stages;
+}
+
+template <typename TNode>
 bool XmlModelReader::nameVariables(TNode var)
 {
     _pSolverData->location = SolutionLocation::Vars;
     sc::StringPool& pool = *_pSolverData->pStringPool;
+    auto state = _diffVars.begin();
     for (int k = 0; !var.isEnd(); ++var, ++k)
     {
         const td::StringExt* pName = var.getAttribValueStrPtr("name");
-        const int index = variableIndexOf(k);
+        const int index = _varSymbols[std::size_t(k)];
         if (!pName || pName->length() == 0)
-            return failItem(unsigned(index), "Empty variable name!");
+            return failItem(unsigned(k), "Empty variable name!");
         if (findSymbol(pName->c_str()) >= 0)
-            return failItem(unsigned(index), "Variable declared twice: @", *pName);
+            return failItem(unsigned(k), "Variable declared twice: @", *pName);
         if (pName->length() > maxNameLength)
-            return failItem(unsigned(index),
+            return failItem(unsigned(k),
                             "Variable name is too long! Maximum allowed variable name length is @ chars! Var name=@",
                             unsigned(maxNameLength), *pName);
         pool.addString(pName, index);
@@ -101,8 +160,57 @@ bool XmlModelReader::nameVariables(TNode var)
         if (_conjVars)
             pool.addString(pName, index + 1, '#');
 #endif
+        if (state != _diffVars.end() && *state == index)
+        {
+            addStageVariableNames(pool, pName->c_str(), index + 1);
+            ++state;
+        }
     }
     return true;
+}
+
+void XmlModelReader::nameAddedParams(int nDeclared)
+{
+    if (_pSolverData->modelKind == 0)
+        return;
+    sc::StringPool& pool = *_pSolverData->pStringPool;
+    if (_pSolverData->indexOfDeltaTParam >= nDeclared)
+        pool.addString("dT", _nVars + _pSolverData->indexOfDeltaTParam);
+    if (_pSolverData->indexOfTParam >= nDeclared)
+        pool.addString("t", _nVars + _pSolverData->indexOfTParam);
+    int history = _nVars + _nDeclaredParams;
+    for (int var : _diffVars)
+        addHistoryParamName(pool, getVariableName(var).c_str(), history++);
+    nameTransferFunctionHistories(pool);
+}
+
+template <typename TNode>
+void XmlModelReader::setTimeValues(const TNode& params, int nDeclared)
+{
+    Value* values = solver()._pParams;
+    // The model's step stands for a declared dT too; without one the solver
+    // gives the parameter its own step.
+    double step = 0;
+    if (params.getAttribValue("dT", step) && step > 0 && std::isfinite(step))
+        values[_pSolverData->indexOfDeltaTParam] = step;
+    if (_pSolverData->indexOfTParam >= nDeclared)
+        values[_pSolverData->indexOfTParam] = 0.0;
+}
+
+void XmlModelReader::copyStateValues(int firstTFState)
+{
+    if (_pSolverData->modelKind != 2)
+        return;
+    resetDAEVarMap();
+    Value* x = solver()._x;
+    int history = _nDeclaredParams;
+    for (int var : _diffVars)
+    {
+        markStateVariable(var, history++, var + 1);
+        for (int k = 1; k <= _nStages; ++k)
+            x[var + k] = x[var];
+    }
+    markTransferFunctionStates(firstTFState, history);
 }
 
 template <typename TNode>
@@ -148,8 +256,8 @@ bool XmlModelReader::readInitialValues(TNode it, SolutionLocation location, int 
     cnt::SafeFullVector<sc::_SI>& info = *_pSolverData->pSymbolInfo;
     for (int k = 0; !it.isEnd(); ++it, ++k)
     {
-        const int symbol = variables ? variableIndexOf(k) : firstSymbol + k;
-        const unsigned item = variables ? unsigned(symbol) : unsigned(k);
+        const int symbol = variables ? _varSymbols[std::size_t(k)] : firstSymbol + k;
+        const unsigned item = unsigned(k);
         const td::StringExt* pValue = it.getAttribValueStrPtr("val");
         if (!pValue)
             values[symbol] = 0.0;
@@ -161,7 +269,7 @@ bool XmlModelReader::readInitialValues(TNode it, SolutionLocation location, int 
             return false;
         }
         // Parameters are outputs of dynamic models only.
-        if (variables && (allOut || isTrue(it.getAttribValueStrPtr("out"))))
+        if ((variables || _pSolverData->modelKind != 0) && (allOut || isTrue(it.getAttribValueStrPtr("out"))))
             info[std::size_t(symbol)].outType = 2;
     }
     return true;

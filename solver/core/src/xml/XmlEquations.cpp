@@ -74,10 +74,8 @@ bool XmlModelReader::parseEquation(const char* text, ExpressionTree& tree)
     return true;
 }
 
-template <typename TNode>
-bool XmlModelReader::parseNLEquations(const TNode& eq, char kind, dense::DiagMatrix<double>* pWeights)
+void XmlModelReader::reserveEquations(char kind, unsigned n)
 {
-    const unsigned n = eq.getCounter();
     CompileTarget& target = solver();
     // Constraints have stores of their own; every other kind goes to f(x).
     EvaluatorVect& residuals = kind == 'E' ? *_pConstraints : target._fx;
@@ -86,13 +84,20 @@ bool XmlModelReader::parseNLEquations(const TNode& eq, char kind, dense::DiagMat
     residuals.setSolver(&target);
     jacobian.reserve(std::size_t(n) * 5);
     jacobian.setSolver(&target);
+}
+
+template <typename TNode>
+bool XmlModelReader::parseNLEquations(const TNode& eq, char kind, dense::DiagMatrix<double>* pWeights,
+                                      unsigned firstRow)
+{
     _pSolverData->location = kind == 'H'   ? SolutionLocation::MeasEqs
                              : kind == 'E' ? SolutionLocation::ECs
                                            : SolutionLocation::NLEqs;
     unsigned index = 0;
     for (TNode it = eq; !it.isEnd(); ++it, ++index)
     {
-        if ((pWeights && !readWeight(it, pWeights->getManipulator()[int(index)])) || !parseNLEquation(it, index, kind))
+        if ((pWeights && !readWeight(it, pWeights->getManipulator()[int(index)])) ||
+            !parseNLEquation(it, firstRow + index, kind))
         {
             _pSolverData->setEqErrorNo(index);
             _pSolverData->location = SolutionLocation::Other;
@@ -228,6 +233,6 @@ ExpressionTree* XmlModelReader::parseBranchEquation(const TNode& branch, bool is
     return parseIfEquation(eq, *pTree, depth + 1) ? pTree : nullptr;
 }
 
-template bool XmlModelReader::parseNLEquations(const XmlFileNode&, char, dense::DiagMatrix<double>*);
-template bool XmlModelReader::parseNLEquations(const XmlTextNode&, char, dense::DiagMatrix<double>*);
+template bool XmlModelReader::parseNLEquations(const XmlFileNode&, char, dense::DiagMatrix<double>*, unsigned);
+template bool XmlModelReader::parseNLEquations(const XmlTextNode&, char, dense::DiagMatrix<double>*, unsigned);
 } // namespace SL_NS

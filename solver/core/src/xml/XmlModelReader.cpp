@@ -69,6 +69,24 @@ bool XmlModelReader::getFxAndMeasJacEvaluators(const td::String& model, SolverDa
                         [this, &targets](const auto& root) { return parseWLSModel(root, *targets.pWeights); });
 }
 
+bool XmlModelReader::getFxEvaluatorsForODE(const td::String& model, SolverData* pData)
+{
+    startDynamicEntry(nullptr, pData, sc::ModelLevel::Main, 1);
+    return readDocument(model, "Cannot parse the file!", [this](const auto& root) {
+        return checkModelTypeAndDomain(root, "ODE") && parseODEModel(root);
+    });
+}
+
+bool XmlModelReader::getFxAndJacEvaluatorsForDAE(const td::String& model, SolverData* pData,
+                                                 EvaluatorSparseMatrix* pJacobian)
+{
+    startDynamicEntry(nullptr, pData, sc::ModelLevel::Main, 2);
+    _pJacobian = pJacobian;
+    return readDocument(model, "Cannot parse the file!", [this](const auto& root) {
+        return checkModelTypeAndDomain(root, "DAE") && parseDAEModel(root);
+    });
+}
+
 template <typename TNode>
 bool XmlModelReader::initFromNode(const TNode& model, SolverData* pData, EvaluatorSparseMatrix* pJacobian)
 {
@@ -119,6 +137,7 @@ bool XmlModelReader::parseNRModelFromNode(const TNode& model)
     if (!solver().isDerivTestMode() && nEquations != unsigned(_nVars))
         return fail("Detected @ variables and @ equations!", _nVars, nEquations);
     _nEquations = nEquations;
+    reserveEquations('F', nEquations);
     return parseNLEquations(eq, 'F') && writeEquationPrograms() && parseGroups(model) && parseInitModels(model);
 }
 
@@ -141,8 +160,11 @@ bool XmlModelReader::parseWLSModel(const TNode& model, dense::DiagMatrix<double>
         return fail("Number of equations < number of variables");
     _nEquations = nMeasurements;
     weights.reserve(int(nMeasurements));
-    return parseNLEquations(eq, 'H', &weights) && parseNLEquations(model.getChildNode("ECs").getChildNode("Eq"), 'E') &&
-           writeEquationPrograms() && parseGroups(model);
+    const TNode constraint = model.getChildNode("ECs").getChildNode("Eq");
+    reserveEquations('H', nMeasurements);
+    reserveEquations('E', constraint.getCounter());
+    return parseNLEquations(eq, 'H', &weights) && parseNLEquations(constraint, 'E') && writeEquationPrograms() &&
+           parseGroups(model);
 }
 
 template <typename TNode>
@@ -153,6 +175,8 @@ bool XmlModelReader::parseGroups(const TNode& model)
            parsePreOrPostProcData(model, "PostProc", SolutionLocation::PostProc, target._postProc);
 }
 
+template bool XmlModelReader::parseGroups(const XmlFileNode&);
+template bool XmlModelReader::parseGroups(const XmlTextNode&);
 template bool XmlModelReader::initFromNode(const XmlFileNode&, SolverData*, EvaluatorSparseMatrix*);
 template bool XmlModelReader::initFromNode(const XmlTextNode&, SolverData*, EvaluatorSparseMatrix*);
 } // namespace SL_NS

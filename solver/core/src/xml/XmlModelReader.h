@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace SL_NS
@@ -46,6 +47,10 @@ public:
     bool getFxAndJacEvaluators(const td::String& model, SolverData* pData, EvaluatorSparseMatrix* pJacobian);
     // Least squares: the measurements with their weights, the constraints.
     bool getFxAndMeasJacEvaluators(const td::String& model, SolverData* pData, const MeasurementTargets& targets);
+    // The integrators: one right-hand side per state for the explicit one;
+    // the system of one time step with its Jacobian for the implicit one.
+    bool getFxEvaluatorsForODE(const td::String& model, SolverData* pData);
+    bool getFxAndJacEvaluatorsForDAE(const td::String& model, SolverData* pData, EvaluatorSparseMatrix* pJacobian);
 
     // A child model of an Init section, read into the target of this reader.
     template <typename TNode>
@@ -87,6 +92,10 @@ private:
     bool parseNRModelFromNode(const TNode& model);
     template <typename TNode>
     bool parseWLSModel(const TNode& model, dense::DiagMatrix<double>& weights);
+    template <typename TNode>
+    bool parseODEModel(const TNode& model);
+    template <typename TNode>
+    bool parseDAEModel(const TNode& model);
     // PreProc, Limits and PostProc.
     template <typename TNode>
     bool parseGroups(const TNode& model);
@@ -94,8 +103,23 @@ private:
     // Declarations and initial values.
     template <typename TNode>
     bool parseVarsAndParams(const TNode& vars, const TNode& params);
+    // Dynamic models: the positions of t and dT, declared or added after
+    // the declared parameters (dT first).
+    template <typename TNode>
+    bool findTimeParams(TNode param);
+    // The symbol of each Var; in a DAE model a state is followed by its
+    // stage variables.
+    template <typename TNode>
+    void layOutVariables(TNode var);
     template <typename TNode>
     bool nameVariables(TNode var);
+    // The parameters a dynamic model adds: t, dT, the history values.
+    void nameAddedParams(int nDeclared);
+    // The step of Params dT, the start time; the states with their stage
+    // variables and histories (the transfer functions' from firstTFState).
+    template <typename TNode>
+    void setTimeValues(const TNode& params, int nDeclared);
+    void copyStateValues(int firstTFState);
     template <typename TNode>
     bool nameParameters(TNode param, int nParentParams);
     template <typename TNode>
@@ -105,11 +129,68 @@ private:
     bool evaluateDeferred(const std::vector<VarAndExpression>& deferred, SolutionLocation location);
     int parentParamCount() const;
 
-    // Equations.
-    // The Eq elements from eq on as equations of kind 'F', 'H' (each with
-    // its weight into pWeights) or 'E'.
+    // Differential equations: x' = f or x = E(int(f)) in the fx of an Eq.
+    struct DiffEquation
+    {
+        const td::StringExt* pFx = nullptr;
+        std::string_view name; // of the state variable
+        const char* rhs = nullptr;
+        bool integral = false;
+    };
+    bool getDiffEqVariableName(const td::StringExt* pFx, DiffEquation& eq);
+    // The state's symbol; -1 after an entry.
+    int getDiffEqVariableIndexAndFx(DiffEquation& eq);
+    // The right-hand side's tree (see readIntegralForm); the state's
+    // symbol, or -1 after an entry.
+    int parseDifferentialEquation(const td::StringExt* pFx, ExpressionTree& tree, ExpTreeNode*& pIntNode,
+                                  bool removeInt);
+    // DAE: the names of the states, before the variables are laid out.
     template <typename TNode>
-    bool parseNLEquations(const TNode& eq, char kind, dense::DiagMatrix<double>* pWeights = nullptr);
+    bool collectStateNames(TNode eq);
+    bool isStateName(std::string_view name) const;
+    // Every equation's state declared, a variable, and no state twice.
+    template <typename TNode>
+    bool checkStateVariables(TNode eq);
+    template <typename TNode>
+    bool parseRightHandSides(TNode eq);
+    template <typename TNode>
+    bool discretiseEquations(TNode eq, unsigned& row);
+    // The item entry of equation index of the section being read, and false.
+    bool failEquation(unsigned index);
+    // A second '=' in an expression would be read as a difference.
+    static bool holdsAssignment(const TokenList& tokens);
+
+    // Transfer functions: y / u = N(s) / D(s) in the fx of an Eq of TFs,
+    // read before the declarations for the states they add (a name not
+    // declared yet stands for a coefficient), then again over the symbols.
+    struct TFText
+    {
+        const td::StringExt* pFx = nullptr;
+        std::string output;
+        std::string input;
+        const char* fraction = nullptr; // after the '='
+    };
+    template <typename TNode>
+    bool readTransferFunctionForms(TNode eq);
+    bool splitTransferFunction(const td::StringExt* pFx, TFText& text);
+    bool lexTransferFunction(const TFText& text, ExpressionTree& tree, bool sizing);
+    // Output and input: declared variables, each output of one transfer
+    // function only.
+    template <typename TNode>
+    bool resolveTransferFunctionSymbols(const TNode& params);
+    // The symbol of a Var of that name; -1 for any other name.
+    int declaredVariable(const std::string& name) const;
+    bool writeTransferFunctions(unsigned& row);
+    bool failTransferFunction(const TFText& text, TFFault fault, int power);
+
+    // Equations.
+    // Room for n equations of a kind and their Jacobian entries.
+    void reserveEquations(char kind, unsigned n);
+    // The Eq elements from eq on as equations of kind 'F', 'H' (each with
+    // its weight into pWeights) or 'E', rows firstRow on.
+    template <typename TNode>
+    bool parseNLEquations(const TNode& eq, char kind, dense::DiagMatrix<double>* pWeights = nullptr,
+                          unsigned firstRow = 0);
     // A measurement's w: a number in the syntax of val, not negative, or the
     // magnitude of a symbol's initial value; 1 when absent.
     template <typename TNode>
@@ -166,8 +247,11 @@ private:
     template <typename TNode>
     bool initChildModel(const TNode& model, unsigned k);
 
-    std::string _text; // an equation as its residual, a part of an assignment
-    std::string _name; // an assignment's target
+    std::string _text;                    // an equation as its residual, a part of an assignment
+    std::vector<int> _varSymbols;         // of each Var, in document order
+    std::vector<std::string> _stateNames; // sorted
+    std::vector<TFText> _tfTexts;         // of _tfs, in their order
+    std::string _name;                    // an assignment's target
     unsigned _depth;
 };
 

@@ -2,8 +2,9 @@
 // read, from a file and from text, by the solver that its root's type and
 // domain name, and the ```result block after it must hold. The statements
 // are those of the guide's other examples: "load fails", "status: NAME",
-// "NAME = VALUE [± TOL]", and "error: ENTRY" for an entry of the solver's
-// error text.
+// "NAME = VALUE [± TOL]", "steps: N" (a dynamic model: reset(0), then
+// step(N) instead of solve(); 1 step when absent), and "error: ENTRY" for an
+// entry of the solver's error text.
 #include <XmlModelSupport.h>
 
 #include <cmath>
@@ -116,15 +117,23 @@ void check(Factory<T> factory, const Example& example)
         const std::string errors = s.errors();
         bool failed = false;
         std::string status = "OK";
+        unsigned steps = 1;
         for (const std::string& statement : example.result)
         {
             if (statement == "load fails")
                 failed = true;
             else if (statement.rfind("status: ", 0) == 0)
                 status = statement.substr(8);
+            else if (statement.rfind("steps: ", 0) == 0)
+                steps = unsigned(std::stoul(statement.substr(7)));
         }
         ASSERT_EQ(s.ok, !failed) << errors;
-        if (s.ok)
+        if (s.ok && s->getITime())
+        {
+            ASSERT_TRUE(s->reset(0));
+            EXPECT_STREQ(statusName(s->step(steps)), status.c_str());
+        }
+        else if (s.ok)
         {
             EXPECT_STREQ(statusName(s->solve()), status.c_str());
         }
@@ -132,7 +141,7 @@ void check(Factory<T> factory, const Example& example)
         for (const std::string& statement : example.result)
         {
             std::smatch m;
-            if (statement == "load fails" || statement.rfind("status: ", 0) == 0)
+            if (statement == "load fails" || statement.rfind("status: ", 0) == 0 || statement.rfind("steps: ", 0) == 0)
                 continue;
             if (statement.rfind("error: ", 0) == 0)
             {
@@ -161,11 +170,21 @@ TEST(XmlGuide, ExamplesHold)
         SCOPED_TRACE(example.name + " at line " + std::to_string(example.line));
         ASSERT_FALSE(example.result.empty()) << "an xml block needs a result block after it";
         const bool complex = example.xml.find(R"(domain="cmplx")") != std::string::npos;
-        const bool wls = example.xml.find(R"(type="WLS")") != std::string::npos;
+        const auto kind = [&example](const char* type) {
+            return example.xml.find(std::string("type=\"") + type + "\"") != std::string::npos;
+        };
         if (complex)
-            check<Z>(wls ? sc::createCmplxWLSSolver : sc::createCmplxNRSolver, example);
+            check<Z>(kind("WLS")   ? sc::createCmplxWLSSolver
+                     : kind("DAE") ? sc::createCmplxDAESolver
+                     : kind("ODE") ? [](sc::ILog* pLog, int) { return sc::createCmplxODESolver(pLog); }
+                                   : sc::createCmplxNRSolver,
+                     example);
         else
-            check<double>(wls ? sc::createDblWLSSolver : sc::createDblNRSolver, example);
+            check<double>(kind("WLS")   ? sc::createDblWLSSolver
+                          : kind("DAE") ? sc::createDblDAESolver
+                          : kind("ODE") ? [](sc::ILog* pLog, int) { return sc::createDblODESolver(pLog); }
+                                        : sc::createDblNRSolver,
+                          example);
     }
 }
 } // namespace
