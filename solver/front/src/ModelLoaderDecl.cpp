@@ -41,7 +41,7 @@ bool isLanguageWord(const ModelLoader::Tokenizer& tok, Token t)
     case Token::Not:
     case Token::Or:
     case Token::And:
-    case Token::Xor: return isAsciiLetter(*tok.text()); // not, or, and, xor, not their symbols
+    case Token::Xor: return isAsciiLetter(*tok.text()); // the words, not ! || && ##
     case Token::Reserved:
     {
         const auto id = static_cast<ReservedID>(tok._identifier);

@@ -213,6 +213,14 @@ bool RPNParser::resolveWord(std::string_view word, Token& token)
     return true;
 }
 
+// A symbol of such a name could never be read: resolveWord takes the word
+// for what the language makes of it first.
+bool RPNParser::isLanguageWord(const char* word) const
+{
+    T type = T::NONE;
+    return wordConstant(word) || isFunction(word, type) || isLogicOperator(word, type);
+}
+
 bool RPNParser::createTokenList(const char* text, Token::Type& lastType)
 {
     lastType = T::NONE;
@@ -281,12 +289,5 @@ Value RPNParser::numberValue(std::string_view text, Token::Type type)
 #else
     return v;
 #endif
-}
-// A symbol of such a name could never be read: resolveWord takes the word
-// for what the language makes of it first.
-bool RPNParser::isLanguageWord(const char* word) const
-{
-    T type = T::NONE;
-    return wordConstant(word) || isFunction(word, type) || isLogicOperator(word, type);
 }
 } // namespace SL_NS
