@@ -56,6 +56,8 @@ constexpr Entry s_logged[] = {
     {"@ML.SubParDDSubVars", "the sub-model parameter @ has the name of a sub-model variable"},
     {"@ML.SubParDDSubPars", "the sub-model parameter @ is declared twice"},
     {"@ML.SubParDDInPars", "the sub-model parameter @ has the name of a main-model parameter"},
+    {"@ML.NameIsReserved", "the name @ is a word of the model language (a function, constant, group name or reserved "
+                           "word) and cannot be declared"},
     {"@SC.EmpryParamName", "a main-model parameter without a name cannot be copied into the sub-model"},
     // The body of the model text
     {"@ML.GroupRepeated", "this group appears a second time; each group appears once in a model"},

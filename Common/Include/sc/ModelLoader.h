@@ -5,6 +5,7 @@
 // load.
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <string_view>
 #include <sc/ILog.h>
 #include <sc/Naming.h>
@@ -135,7 +136,9 @@ private:
     void declarationEnd(DeclState& st, std::uint32_t lineNo);
     int declarationGroup(DeclState& st, Group group, const char* text, std::uint32_t lineNo, std::uint32_t col);
     Location getLocation(std::uint32_t line) const;
+    std::optional<Location> declarationLocation(Group group, int modelLines, std::uint32_t line) const;
     void declare(const Tokenizer& tok, Group group, int modelLines, std::uint32_t line);
+    bool refuseName(const Tokenizer& tok, Group group, int modelLines, std::uint32_t line);
     void insertVarPrParam(const char* name, std::uint32_t line, std::uint32_t column, Location location);
     void addTimeDomainParams();
     void closeRange(int group, std::uint32_t line);

@@ -1,6 +1,7 @@
 // The declaration pass: names of variables, parameters, random generators
 // and statistics of both model levels, and the attributes of the model lines.
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <sc/ModelLoader.h>
 #include <mu/LineLoader.h>
@@ -12,6 +13,44 @@ namespace sc
 namespace
 {
 bool isSubModel(Location loc) { return loc >= Location::SubOther; }
+
+// The next token is a lone "=", as after a declared name.
+bool assignFollows(const ModelLoader::Tokenizer& tok)
+{
+    const char* p = tok._line + tok._position;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    return p[0] == '=' && p[1] != '=';
+}
+
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// A word of the language that stands where a declaration's name stands: no
+// expression could read a symbol of that name. A group name, "end" and
+// "@main" give a line its structure there, so they stand for a name only
+// when "=" follows them.
+bool isLanguageWord(const ModelLoader::Tokenizer& tok, Token t)
+{
+    switch (t)
+    {
+    case Token::Function:
+    case Token::SpecialConst:
+    case Token::EmbeddedParam:
+    case Token::True:
+    case Token::False: return true;
+    case Token::Not:
+    case Token::Or:
+    case Token::And:
+    case Token::Xor: return isAsciiLetter(*tok.text()); // the words, not ! || && ##
+    case Token::Reserved:
+    {
+        const auto id = static_cast<ReservedID>(tok._identifier);
+        return (id != ReservedID::End && id != ReservedID::Main) || assignFollows(tok);
+    }
+    case Token::Group: return assignFollows(tok);
+    default: return false;
+    }
+}
 } // namespace
 
 // Asked for every name of the text: the label arrays are read directly,
@@ -304,6 +343,10 @@ void ModelLoader::declarationLine(DeclState& st, const td::MutableString& line, 
         }
         const bool atStart = exprStart;
         exprStart = false;
+        // refused, the word is then read on like a declared name
+        if (atStart && st.openGroup >= 0 && isLanguageWord(tok, t) &&
+            refuseName(tok, static_cast<Group>(st.openGroup), st.modelLines, lineNo))
+            continue;
         if (t == Token::Reserved)
         {
             // the rest of the line holds no declaration
@@ -396,21 +439,35 @@ std::uint32_t ModelLoader::countAssignments(const char* text)
     return n;
 }
 
-void ModelLoader::declare(const Tokenizer& tok, Group group, int modelLines, std::uint32_t line)
+// Where a name declared on this line goes; none for a line of a sub-model
+// that stands after the main model's other groups.
+std::optional<Location> ModelLoader::declarationLocation(Group group, int modelLines, std::uint32_t line) const
 {
     static constexpr Location mainLoc[] = {Location::MainVars, Location::MainParams, Location::MainDistribs,
                                            Location::MainStats};
     static constexpr Location subLoc[] = {Location::SubVars, Location::SubParams, Location::SubDistribs,
                                           Location::SubStats};
     const auto kind = static_cast<unsigned>(group) - static_cast<unsigned>(Group::Vars);
-    Location loc;
     if (modelLines == 1)
-        loc = mainLoc[kind];
-    else if (modelLines == 2 && isSubModel(getLocation(line)))
-        loc = subLoc[kind];
-    else
-        return;
-    insertVarPrParam(tok.text(), line, tok._firstColumn + 1, loc);
+        return mainLoc[kind];
+    if (modelLines == 2 && isSubModel(getLocation(line)))
+        return subLoc[kind];
+    return std::nullopt;
+}
+
+void ModelLoader::declare(const Tokenizer& tok, Group group, int modelLines, std::uint32_t line)
+{
+    if (const std::optional<Location> loc = declarationLocation(group, modelLines, line))
+        insertVarPrParam(tok.text(), line, tok._firstColumn + 1, *loc);
+}
+
+// A word of the language where a name would be declared.
+bool ModelLoader::refuseName(const Tokenizer& tok, Group group, int modelLines, std::uint32_t line)
+{
+    if (!declarationLocation(group, modelLines, line))
+        return false;
+    reportError("@ML.NameIsReserved", line, tok._firstColumn + 1, tok.text());
+    return true;
 }
 
 } // namespace sc

@@ -90,6 +90,8 @@ public:
     void setSupportedFunctions() const;
     bool isFunction(const char* word, Token::Type& type) const;
     bool isLogicOperator(const char* word, Token::Type& type) const;
+    // A constant, truth value, function or logical operator of expressions.
+    bool isLanguageWord(const char* word) const;
     cnt::SafeFullVector<td::String> getFunctionNames() const;
     cnt::SafeFullVector<td::String> getLogicOperators() const;
 

@@ -28,6 +28,27 @@ bool signsNumberAfter(T prev)
     return prev == T::LEXER_START || prev == T::OPEN_PARENTHESIS || prev == T::COMMA || Token::isOperator(prev);
 }
 
+// Words read as values before any symbol is looked up.
+struct WordConstant
+{
+    std::string_view word;
+    double value;
+    T type;
+};
+
+constexpr WordConstant s_wordConstants[] = {{"e", std::numbers::e, T::CONST_E},
+                                            {"pi", std::numbers::pi, T::CONST_PI},
+                                            {"true", 1.0, T::BOOL_TRUE},
+                                            {"false", 0.0, T::BOOL_FALSE}};
+
+const WordConstant* wordConstant(std::string_view word)
+{
+    for (const WordConstant& c : s_wordConstants)
+        if (c.word == word)
+            return &c;
+    return nullptr;
+}
+
 struct OperatorText
 {
     char first;
@@ -151,14 +172,8 @@ bool RPNParser::resolveWord(std::string_view word, Token& token)
     const char* w = _word.c_str();
     int index = -1;
     T type = T::NONE;
-    if (word == "e")
-        token = {std::numbers::e, {0}, T::CONST_E};
-    else if (word == "pi")
-        token = {std::numbers::pi, {0}, T::CONST_PI};
-    else if (word == "true")
-        token = {1.0, {0}, T::BOOL_TRUE};
-    else if (word == "false")
-        token = {0.0, {0}, T::BOOL_FALSE};
+    if (const WordConstant* c = wordConstant(word))
+        token = {c->value, {0}, c->type};
     else if (isFunction(w, type))
     {
         token.type = T::FUNCTION;
@@ -196,6 +211,14 @@ bool RPNParser::resolveWord(std::string_view word, Token& token)
         return false;
     }
     return true;
+}
+
+// A symbol of such a name could never be read: resolveWord takes the word
+// for what the language makes of it first.
+bool RPNParser::isLanguageWord(const char* word) const
+{
+    T type = T::NONE;
+    return wordConstant(word) || isFunction(word, type) || isLogicOperator(word, type);
 }
 
 bool RPNParser::createTokenList(const char* text, Token::Type& lastType)

@@ -151,6 +151,9 @@ bool XmlModelReader::nameVariables(TNode var)
             return failItem(unsigned(k), "Empty variable name!");
         if (findSymbol(pName->c_str()) >= 0)
             return failItem(unsigned(k), "Variable declared twice: @", *pName);
+        // No equation could read it; a parameter of such a name stays readable by name.
+        if (isLanguageWord(pName->c_str()))
+            return failItem(unsigned(k), "Variable name is a reserved word! Var name=@", *pName);
         if (pName->length() > maxNameLength)
             return failItem(unsigned(k),
                             "Variable name is too long! Maximum allowed variable name length is @ chars! Var name=@",

@@ -183,8 +183,9 @@ TEST(TransferFunctionModel, ASymbolNamedSIsRefused)
     DAE c("Header:\nend\nModel [type = DAE]\nVars\n  y\n  u\nParams\n  s = 2\nTFs\n  y / u = 1/(s+1)\n"
           "NLEs\n  u = 1\nend\n");
     EXPECT_FALSE(c.ok);
-    ASSERT_FALSE(c.log.entries.empty());
-    EXPECT_EQ(c.log.entries.front().line, 8u);
+    ASSERT_FALSE(c.load.log.entries.empty());
+    EXPECT_EQ(c.load.log.entries.front().text, "@ML.NameIsReserved:s");
+    EXPECT_EQ(c.load.log.entries.front().line, 8u);
 }
 
 // A line of a few characters adds thousands of states: the model's total

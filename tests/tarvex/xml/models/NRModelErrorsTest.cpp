@@ -73,6 +73,13 @@ TEST(XmlNRModelErrors, Declarations)
          "(0,Params):Parameter name is not formatted properly! Par name=k{a,b}\n(0,Params):Par#: 1"},
         {"parameter named as a variable", real(R"(<Vars><Var name="x"/></Vars><Params><Param name="x"/></Params>)"),
          "(0,Params):Parameter declared twice: x\n(0,Params):Par#: 0"},
+        // an equation would read the function, constant or operator instead
+        {"variable named as a function", real(R"(<Vars><Var name="x"/><Var name="sin"/></Vars>)"),
+         "(0,Vars):Variable name is a reserved word! Var name=sin\n(0,Vars):Var#: 1"},
+        {"variable named as a constant", real(R"(<Vars><Var name="e"/></Vars>)"),
+         "(0,Vars):Variable name is a reserved word! Var name=e\n(0,Vars):Var#: 0"},
+        {"variable named as a logical operator", real(R"(<Vars><Var name="and"/></Vars>)"),
+         "(0,Vars):Variable name is a reserved word! Var name=and\n(0,Vars):Var#: 0"},
         {"parameter without name", real(R"(<Vars><Var name="x"/></Vars><Params><Param val="1"/></Params>)"),
          "(0,Params):Empty parameter name!\n(0,Params):Par#: 0"},
         {"33-character parameter name",
@@ -255,6 +262,15 @@ TEST(XmlNRModelErrors, ComplexDomain)
               "(0,Other):Numeric domain is not specified!" + readFailed);
     EXPECT_EQ(loadErrors(cnr, xmlModel(R"(type="NR" domain="real")", body)),
               "(0,Other):Numeric type is not 'cmplx'" + readFailed);
+    // The complex functions are words of complex expressions alone.
+    const std::string namedReal = R"(<Vars><Var name="real" val="1"/></Vars><NLEqs><Eq fx="real = 2"/></NLEqs>)";
+    EXPECT_EQ(loadErrors(cnr, xmlModel(R"(type="NR" domain="cmplx")", namedReal)),
+              "(0,Vars):Variable name is a reserved word! Var name=real\n(0,Vars):Var#: 0" + readFailed);
+    onBothRoads(nr, real(namedReal), [](XmlSolver<double>& solver) {
+        ASSERT_TRUE(solver.ok) << solver.errors();
+        EXPECT_EQ(solver->solve(), sc::Solution::OK);
+        EXPECT_DOUBLE_EQ(solver.value("real"), 2.0);
+    });
     // Conjugate variables double the unknowns: z and its conjugate.
     EXPECT_EQ(loadErrors(cnr, xmlModel(R"(type="NR" domain="cmplx")",
                                        R"(<Vars conj="True"><Var name="z"/></Vars><NLEqs><Eq fx="z = 1"/></NLEqs>)")),
