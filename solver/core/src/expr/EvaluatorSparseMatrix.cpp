@@ -16,6 +16,7 @@ EvaluatorSparseMatrix::EvaluatorSparseMatrix(int n) { reserve(std::size_t(std::m
 
 void EvaluatorSparseMatrix::reserve(std::size_t n)
 {
+    setBatched(false);
     if (n == _entries.capacity())
         return;
     std::vector<Entry>().swap(_entries);
@@ -44,17 +45,42 @@ void EvaluatorSparseMatrix::addSwitchEvaluator(int row, Evaluator* pEvaluator)
     _nnz += pEvaluator->getNoOfNonZeros();
 }
 
+void EvaluatorSparseMatrix::setBatched(bool on)
+{
+    _batches.clear();
+    _values.clear();
+    _nBatchedEntries = 0;
+    if (!on)
+        return;
+    std::vector<Evaluator*> programs;
+    std::vector<std::uint32_t> dests;
+    for (std::uint32_t k = 0; k < _entries.size(); ++k)
+        if (_entries[k].col >= 0)
+        {
+            programs.push_back(_entries[k].pEvaluator);
+            dests.push_back(k);
+        }
+    _batches.build(programs, dests, false);
+    _values.assign(_entries.size(), Value {});
+    _nBatchedEntries = _entries.size();
+}
+
 template <typename TTarget>
 void EvaluatorSparseMatrix::fill(TTarget* pTarget) const
 {
     CU cu(_pWorkspace);
-    for (const Entry& e : _entries)
+    // Groups made before the matrix grew no longer cover it.
+    const bool batched = !_batches.empty() && _nBatchedEntries == _entries.size();
+    if (batched)
+        _batches.evaluate(cu, _values.data());
+    for (std::size_t k = 0; k < _entries.size(); ++k)
     {
+        const Entry& e = _entries[k];
         switch (e.pEvaluator->getType())
         {
         case EType::Switch: e.pEvaluator->addSwitchTripletsToSolver(cu, pTarget, e.row); break;
         case EType::IfThenElse: e.pEvaluator->addTripletsToSolver(cu, pTarget, e.row); break;
-        default: pTarget->put(e.row, e.col, e.pEvaluator->evaluate(cu)); break;
+        default: pTarget->put(e.row, e.col, batched ? _values[k] : e.pEvaluator->evaluate(cu)); break;
         }
     }
 }

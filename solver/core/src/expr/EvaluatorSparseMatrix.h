@@ -3,6 +3,7 @@
 // row and column, or a branch evaluator (if-then-else, switch) whose branch
 // evaluators carry their own columns. One fill walks the list once.
 #include <expr/Build.h>
+#include <expr/ProgramBatches.h>
 
 #include <cstdint>
 #include <vector>
@@ -32,6 +33,11 @@ public:
     void addEvaluator(int row, int col, Evaluator* pEvaluator);
     void addIfThenEvaluator(int row, Evaluator* pEvaluator);
     void addSwitchEvaluator(int row, Evaluator* pEvaluator);
+
+    // Groups the entries' programs for batched evaluation (on), or drops the
+    // groups (off: every entry runs on the per-token machine). Call once the
+    // matrix is complete.
+    void setBatched(bool on);
 
     // Puts every entry's value at its (row, column) into the solver.
     void evaluateAndInsertToSolver(sparse::ISolver<Value, int>* pSolver) const;
@@ -69,5 +75,10 @@ private:
     Workspace* _pWorkspace = nullptr;
     std::vector<Entry> _entries;
     std::uint32_t _nnz = 0;
+    // The batched entries (those without branches) write their values here,
+    // at their place in the entry list, before the fill puts them.
+    BatchedPrograms _batches;
+    std::size_t _nBatchedEntries = 0;
+    mutable std::vector<Value> _values;
 };
 } // namespace SL_NS

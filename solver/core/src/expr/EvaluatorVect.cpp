@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace SL_NS
 {
@@ -34,10 +35,21 @@ EvaluatorVect::EvaluatorVect(int n) { reserve(std::size_t(std::max(n, 0))); }
 
 void EvaluatorVect::reserve(std::size_t n)
 {
+    _batches.clear();
     if (n == _evaluators.capacity())
         return;
     std::vector<Evaluator*>().swap(_evaluators);
     _evaluators.reserve(n);
+}
+
+void EvaluatorVect::setBatched(bool on)
+{
+    _batches.clear();
+    if (!on)
+        return;
+    std::vector<std::uint32_t> dests(_evaluators.size());
+    std::iota(dests.begin(), dests.end(), 0u);
+    _batches.build(_evaluators, dests, false);
 }
 
 void EvaluatorVect::evaluate(Value* out, double scale) const
@@ -46,8 +58,12 @@ void EvaluatorVect::evaluate(Value* out, double scale) const
     if (_pVarValues)
         cu.setVariableValues(_pVarValues);
     const std::size_t n = _evaluators.size();
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = _evaluators[i] ? _evaluators[i]->evaluate(cu) : Value(0);
+    // Groups made before the list grew no longer cover it.
+    if (!_batches.empty() && _batches.size() == n)
+        _batches.evaluate(cu, out);
+    else
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = _evaluators[i] ? _evaluators[i]->evaluate(cu) : Value(0);
     if (scale != 1.0)
         for (std::size_t i = 0; i < n; ++i)
             out[i] *= scale;

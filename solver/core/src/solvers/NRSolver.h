@@ -42,6 +42,8 @@ public:
     int getDerDescription(char* buffer, std::size_t size, int eq, int var) override;
 
     const EvaluatorSparseMatrix& getJacobian() const { return _jacobian; }
+    // The base's lists and the Jacobian's entries.
+    void setBatchedEvaluation(bool on) override;
 
 protected:
     bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
