@@ -38,6 +38,7 @@ public:
     // groups (off: every entry runs on the per-token machine). Call once the
     // matrix is complete.
     void setBatched(bool on);
+    std::size_t batchedSize() const { return _batches.batchedSize(); }
 
     // Puts every entry's value at its (row, column) into the solver.
     void evaluateAndInsertToSolver(sparse::ISolver<Value, int>* pSolver) const;

@@ -34,6 +34,7 @@ public:
     // that every program runs on the per-token machine (off). Call once the
     // list is complete; the values agree either way.
     void setBatched(bool on);
+    std::size_t batchedSize() const { return _batches.batchedSize(); }
     Evaluator* operator[](std::size_t i) const { return _evaluators[i]; }
     std::span<Evaluator* const> evaluators() const { return _evaluators; }
 

@@ -437,13 +437,13 @@ void BatchedPrograms::build(std::span<Evaluator* const> programs, std::span<cons
         }
     }
     const std::uint32_t nLevels = programs.empty() ? 0 : *std::max_element(levelOf.begin(), levelOf.end()) + 1;
+    std::vector<std::vector<std::uint32_t>> membersOf(nLevels);
+    for (std::uint32_t k = 0; k < programs.size(); ++k)
+        membersOf[levelOf[k]].push_back(k);
     _levels.resize(nLevels);
     for (std::uint32_t level = 0; level < nLevels; ++level)
     {
-        std::vector<std::uint32_t> members;
-        for (std::uint32_t k = 0; k < programs.size(); ++k)
-            if (levelOf[k] == level)
-                members.push_back(k);
+        const std::vector<std::uint32_t>& members = membersOf[level];
         std::vector<Evaluator*> ps;
         std::vector<std::uint32_t> ds;
         for (std::uint32_t k : members)
@@ -456,6 +456,14 @@ void BatchedPrograms::build(std::span<Evaluator* const> programs, std::span<cons
         for (std::uint32_t r : rest)
             _levels[level].rest.push_back(members[r]);
     }
+}
+
+std::size_t BatchedPrograms::batchedSize() const
+{
+    std::size_t n = 0;
+    for (const Level& level : _levels)
+        n += level.batches.size();
+    return n;
 }
 
 void BatchedPrograms::evaluate(CU& cu, Value* out) const

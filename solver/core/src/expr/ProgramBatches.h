@@ -66,6 +66,8 @@ public:
     void clear();
     bool empty() const { return _programs.empty(); }
     std::size_t size() const { return _programs.size(); }
+    // The programs that run in a batch.
+    std::size_t batchedSize() const;
     // out[dests[k]] = programs[k] for every k; those of no batch run per token
     // in the list's order.
     void evaluate(CU& cu, Value* out) const;
