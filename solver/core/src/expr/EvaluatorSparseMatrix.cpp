@@ -26,7 +26,7 @@ void EvaluatorSparseMatrix::reserve(std::size_t n)
 
 void EvaluatorSparseMatrix::addEvaluator(int row, int col, Evaluator* pEvaluator)
 {
-    MU_ASSERT_MSG(pEvaluator, "pEvaluator");
+    MU_ASSERT_MSG(pEvaluator && col >= 0, "pEvaluator && col >= 0");
     if (pEvaluator->getType() == EType::Program && pEvaluator->getNoOfInstructions() == 0)
         return;
     _entries.push_back({pEvaluator, row, col});
@@ -76,12 +76,14 @@ void EvaluatorSparseMatrix::fill(TTarget* pTarget) const
     for (std::size_t k = 0; k < _entries.size(); ++k)
     {
         const Entry& e = _entries[k];
-        switch (e.pEvaluator->getType())
-        {
-        case EType::Switch: e.pEvaluator->addSwitchTripletsToSolver(cu, pTarget, e.row); break;
-        case EType::IfThenElse: e.pEvaluator->addTripletsToSolver(cu, pTarget, e.row); break;
-        default: pTarget->put(e.row, e.col, batched ? _values[k] : e.pEvaluator->evaluate(cu)); break;
-        }
+        // Only a branch entry has no column; a batched entry's evaluator is
+        // not touched at all.
+        if (e.col >= 0)
+            pTarget->put(e.row, e.col, batched ? _values[k] : e.pEvaluator->evaluate(cu));
+        else if (e.pEvaluator->getType() == EType::Switch)
+            e.pEvaluator->addSwitchTripletsToSolver(cu, pTarget, e.row);
+        else
+            e.pEvaluator->addTripletsToSolver(cu, pTarget, e.row);
     }
 }
 

@@ -339,8 +339,6 @@ void ProgramBatches::build(std::span<Evaluator* const> programs, std::span<const
     std::vector<bool> batched(programs.size(), false);
     for (auto& [shape, members] : groups)
     {
-        if (members.size() < minBatch)
-            continue;
         Batch& b = _batches.emplace_back();
         b.shape = shape;
         b.n = std::uint32_t(members.size());
