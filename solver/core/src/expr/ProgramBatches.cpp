@@ -364,9 +364,8 @@ void ProgramBatches::build(std::span<Evaluator* const> programs, std::span<const
             rest.push_back(k);
 }
 
-void ProgramBatches::run(const Batch& b, const CU& cu, Value* out) const
+void ProgramBatches::run(const Batch& b, const CU& cu, Value* stack, Value* out) const
 {
-    Value stack[(maxDepth + 1) * blockSize];
     for (std::uint32_t k0 = 0; k0 < b.n; k0 += blockSize)
     {
         const int m = int(std::min<std::uint32_t>(blockSize, b.n - k0));
@@ -390,8 +389,10 @@ void ProgramBatches::run(const Batch& b, const CU& cu, Value* out) const
 
 void ProgramBatches::evaluate(const CU& cu, Value* out) const
 {
+    // One stack for all groups: a complex value is zeroed when made.
+    Value stack[(maxDepth + 1) * blockSize];
     for (const Batch& b : _batches)
-        run(b, cu, out);
+        run(b, cu, stack, out);
 }
 
 void ProgramBatches::remapDestinations(std::span<const std::uint32_t> map)

@@ -48,7 +48,8 @@ private:
         std::vector<std::uint32_t> dests;
     };
 
-    void run(const Batch& b, const CU& cu, Value* out) const;
+    // stack: a row of values per level, the block's programs side by side.
+    void run(const Batch& b, const CU& cu, Value* stack, Value* out) const;
 
     std::vector<Batch> _batches;
     std::size_t _nPrograms = 0;
