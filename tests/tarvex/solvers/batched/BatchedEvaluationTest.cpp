@@ -3,6 +3,7 @@
 // shared values, residuals and Jacobian agrees with the per-token machine.
 #include <BatchedVsPerToken.h>
 #include <LoaderSupport.h>
+#include <expr/CU.h>
 #include <gtest/gtest.h>
 #include <solvers/DAESolver.h>
 #include <solvers/ODESolver.h>
@@ -85,9 +86,7 @@ TEST(BatchedEvaluation, AgreesWithPerTokenMachineOnEveryModelText)
     EXPECT_GE(compiled, 10);
 }
 
-// The fixture's programs do run in batches (the comparison above would pass
-// trivially if nothing were batched), and they solve.
-TEST(BatchedEvaluation, RingOfOneShapeRunsInBatches)
+Compiled ring()
 {
     std::string text = readText(fs::path(TEST_DATA_DIR) / "shapes.txt");
     if (isComplexBuild)
@@ -95,7 +94,43 @@ TEST(BatchedEvaluation, RingOfOneShapeRunsInBatches)
         text.replace(text.find("type = NL"), 9, "type = NL, domain = cmplx");
         text.replace(text.find("Vars"), 4, "Vars [conj = false]");
     }
-    Compiled c(text);
+    return Compiled(text);
+}
+
+// The factorisation takes the values at places of its own: remapped
+// destinations receive the same values.
+TEST(BatchedEvaluation, RemappedDestinationsReceiveTheSameValues)
+{
+    Compiled c = ring();
+    ASSERT_TRUE(c.ok);
+    Solver& s = *c.solver;
+    const std::size_t n = s._fx.size();
+    std::vector<Value> expected(n);
+    s.evaluateShared();
+    s.setBatchedEvaluation(false);
+    s._fx.evaluate(expected.data(), 1.0);
+
+    std::vector<std::uint32_t> dests(n), reversed(n);
+    for (std::uint32_t k = 0; k < n; ++k)
+    {
+        dests[k] = k;
+        reversed[k] = std::uint32_t(n - 1 - k);
+    }
+    BatchedPrograms batches;
+    batches.build(s._fx.evaluators(), dests, false);
+    batches.remapDestinations(reversed);
+    std::vector<Value> got(n);
+    CU cu(&s);
+    batches.evaluate(cu, got.data());
+    for (std::size_t k = 0; k < n; ++k)
+        EXPECT_TRUE(test::agree(got[n - 1 - k], expected[k])) << k;
+}
+
+// The fixture's programs do run in batches (the comparison above would pass
+// trivially if nothing were batched), and they solve.
+TEST(BatchedEvaluation, RingOfOneShapeRunsInBatches)
+{
+    Compiled c = ring();
     ASSERT_TRUE(c.ok) << (c.load.log.entries.empty() ? "" : c.load.log.entries.back().text);
     auto& nr = dynamic_cast<NRSolver&>(*c.solver);
     EXPECT_EQ(nr._fx.batchedSize(), 8u);
