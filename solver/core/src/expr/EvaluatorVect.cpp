@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace SL_NS
@@ -73,17 +74,17 @@ void EvaluatorVect::evaluateScale(Value* out, double scale, double& norm) const
 {
     evaluate(out, scale);
     // A NaN residual makes the norm NaN, so it never passes as converged.
+    // No branch in the loop, so that it vectorises.
     norm = 0;
+    bool nan = false;
     for (std::size_t i = 0; i < _evaluators.size(); ++i)
     {
         const double m = magnitude(out[i]);
-        if (std::isnan(m))
-        {
-            norm = m;
-            return;
-        }
+        nan |= std::isnan(m);
         norm = std::max(norm, m);
     }
+    if (nan)
+        norm = std::numeric_limits<double>::quiet_NaN();
 }
 
 bool EvaluatorVect::evaluateAssignments(Workspace* pWorkspace)
