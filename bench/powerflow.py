@@ -188,6 +188,9 @@ def main():
         if p:
             print(f"{'':16} {'lightsim2grid':14} {'':9} {cell(p['solve_ms_min'])} {cell(p.get('warm_solve_ms_min'))}"
                   f" {'':9} {'':9} {'':9} {p['iterations']:3d} {p['max_abs_dV_vs_reference']:9.1e}")
+            print(f"{'':16} {'  its split':14} analysis {p['analyse_ms']:.2f}, first factorisation"
+                  f" {p['first_factor_ms']:.2f}, refactorisations {p['refactor_ms']:.2f}, triangular solves"
+                  f" {p['triangular_solve_ms']:.2f}")
             print(f"{'':16} {'CasADi build':14} {cell(p.get('casadi_build_ms'), digits=1)}")
             check(case, p["max_abs_dV_vs_reference"], "the peer's solve")
 
