@@ -76,10 +76,8 @@ struct ObservedDAESolver : DAESolver
 // A damped pendulum of length 1 in Cartesian form: the rod's force f times
 // the position, and the length held by an algebraic equation, so every step
 // refactorises a Jacobian of the variables.
-const Groups pendulum {"x = 0.6\ny = -0.8\nu = 0\nv = 0\nf = 0",
-                       "g = 9.81",
-                       "x' = u\ny' = v\nu' = -f*x - 0.1*u\nv' = -f*y - g - 0.1*v",
-                       "x^2 + y^2 = 1"};
+const Groups pendulum {"x = 0.6\ny = -0.8\nu = 0\nv = 0\nf = 0", "g = 9.81",
+                       "x' = u\ny' = v\nu' = -f*x - 0.1*u\nv' = -f*y - g - 0.1*v", "x^2 + y^2 = 1"};
 
 template <typename Model>
 unsigned long allocationsOfSteps(Model& c, unsigned n)
