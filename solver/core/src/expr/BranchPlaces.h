@@ -15,6 +15,7 @@ class BranchPlaces
 {
 public:
     void clear() { _places.clear(); }
+    bool empty() const { return _places.empty(); }
     void add(int row, int col, int place) { _places.push_back({row, col, place}); }
     // Orders the table for lookups once every place is added.
     void sort() { std::sort(_places.begin(), _places.end()); }

@@ -109,15 +109,25 @@ bool EvaluatorSparseMatrix::setPatternOf(sparse::ISolver<Value, int>* pSolver)
                 _branchPlaces.add(rows[k], cols[k], places[k]);
     }
     _branchPlaces.sort();
+    _writesEveryPlaceOnce = size_t(pSolver->nonZeros()) == rows.size() && _branchPlaces.empty();
     return true;
 }
 
 void EvaluatorSparseMatrix::evaluateIntoValues(sparse::ISolver<Value, int>* pSolver) const
 {
     Value* values = pSolver->values();
+    CU cu(_pWorkspace);
+    // Plain stores, nothing zeroed first: a sum would wait for the value
+    // held at its place, and places (by columns) lie far apart in the
+    // entries' order (by rows).
+    if (_writesEveryPlaceOnce)
+    {
+        for (std::size_t k = 0; k < _entries.size(); ++k)
+            values[_places[k]] = _entries[k].pEvaluator->evaluate(cu);
+        return;
+    }
     std::fill(values, values + pSolver->nonZeros(), Value {});
     BranchPlaces::Writer branches {_branchPlaces, values};
-    CU cu(_pWorkspace);
     for (std::size_t k = 0; k < _entries.size(); ++k)
     {
         const Entry& e = _entries[k];

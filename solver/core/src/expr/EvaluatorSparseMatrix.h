@@ -84,6 +84,9 @@ private:
     // places of the branch entries.
     std::vector<int> _places;
     BranchPlaces _branchPlaces;
+    // No branch entries and no two entries at one place: each fill writes
+    // every place exactly once, so nothing is zeroed or summed.
+    bool _writesEveryPlaceOnce = false;
     std::uint32_t _nnz = 0;
 };
 } // namespace SL_NS
