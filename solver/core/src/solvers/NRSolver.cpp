@@ -186,15 +186,18 @@ void NRSolver::setUpSparseSolver()
 
 bool NRSolver::factoriseJacobian()
 {
+    MU_ASSERT(_pSparse);
     if (_hasPattern)
     {
         _jacobian.evaluateIntoValues(_pSparse);
         _factorised = _pSparse->factoriseValues();
-        return _factorised;
     }
-    _pSparse->reset();
-    _jacobian.evaluateAndInsertToSolver(_pSparse);
-    _factorised = _pSparse->factorise();
+    else
+    {
+        _pSparse->reset();
+        _jacobian.evaluateAndInsertToSolver(_pSparse);
+        _factorised = _pSparse->factorise();
+    }
     return _factorised;
 }
 
