@@ -82,6 +82,17 @@ TEST(NRSolver, Failures)
         EXPECT_TRUE(c.logged("@SC.ErrFactorize"));
     }
     {
+        // 2x is singular at 0; from 1 the same model solves, factorised
+        // afresh on the analysis made when it was read.
+        Compiled c(model("x = 0", "", "x^2 - 4 = 0"));
+        ASSERT_TRUE(c.ok);
+        EXPECT_EQ(c.solver.solve(), S::FactorizationError);
+        c.solver.getVariablesPtr()[0] = 1;
+        EXPECT_EQ(c.solver.solve(), S::OK);
+        EXPECT_NEAR(c.value("x"), 2, 1e-6);
+        EXPECT_EQ(c.solver.getSparseSolver()->getNoOfAnalyses(), 1u);
+    }
+    {
         Compiled c(model("x = 10", "", "x^3 - 2 = 0", ", maxIter = 1"));
         ASSERT_TRUE(c.ok);
         EXPECT_EQ(c.solver.solve(), S::MaximumIteration);
