@@ -75,6 +75,71 @@ void EvaluatorSparseMatrix::insertPatternToMatrix(sparse::IMatrix<int, Value>* p
             pJ->put(e.row, e.col, Value {});
 }
 
+bool EvaluatorSparseMatrix::setPatternOf(sparse::ISolver<Value, int>* pSolver)
+{
+    // Entry i has the pattern entries firsts[i] .. firsts[i + 1] - 1.
+    std::vector<std::size_t> firsts;
+    std::vector<int> rows;
+    std::vector<int> cols;
+    firsts.reserve(_entries.size() + 1);
+    rows.reserve(_entries.size());
+    cols.reserve(_entries.size());
+    for (const Entry& e : _entries)
+    {
+        firsts.push_back(cols.size());
+        if (e.col >= 0)
+            cols.push_back(e.col);
+        else
+            e.pEvaluator->collectBranchColumns(cols);
+        rows.resize(cols.size(), e.row);
+    }
+    firsts.push_back(cols.size());
+    _places.clear();
+    _branchPlaces.clear();
+    if (!pSolver->setPattern(rows.data(), cols.data(), rows.size()))
+        return false;
+    const int* places = pSolver->places();
+    _places.resize(_entries.size(), -1);
+    for (std::size_t i = 0; i < _entries.size(); ++i)
+    {
+        if (_entries[i].col >= 0)
+            _places[i] = places[firsts[i]];
+        else
+            for (std::size_t k = firsts[i]; k < firsts[i + 1]; ++k)
+                _branchPlaces.add(rows[k], cols[k], places[k]);
+    }
+    _branchPlaces.sort();
+    _writesEveryPlaceOnce = size_t(pSolver->nonZeros()) == rows.size() && _branchPlaces.empty();
+    return true;
+}
+
+void EvaluatorSparseMatrix::evaluateIntoValues(sparse::ISolver<Value, int>* pSolver) const
+{
+    Value* values = pSolver->values();
+    CU cu(_pWorkspace);
+    // Plain stores, nothing zeroed first: a sum would wait for the value
+    // held at its place, and places (by columns) lie far apart in the
+    // entries' order (by rows).
+    if (_writesEveryPlaceOnce)
+    {
+        for (std::size_t k = 0; k < _entries.size(); ++k)
+            values[_places[k]] = _entries[k].pEvaluator->evaluate(cu);
+        return;
+    }
+    std::fill(values, values + pSolver->nonZeros(), Value {});
+    BranchPlaces::Writer branches {_branchPlaces, values};
+    for (std::size_t k = 0; k < _entries.size(); ++k)
+    {
+        const Entry& e = _entries[k];
+        switch (e.pEvaluator->getType())
+        {
+        case EType::Switch: e.pEvaluator->addSwitchTripletsToSolver(cu, &branches, e.row); break;
+        case EType::IfThenElse: e.pEvaluator->addTripletsToSolver(cu, &branches, e.row); break;
+        default: values[_places[k]] += e.pEvaluator->evaluate(cu); break;
+        }
+    }
+}
+
 bool EvaluatorSparseMatrix::isConstant() const
 {
     return std::all_of(_entries.begin(), _entries.end(), [](const Entry& e) { return e.pEvaluator->isConstant(); });

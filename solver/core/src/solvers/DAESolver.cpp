@@ -107,6 +107,7 @@ void DAESolver::startModel()
     _jacobianParameters = _jacobianReadsVariables ? std::vector<std::uint32_t> {} : _jacobian.getParameters();
     _jacobianParameterValues.clear();
     takeDeclaredStep(_dT, _pParams[_indexOfDeltaTParam]);
+    setUpSparseSolver();
     _modelRead = true;
 }
 
@@ -193,10 +194,7 @@ bool DAESolver::refactorise()
 {
     ++_nFactorisations;
     _refill = false;
-    if (factoriseJacobian())
-        return true;
-    releaseSparseSolver();
-    return false;
+    return factoriseJacobian();
 }
 
 bool DAESolver::jacobianParametersChanged()
@@ -219,14 +217,14 @@ bool DAESolver::prepareFactorisation(bool firstPass)
     // when one of its values changed.
     if (!_jacobianReadsVariables)
     {
-        if (_pSparse && !jacobianParametersChanged())
+        if (_factorised && !jacobianParametersChanged())
             return true;
         const bool changed = _jacobian.refreshValues(_jacobianValues);
-        return (_pSparse && !changed) || refactorise();
+        return (_factorised && !changed) || refactorise();
     }
     // A Jacobian of the variables starts each step from the factorisation
     // of the last iterate, and a later pass from the present point.
-    return (_pSparse && !_refill && firstPass) || refactorise();
+    return (_factorised && !_refill && firstPass) || refactorise();
 }
 
 sc::Solution DAESolver::iterate(double norm0)

@@ -3,6 +3,7 @@
 // stepping, range runs and failures of the solver.
 #include <DynamicModel.h>
 #include <gtest/gtest.h>
+#include <sparse/ISolver.h>
 
 #include <cmath>
 #include <string>
@@ -348,6 +349,7 @@ TEST(DAESolver, AJacobianOfParametersIsFactorisedOnlyWhenItChanges)
     ASSERT_TRUE(nonlinear.solver.reset(0));
     EXPECT_EQ(nonlinear.solver.step(10), S::OK);
     EXPECT_EQ(nonlinear.solver.getNoOfFactorisations(), 1u + 10u);
+    EXPECT_EQ(nonlinear.solver.getSparseSolver()->getNoOfAnalyses(), 1u) << "the one of the model read";
     EXPECT_GT(re(nonlinear.value("n")), 20);
     // x' = -x^2 from 1 is 1/(1 + t); the trapezoid is second order.
     EXPECT_NEAR(re(nonlinear.value("x")), 0.5, 1e-3);
