@@ -141,20 +141,21 @@ void BM_EvaluateF(benchmark::State& state)
     }
 }
 
-// The Jacobian's evaluation, put into a sparse solver as the Newton step does
-// (after the residuals, whose pass computed the shared values).
+// The Jacobian's evaluation, written into the factorisation's values as the
+// Newton step does (after the residuals, whose pass computed the shared values).
 void BM_EvaluateJacobian(benchmark::State& state)
 {
     Case* pCase = caseAtPoint(state);
     if (!pCase)
         return;
+    // a copy of the entries, whose places then point into this solver's values
+    EvaluatorSparseMatrix jac = pCase->solver.getJacobian();
     auto* pSparse = createSparseSolver(*pCase);
+    if (!jac.setPatternOf(pSparse))
+        return state.SkipWithError("pattern refused");
     pCase->solver.evaluateShared();
     for (auto _ : state)
-    {
-        pSparse->reset();
-        pCase->solver.getJacobian().evaluateAndInsertToSolver(pSparse);
-    }
+        jac.evaluateIntoValues(pSparse);
     pSparse->release();
 }
 
@@ -164,20 +165,21 @@ void BM_RefactoriseAndSolve(benchmark::State& state)
     Case* pCase = caseAtPoint(state);
     if (!pCase)
         return;
-    const EvaluatorSparseMatrix& jac = pCase->solver.getJacobian();
+    EvaluatorSparseMatrix jac = pCase->solver.getJacobian(); // a copy, its places into this solver
     auto* pSparse = createSparseSolver(*pCase);
     std::vector<double> F(std::size_t(pCase->solver.getNumberVariables()), 1.0);
     std::vector<double> dx(F.size());
+    if (!jac.setPatternOf(pSparse))
+        return state.SkipWithError("pattern refused");
     pCase->solver.evaluateShared();
-    jac.evaluateAndInsertToSolver(pSparse);
-    pSparse->factorise();
+    jac.evaluateIntoValues(pSparse);
+    pSparse->factoriseValues();
     for (auto _ : state)
     {
         state.PauseTiming();
-        pSparse->reset();
-        jac.evaluateAndInsertToSolver(pSparse);
+        jac.evaluateIntoValues(pSparse);
         state.ResumeTiming();
-        if (!pSparse->factorise() || !pSparse->solve(F.data(), dx.data()))
+        if (!pSparse->factoriseValues() || !pSparse->solve(F.data(), dx.data()))
             return state.SkipWithError("singular");
     }
     pSparse->release();
