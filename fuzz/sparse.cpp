@@ -3,7 +3,9 @@
 // resets and rectangular matrices added as normal equations or constraint
 // blocks, run against a real or a complex solver of any options. A dense
 // shadow of every put tells what may succeed, and each success is checked:
-// a finite solution with a small residual.
+// a finite solution with a small residual. A twin solver of the same options
+// takes each fill of plain puts as a pattern set up front with its values
+// written through the places, and is checked the same way.
 #include <Bytes.h>
 #include <Check.h>
 #include <DenseShadow.h>
@@ -55,10 +57,11 @@ template <typename T>
 class Program
 {
 public:
-    Program(fuzz::Bytes& in, int n, sparse::ISolver<T, int>* pSolver)
+    Program(fuzz::Bytes& in, int n, sparse::ISolver<T, int>* pSolver, sparse::ISolver<T, int>* pTwin)
         : _in(in)
         , _n(n)
         , _pSolver(pSolver)
+        , _pTwin(pTwin)
         , _shadow(n)
     {
     }
@@ -67,6 +70,7 @@ public:
         if (_pMatrix)
             _pMatrix->release();
         _pSolver->release();
+        _pTwin->release();
     }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -111,6 +115,7 @@ private:
         const T value = valueFrom<T>(_in);
         _pSolver->put(row, col, value);
         _shadow.put(row, col, value);
+        _puts.push_back({row, col, value});
     }
 
     void putRHS()
@@ -132,6 +137,33 @@ private:
         _state = State::Factorised;
         _factorised = _shadow.matrix();
         _factorisedExtreme = _shadow.isExtreme();
+        factoriseTwin();
+    }
+
+    // The fill so far through the twin: pattern, values at their places
+    // (zeroed first, duplicates summed), factorisation, one solve.
+    void factoriseTwin()
+    {
+        if (!_isPlainFill)
+            return;
+        std::vector<int> rows, cols;
+        for (const Put& p : _puts)
+        {
+            rows.push_back(p.row);
+            cols.push_back(p.col);
+        }
+        if (!_pTwin->setPattern(rows.data(), cols.data(), _puts.size()))
+            return;
+        T* values = _pTwin->values();
+        std::fill(values, values + _pTwin->nonZeros(), T());
+        for (std::size_t k = 0; k < _puts.size(); ++k)
+            values[_pTwin->places()[k]] += _puts[k].value;
+        if (!_pTwin->factoriseValues())
+            return;
+        FUZZ_CHECK(_shadow.mayFactorise());
+        std::vector<T> x(std::size_t(_shadow.size()));
+        if (_pTwin->solve(_shadow.rhs().data(), x.data()))
+            checkSolution(x.data(), _shadow.rhs().data(), _shadow.isExtreme());
     }
 
     void solveAssembled()
@@ -210,6 +242,8 @@ private:
         _pSolver->reset();
         _shadow.reset();
         _state = State::None;
+        _puts.clear();
+        _isPlainFill = true;
     }
 
     void createMatrix()
@@ -266,6 +300,7 @@ private:
         for (int k = 0; k < m; ++k)
             r.getFirstColumnManipulator()[k] = valueFrom<T>(_in);
         _pMatrix->addNormalEquations(W, r, _pSolver);
+        _isPlainFill = false;
         if (!_matrix.isWhole())
         {
             _shadow.put(-1, -1, T());
@@ -297,6 +332,7 @@ private:
         for (int k = 0; k < m; ++k)
             c.getFirstColumnManipulator()[k] = valueFrom<T>(_in);
         _pMatrix->addConstraintBlock(offset, c, _pSolver);
+        _isPlainFill = false;
         if (!_matrix.isWhole() || offset > std::numeric_limits<int>::max() - m)
         {
             _shadow.put(-1, -1, T());
@@ -316,7 +352,17 @@ private:
     fuzz::Bytes& _in;
     int _n;
     sparse::ISolver<T, int>* _pSolver;
+    sparse::ISolver<T, int>* _pTwin;
     fuzz::DenseShadow<T> _shadow;
+    struct Put
+    {
+        int row;
+        int col;
+        T value;
+    };
+    // The puts of this fill, while all of them are plain puts.
+    std::vector<Put> _puts;
+    bool _isPlainFill = true;
     State _state = State::None;
     std::vector<T> _factorised;
     bool _factorisedExtreme = false;
@@ -332,12 +378,13 @@ void runProgram(fuzz::Bytes& in, int n)
     const auto pivoting = sparse::Pivoting(in.byte() % 4);
     const auto ordering = sparse::Ordering(in.byte() % 2);
     const int capacity = int(in.byte()) - 8;
-    sparse::ISolver<T, int>* pSolver;
-    if constexpr (std::is_same_v<T, double>)
-        pSolver = sparse::createDblSolver(n, capacity, symmetry, type, pivoting, ordering);
-    else
-        pSolver = sparse::createCmplxSolver(n, capacity, symmetry, type, pivoting, ordering);
-    Program<T>(in, n, pSolver).run();
+    const auto create = [&] {
+        if constexpr (std::is_same_v<T, double>)
+            return sparse::createDblSolver(n, capacity, symmetry, type, pivoting, ordering);
+        else
+            return sparse::createCmplxSolver(n, capacity, symmetry, type, pivoting, ordering);
+    };
+    Program<T>(in, n, create(), create()).run();
 }
 } // namespace
 

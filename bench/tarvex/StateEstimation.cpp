@@ -5,81 +5,26 @@
 // refactorisation, the solve) and the whole solve from the flat start,
 // checked against the stored estimate. bench/stateestimation.py runs it
 // beside the peer's hand-written Gauss-Newton and prints the ratios.
-#include <Vocabulary.h>
+#include "GridCase.h"
 #include <benchmark/benchmark.h>
-#include <sc/Naming.h>
-#include <sc/TokenizedModel.h>
 #include <solvers/WLSSolver.h>
 #include <sparse/ISolver.h>
-#include <td/Variant.h>
 
-#include <cmath>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace
 {
 using namespace slDbl;
+using Case = bench::LoadedCase<WLSSolver>;
 
 const char* const s_cases[] = {"case118", "case2869pegase", "case9241pegase"};
 const char* const s_variants[] = {"model.txt", "model_ecs.txt"};
 const char* const s_solutions[] = {"solution.txt", "solution_ecs.txt"};
 
-std::string pathOf(int c, const char* file)
-{
-    return std::string(BENCH_DATA_DIR) + "/stateestimation/" + s_cases[c] + "/" + file;
-}
-
-td::String identity(const char* key) { return td::String(key); }
-
-// A loaded and compiled case, kept across the benchmarks of one case.
-struct Case
-{
-    sc::Naming naming;
-    cnt::SafeFullVector<td::Variant> header;
-    std::unique_ptr<sc::TokenizedModel> model;
-    WLSSolver solver {nullptr, 50, 1e-8};
-    std::vector<double> start;
-    bool ok = false;
-
-    Case(int c, int variant)
-    {
-        test::fillVocabulary();
-        model = std::make_unique<sc::TokenizedModel>(nullptr, header, identity, naming, 0);
-        ok = model->loadFromFile(td::String(pathOf(c, s_variants[variant]).c_str())) &&
-             solver.init(&naming, model.get(), true);
-        if (ok)
-            start.assign(solver.getVariablesPtr(), solver.getVariablesPtr() + solver.getNumberVariables());
-    }
-
-    void restart() { std::copy(start.begin(), start.end(), solver.getVariablesPtr()); }
-
-    // The largest difference from the stored estimate.
-    double errorAgainstSolution(int c, int variant)
-    {
-        std::ifstream in(pathOf(c, s_solutions[variant]));
-        std::string line;
-        double largest = 0;
-        while (std::getline(in, line))
-        {
-            if (line.empty() || line[0] == '#')
-                continue;
-            std::istringstream words(line);
-            std::string name;
-            double value = 0;
-            words >> name >> value;
-            double got = 0;
-            if (!solver.getVariableValue(name.c_str(), got))
-                return INFINITY;
-            largest = std::max(largest, std::fabs(got - value));
-        }
-        return largest;
-    }
-};
+std::string pathOf(int c, const char* file) { return bench::casePath("stateestimation", s_cases[c], file); }
 
 Case& caseOf(const benchmark::State& state)
 {
@@ -87,7 +32,7 @@ Case& caseOf(const benchmark::State& state)
     const int c = int(state.range(0)), variant = int(state.range(1));
     auto& p = cases[{c, variant}];
     if (!p)
-        p = std::make_unique<Case>(c, variant);
+        p = std::make_unique<Case>(pathOf(c, s_variants[variant]));
     return *p;
 }
 
@@ -98,7 +43,7 @@ void BM_Load(benchmark::State& state)
     {
         sc::Naming naming;
         cnt::SafeFullVector<td::Variant> header;
-        sc::TokenizedModel model(nullptr, header, identity, naming, 0);
+        sc::TokenizedModel model(nullptr, header, Case::identity, naming, 0);
         const std::string path = pathOf(int(state.range(0)), s_variants[state.range(1)]);
         if (!model.loadFromFile(td::String(path.c_str())))
             return state.SkipWithError("model not found or not loaded");
@@ -110,7 +55,7 @@ void BM_LoadAndCompile(benchmark::State& state)
 {
     for (auto _ : state)
     {
-        Case c(int(state.range(0)), int(state.range(1)));
+        Case c(pathOf(int(state.range(0)), s_variants[state.range(1)]));
         if (!c.ok)
             return state.SkipWithError("model not compiled");
     }
@@ -129,7 +74,8 @@ void BM_Solve(benchmark::State& state)
             return state.SkipWithError("not solved");
     }
     state.counters["iterations"] = c.solver.getIterationsNo();
-    state.counters["error_vs_solution"] = c.errorAgainstSolution(int(state.range(0)), int(state.range(1)));
+    state.counters["error_vs_solution"] =
+        bench::errorAgainstSolution(c.solver, pathOf(int(state.range(0)), s_solutions[state.range(1)]));
 }
 
 // The phases of one iteration, at the flat start.

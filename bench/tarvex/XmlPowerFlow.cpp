@@ -3,23 +3,19 @@
 // beside the model text's load and compile (bench_PowerFlow's
 // BM_LoadAndCompile). Each run also solves once from the flat start and
 // reports the largest difference to the stored solution.
+#include "GridCase.h"
 #include "XmlFromModelText.h"
 #include <benchmark/benchmark.h>
 #include <sc/SolverFactory.h>
 
-#include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 namespace
 {
 const char* const s_cases[] = {"case118", "case2869pegase", "case9241pegase"};
-
-std::string caseFolder(int c) { return std::string(BENCH_DATA_DIR) + "/powerflow/" + s_cases[c]; }
 
 // The XML form of a case, as text and as a file beside the other
 // temporary files; made once per case.
@@ -29,7 +25,7 @@ struct XmlCase
     std::string path;
 
     explicit XmlCase(int c)
-        : text(bench::xmlFromModelText(caseFolder(c) + "/model.txt"))
+        : text(bench::xmlFromModelText(bench::casePath("powerflow", s_cases[c], "model.txt")))
         , path((std::filesystem::temp_directory_path() / (std::string("bench_") + s_cases[c] + ".xml")).string())
     {
         std::ofstream(path, std::ios::binary) << text;
@@ -41,27 +37,6 @@ const XmlCase& xmlCase(int c)
 {
     static std::map<int, XmlCase> cases;
     return cases.try_emplace(c, c).first->second;
-}
-
-double errorAgainstSolution(int c, sc::ISolver<double>& solver)
-{
-    std::ifstream in(caseFolder(c) + "/solution.txt");
-    std::string line;
-    double largest = 0;
-    while (std::getline(in, line))
-    {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::istringstream words(line);
-        std::string name;
-        double value = 0;
-        words >> name >> value;
-        double got = 0;
-        if (!solver.getVariableValue(name.c_str(), got))
-            return INFINITY;
-        largest = std::max(largest, std::fabs(got - value));
-    }
-    return largest;
 }
 
 // range(0): the case; range(1): 0 from a file, 1 from text.
@@ -91,7 +66,8 @@ void BM_XmlLoadAndCompile(benchmark::State& state)
     if (pSolver->solve() == sc::Solution::OK)
     {
         state.counters["iterations"] = pSolver->getIterationsNo();
-        state.counters["error_vs_solution"] = errorAgainstSolution(c, *pSolver);
+        state.counters["error_vs_solution"] =
+            bench::errorAgainstSolution(*pSolver, bench::casePath("powerflow", s_cases[c], "solution.txt"));
     }
     pSolver->release();
 }

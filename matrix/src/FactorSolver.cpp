@@ -45,15 +45,36 @@ bool FactorSolver<T, Factors>::analyse()
 }
 
 template <typename T, typename Factors>
+bool FactorSolver<T, Factors>::setPattern(const int* rows, const int* cols, size_t count)
+{
+    reset();
+    for (size_t k = 0; k < count; ++k)
+        put(rows[k], cols[k], T());
+    if (analyse())
+        return true;
+    _isAnalysed = false;
+    return false;
+}
+
+template <typename T, typename Factors>
 bool FactorSolver<T, Factors>::factorise()
 {
     _factorised = false;
     if (!analyse())
         return false;
+    _csc.scatter(_triplets.values(), _values.data());
+    return factoriseValues();
+}
+
+template <typename T, typename Factors>
+bool FactorSolver<T, Factors>::factoriseValues()
+{
+    _factorised = false;
+    if (!_isSizeValid || _hasStrayEntry)
+        return false;
     if (_n == 0)
         return _factorised = true;
-    _csc.scatter(_triplets.values(), _values.data());
-    if (!allFinite(_values.data(), _values.size()))
+    if (!_isAnalysed || !allFinite(_values.data(), _values.size()))
         return false;
     _factorised = _factors.factorise(_csc, _values.data());
     return _factorised;

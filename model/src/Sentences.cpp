@@ -312,8 +312,6 @@ constexpr Entry s_logged[] = {
     {"@SC.TF2SSError", "the transfer function cannot be turned into state-space equations: the coefficient of "
                        "the highest power of s is 0, or the division is too large"},
     {"@SC.TFBadFormat", "the transfer function is not a ratio of polynomials in s"},
-    {"@SC.TFDenomNoLapladeOperator", "a coefficient of the denominator holds s"},
-    {"@SC.TFNomNoLapladeOperator", "a coefficient of the numerator holds s"},
     {"@SC.TFPolyCoefficent", "the polynomial coefficients of the transfer function cannot be read: its "
                              "products expand to too many terms"},
     {"@SC.TFUNotVarNorParam", "the input of the transfer function must be a variable"},

@@ -3,8 +3,12 @@
 // and solved. A solver is refilled with reset() and the same puts again;
 // when the (row, column) sequence repeats, the analysis of the previous fill
 // is reused and only the numeric factorisation is redone.
+// A caller whose pattern is known up front sets it once instead and writes
+// the values of each fill straight into the compressed value array.
 // Objects come from the factories of <sparse/Factory.h> and are destroyed by
 // release() only.
+
+#include <cstddef>
 
 namespace sparse
 {
@@ -38,6 +42,23 @@ public:
     // Adds value to entry row of the right-hand side that solve() uses; a
     // row outside the system fails the fill as put does.
     virtual void putRHS(TIndex row, T value) = 0;
+
+    // The pattern of every later fill, entries (rows[k], cols[k]) for
+    // k < count, analysed now (not again when it equals the last one
+    // analysed). False when no values of it can factorise (an entry outside
+    // the system, a structurally singular pattern), and from a solver that
+    // takes fills only: the caller then fills entry by entry.
+    virtual bool setPattern(const TIndex*, const TIndex*, std::size_t) { return false; }
+    // After a successful setPattern: the compressed value array (nonZeros()
+    // places) and the place of each pattern entry in it; entries at the
+    // same (row, column) share a place.
+    virtual T* values() { return nullptr; }
+    virtual const TIndex* places() const { return nullptr; }
+    virtual TIndex nonZeros() const { return 0; }
+    // Factorises the values as written into values(); fails as factorise().
+    virtual bool factoriseValues() { return false; }
+    // Symbolic analyses done so far: a refill must not add any.
+    virtual unsigned getNoOfAnalyses() const { return 0; }
 
 protected:
     ~ISolver() = default;

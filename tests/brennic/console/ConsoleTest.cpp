@@ -136,7 +136,9 @@ TEST(ConsoleTest, ColoursAreDecidedFromTheEnvironmentAndTheOutput)
     for (const ColorCase& c : cases)
     {
         if (c.output != Output::Terminal || terminals)
+        {
             EXPECT_EQ(decideInChild(c), c.expected ? "on" : "off") << c;
+        }
     }
     if (!terminals)
         GTEST_SKIP() << "no pseudo-terminal here: the terminal cases did not run";

@@ -459,3 +459,88 @@ TEST(SparseSolver, RefactorisationWithLargePivotGrowthFallsBack)
     EXPECT_EQ(statisticsOf(pSolver).factorisations, 2u);
     pSolver->release();
 }
+
+namespace
+{
+// The pattern of entries set up front, then each fill written straight into
+// the compressed value array through the places, duplicates summed.
+template <typename T>
+void writeValues(ISolver<T, int>* pSolver, const std::vector<Entry>& entries, double scale)
+{
+    T* values = pSolver->values();
+    std::fill(values, values + pSolver->nonZeros(), T());
+    for (size_t k = 0; k < entries.size(); ++k)
+        values[pSolver->places()[k]] += valueOf<T>(entries[k]) * scale;
+}
+
+template <typename T>
+void solvesWithThePatternSetUpFront()
+{
+    std::vector<int> rows, cols;
+    for (const Entry& e : unsymmetric6)
+    {
+        rows.push_back(e.row);
+        cols.push_back(e.col);
+    }
+    for (const Options& o : {allOptions[0], allOptions[2], allOptions[6]})
+    {
+        SCOPED_TRACE(int(o.symmetry));
+        ISolver<T, int>* pSolver = create<T>(6, o.symmetry, o.type, o.pivoting, o.ordering);
+        ASSERT_TRUE(pSolver->setPattern(rows.data(), cols.data(), rows.size()));
+        EXPECT_EQ(pSolver->nonZeros(), 16) << "17 entries, (2, 2) twice";
+        EXPECT_EQ(pSolver->places()[6], pSolver->places()[8]);
+        for (double scale : {1.0, -0.5, 2.0})
+        {
+            DenseReference<T> ref(6);
+            for (const Entry& e : unsymmetric6)
+                ref.put(e.row, e.col, valueOf<T>(e) * scale);
+            writeValues(pSolver, unsymmetric6, scale);
+            ASSERT_TRUE(pSolver->factoriseValues());
+            expectSolves(pSolver, ref);
+        }
+        // Setting the same pattern again keeps its analysis.
+        ASSERT_TRUE(pSolver->setPattern(rows.data(), cols.data(), rows.size()));
+        EXPECT_EQ(pSolver->getNoOfAnalyses(), 1u);
+        pSolver->release();
+    }
+}
+} // namespace
+
+TEST(SparseSolver, RealValuesWrittenIntoThePatternSetUpFrontSolve) { solvesWithThePatternSetUpFront<double>(); }
+
+TEST(SparseSolver, ComplexValuesWrittenIntoThePatternSetUpFrontSolve) { solvesWithThePatternSetUpFront<Cmplx>(); }
+
+TEST(SparseSolver, PatternSetUpFrontRefusesWhatCannotFactorise)
+{
+    ISolver<double, int>* pSolver =
+        createDblSolver(2, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
+    const int outsideRows[] = {0, 1, 2}, outsideCols[] = {0, 1, 0};
+    EXPECT_FALSE(pSolver->setPattern(outsideRows, outsideCols, 3));
+    EXPECT_FALSE(pSolver->factoriseValues());
+    const int emptyRowRows[] = {0, 0}, emptyRowCols[] = {0, 1};
+    EXPECT_FALSE(pSolver->setPattern(emptyRowRows, emptyRowCols, 2)) << "row 1 is empty";
+    EXPECT_FALSE(pSolver->factoriseValues());
+
+    const int rows[] = {0, 0, 1, 1}, cols[] = {0, 1, 0, 1};
+    ASSERT_TRUE(pSolver->setPattern(rows, cols, 4));
+    const unsigned analyses = pSolver->getNoOfAnalyses();
+    auto write = [&](std::initializer_list<double> a) {
+        size_t k = 0;
+        for (double v : a)
+            pSolver->values()[pSolver->places()[k++]] = v;
+    };
+    write({1, 2, 2, 4});
+    EXPECT_FALSE(pSolver->factoriseValues()) << "singular";
+    write({1, notANumber, 0, 1});
+    EXPECT_FALSE(pSolver->factoriseValues()) << "not finite";
+    double b[2] = {1, 2}, x[2];
+    EXPECT_FALSE(pSolver->solve(b, x));
+    // After a failure the next values factorise afresh on the same analysis.
+    write({2, 0, 0, 4});
+    ASSERT_TRUE(pSolver->factoriseValues());
+    ASSERT_TRUE(pSolver->solve(b, x));
+    EXPECT_DOUBLE_EQ(x[0], 0.5);
+    EXPECT_DOUBLE_EQ(x[1], 0.5);
+    EXPECT_EQ(pSolver->getNoOfAnalyses(), analyses);
+    pSolver->release();
+}

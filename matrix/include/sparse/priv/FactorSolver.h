@@ -3,7 +3,8 @@
 // columns and handed to a factorisation (KLU's LU, or CHOLMOD's Cholesky
 // for the symmetric kinds). Its pattern is compressed and analysed once;
 // every later fill with the same (row, column) sequence is scattered
-// through the cached map and only factorised numerically.
+// through the cached map and only factorised numerically. A pattern set up
+// front is held as such a fill of zeros, so both paths share one analysis.
 #include <mu/Assert.h>
 #include <sparse/ISolver.h>
 #include <sparse/Options.h>
@@ -51,6 +52,13 @@ public:
         else
             _hasStrayEntry = true;
     }
+
+    bool setPattern(const int* rows, const int* cols, size_t count) override;
+    T* values() override { return _values.data(); }
+    const int* places() const override { return _csc.places(); }
+    int nonZeros() const override { return _csc.nonZeros(); }
+    bool factoriseValues() override;
+    unsigned getNoOfAnalyses() const override { return getStatistics().analyses; }
 
     const Statistics& getStatistics() const { return _factors.getStatistics(); }
 

@@ -201,16 +201,14 @@ protected:
     {
         None,
         Coefficients,
-        DenomHoldsS, // power: of the coefficient
-        NomHoldsS,
         StateSpace,
         StateRow,
         OutputRow
     };
     // The state-space rows of tf from its tree (y / u's fraction, over the
     // model's symbols), from row on.
-    TFFault writeTransferFunction(ExpressionTree& tree, const sTF& tf, const matrix::Butcher<3>& tableau, unsigned& row,
-                                  int& power);
+    TFFault writeTransferFunction(ExpressionTree& tree, const sTF& tf, const matrix::Butcher<3>& tableau,
+                                  unsigned& row);
 
     // Equations.
     bool parseNLEquation(ModelIterator& it, unsigned eq, unsigned& count, char kind);

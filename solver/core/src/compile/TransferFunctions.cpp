@@ -177,17 +177,12 @@ void RPNDerivParser::markTransferFunctionStates(int& nextVar, int& nextParam)
 }
 
 RPNDerivParser::TFFault RPNDerivParser::writeTransferFunction(ExpressionTree& tree, const sTF& tf,
-                                                              const matrix::Butcher<3>& tableau, unsigned& row,
-                                                              int& power)
+                                                              const matrix::Butcher<3>& tableau, unsigned& row)
 {
     const TransferFunction engine(tree, *_pSolverData);
     Polynomial denom, nom;
     if (!engine.getTFCoefficients(tree.getRoot(), denom, nom, tf))
         return TFFault::Coefficients;
-    if ((power = TransferFunction::findLapleOperatorInTFCoefficients(denom)) >= 0)
-        return TFFault::DenomHoldsS;
-    if ((power = TransferFunction::findLapleOperatorInTFCoefficients(nom)) >= 0)
-        return TFFault::NomHoldsS;
     std::vector<ExpTreeNode*> out;
     if (!engine.createStateSpace(out, denom, nom, tf, unsigned(_nStages)))
         return TFFault::StateSpace;
@@ -229,15 +224,12 @@ bool RPNDerivParser::compileTransferFunction(const ModelIterator& it, const sTF&
     ExpressionTree& tree = *newTree();
     if (!lexTransferFunction(it, tree))
         return false;
-    int power = -1;
     const bool dynamic = tf.denomOrder > 0;
     const char* key = nullptr;
-    switch (writeTransferFunction(tree, tf, tableau, row, power))
+    switch (writeTransferFunction(tree, tf, tableau, row))
     {
     case TFFault::None: return writeFullBatch();
     case TFFault::Coefficients: key = "@SC.TFPolyCoefficent"; break;
-    case TFFault::DenomHoldsS: key = "@SC.TFDenomNoLapladeOperator"; break;
-    case TFFault::NomHoldsS: key = "@SC.TFNomNoLapladeOperator"; break;
     case TFFault::StateSpace: key = "@SC.TF2SSError"; break;
     case TFFault::StateRow:
         key = _nStages > 0 ? (dynamic ? "@SC.DAENLDerivs" : "@SC.DAENLJack3")

@@ -1,3 +1,4 @@
+#include <expr/BranchPlaces.h>
 #include <expr/CU.h>
 #include <expr/Evaluator.h>
 #include <expr/ExpressionPools.h>
@@ -436,8 +437,41 @@ void Evaluator::addSwitchTripletsToSolver(CU& cu, TTarget* pTarget, int row) con
     }
 }
 
+// Follows the same runs as the two puts above; an explicit stack, since the
+// nesting comes from the model text.
+void Evaluator::collectBranchColumns(std::vector<int>& cols) const
+{
+    std::vector<const Evaluator*> pending {this};
+    auto addRun = [&](const Evaluator* pRun, unsigned n, bool inSwitch) {
+        const bool nested = n == 1 && (pRun->_type == Type::IfThenElse || (inSwitch && pRun->_type == Type::Switch));
+        if (nested)
+            pending.push_back(pRun);
+        else
+            for (unsigned i = 0; i < n; ++i)
+                cols.push_back(pRun[i]._varIndex);
+    };
+    while (!pending.empty())
+    {
+        const Evaluator* pNode = pending.back();
+        pending.pop_back();
+        if (pNode->_type == Type::IfThenElse)
+        {
+            addRun(pNode->_pThen, pNode->_nConsts, false);
+            if (pNode->_nVars)
+                addRun(pNode->_pElse, pNode->_nVars, false);
+            continue;
+        }
+        MU_ASSERT_MSG(pNode->_type == Type::Switch, "pNode->_type == Type::Switch");
+        for (const Evaluator* pCase = pNode; pCase; pCase = pCase->_pElse)
+            if (pCase->_nConsts)
+                addRun(pCase->_pThen, pCase->_nConsts, true);
+    }
+}
+
 template void Evaluator::addTripletsToSolver(CU&, sparse::ISolver<Value, int>*, int) const;
 template void Evaluator::addTripletsToSolver(CU&, sparse::IMatrix<int, Value>*, int) const;
 template void Evaluator::addSwitchTripletsToSolver(CU&, sparse::ISolver<Value, int>*, int) const;
 template void Evaluator::addSwitchTripletsToSolver(CU&, sparse::IMatrix<int, Value>*, int) const;
+template void Evaluator::addTripletsToSolver(CU&, BranchPlaces::Writer*, int) const;
+template void Evaluator::addSwitchTripletsToSolver(CU&, BranchPlaces::Writer*, int) const;
 } // namespace SL_NS

@@ -133,6 +133,9 @@ public:
     void addTripletsToSolver(CU& cu, TTarget* pTarget, int row) const;
     template <typename TTarget>
     void addSwitchTripletsToSolver(CU& cu, TTarget* pTarget, int row) const;
+    // Appends the column of every entry any branch of this if-then-else or
+    // switch may put, in a fixed order (a column may repeat).
+    void collectBranchColumns(std::vector<int>& cols) const;
 
 private:
     friend class CU;

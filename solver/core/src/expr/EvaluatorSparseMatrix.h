@@ -1,7 +1,10 @@
 #pragma once
 // A Jacobian as a flat list of entries: one evaluator per non-zero with its
 // row and column, or a branch evaluator (if-then-else, switch) whose branch
-// evaluators carry their own columns. One fill walks the list once.
+// evaluators carry their own columns. One fill walks the list once, putting
+// triplets, or writing each value straight into its place in a solver's
+// compressed value array once that solver has taken the pattern.
+#include <expr/BranchPlaces.h>
 #include <expr/Build.h>
 #include <expr/ProgramBatches.h>
 
@@ -50,6 +53,15 @@ public:
     // entries, whose places depend on their conditions, are left out.
     void insertPatternToMatrix(sparse::IMatrix<int, Value>* pJ) const;
 
+    // Gives the solver the places of every entry (of every branch of the
+    // branch entries, so that the pattern stays whichever branch is taken)
+    // to analyse, and keeps the place of each in its value array. False
+    // when the solver refuses the pattern: fills then put triplets.
+    bool setPatternOf(sparse::ISolver<Value, int>* pSolver);
+    // Zeroes that value array and sums each entry's value into its place;
+    // places of branches not taken stay zero.
+    void evaluateIntoValues(sparse::ISolver<Value, int>* pSolver) const;
+
     // No entry depends on a symbol or a branch.
     bool isConstant() const;
     // Some entry may change while the parameters stay (see Evaluator).
@@ -72,14 +84,26 @@ private:
 
     template <typename TTarget>
     void fill(TTarget* pTarget) const;
+    bool isBatched() const;
+    // Sends the batches' values to the entries' places in the
+    // factorisation's value array, once both are known.
+    void targetPlaces();
 
     Workspace* _pWorkspace = nullptr;
     std::vector<Entry> _entries;
+    // After setPatternOf: each entry's place (-1 for branch entries) and the
+    // places of the branch entries.
+    std::vector<int> _places;
+    BranchPlaces _branchPlaces;
+    // No branch entries and no two entries at one place: each fill writes
+    // every place exactly once, so nothing is zeroed or summed.
+    bool _writesEveryPlaceOnce = false;
     std::uint32_t _nnz = 0;
     // The batched entries (those without branches) write their values here,
     // at their place in the entry list, before the fill puts them.
     BatchedPrograms _batches;
     std::size_t _nBatchedEntries = 0;
+    bool _batchesAtPlaces = false;
     mutable std::vector<Value> _values;
 };
 } // namespace SL_NS

@@ -345,12 +345,4 @@ bool TransferFunction::getTFCoefficients(ExpTreeNode* pRoot, Polynomial& denom, 
     normalizeTFDenom(denom, nom);
     return true;
 }
-
-int TransferFunction::findLapleOperatorInTFCoefficients(const Polynomial& coeffs)
-{
-    for (std::size_t k = 0; k < coeffs.size(); ++k)
-        if (coeffs[k] && holdsLaplace(coeffs[k]))
-            return int(k);
-    return -1;
-}
 } // namespace SL_NS

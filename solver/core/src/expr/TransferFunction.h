@@ -83,8 +83,6 @@ public:
     // and makes the denominator monic (or 1). The coefficients are the
     // expression's own subtrees and merges of them.
     bool getTFCoefficients(ExpTreeNode* pRoot, Polynomial& denom, Polynomial& nom, const sTF& tf) const;
-    // The power of the first coefficient that holds s, or -1.
-    static int findLapleOperatorInTFCoefficients(const Polynomial& coeffs);
     // Divides every other coefficient by the denominator's leading one (or by
     // a constant denominator), which becomes 1. False when nothing divided.
     bool normalizeTFDenom(Polynomial& denom, Polynomial& nom) const;

@@ -2,32 +2,19 @@
 #include <solvers/DAESolver.h>
 #include <compile/RPNDerivParser.h>
 #include <expr/SolverData.h>
-#include <solvers/TimeStep.h>
+#include <math/Magnitude.h>
 #include <mu/Assert.h>
 #include <sc/TokenizedModel.h>
 #include <sparse/ISolver.h>
 #include <xml/XmlModelReader.h>
 
 #include <cfloat>
-#include <cmath>
 
 namespace SL_NS
 {
 namespace
 {
 using S = sc::Solution;
-
-// What a reset or a range run leaves as the obtained precision.
-constexpr double notSolved = 1.7976931348623156e306;
-
-double magnitude(const Value& v)
-{
-#if SL_COMPLEX
-    return std::max(std::fabs(v.real()), std::fabs(v.imag()));
-#else
-    return std::fabs(v);
-#endif
-}
 
 int stagesOf(math::IntMethod method)
 {
@@ -36,7 +23,7 @@ int stagesOf(math::IntMethod method)
 } // namespace
 
 DAESolver::DAESolver(sc::ILog* pLog, int maxIter, double precision)
-    : NRSolver(pLog, maxIter, precision)
+    : TimeSolver(0.0, "@SC.WrongDTForDAE", pLog, maxIter, precision)
 {
     _attribs.type = sc::SolverType::DAE;
 }
@@ -106,31 +93,8 @@ void DAESolver::startModel()
     _jacobianReadsVariables = _jacobian.readsVariables();
     _jacobianParameters = _jacobianReadsVariables ? std::vector<std::uint32_t> {} : _jacobian.getParameters();
     _jacobianParameterValues.clear();
-    takeDeclaredStep(_dT, _pParams[_indexOfDeltaTParam]);
-    _modelRead = true;
-}
-
-bool DAESolver::hasModel() const
-{
-    if (_modelRead)
-        return true;
-    translateAndAddLog("@SC.NoModelToSolve");
-    return false;
-}
-
-void DAESolver::setIntegrationStepSize(double dT)
-{
-    _dT = dT;
-    if (_modelRead)
-        _pParams[_indexOfDeltaTParam] = dT;
-}
-
-void DAESolver::setTimes(double t, double dT)
-{
-    if (!hasModel())
-        return;
-    time() = t;
-    _pParams[_indexOfDeltaTParam] = dT;
+    setUpSparseSolver();
+    takeModelStep();
 }
 
 int DAESolver::getNumberOfStateSpaceVariables() const
@@ -193,10 +157,7 @@ bool DAESolver::refactorise()
 {
     ++_nFactorisations;
     _refill = false;
-    if (factoriseJacobian())
-        return true;
-    releaseSparseSolver();
-    return false;
+    return factoriseJacobian();
 }
 
 bool DAESolver::jacobianParametersChanged()
@@ -219,14 +180,14 @@ bool DAESolver::prepareFactorisation(bool firstPass)
     // when one of its values changed.
     if (!_jacobianReadsVariables)
     {
-        if (_pSparse && !jacobianParametersChanged())
+        if (_factorised && !jacobianParametersChanged())
             return true;
         const bool changed = _jacobian.refreshValues(_jacobianValues);
-        return (_pSparse && !changed) || refactorise();
+        return (_factorised && !changed) || refactorise();
     }
     // A Jacobian of the variables starts each step from the factorisation
     // of the last iterate, and a later pass from the present point.
-    return (_pSparse && !_refill && firstPass) || refactorise();
+    return (_factorised && !_refill && firstPass) || refactorise();
 }
 
 sc::Solution DAESolver::iterate(double norm0)
@@ -254,7 +215,7 @@ sc::Solution DAESolver::iterate(double norm0)
             for (int k = 0; k < _nVars; ++k)
             {
                 _x[k] += _dx[std::size_t(k)];
-                const double d = magnitude(_dx[std::size_t(k)]);
+                const double d = math::magnitude(_dx[std::size_t(k)]);
                 largest = d > largest ? d : largest;
             }
             const int limitState = evaluateLimits(true);
@@ -330,13 +291,8 @@ sc::Solution DAESolver::solve(bool advance)
 
 bool DAESolver::reset(double t0)
 {
-    if (!hasModel())
+    if (!readyToRun())
         return false;
-    if (!(_dT > 0))
-    {
-        translateAndAddLog("@SC.ZeroOrNegDeltaT");
-        return false;
-    }
     _obtainedPrecision = notSolved;
     _attribs.valuesChanged = 1;
     _attribs.subModelsPending = 1;
@@ -344,9 +300,7 @@ bool DAESolver::reset(double t0)
     setEmbeddedParam(sc::EmbeddedParam::EndT, DBL_MAX);
     _run = true;
     _successfulRepetitions = 0;
-    writeRunStart(t0, 0);
-    if (_reInitOn)
-        backupInitialValues();
+    startRange(t0, 0);
     time() = t0;
     _pParams[_indexOfDeltaTParam] = _dT;
     if (!solveInitialProblem())
@@ -355,7 +309,7 @@ bool DAESolver::reset(double t0)
     return true;
 }
 
-void DAESolver::writeRunStart(double t0, unsigned repetition)
+void DAESolver::startRange(double t0, unsigned repetition)
 {
     _totalIterations = _passIterations = 0;
     if (_pResults)
@@ -370,103 +324,22 @@ void DAESolver::writeRunStart(double t0, unsigned repetition)
     setEmbeddedParam(sc::EmbeddedParam::TotIter, 0);
     setEmbeddedParam(sc::EmbeddedParam::SolState, double(_status));
     _reportRate = sc::ReportRate::None;
+    if (_reInitOn)
+        backupInitialValues();
 }
 
-sc::Solution DAESolver::step(unsigned n)
+sc::Solution DAESolver::rangeStep(double t0, unsigned k)
 {
-    if (n == 0)
-        return S::OK;
-    if (!hasModel())
-        return S::SolutionError;
-    // From the time on entry, so that round-off does not add up.
-    const Value t0 = time();
-    for (unsigned k = 1; k <= n; ++k)
-    {
-        time() = t0 + double(k) * _dT;
-        if (solve(false) != S::OK)
-            return S::SolutionError;
-    }
-    return S::OK;
+    if (k > 1)
+        return stepFrom(t0, k);
+    time() = t0;
+    return solve(true);
 }
 
-bool DAESolver::rangeStep(double t0, double dT, unsigned k, int n, int& counter)
+sc::Solution DAESolver::stepFrom(const Value& t0, unsigned k)
 {
-    sc::Solution status;
-    if (k == 1)
-    {
-        time() = t0;
-        status = solve(true);
-    }
-    else
-    {
-        time() = t0 + double(k) * dT;
-        status = solve(false);
-    }
-    if (_pResults)
-    {
-        _pResults->time = t0 + double(k) * dT;
-        _pResults->status = status;
-    }
-    if (status != S::OK)
-    {
-        _pConsumer->end(sc::ISolutionBuffer::Failed);
-        return false;
-    }
-    if (++counter >= n)
-    {
-        _pConsumer->put();
-        counter = 0;
-    }
-    return true;
-}
-
-bool DAESolver::solve(double t0, double dT, double t1, sc::ISolutionBuffer* pConsumer, int n)
-{
-    setEmbeddedParam(sc::EmbeddedParam::StartT, t0);
-    setEmbeddedParam(sc::EmbeddedParam::EndT, t1);
-    _obtainedPrecision = notSolved;
-    _successfulRepetitions = 0;
-    if (!(dT > 0))
-    {
-        translateAndAddLog("@SC.WrongDTForDAE");
-        return false;
-    }
-    if (!pConsumer)
-    {
-        translateAndAddLog("@SC.NoConsumer");
-        return false;
-    }
-    if (!hasModel())
-        return false;
-    // The last point is the grid point nearest t1, never one beyond it.
-    const double limit = t1 - 0.9999 * dT;
-    const bool untilStopped = t0 >= t1;
-    for (unsigned repetition = 0;; ++repetition)
-    {
-        writeRunStart(t0, repetition);
-        _pConsumer = pConsumer;
-        _dT = dT;
-        _run = untilStopped;
-        if (_reInitOn)
-            backupInitialValues();
-        if (untilStopped || limit > t0)
-        {
-            int counter = 0;
-            for (unsigned k = 1;; ++k)
-            {
-                if (!rangeStep(t0, dT, k, n, counter))
-                    return false;
-                if (!_run && !(t0 + double(k) * dT < limit))
-                    break;
-            }
-        }
-        if (untilStopped || _status != S::OK)
-            break;
-        ++_successfulRepetitions;
-        if (!evalueateRepeats() || !repetitionAllowed(repetition + 1))
-            break;
-    }
-    pConsumer->end(sc::ISolutionBuffer::Finished);
-    return true;
+    // From the time a run started at, so that round-off does not add up.
+    time() = t0 + double(k) * _dT;
+    return solve(false);
 }
 } // namespace SL_NS

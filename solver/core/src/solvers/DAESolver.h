@@ -6,13 +6,13 @@
 // with a consumer that receives the points.
 #include <expr/Discretisation.h>
 #include <solvers/NRSolver.h>
-#include <sc/ISolver.h>
+#include <solvers/TimeSolver.h>
 
 #include <vector>
 
 namespace SL_NS
 {
-class DAESolver : public NRSolver, public sc::ITime
+class DAESolver : public TimeSolver<NRSolver>
 {
 public:
     DAESolver(sc::ILog* pLog, int maxIter, double precision);
@@ -21,19 +21,13 @@ public:
     bool init(const td::String& model, sc::SourceType sourceType) override;
     // One step at the time the time parameter holds.
     sc::Solution solve() override { return solve(false); }
-    bool solve(double t0, double dT, double t1, sc::ISolutionBuffer* pConsumer, int n) override;
-    double getIntegrationStepSize() const override { return _dT; }
-    void setIntegrationStepSize(double dT) override;
-    void stop() override { _run = false; }
+    using TimeSolver::solve;
     bool reset(double t0) override;
-    sc::Solution step(unsigned n) override;
-    sc::ITime* getITime() override { return this; }
     int getNumberOfStateSpaceVariables() const override;
 
     // The method of a model that names none; the method shapes the
     // compiled system, so it takes effect at the next model read.
     void setTimeMethod(math::IntMethod method) override { _intMethod = method; }
-    void setTimes(double t, double dT) override;
 
     math::IntMethod getTimeMethod() const { return _intMethod; }
     const DAEVarMap& getDAEVarMap() const { return _daeVarMap; }
@@ -49,6 +43,13 @@ protected:
     void clearModel() override;
     // The XML reader compiles no time-step systems.
     bool compileModel(const ChildCompile&) override { return false; }
+    // The counters and embedded values of a run's start, and the backup.
+    void startRange(double t0, unsigned repetition) override;
+    // The last point is the grid point nearest t1, never one beyond it.
+    bool stepsFrom(double t, double t1) const override { return t < t1 - 0.9999 * _dT; }
+    // The first step reports the start point.
+    sc::Solution rangeStep(double t0, unsigned k) override;
+    sc::Solution stepFrom(const Value& t0, unsigned k) override;
 
 private:
     // A model read: the step from its dT, the Jacobian's dependencies.
@@ -69,11 +70,6 @@ private:
     // Whether a parameter that the Jacobian reads changed since the last call.
     bool jacobianParametersChanged();
     sc::Solution fail(sc::Solution status, const char* key);
-    bool hasModel() const;
-    Value& time() { return _pParams[_indexOfTParam]; }
-    void writeRunStart(double t0, unsigned repetition);
-    // A range run's step k from t0 and what follows it; false to stop the run.
-    bool rangeStep(double t0, double dT, unsigned k, int n, int& counter);
 
     DAEVarMap _daeVarMap;
     // A Jacobian of parameters only: the parameters it reads with their
@@ -81,11 +77,9 @@ private:
     std::vector<std::uint32_t> _jacobianParameters;
     std::vector<Value> _jacobianParameterValues;
     std::vector<Value> _jacobianValues;
-    double _dT = 0.0;
     unsigned _nFactorisations = 0;
     int _nStages = 0; // stage variables per state of the compiled method
     math::IntMethod _intMethod = math::IntMethod::Trapezoid;
-    bool _run = false;
     bool _jacobianReadsVariables = true;
     bool _refill = false; // the variables moved since the last factorisation
 };

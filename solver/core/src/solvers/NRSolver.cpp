@@ -17,7 +17,7 @@ namespace
 {
 using S = sc::Solution;
 
-sparse::ISolver<Value, int>* createSparseSolver(int n, int capacity)
+sparse::ISolver<Value, int>* createLUSolver(int n, int capacity)
 {
 #if SL_COMPLEX
     return sparse::createCmplxSolver(n, capacity, sparse::Symmetry::General, sparse::SolverType::LU,
@@ -49,6 +49,8 @@ void NRSolver::releaseSparseSolver()
     if (_pSparse)
         _pSparse->release();
     _pSparse = nullptr;
+    _hasPattern = false;
+    _factorised = false;
 }
 
 void NRSolver::clearModel()
@@ -122,6 +124,7 @@ bool NRSolver::finishInit()
         _errorStr.append("Missing initial values..");
         return false;
     }
+    setUpSparseSolver();
     _modelRead = true;
     return true;
 }
@@ -180,14 +183,28 @@ double NRSolver::evaluateResiduals()
     return norm;
 }
 
+void NRSolver::setUpSparseSolver()
+{
+    releaseSparseSolver();
+    _pSparse = createLUSolver(_nVars, int(_nJacEntries * 1.5));
+    _hasPattern = _jacobian.setPatternOf(_pSparse);
+}
+
 bool NRSolver::factoriseJacobian()
 {
-    if (!_pSparse)
-        _pSparse = createSparseSolver(_nVars, int(_nJacEntries * 1.5));
+    MU_ASSERT(_pSparse);
+    if (_hasPattern)
+    {
+        _jacobian.evaluateIntoValues(_pSparse);
+        _factorised = _pSparse->factoriseValues();
+    }
     else
+    {
         _pSparse->reset();
-    _jacobian.evaluateAndInsertToSolver(_pSparse);
-    return _pSparse->factorise();
+        _jacobian.evaluateAndInsertToSolver(_pSparse);
+        _factorised = _pSparse->factorise();
+    }
+    return _factorised;
 }
 
 int NRSolver::evaluateLimits(bool withStates)
@@ -250,11 +267,8 @@ struct NRSolver::Pass
             s._pResults->iteration = 0;
         }
         if (!s.factoriseJacobian())
-        {
-            s.releaseSparseSolver();
             return s.finish(S::FactorizationError, sc::ISolutionBuffer::Failed, false, "@SC.ErrFactorize",
                             "@SC.ErrFactorizeSub");
-        }
         if (s._precision > norm)
             s._status = S::OK;
         s.writeStatus();
@@ -320,11 +334,8 @@ struct NRSolver::Pass
             if (s._reportRate == sc::ReportRate::PerIteration && s._pConsumer)
                 s._pConsumer->put();
             if (!s._jacobianConstant && !s.factoriseJacobian())
-            {
-                s.releaseSparseSolver();
                 return s.finish(S::FactorizationError, sc::ISolutionBuffer::Failed, true, "@SC.FactorizationError",
                                 "@SC.FactorErrorSubModel");
-            }
         }
     }
 };

@@ -2,8 +2,9 @@
 // Newton-Raphson over a sparse LU solver for f(x) = 0 (as many equations as
 // variables), inside the solve frame of repetitions, pre- and post-
 // processing, function limits and limit groups. One sparse solver object
-// is refilled in place every iteration: its analysis of the Jacobian's
-// pattern is kept and only the numeric factorisation is redone.
+// per model: the Jacobian's pattern is analysed when the model is read, and
+// every factorisation, of this solve or a later one, writes the values into
+// it and only factorises numerically.
 #include <expr/EvaluatorSparseMatrix.h>
 #include <solvers/Solver.h>
 
@@ -44,6 +45,8 @@ public:
     const EvaluatorSparseMatrix& getJacobian() const { return _jacobian; }
     // The base's lists and the Jacobian's entries.
     void setBatchedEvaluation(bool on) override;
+    // Null before a model is read.
+    const sparse::ISolver<Value, int>* getSparseSolver() const { return _pSparse; }
 
 protected:
     bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,
@@ -78,8 +81,10 @@ protected:
 
     // F := -f(x); the largest |F_i| (NaN when any residual is NaN).
     double evaluateResiduals();
-    // Puts the Jacobian at the present x into the sparse solver and
-    // factorises it; the solver is created on first use and refilled after.
+    // A new sparse solver that takes the Jacobian's pattern and analyses it.
+    void setUpSparseSolver();
+    // Writes the Jacobian at the present x into the sparse solver and
+    // factorises it.
     bool factoriseJacobian();
     void releaseSparseSolver();
 
@@ -87,5 +92,10 @@ protected:
     std::vector<Value> _F;
     std::vector<Value> _dx;
     bool _jacobianConstant = false;
+    // The solver took the pattern: values go straight into its array. Else
+    // (a pattern it refuses) every fill puts triplets, and fails as before.
+    bool _hasPattern = false;
+    // The solver holds the factors of the last Jacobian written.
+    bool _factorised = false;
 };
 } // namespace SL_NS

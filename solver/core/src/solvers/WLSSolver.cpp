@@ -1,6 +1,7 @@
 #include <compile/RPNDerivParser.h>
 #include <expr/SolverData.h>
 #include <expr/Token.h>
+#include <math/Magnitude.h>
 #include <solvers/WLSSolver.h>
 #include <xml/XmlModelReader.h>
 #include <sc/TokenizedModel.h>
@@ -17,16 +18,6 @@ namespace
 using S = sc::Solution;
 
 const char* const s_solveError = "@CE.WLSEErrorSolve";
-
-// The spread of a step component: complex steps by the larger part.
-double magnitude(const Value& v)
-{
-#if SL_COMPLEX
-    return std::max(std::fabs(v.real()), std::fabs(v.imag()));
-#else
-    return std::fabs(v);
-#endif
-}
 
 sparse::ISolver<Value, int>* createSparseSolver(int n, int capacity, bool bordered)
 {
@@ -287,7 +278,7 @@ double WLSSolver::takeStep()
     double largest = 0.0;
     for (int i = 0; i < _nVars; i += stride)
     {
-        const double m = magnitude(*_pSparse->solutionValue(i));
+        const double m = math::magnitude(*_pSparse->solutionValue(i));
         if (!(m <= largest)) // NaN stays
             largest = m;
     }

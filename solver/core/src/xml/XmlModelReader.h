@@ -181,7 +181,7 @@ private:
     // The symbol of a Var of that name; -1 for any other name.
     int declaredVariable(const std::string& name) const;
     bool writeTransferFunctions(unsigned& row);
-    bool failTransferFunction(const TFText& text, TFFault fault, int power);
+    bool failTransferFunction(const TFText& text, TFFault fault);
 
     // Equations.
     // Room for n equations of a kind and their Jacobian entries.

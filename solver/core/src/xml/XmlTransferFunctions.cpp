@@ -149,11 +149,10 @@ bool XmlModelReader::writeTransferFunctions(unsigned& row)
             fail("Badly formatted transfer function: @", *text.pFx);
             return failEquation(k);
         }
-        int power = -1;
-        const TFFault fault = writeTransferFunction(tree, _tfs[k], tableau, row, power);
+        const TFFault fault = writeTransferFunction(tree, _tfs[k], tableau, row);
         if (fault != TFFault::None)
         {
-            failTransferFunction(text, fault, power);
+            failTransferFunction(text, fault);
             return failEquation(k);
         }
         if (_pSolverData->pPools->nodesTaken >= batchNodes && !writeEquationPrograms())
@@ -163,7 +162,7 @@ bool XmlModelReader::writeTransferFunctions(unsigned& row)
     return true;
 }
 
-bool XmlModelReader::failTransferFunction(const TFText& text, TFFault fault, int power)
+bool XmlModelReader::failTransferFunction(const TFText& text, TFFault fault)
 {
     const std::string fraction(trimmed(text.fraction));
     const char* y = text.output.c_str();
@@ -172,12 +171,6 @@ bool XmlModelReader::failTransferFunction(const TFText& text, TFFault fault, int
     {
     case TFFault::Coefficients:
         return fail("TF with output=@, input=@, and tf=@ is not formatted properly!", y, u, fraction.c_str());
-    case TFFault::DenomHoldsS:
-        return fail("TF with output=@, input=@, and tf=@ is not formatted properly! Problem is in denominator pos @!",
-                    y, u, fraction.c_str(), power);
-    case TFFault::NomHoldsS:
-        return fail("TF with output=@, input=@, and tf=@ is not formatted properly! Problem is in noninator pos @!", y,
-                    u, fraction.c_str(), power);
     case TFFault::StateSpace:
         return fail("Cannot create state space model for TF with output=@, input=@, and tf=@!", y, u, fraction.c_str());
     default:

@@ -7,6 +7,7 @@
 #include <NearlyEqual.h>
 #include <ProgramBuilder.h>
 #include <gtest/gtest.h>
+#include <sparse/Factory.h>
 #include <sparse/ISolver.h>
 
 #include <limits>
@@ -312,6 +313,44 @@ TEST_F(Evaluators, JacobianEntries)
     const std::vector<std::tuple<int, int, Value>> expected = {
         {0, 0, Value(4)}, {0, 1, Value(3)}, {1, 2, Value(7)}, {1, 0, Value(8)}};
     EXPECT_EQ(rec.puts, expected);
+}
+
+TEST_F(Evaluators, JacobianValuesGoStraightToTheirPlaces)
+{
+    // Row 0: 2 x0 at column 0, 3 and 1 both at column 1 (summed); row 1:
+    // 7 at column 2 and 8 at column 0 while x0 > 1, else 9 at column 1;
+    // row 2: 5 at column 2. Each matrix times (1, 2, 3) by hand gives b.
+    EvaluatorSparseMatrix jac;
+    jac.setSolver(&m.solver);
+    jac.addEvaluator(0, 0, m.write("x0 2 *"));
+    jac.addEvaluator(0, 1, m.write("3"));
+    jac.addEvaluator(0, 1, m.write("1"));
+    Evaluator* ite = node();
+    ite->setIfThenElse(m.write("x0 1 >"), run({{"7", 2}, {"8", 0}}), 2, run({{"9", 1}}), 1);
+    jac.addIfThenEvaluator(1, ite);
+    jac.addEvaluator(2, 2, m.write("5"));
+#if SL_COMPLEX
+    auto* pSolver = sparse::createCmplxSolver(3, 0, sparse::Symmetry::General, sparse::SolverType::LU,
+                                              sparse::Pivoting::Relaxed, sparse::Ordering::AMD);
+#else
+    auto* pSolver = sparse::createDblSolver(3, 0, sparse::Symmetry::General, sparse::SolverType::LU,
+                                            sparse::Pivoting::Relaxed, sparse::Ordering::AMD);
+#endif
+    ASSERT_TRUE(jac.setPatternOf(pSolver));
+    EXPECT_EQ(pSolver->nonZeros(), 6) << "both branches' places";
+    // x0 = 2: [4 4 0; 8 0 7; 0 0 5]; x0 = 0.5: [1 4 0; 0 9 0; 0 0 5].
+    const std::pair<double, std::vector<Value>> cases[] = {{2.0, {12, 29, 15}}, {0.5, {9, 18, 15}}};
+    for (const auto& [x0, b] : cases)
+    {
+        m.solver._x[0] = x0;
+        jac.evaluateIntoValues(pSolver);
+        ASSERT_TRUE(pSolver->factoriseValues()) << x0;
+        std::vector<Value> x(3);
+        ASSERT_TRUE(pSolver->solve(b.data(), x.data()));
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(std::abs(x[size_t(i)] - Value(i + 1)), 0, 1e-14) << x0 << " x" << i;
+    }
+    pSolver->release();
 }
 
 TEST_F(Evaluators, ConstantOnlyWithoutSymbolsOrBranches)

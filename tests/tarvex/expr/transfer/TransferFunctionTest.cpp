@@ -186,15 +186,6 @@ TEST_F(Transfer, CoefficientsMustHaveTheRecordedOrders)
     EXPECT_FALSE(engine.getTFCoefficients(pRoot, denom, nom, tf));
 }
 
-TEST_F(Transfer, TheSearchForSFindsItInACoefficient)
-{
-    ExpressionTree tree;
-    tree.init(data, nVars);
-    const Polynomial coeffs {nullptr, parse("a", false), parse("2*exp(s)", true)};
-    EXPECT_EQ(TransferFunction::findLapleOperatorInTFCoefficients(coeffs), 2);
-    EXPECT_EQ(TransferFunction::findLapleOperatorInTFCoefficients({coeffs[0], coeffs[1]}), -1);
-}
-
 // Sides far deeper than the call stack allows read with stacks of their own.
 TEST_F(Transfer, DeepSidesRead)
 {

@@ -3,9 +3,11 @@
 // stepping, range runs and failures of the solver.
 #include <DynamicModel.h>
 #include <gtest/gtest.h>
+#include <sparse/ISolver.h>
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace test
 {
@@ -160,12 +162,7 @@ TEST(DAESolver, ASolversMethodServesTheNextModelThatNamesNone)
 
 TEST(DAESolver, ModelErrors)
 {
-    struct Case
-    {
-        Groups groups;
-        const char* key;
-    };
-    const Case cases[] = {
+    const std::vector<ModelError> cases = {
         {{"x = 1\ny = 0", "", "x' = int(y)", "y = 1"}, "@SC.ODEWithDiffAndInt"},
         {{"x = 1", "a = 1\nb = 1", "x = int(a) + int(b)"}, "@SC.ODEHasMultInts"},
         {{"x = 1", "", "x = 2 + x"}, "@SC.ODEMissInt"},
@@ -179,13 +176,7 @@ TEST(DAESolver, ModelErrors)
         {{"x = 1\ny = 0", "", "x' = 1\nx' = 2"}, "@SC.DAEEqError"},
         {{"x = 1\ny = 0", "", "x' = 1"}, "@SC.Vars!=#Eqs"},
     };
-    for (const Case& k : cases)
-    {
-        DAE c(dynamicModel("DAE", "", k.groups));
-        EXPECT_FALSE(c.ok) << k.key;
-        EXPECT_TRUE(c.logged(k.key)) << k.key << c.load.log << c.log;
-        EXPECT_TRUE(c.logged("@SC.ErrorDAEInit")) << k.key;
-    }
+    expectRefused<DAE>("DAE", cases, "@SC.ErrorDAEInit");
     DAE c(dynamicModel("DAE", "", {"x = 1\ny = 0", "", "x' = int(y)", "y = 1"}));
     EXPECT_TRUE(c.logged("@SC.DAEEqError"));
     // The message points at the int that must not be there.
@@ -270,8 +261,7 @@ TEST(DAESolver, ANonSquareSystemOrNoModelIsRefused)
     // A solver without a model refuses to run.
     EXPECT_FALSE(c.solver.reset(0));
     EXPECT_EQ(c.solver.step(1), S::SolutionError);
-    Recorder r;
-    r.pSolver = &c.solver;
+    Recorder r(&c.solver);
     EXPECT_FALSE(c.solver.solve(0, 0.1, 1, &r, 1));
     EXPECT_TRUE(c.logged("@SC.NoModelToSolve"));
 }
@@ -280,8 +270,7 @@ TEST(DAESolver, RangeRuns)
 {
     DAE c(dynamicModel("DAE", "", {"x = 1", "", "x' = -x"}));
     ASSERT_TRUE(c.ok);
-    Recorder r;
-    r.pSolver = &c.solver;
+    Recorder r(&c.solver);
     // 0 to 1 by 0.1: the start and every step up to 1.0, never beyond.
     ASSERT_TRUE(c.solver.solve(0, 0.1, 1, &r, 1));
     ASSERT_EQ(r.times.size(), 11u);
@@ -292,16 +281,13 @@ TEST(DAESolver, RangeRuns)
     EXPECT_EQ(c.solver.getIntegrationStepSize(), 0.1);
 
     // Every second point.
-    Recorder every2;
-    every2.pSolver = &c.solver;
+    Recorder every2(&c.solver);
     c.solver.setVariableValue("x", 1.0);
     ASSERT_TRUE(c.solver.solve(0, 0.1, 1, &every2, 2));
     EXPECT_EQ(every2.times.size(), 6u);
 
     // t0 >= t1 runs until the consumer stops it.
-    Recorder stopper;
-    stopper.pSolver = &c.solver;
-    stopper.stopAt = 5;
+    Recorder stopper(&c.solver, 5);
     ASSERT_TRUE(c.solver.solve(1, 0.1, 0, &stopper, 1));
     EXPECT_EQ(stopper.times.size(), 5u);
     EXPECT_EQ(stopper.ends, std::vector<int> {3});
@@ -313,8 +299,7 @@ TEST(DAESolver, RangeRuns)
 
     // A failing step ends the run with 0.
     DAE bad(dynamicModel("DAE", "", {"x = 1\ny = 1", "", "x' = -x", "y^2 + 1 = 0"}));
-    Recorder failed;
-    failed.pSolver = &bad.solver;
+    Recorder failed(&bad.solver);
     EXPECT_FALSE(bad.solver.solve(0, 0.1, 1, &failed, 1));
     EXPECT_EQ(failed.ends, std::vector<int> {0});
 }
@@ -348,6 +333,7 @@ TEST(DAESolver, AJacobianOfParametersIsFactorisedOnlyWhenItChanges)
     ASSERT_TRUE(nonlinear.solver.reset(0));
     EXPECT_EQ(nonlinear.solver.step(10), S::OK);
     EXPECT_EQ(nonlinear.solver.getNoOfFactorisations(), 1u + 10u);
+    EXPECT_EQ(nonlinear.solver.getSparseSolver()->getNoOfAnalyses(), 1u) << "the one of the model read";
     EXPECT_GT(re(nonlinear.value("n")), 20);
     // x' = -x^2 from 1 is 1/(1 + t); the trapezoid is second order.
     EXPECT_NEAR(re(nonlinear.value("x")), 0.5, 1e-3);

@@ -1,10 +1,12 @@
 #pragma once
 // Model texts of dynamic models, compiled into the implicit (DAE) or the
-// explicit (ODE) integrator, and a consumer that records a run's points.
+// explicit (ODE) integrator, the check of models each refuses, and a
+// consumer that records a run's points.
 #include <CompiledModel.h>
 #include <solvers/DAESolver.h>
 #include <solvers/ODESolver.h>
 #include <sc/ISolutionBuffer.h>
+#include <gtest/gtest.h>
 
 #include <complex>
 #include <string>
@@ -38,15 +40,41 @@ inline std::string dynamicModel(const std::string& type, const std::string& attr
 
 inline double re(const SL_NS::Value& v) { return std::real(v); }
 
+struct ModelError
+{
+    Groups groups;
+    const char* key;
+};
+
+// Each model of the type fails to load, logging its fault's key and the
+// integrator's own error.
+template <typename Compiled>
+void expectRefused(const std::string& type, const std::vector<ModelError>& cases, const char* integratorKey)
+{
+    for (const ModelError& k : cases)
+    {
+        Compiled c(dynamicModel(type, "", k.groups));
+        EXPECT_FALSE(c.ok) << k.key;
+        EXPECT_TRUE(c.logged(k.key)) << k.key << c.load.log << c.log;
+        EXPECT_TRUE(c.logged(integratorKey)) << k.key;
+    }
+}
+
 // Records the time of every point a run reports and the end code; stops
 // the run at the given number of points when asked to.
 struct Recorder : sc::ISolutionBuffer
 {
-    sc::ISolver<SL_NS::Value>* pSolver = nullptr;
+    explicit Recorder(sc::ISolver<SL_NS::Value>* pSolver, unsigned stopAt = 0)
+        : pSolver(pSolver)
+        , stopAt(stopAt)
+    {
+    }
+
+    sc::ISolver<SL_NS::Value>* pSolver;
     std::vector<double> times;
     std::vector<double> values; // of the first variable
     std::vector<int> ends;
-    unsigned stopAt = 0;
+    unsigned stopAt;
 
     void put() override
     {

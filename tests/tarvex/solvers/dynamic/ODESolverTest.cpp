@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace test
 {
@@ -64,17 +65,14 @@ TEST(ODESolver, RangeRunsStepWhileTheTimeIsWithinTheRange)
 {
     ODE c(dynamicModel("ODE", "", {"x = 1", "", "x' = -x"}));
     ASSERT_TRUE(c.ok);
-    Recorder r;
-    r.pSolver = &c.solver;
+    Recorder r(&c.solver);
     ASSERT_TRUE(c.solver.solve(0, 0.25, 1, &r, 1));
     const std::vector<double> times = {0, 0.25, 0.5, 0.75, 1.0, 1.25};
     EXPECT_EQ(r.times, times);
     EXPECT_NEAR(r.values.back(), std::pow(1 - 0.25 + 0.25 * 0.25 / 2, 5), 1e-14);
     EXPECT_EQ(r.ends, std::vector<int> {3});
 
-    Recorder stopper;
-    stopper.pSolver = &c.solver;
-    stopper.stopAt = 4;
+    Recorder stopper(&c.solver, 4);
     ASSERT_TRUE(c.solver.solve(1, 0.25, 0, &stopper, 1));
     EXPECT_EQ(stopper.times.size(), 4u);
 
@@ -86,25 +84,14 @@ TEST(ODESolver, RangeRunsStepWhileTheTimeIsWithinTheRange)
 
 TEST(ODESolver, ModelErrors)
 {
-    struct Case
-    {
-        Groups groups;
-        const char* key;
-    };
-    const Case cases[] = {
+    const std::vector<ModelError> cases = {
         {{"x = 1\ny = 1", "", "x' = -x"}, "@SC.#Vars!=#ODEs"},
         // Two equations for x leave y without one.
         {{"x = 1\ny = 1", "", "x' = -x\nx' = 1"}, "@SC.DAEEqError"},
         {{"x = 1", "a = 1\nb = 1", "x = int(a) + int(b)"}, "@SC.ODEHasMultInts"},
         {{"x = 1", "", "x' = int(x)"}, "@SC.ODEWithDiffAndInt"},
     };
-    for (const Case& k : cases)
-    {
-        ODE c(dynamicModel("ODE", "", k.groups));
-        EXPECT_FALSE(c.ok) << k.key;
-        EXPECT_TRUE(c.logged(k.key)) << k.key << c.load.log << c.log;
-        EXPECT_TRUE(c.logged("@SC.ODEReadModelError")) << k.key;
-    }
+    expectRefused<ODE>("ODE", cases, "@SC.ODEReadModelError");
 }
 } // namespace
 } // namespace test

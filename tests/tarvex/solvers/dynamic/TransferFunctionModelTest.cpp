@@ -137,9 +137,15 @@ TEST(TransferFunctionModel, PolynomialPartsFollowASine)
 // The load fails with the keys at the line; nothing stops the process.
 TEST(TransferFunctionModel, BadLinesAreReportedAtTheirLine)
 {
+    // (s + 1)^1500 written as a product expands with about 1500^2 / 2
+    // products of terms: more than a transfer function may spend.
+    std::string product = "y / u = 1/((s+1)";
+    for (int k = 1; k < 1500; ++k)
+        product += "*(s+1)";
+    product += ")";
     const struct
     {
-        const char* tf;
+        std::string tf;
         std::vector<std::string> keys;
     } cases[] = {
         {"y / u = (5)", {"@ET.TFNoLaplace", "@SC.TFBadFormat"}},
@@ -155,6 +161,7 @@ TEST(TransferFunctionModel, BadLinesAreReportedAtTheirLine)
         {"y / T = 1/(s+1)", {"@SC.TFUNotVarNorParam"}},
         {"y / u = 1/(0*s^2 + s + 1)", {"@SC.TF2SSError"}},
         {"y / u = (s+1)/0", {"@SC.TF2SSError"}},
+        {product, {"@SC.TFPolyCoefficent"}},
     };
     for (const auto& c : cases)
     {

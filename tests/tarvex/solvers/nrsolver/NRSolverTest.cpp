@@ -5,6 +5,7 @@
 #include <NearlyEqual.h>
 #include <gtest/gtest.h>
 #include <sc/SolverFactory.h>
+#include <sparse/ISolver.h>
 
 #include <cmath>
 #include <memory>
@@ -79,6 +80,17 @@ TEST(NRSolver, Failures)
         EXPECT_EQ(c.solver.solve(), S::FactorizationError);
         EXPECT_STREQ(c.solver.getSolutionStatusStr(), "FactorizationError");
         EXPECT_TRUE(c.logged("@SC.ErrFactorize"));
+    }
+    {
+        // 2x is singular at 0; from 1 the same model solves, factorised
+        // afresh on the analysis made when it was read.
+        Compiled c(model("x = 0", "", "x^2 - 4 = 0"));
+        ASSERT_TRUE(c.ok);
+        EXPECT_EQ(c.solver.solve(), S::FactorizationError);
+        c.solver.getVariablesPtr()[0] = 1;
+        EXPECT_EQ(c.solver.solve(), S::OK);
+        EXPECT_NEAR(c.value("x"), 2, 1e-6);
+        EXPECT_EQ(c.solver.getSparseSolver()->getNoOfAnalyses(), 1u);
     }
     {
         Compiled c(model("x = 10", "", "x^3 - 2 = 0", ", maxIter = 1"));
@@ -169,6 +181,28 @@ TEST(NRSolver, ConditionalEquation)
     EXPECT_NEAR(c.value("x"), 2, 1e-12);
 }
 
+TEST(NRSolver, BranchEntriesChangeTheirPlacesBetweenIterations)
+{
+    // Row 0 is x - z = 0 below x = 2 and x - 3 y = 0 above: the Jacobian's
+    // places differ between the branches. From 0 the first step lands at
+    // (4, 2, 4) (then-branch); there the else-branch, linear too, gives
+    // x = 3 y = 6. Again with p = 5: y = 1, x = 3, all in the else-branch.
+    Compiled c(model("x = 0\ny = 0\nz = 0", "p = 4", "if x < 2\nx - z = 0\nelse\nx - 3*y = 0\nend\ny + z = 6\nz = p"));
+    ASSERT_TRUE(c.ok) << c.log;
+    ASSERT_NE(c.solver.getSparseSolver(), nullptr);
+    EXPECT_EQ(c.solver.getSparseSolver()->getNoOfAnalyses(), 1u) << "analysed when read";
+    EXPECT_EQ(c.solver.solve(), S::OK);
+    EXPECT_EQ(c.solver.getIterationsNo(), 2);
+    EXPECT_NEAR(c.value("x"), 6, 1e-12);
+    EXPECT_NEAR(c.value("y"), 2, 1e-12);
+    EXPECT_NEAR(c.value("z"), 4, 1e-12);
+    EXPECT_TRUE(c.solver.setParamValue("p", 5));
+    EXPECT_EQ(c.solver.solve(), S::OK);
+    EXPECT_NEAR(c.value("x"), 3, 1e-12);
+    EXPECT_NEAR(c.value("y"), 1, 1e-12);
+    EXPECT_EQ(c.solver.getSparseSolver()->getNoOfAnalyses(), 1u) << "no solve analyses again";
+}
+
 TEST(NRSolver, LimitedExpressions)
 {
     // Inside its bounds lim(y) is y: x = y = 2; clamped at 1: x = 1, y = 3.
@@ -222,6 +256,13 @@ TEST(NRSolver, ConjugateVariablesAreUnknownsToo)
     EXPECT_NEAR(z.real(), 4, 1e-9);
     EXPECT_NEAR(z.imag(), 3, 1e-9);
     EXPECT_NEAR(c.value("#z").imag(), -3, 1e-9);
+    // Again from 1 + 3i, on the line z - conj(z) = 6i with Re z > 0, where
+    // Newton stays: the pattern analysed when read serves.
+    c.solver.getVariablesPtr()[0] = Value(1, 3);
+    c.solver.getVariablesPtr()[1] = Value(1, -3);
+    EXPECT_EQ(c.solver.solve(), S::OK);
+    EXPECT_NEAR(c.value("z").real(), 4, 1e-6); // the residual stops below 1e-6
+    EXPECT_EQ(c.solver.getSparseSolver()->getNoOfAnalyses(), 1u);
 }
 #endif
 

@@ -132,6 +132,17 @@ TEST(WLSSolver, Failures)
         // Newton on x^2 = -1: x := (x^2 - 1) / (2 x), steps of at least 1
         // that keep growing past five times their least.
         {"oscillation", model("x = 0.5", "", "x^2 = -1", "", ", maxIter = 20000"), S::Oscillation, "@SC.Oscillation"},
+        // The same map with a constraint: from x = y the constrained step
+        // keeps x = y, so x y = -1 is again x^2 = -1.
+        {"oscillation with a constraint", model("x = 0.5\ny = 0.5", "", "x*y = -1", "x - y = 0", ", maxIter = 20000"),
+         S::Oscillation, "@SC.Oscillation"},
+        // sqrt(-1) is NaN in reals: the residual and the derivative too.
+        {"NaN measurement", model("x = -1", "", "sqrt(x) = 2"), S::SolutionError, "@CE.WLSEErrorSolve"},
+        // The derivative is 1 but the residual is NaN: the normal
+        // equations factorise and the step comes out NaN.
+        {"NaN step", model("x = 0", "p = -1", "x + sqrt(p) = 2"), S::SolutionError, "@CE.WLSEErrorSolve"},
+        {"NaN step with a constraint", model("x = 0\ny = 0", "p = -1", "x + sqrt(p) = 2", "x - y = 0"),
+         S::SolutionError, "@CE.WLSEErrorSolve"},
     };
     for (const Case& k : cases)
     {

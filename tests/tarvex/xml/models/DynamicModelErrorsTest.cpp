@@ -90,6 +90,11 @@ TEST(XmlDynamicModelErrors, TransferFunctions)
                                              eqs + "</TFs>");
     };
     const std::string form = " TF must be in form y/=f(s)";
+    // A product that expands to more terms than a transfer function may spend.
+    std::string product = "1/((s+1)";
+    for (int k = 1; k < 1500; ++k)
+        product += "*(s+1)";
+    product += ")";
     const Case cases[] = {
         {"division right of =", tfs(eq("y = 1/(s+1)")),
          "(0,TFs):Missing division sign '/' in left part of TF Equation!" + form + "\n(0,TFs):Eq#: 0"},
@@ -115,6 +120,8 @@ TEST(XmlDynamicModelErrors, TransferFunctions)
          xmlModel(R"(type="DAE")", R"(<Vars><Var name="y"/><Var name="u"/></Vars><TFs>)" + eq("y/u = 1/(s+1)") +
                                        eq("y/u = 2/(s+1)") + "</TFs>"),
          "(0,TFs):TF output 'y' is the output of an earlier TF!\n(0,TFs):Eq#: 1"},
+        {"too many products", tfs(eq("y/u = " + product)),
+         "(0,TFs):TF with output=y, input=u, and tf=" + product + " is not formatted properly!\n(0,TFs):Eq#: 0"},
         {"an equation short", tfs(eq("y/u = 1/(s+1)") + eq("u/y = 1/s")),
          "(0,Other):Number of unknows and number of equations do not match"},
     };
