@@ -347,6 +347,7 @@ void ProgramBatches::build(std::span<Evaluator* const> programs, std::span<const
         b.constants.resize(std::size_t(first.nConstants) * b.n);
         b.variables.resize(std::size_t(first.nVariables) * b.n);
         b.parameters.resize(std::size_t(first.nParameters) * b.n);
+        b.dests.reserve(b.n);
         for (std::uint32_t k = 0; k < b.n; ++k)
         {
             View v;
@@ -404,8 +405,7 @@ void ProgramBatches::remapDestinations(std::span<const std::uint32_t> map)
 
 void BatchedPrograms::clear()
 {
-    _programs.clear();
-    _dests.clear();
+    _size = 0;
     _levels.clear();
 }
 
@@ -413,8 +413,7 @@ void BatchedPrograms::build(std::span<Evaluator* const> programs, std::span<cons
 {
     MU_ASSERT_MSG(programs.size() == dests.size(), "programs.size() == dests.size()");
     clear();
-    _programs.assign(programs.begin(), programs.end());
-    _dests.assign(dests.begin(), dests.end());
+    _size = programs.size();
     // The level of each program; a slot's level is that of its program + 1.
     std::vector<std::uint32_t> levelOf(programs.size(), 0);
     if (byLevel)
@@ -453,7 +452,10 @@ void BatchedPrograms::build(std::span<Evaluator* const> programs, std::span<cons
         std::vector<std::uint32_t> rest;
         _levels[level].batches.build(ps, ds, rest);
         for (std::uint32_t r : rest)
-            _levels[level].rest.push_back(members[r]);
+        {
+            _levels[level].restPrograms.push_back(ps[r]);
+            _levels[level].restDests.push_back(ds[r]);
+        }
     }
 }
 
@@ -470,16 +472,21 @@ void BatchedPrograms::evaluate(CU& cu, Value* out) const
     for (const Level& level : _levels)
     {
         level.batches.evaluate(cu, out);
-        for (std::uint32_t k : level.rest)
-            out[_dests[k]] = _programs[k] ? _programs[k]->evaluate(cu) : Value(0);
+        for (std::size_t k = 0; k < level.restPrograms.size(); ++k)
+        {
+            const Evaluator* e = level.restPrograms[k];
+            out[level.restDests[k]] = e ? e->evaluate(cu) : Value(0);
+        }
     }
 }
 
 void BatchedPrograms::remapDestinations(std::span<const std::uint32_t> map)
 {
-    for (std::uint32_t& d : _dests)
-        d = map[d];
     for (Level& level : _levels)
+    {
         level.batches.remapDestinations(map);
+        for (std::uint32_t& d : level.restDests)
+            d = map[d];
+    }
 }
 } // namespace SL_NS

@@ -64,8 +64,8 @@ class BatchedPrograms
 public:
     void build(std::span<Evaluator* const> programs, std::span<const std::uint32_t> dests, bool byLevel);
     void clear();
-    bool empty() const { return _programs.empty(); }
-    std::size_t size() const { return _programs.size(); }
+    bool empty() const { return _size == 0; }
+    std::size_t size() const { return _size; }
     // The programs that run in a batch.
     std::size_t batchedSize() const;
     // out[dests[k]] = programs[k] for every k; those of no batch run per token
@@ -77,10 +77,11 @@ private:
     struct Level
     {
         ProgramBatches batches;
-        std::vector<std::uint32_t> rest;
+        // The programs of no batch and their destinations, in list order.
+        std::vector<Evaluator*> restPrograms;
+        std::vector<std::uint32_t> restDests;
     };
-    std::vector<Evaluator*> _programs;
-    std::vector<std::uint32_t> _dests;
+    std::size_t _size = 0;
     std::vector<Level> _levels;
 };
 } // namespace SL_NS
