@@ -4,7 +4,6 @@
 // last bits that the order of operations allows. Shared by the differential
 // test and the model fuzz target.
 #include <solvers/NRSolver.h>
-#include <sparse/Factory.h>
 #include <sparse/IMatrix.h>
 
 #include <algorithm>
@@ -63,32 +62,15 @@ struct Evaluation
     }
 };
 
-inline sparse::ISolver<SL_NS::Value, int>* luSolver(int n, int capacity)
-{
-#if SL_COMPLEX
-    return sparse::createCmplxSolver(n, capacity, sparse::Symmetry::General, sparse::SolverType::LU,
-                                     sparse::Pivoting::Relaxed, sparse::Ordering::AMD);
-#else
-    return sparse::createDblSolver(n, capacity, sparse::Symmetry::General, sparse::SolverType::LU,
-                                   sparse::Pivoting::Relaxed, sparse::Ordering::AMD);
-#endif
-}
-
-// The Jacobian's values as written into a factorisation's value array; the
-// model's own solver gets the pattern back afterwards.
+// The Jacobian's values as the model's solver receives them: written into
+// its factorisation's value array through the entries' places.
 inline void appendFactorValues(SL_NS::NRSolver& nr, std::vector<SL_NS::Value>& values)
 {
-    auto& jacobian = const_cast<SL_NS::EvaluatorSparseMatrix&>(nr.getJacobian());
-    sparse::ISolver<SL_NS::Value, int>* pSolver =
-        luSolver(nr.getNumberVariables(), int(jacobian.getNoOfNonZeros() * 2 + 1));
-    if (jacobian.setPatternOf(pSolver))
-    {
-        jacobian.evaluateIntoValues(pSolver);
-        values.insert(values.end(), pSolver->values(), pSolver->values() + pSolver->nonZeros());
-    }
-    pSolver->release();
-    if (auto* pOwn = const_cast<sparse::ISolver<SL_NS::Value, int>*>(nr.getSparseSolver()))
-        jacobian.setPatternOf(pOwn);
+    auto* pSolver = const_cast<sparse::ISolver<SL_NS::Value, int>*>(nr.getSparseSolver());
+    if (!pSolver || !pSolver->values())
+        return;
+    nr.getJacobian().evaluateIntoValues(pSolver);
+    values.insert(values.end(), pSolver->values(), pSolver->values() + pSolver->nonZeros());
 }
 
 inline Evaluation evaluate(SL_NS::Solver& s)

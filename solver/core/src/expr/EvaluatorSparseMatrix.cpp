@@ -16,6 +16,10 @@ EvaluatorSparseMatrix::EvaluatorSparseMatrix(int n) { reserve(std::size_t(std::m
 
 void EvaluatorSparseMatrix::reserve(std::size_t n)
 {
+    // The places belong to the entries held before.
+    _places.clear();
+    _branchPlaces.clear();
+    _writesEveryPlaceOnce = false;
     setBatched(false);
     if (n == _entries.capacity())
         return;
@@ -73,7 +77,7 @@ void EvaluatorSparseMatrix::targetPlaces()
 {
     // Only when every entry has a place of its own: then the batches write
     // the factorisation's values directly.
-    if (!isBatched() || _batchesAtPlaces || !_writesEveryPlaceOnce)
+    if (!isBatched() || _batchesAtPlaces || !_writesEveryPlaceOnce || _places.size() != _entries.size())
         return;
     std::vector<std::uint32_t> map(_places.begin(), _places.end());
     _batches.remapDestinations(map);
