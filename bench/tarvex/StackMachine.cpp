@@ -1,8 +1,8 @@
 // The innermost loop of every solve: the stack machine running a long mixed
 // program (time per source token and per executed instruction: a push and
 // the operation after it run as one instruction), and a Jacobian of N entries
-// filled into a sparse solver (time per entry; the complexity fit shows the
-// fill is linear in the entries).
+// filled into a sparse solver, per token and batched (time per entry; the
+// complexity fit shows the fill is linear in the entries).
 #include <expr/CU.h>
 #include <expr/EvaluatorSparseMatrix.h>
 #include <ProgramBuilder.h>
@@ -87,8 +87,9 @@ void BM_StackMachineArithmetic(benchmark::State& state)
 BENCHMARK(BM_StackMachineArithmetic);
 
 // A Jacobian as in power flow: per row a diagonal entry and neighbours,
-// each a short program (a fifth of them constants), put into a KLU solver.
-void BM_JacobianFill(benchmark::State& state)
+// each a short program (a fifth of them constants), put into a KLU solver;
+// its programs run per token or in batches of one shape.
+void jacobianFill(benchmark::State& state, bool batched)
 {
     const int nEntries = int(state.range(0));
     const int perRow = 5;
@@ -109,6 +110,7 @@ void BM_JacobianFill(benchmark::State& state)
             const std::string program = k == 4 ? "2.5" : "p0 " + a + " * " + b + " " + a + " - cos *";
             jac.addEvaluator(r, c, m.write(program));
         }
+    jac.setBatched(batched);
     sparse::ISolver<double, int>* pSolver =
         sparse::createDblSolver(n, nEntries, sparse::Symmetry::General, sparse::SolverType::LU,
                                 sparse::Pivoting::Relaxed, sparse::Ordering::AMD);
@@ -122,7 +124,16 @@ void BM_JacobianFill(benchmark::State& state)
     state.counters["ns_per_entry"] = benchmark::Counter(double(state.iterations()) * nEntries,
                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
+void BM_JacobianFill(benchmark::State& state) { jacobianFill(state, false); }
+void BM_JacobianFillBatched(benchmark::State& state) { jacobianFill(state, true); }
 BENCHMARK(BM_JacobianFill)
+    ->Arg(25000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Arg(200000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();
+BENCHMARK(BM_JacobianFillBatched)
     ->Arg(25000)
     ->Arg(50000)
     ->Arg(100000)

@@ -1,4 +1,6 @@
 // Built once for each value type (SL_COMPLEX), as the solver sources are.
+#include <BatchedVsPerToken.h>
+#include <Check.h>
 #include <CollectingLog.h>
 #include <solvers/DAESolver.h>
 #include <solvers/NRSolver.h>
@@ -54,6 +56,7 @@ void run(const sc::Naming& naming, const sc::TokenizedModel& model)
     }();
     if (!solver.init(&naming, &model, true))
         return;
+    FUZZ_CHECK(test::batchedAgrees(solver));
     limitRun(solver);
     for (sc::ISolver<Value>* pSub : solver._subModels)
         limitRun(*pSub);

@@ -1,6 +1,7 @@
 #include <expr/CU.h>
 #include <expr/Evaluator.h>
 #include <expr/FnLimits.h>
+#include <expr/MachineOps.h>
 #include <expr/OpTable.h>
 #include <expr/Workspace.h>
 #include <mu/Assert.h>
@@ -14,6 +15,7 @@ namespace SL_NS
 namespace
 {
 using T = Token::Type;
+using namespace ops;
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double twoTo31 = 2147483648.0;
 constexpr double twoTo52 = 4503599627370496.0;
@@ -34,18 +36,14 @@ double roundAt(double x, double t)
     return std::round(scaled) / f;
 }
 
-// b^e: squares and cubes, the powers models write most (a conductance
-// times v^2, a shunt g v^3 and its derivative), by multiplication.
-Value power(const Value& b, const Value& e)
+#if SL_COMPLEX
+Value roundValue(const Value& s, const Value& t)
 {
-    if (e == Value(2))
-        return b * b;
-    if (e == Value(3))
-        return b * b * b;
-    return std::pow(b, e);
+    return Value(roundAt(s.real(), t.real()), roundAt(s.imag(), t.real()));
 }
+#else
+Value roundValue(const Value& s, const Value& t) { return roundAt(s, t); }
 
-#if !SL_COMPLEX
 // a moved to the nearest point of the grid b + n h; NaN when there is none.
 double discretize(double a, double b, double h)
 {
@@ -55,43 +53,6 @@ double discretize(double a, double b, double h)
     return n * h + b;
 }
 #endif
-
-// A condition counts as true unless it is exactly zero (NaN is true).
-double truth(bool b) { return b ? 1.0 : 0.0; }
-
-#if SL_COMPLEX
-double re(const Value& v) { return v.real(); }
-bool isZero(const Value& v) { return v.real() == 0 && v.imag() == 0; }
-Value absValue(const Value& v) { return Value(std::abs(v), 0); }
-Value sqr(const Value& v) { return v * v; }
-Value log10Value(const Value& v) { return std::log(v) / std::numbers::ln10; }
-Value roundValue(const Value& s, const Value& t)
-{
-    return Value(roundAt(s.real(), t.real()), roundAt(s.imag(), t.real()));
-}
-Value conj(const Value& v) { return v.imag() == 0 ? v : Value(v.real(), -v.imag()); }
-Value polar(const Value& v) { return Value(std::abs(v), std::atan2(v.imag(), v.real())); }
-Value rectangular(const Value& v)
-{
-    const double r = v.real();
-    if (!(r > 0))
-        return Value(0, 0);
-    return Value(r * std::cos(v.imag()), r * std::sin(v.imag()));
-}
-#else
-double re(const Value& v) { return v; }
-bool isZero(const Value& v) { return v == 0; }
-Value absValue(const Value& v) { return std::fabs(v); }
-Value sqr(const Value& v) { return v * v; }
-Value log10Value(const Value& v) { return std::log10(v); }
-Value roundValue(const Value& s, const Value& t) { return roundAt(s, t); }
-#endif
-
-Value signValue(const Value& v)
-{
-    const double r = re(v);
-    return r < 0 ? -1.0 : (r > 0 ? 1.0 : 0.0);
-}
 } // namespace
 
 CU::CU(Workspace* pWorkspace)
@@ -282,7 +243,6 @@ Value CU::evaluate(const Evaluator* e)
             sp[-1] = truth(!isZero(sp[-1]) != !isZero(sp[0]));
             --sp;
             break;
-        case Instruction(T::NOT): *sp = truth(isZero(*sp)); break;
         case Instruction(T::GT):
             sp[-1] = truth(re(sp[-1]) > re(sp[0]));
             --sp;
@@ -318,35 +278,11 @@ Value CU::evaluate(const Evaluator* e)
             --sp;
             break;
 
-        case Instruction(T::ABS): *sp = absValue(*sp); break;
-        case Instruction(T::SIGN): *sp = signValue(*sp); break;
-        case Instruction(T::SQR): *sp = sqr(*sp); break;
-        case Instruction(T::SQRT): *sp = std::sqrt(*sp); break;
-        case Instruction(T::EXP): *sp = std::exp(*sp); break;
-        case Instruction(T::LN): *sp = std::log(*sp); break;
-        case Instruction(T::LOG): *sp = log10Value(*sp); break;
-        case Instruction(T::SIN): *sp = std::sin(*sp); break;
-        case Instruction(T::COS): *sp = std::cos(*sp); break;
-        case Instruction(T::TG): *sp = std::tan(*sp); break;
-        case Instruction(T::ASIN): *sp = std::asin(*sp); break;
-        case Instruction(T::ACOS): *sp = std::acos(*sp); break;
-        case Instruction(T::ATG): *sp = std::atan(*sp); break;
-        case Instruction(T::SINH): *sp = std::sinh(*sp); break;
-        case Instruction(T::COSH): *sp = std::cosh(*sp); break;
-        case Instruction(T::TGH): *sp = std::tanh(*sp); break;
-        case Instruction(T::ASNH): *sp = std::asinh(*sp); break;
-        case Instruction(T::ACSH): *sp = std::acosh(*sp); break;
-        case Instruction(T::ATGH): *sp = std::atanh(*sp); break;
-#if SL_COMPLEX
-        // One value: its phase angle.
-        case Instruction(T::ATG2): *sp = Value(std::atan2(sp->imag(), sp->real()), 0); break;
-        case Instruction(T::CONJ): *sp = conj(*sp); break;
-        case Instruction(T::CABS): *sp = Value(std::fabs(sp->real()), std::fabs(sp->imag())); break;
-        case Instruction(T::RTOP): *sp = polar(*sp); break;
-        case Instruction(T::PTOR): *sp = rectangular(*sp); break;
-        case Instruction(T::REAL_PART): *sp = Value(sp->real(), 0); break;
-        case Instruction(T::IMAG_PART): *sp = Value(sp->imag(), 0); break;
-#else
+#define SL_UNARY(op, f)                                                                                                \
+    case Instruction(T::op): *sp = f(*sp); break;
+            SL_UNARY_FUNCTIONS(SL_UNARY)
+#undef SL_UNARY
+#if !SL_COMPLEX
         // atg2(a, b) leaves a below b: atan2(b, a).
         case Instruction(T::ATG2):
             sp[-1] = std::atan2(sp[0], sp[-1]);

@@ -78,6 +78,12 @@ public:
     const Value* getConstants() const { return _pConstData; }
     const std::uint32_t* getVariableIndices() const { return _pIndVars; }
     const std::uint32_t* getParameterIndices() const { return _pIndParams; }
+    std::uint32_t getNoOfConstants() const { return _nConsts; }
+    std::uint32_t getNoOfVariables() const { return _nVars; }
+    std::uint32_t getNoOfParameters() const { return _nParams; }
+    // A shortcut's value (Constant) or the index of its symbol or slot.
+    const Value& getConstant() const { return _constant; }
+    std::uint32_t getSymbolIndex() const { return _symbolIndex; }
 
     Value evaluate(CU& cu) const;
     bool evaluateAssignment(CU& cu) const;

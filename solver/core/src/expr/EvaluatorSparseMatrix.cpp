@@ -16,6 +16,11 @@ EvaluatorSparseMatrix::EvaluatorSparseMatrix(int n) { reserve(std::size_t(std::m
 
 void EvaluatorSparseMatrix::reserve(std::size_t n)
 {
+    // The places belong to the entries held before.
+    _places.clear();
+    _branchPlaces.clear();
+    _writesEveryPlaceOnce = false;
+    setBatched(false);
     if (n == _entries.capacity())
         return;
     std::vector<Entry>().swap(_entries);
@@ -25,7 +30,7 @@ void EvaluatorSparseMatrix::reserve(std::size_t n)
 
 void EvaluatorSparseMatrix::addEvaluator(int row, int col, Evaluator* pEvaluator)
 {
-    MU_ASSERT_MSG(pEvaluator, "pEvaluator");
+    MU_ASSERT_MSG(pEvaluator && col >= 0, "pEvaluator && col >= 0");
     if (pEvaluator->getType() == EType::Program && pEvaluator->getNoOfInstructions() == 0)
         return;
     _entries.push_back({pEvaluator, row, col});
@@ -44,18 +49,61 @@ void EvaluatorSparseMatrix::addSwitchEvaluator(int row, Evaluator* pEvaluator)
     _nnz += pEvaluator->getNoOfNonZeros();
 }
 
+void EvaluatorSparseMatrix::setBatched(bool on)
+{
+    _batches.clear();
+    _values.clear();
+    _nBatchedEntries = 0;
+    _batchesAtPlaces = false;
+    if (!on)
+        return;
+    std::vector<Evaluator*> programs;
+    std::vector<std::uint32_t> dests;
+    for (std::uint32_t k = 0; k < _entries.size(); ++k)
+        if (_entries[k].col >= 0)
+        {
+            programs.push_back(_entries[k].pEvaluator);
+            dests.push_back(k);
+        }
+    _batches.build(programs, dests, false);
+    _values.assign(_entries.size(), Value {});
+    _nBatchedEntries = _entries.size();
+    targetPlaces();
+}
+
+bool EvaluatorSparseMatrix::isBatched() const { return !_batches.empty() && _nBatchedEntries == _entries.size(); }
+
+void EvaluatorSparseMatrix::targetPlaces()
+{
+    // Only when every entry has a place of its own: then the batches write
+    // the factorisation's values directly.
+    if (!isBatched() || _batchesAtPlaces || !_writesEveryPlaceOnce || _places.size() != _entries.size())
+        return;
+    std::vector<std::uint32_t> map(_places.begin(), _places.end());
+    _batches.remapDestinations(map);
+    _batchesAtPlaces = true;
+}
+
 template <typename TTarget>
 void EvaluatorSparseMatrix::fill(TTarget* pTarget) const
 {
     CU cu(_pWorkspace);
-    for (const Entry& e : _entries)
+    // Groups made before the matrix grew no longer cover it; groups that
+    // write the factorisation's places serve only that road.
+    const bool batched = isBatched() && !_batchesAtPlaces;
+    if (batched)
+        _batches.evaluate(cu, _values.data());
+    for (std::size_t k = 0; k < _entries.size(); ++k)
     {
-        switch (e.pEvaluator->getType())
-        {
-        case EType::Switch: e.pEvaluator->addSwitchTripletsToSolver(cu, pTarget, e.row); break;
-        case EType::IfThenElse: e.pEvaluator->addTripletsToSolver(cu, pTarget, e.row); break;
-        default: pTarget->put(e.row, e.col, e.pEvaluator->evaluate(cu)); break;
-        }
+        const Entry& e = _entries[k];
+        // Only a branch entry has no column; a batched entry's evaluator is
+        // not touched at all.
+        if (e.col >= 0)
+            pTarget->put(e.row, e.col, batched ? _values[k] : e.pEvaluator->evaluate(cu));
+        else if (e.pEvaluator->getType() == EType::Switch)
+            e.pEvaluator->addSwitchTripletsToSolver(cu, pTarget, e.row);
+        else
+            e.pEvaluator->addTripletsToSolver(cu, pTarget, e.row);
     }
 }
 
@@ -77,6 +125,12 @@ void EvaluatorSparseMatrix::insertPatternToMatrix(sparse::IMatrix<int, Value>* p
 
 bool EvaluatorSparseMatrix::setPatternOf(sparse::ISolver<Value, int>* pSolver)
 {
+    // A new solver's places: the batches go back to the entries' order first.
+    _places.clear();
+    _branchPlaces.clear();
+    _writesEveryPlaceOnce = false;
+    if (_batchesAtPlaces)
+        setBatched(true);
     // Entry i has the pattern entries firsts[i] .. firsts[i + 1] - 1.
     std::vector<std::size_t> firsts;
     std::vector<int> rows;
@@ -94,8 +148,6 @@ bool EvaluatorSparseMatrix::setPatternOf(sparse::ISolver<Value, int>* pSolver)
         rows.resize(cols.size(), e.row);
     }
     firsts.push_back(cols.size());
-    _places.clear();
-    _branchPlaces.clear();
     if (!pSolver->setPattern(rows.data(), cols.data(), rows.size()))
         return false;
     const int* places = pSolver->places();
@@ -110,6 +162,7 @@ bool EvaluatorSparseMatrix::setPatternOf(sparse::ISolver<Value, int>* pSolver)
     }
     _branchPlaces.sort();
     _writesEveryPlaceOnce = size_t(pSolver->nonZeros()) == rows.size() && _branchPlaces.empty();
+    targetPlaces();
     return true;
 }
 
@@ -120,23 +173,28 @@ void EvaluatorSparseMatrix::evaluateIntoValues(sparse::ISolver<Value, int>* pSol
     // Plain stores, nothing zeroed first: a sum would wait for the value
     // held at its place, and places (by columns) lie far apart in the
     // entries' order (by rows).
+    if (_batchesAtPlaces)
+        return _batches.evaluate(cu, values);
     if (_writesEveryPlaceOnce)
     {
         for (std::size_t k = 0; k < _entries.size(); ++k)
             values[_places[k]] = _entries[k].pEvaluator->evaluate(cu);
         return;
     }
+    const bool batched = isBatched();
+    if (batched)
+        _batches.evaluate(cu, _values.data());
     std::fill(values, values + pSolver->nonZeros(), Value {});
     BranchPlaces::Writer branches {_branchPlaces, values};
     for (std::size_t k = 0; k < _entries.size(); ++k)
     {
         const Entry& e = _entries[k];
-        switch (e.pEvaluator->getType())
-        {
-        case EType::Switch: e.pEvaluator->addSwitchTripletsToSolver(cu, &branches, e.row); break;
-        case EType::IfThenElse: e.pEvaluator->addTripletsToSolver(cu, &branches, e.row); break;
-        default: values[_places[k]] += e.pEvaluator->evaluate(cu); break;
-        }
+        if (e.col >= 0)
+            values[_places[k]] += batched ? _values[k] : e.pEvaluator->evaluate(cu);
+        else if (e.pEvaluator->getType() == EType::Switch)
+            e.pEvaluator->addSwitchTripletsToSolver(cu, &branches, e.row);
+        else
+            e.pEvaluator->addTripletsToSolver(cu, &branches, e.row);
     }
 }
 

@@ -6,6 +6,7 @@
 // compressed value array once that solver has taken the pattern.
 #include <expr/BranchPlaces.h>
 #include <expr/Build.h>
+#include <expr/ProgramBatches.h>
 
 #include <cstdint>
 #include <vector>
@@ -35,6 +36,12 @@ public:
     void addEvaluator(int row, int col, Evaluator* pEvaluator);
     void addIfThenEvaluator(int row, Evaluator* pEvaluator);
     void addSwitchEvaluator(int row, Evaluator* pEvaluator);
+
+    // Groups the entries' programs for batched evaluation (on), or drops the
+    // groups (off: every entry runs on the per-token machine). Call once the
+    // matrix is complete.
+    void setBatched(bool on);
+    std::size_t batchedSize() const { return _batches.batchedSize(); }
 
     // Puts every entry's value at its (row, column) into the solver.
     void evaluateAndInsertToSolver(sparse::ISolver<Value, int>* pSolver) const;
@@ -77,6 +84,10 @@ private:
 
     template <typename TTarget>
     void fill(TTarget* pTarget) const;
+    bool isBatched() const;
+    // Sends the batches' values to the entries' places in the
+    // factorisation's value array, once both are known.
+    void targetPlaces();
 
     Workspace* _pWorkspace = nullptr;
     std::vector<Entry> _entries;
@@ -88,5 +99,11 @@ private:
     // every place exactly once, so nothing is zeroed or summed.
     bool _writesEveryPlaceOnce = false;
     std::uint32_t _nnz = 0;
+    // The batched entries (those without branches) write their values here,
+    // at their place in the entry list, before the fill puts them.
+    BatchedPrograms _batches;
+    std::size_t _nBatchedEntries = 0;
+    bool _batchesAtPlaces = false;
+    mutable std::vector<Value> _values;
 };
 } // namespace SL_NS

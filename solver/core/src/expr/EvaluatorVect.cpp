@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numeric>
 
 namespace SL_NS
 {
@@ -34,10 +36,21 @@ EvaluatorVect::EvaluatorVect(int n) { reserve(std::size_t(std::max(n, 0))); }
 
 void EvaluatorVect::reserve(std::size_t n)
 {
+    _batches.clear();
     if (n == _evaluators.capacity())
         return;
     std::vector<Evaluator*>().swap(_evaluators);
     _evaluators.reserve(n);
+}
+
+void EvaluatorVect::setBatched(bool on)
+{
+    _batches.clear();
+    if (!on)
+        return;
+    std::vector<std::uint32_t> dests(_evaluators.size());
+    std::iota(dests.begin(), dests.end(), 0u);
+    _batches.build(_evaluators, dests, false);
 }
 
 void EvaluatorVect::evaluate(Value* out, double scale) const
@@ -46,8 +59,12 @@ void EvaluatorVect::evaluate(Value* out, double scale) const
     if (_pVarValues)
         cu.setVariableValues(_pVarValues);
     const std::size_t n = _evaluators.size();
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = _evaluators[i] ? _evaluators[i]->evaluate(cu) : Value(0);
+    // Groups made before the list grew no longer cover it.
+    if (!_batches.empty() && _batches.size() == n)
+        _batches.evaluate(cu, out);
+    else
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = _evaluators[i] ? _evaluators[i]->evaluate(cu) : Value(0);
     if (scale != 1.0)
         for (std::size_t i = 0; i < n; ++i)
             out[i] *= scale;
@@ -57,17 +74,17 @@ void EvaluatorVect::evaluateScale(Value* out, double scale, double& norm) const
 {
     evaluate(out, scale);
     // A NaN residual makes the norm NaN, so it never passes as converged.
+    // No branch in the loop, so that it vectorises.
     norm = 0;
+    bool nan = false;
     for (std::size_t i = 0; i < _evaluators.size(); ++i)
     {
         const double m = magnitude(out[i]);
-        if (std::isnan(m))
-        {
-            norm = m;
-            return;
-        }
+        nan |= std::isnan(m);
         norm = std::max(norm, m);
     }
+    if (nan)
+        norm = std::numeric_limits<double>::quiet_NaN();
 }
 
 bool EvaluatorVect::evaluateAssignments(Workspace* pWorkspace)

@@ -2,9 +2,11 @@
 // A list of evaluators evaluated together: the equations f(x), the
 // assignments of a group, the inputs of a statistic.
 #include <expr/Build.h>
+#include <expr/ProgramBatches.h>
 #include <math/Stats.h>
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 namespace SL_NS
@@ -27,7 +29,14 @@ public:
     void setVariableValues(Value* pValues) { _pVarValues = pValues; }
 
     std::size_t size() const { return _evaluators.size(); }
+
+    // Groups the programs for batched evaluation (on), or drops the groups so
+    // that every program runs on the per-token machine (off). Call once the
+    // list is complete; the values agree either way.
+    void setBatched(bool on);
+    std::size_t batchedSize() const { return _batches.batchedSize(); }
     Evaluator* operator[](std::size_t i) const { return _evaluators[i]; }
+    std::span<Evaluator* const> evaluators() const { return _evaluators; }
 
     // out[i] = scale * f_i (no multiplication for scale 1).
     void evaluate(Value* out, double scale) const;
@@ -44,5 +53,6 @@ private:
     Workspace* _pWorkspace = nullptr;
     Value* _pVarValues = nullptr;
     std::vector<Evaluator*> _evaluators;
+    BatchedPrograms _batches;
 };
 } // namespace SL_NS

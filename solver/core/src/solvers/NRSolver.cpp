@@ -108,6 +108,12 @@ void NRSolver::takeCompiledModel(const SolverData& data)
     _nJacEntries = _jacobian.getNoOfNonZeros();
 }
 
+void NRSolver::setBatchedEvaluation(bool on)
+{
+    Solver::setBatchedEvaluation(on);
+    _jacobian.setBatched(on);
+}
+
 bool NRSolver::finishInit()
 {
     if (_derivTestMode)

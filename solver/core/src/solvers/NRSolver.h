@@ -43,6 +43,8 @@ public:
     int getDerDescription(char* buffer, std::size_t size, int eq, int var) override;
 
     const EvaluatorSparseMatrix& getJacobian() const { return _jacobian; }
+    // The base's lists and the Jacobian's entries.
+    void setBatchedEvaluation(bool on) override;
     // Null before a model is read.
     const sparse::ISolver<Value, int>* getSparseSolver() const { return _pSparse; }
 

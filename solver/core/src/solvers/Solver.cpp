@@ -43,6 +43,7 @@ void Solver::clearModel()
     _modelName = td::StringExt();
     _sharedValues.clear();
     _sharedSlots.clear();
+    _sharedBatches.clear();
     _stepConstantSlots.clear();
     for (EvaluatorVect* pGroup :
          {&_fx, &_shared, &_stepConstants, &_reInit, &_preProc, &_iterPostP, &_basePostP, &_postProc, &_repeats})
@@ -297,6 +298,8 @@ void Solver::evaluateShared()
         return;
     // Slots of a dynamic model's step values stand among them.
     CU cu(this);
+    if (!_sharedBatches.empty())
+        return _sharedBatches.evaluate(cu, _sharedValues.data());
     for (std::size_t k = 0; k < _shared.size(); ++k)
         _sharedValues[_sharedSlots[k]] = _shared[k]->evaluate(cu);
 }
@@ -372,12 +375,22 @@ bool Solver::readModel(const td::String& model)
     return ok;
 }
 
+void Solver::setBatchedEvaluation(bool on)
+{
+    _batchedEvaluation = on;
+    _fx.setBatched(on);
+    _sharedBatches.clear();
+    if (on)
+        _sharedBatches.build(_shared.evaluators(), _sharedSlots, true);
+}
+
 void Solver::takeCompiledModel(const SolverData& data)
 {
     _indexOfTParam = data.indexOfTParam;
     _indexOfDeltaTParam = data.indexOfDeltaTParam;
     if (data.eps != 0)
         _precision = data.eps;
+    setBatchedEvaluation(_batchedEvaluation);
 }
 
 void Solver::initSolverData(SolverData& data)

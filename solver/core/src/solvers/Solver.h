@@ -9,6 +9,7 @@
 #include <expr/Build.h>
 #include <expr/ErrorStr.h>
 #include <expr/ExpressionPools.h>
+#include <expr/ProgramBatches.h>
 #include <expr/SolutionLimits.h>
 #include <cnt/FixNumSet.h>
 #include <cnt/SafeFullVector.h>
@@ -114,6 +115,9 @@ public:
     // Computes the shared values at the present point; before the programs
     // that read them.
     void evaluateShared();
+    // Batched evaluation of the model's lists (on by default), or every
+    // program on the per-token machine: the values agree either way.
+    virtual void setBatchedEvaluation(bool on);
     // Points the solver data at this solver's stores.
     void initSolverData(SolverData& data);
     void setEmbeddedParam(sc::EmbeddedParam which, double value);
@@ -199,5 +203,7 @@ protected:
     bool _iterPostPAlwaysOn = false;
     bool _basePostPAlwaysOn = false;
     bool _modelRead = false; // a model was read successfully
+    bool _batchedEvaluation = true;
+    BatchedPrograms _sharedBatches;
 };
 } // namespace SL_NS

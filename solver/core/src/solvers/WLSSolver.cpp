@@ -218,6 +218,13 @@ void WLSSolver::evaluateResiduals(const EvaluatorVect& residuals, Value* out) co
 #endif
 }
 
+void WLSSolver::setBatchedEvaluation(bool on)
+{
+    NRSolver::setBatchedEvaluation(on);
+    _constraints.setBatched(on);
+    _constraintJacobian.setBatched(on);
+}
+
 void WLSSolver::fillJacobian(const EvaluatorSparseMatrix& jacobian, sparse::IMatrix<int, Value>* pMatrix,
                              bool values) const
 {

@@ -45,6 +45,8 @@ public:
     // One per measurement row (with conjugate variables, each weight twice),
     // divided by the mean of the smallest and the largest.
     const dense::DiagMatrix<double>& getWeights() const { return _weights; }
+    // The base's lists and the constraints' residuals and Jacobian.
+    void setBatchedEvaluation(bool on) override;
 
 protected:
     bool compile(RPNDerivParser& parser, const sc::Naming* pNaming, const sc::TokenizedModel* pModel, SolverData& data,

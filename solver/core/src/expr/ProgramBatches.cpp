@@ -1,0 +1,492 @@
+#include <expr/CU.h>
+#include <expr/Evaluator.h>
+#include <expr/MachineOps.h>
+#include <expr/ProgramBatches.h>
+#include <mu/Assert.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <utility>
+
+namespace SL_NS
+{
+namespace
+{
+using T = Token::Type;
+using instr::Arith;
+using instr::Source;
+
+// Programs per block: a block's stack (a row of this many values per level)
+// stays in the first-level cache.
+constexpr int blockSize = 64;
+
+// Where a block reads its operands: the current operand position of each
+// side list (offset to the block's first program) and the value arrays.
+struct Operands
+{
+    const Value* constants;
+    const std::uint32_t* variables;
+    const std::uint32_t* parameters;
+    const Value* x;
+    const Value* params;
+    const Value* shared;
+    std::uint32_t n; // programs in the batch: the stride from one operand position to the next
+};
+
+template <Source S>
+const Value& at(const Operands& o, int k)
+{
+    if constexpr (S == Source::Constant)
+        return o.constants[k];
+    else if constexpr (S == Source::Variable)
+        return o.x[o.variables[k]];
+    else if constexpr (S == Source::Parameter)
+        return o.params[o.parameters[k]];
+    else
+        return o.shared[o.parameters[k]];
+}
+
+template <Source S>
+void advance(Operands& o)
+{
+    if constexpr (S == Source::Constant)
+        o.constants += o.n;
+    else if constexpr (S == Source::Variable)
+        o.variables += o.n;
+    else
+        o.parameters += o.n;
+}
+
+// One instruction over the m programs of a block; sp points at the row of
+// the top level.
+using Step = void (*)(Value*& sp, int m, Operands& o);
+
+template <Source S>
+void push(Value*& sp, int m, Operands& o)
+{
+    sp += blockSize;
+    for (int k = 0; k < m; ++k)
+        sp[k] = at<S>(o, k);
+    advance<S>(o);
+}
+
+template <Source S, Arith A>
+void fused(Value*& sp, int m, Operands& o)
+{
+    for (int k = 0; k < m; ++k)
+        ops::apply<A>(sp[k], at<S>(o, k));
+    advance<S>(o);
+}
+
+// The left operand is read first, as both may come from the same side list.
+template <Source L, Source R>
+void product(Value*& sp, int m, Operands& o)
+{
+    const Operands left = o;
+    advance<L>(o);
+    sp += blockSize;
+    for (int k = 0; k < m; ++k)
+    {
+        const Value a = at<L>(left, k);
+        sp[k] = a * at<R>(o, k);
+    }
+    advance<R>(o);
+}
+
+template <Source L, Source R, Arith A>
+void productArith(Value*& sp, int m, Operands& o)
+{
+    const Operands left = o;
+    advance<L>(o);
+    for (int k = 0; k < m; ++k)
+    {
+        const Value a = at<L>(left, k);
+        ops::apply<A>(sp[k], a * at<R>(o, k));
+    }
+    advance<R>(o);
+}
+
+template <Arith A>
+void binary(Value*& sp, int m, Operands&)
+{
+    sp -= blockSize;
+    for (int k = 0; k < m; ++k)
+        ops::apply<A>(sp[k], sp[k + blockSize]);
+}
+
+template <bool reversed>
+void power(Value*& sp, int m, Operands&)
+{
+    sp -= blockSize;
+    for (int k = 0; k < m; ++k)
+        sp[k] = reversed ? ops::power(sp[k + blockSize], sp[k]) : ops::power(sp[k], sp[k + blockSize]);
+}
+
+template <class F>
+void unary(Value*& sp, int m, Operands&)
+{
+    for (int k = 0; k < m; ++k)
+        sp[k] = F {}(sp[k]);
+}
+
+#define SL_UNARY(op, f)                                                                                                \
+    struct Fn##op                                                                                                      \
+    {                                                                                                                  \
+        Value operator()(const Value& v) const { return f(v); }                                                        \
+    };
+SL_UNARY_FUNCTIONS(SL_UNARY)
+#undef SL_UNARY
+
+template <Instruction I>
+constexpr Step unaryStep()
+{
+#define SL_UNARY(op, f)                                                                                                \
+    if constexpr (I == Instruction(T::op))                                                                             \
+        return &unary<Fn##op>;                                                                                         \
+    else
+    SL_UNARY_FUNCTIONS(SL_UNARY)
+#undef SL_UNARY
+    return nullptr;
+}
+
+// The step of an instruction; null for one that stays on the per-token
+// machine (branches, statistics, draws, limits, the parent model's values,
+// assignments, comparisons).
+template <Instruction I>
+constexpr Step stepOf()
+{
+    using namespace instr;
+    if constexpr (I == PushI || I == PushF)
+        return &push<Source::Constant>;
+    else if constexpr (I == PushVar)
+        return &push<Source::Variable>;
+    else if constexpr (I == PushParam)
+        return &push<Source::Parameter>;
+    else if constexpr (I == PushShared)
+        return &push<Source::Shared>;
+    else if constexpr (isFused(I))
+        return &fused<Source((I - FusedFirst) / nArith), Arith((I - FusedFirst) % nArith)>;
+    else if constexpr (isProduct(I))
+        return &product<Source((I - ProductFirst) / nSources), Source((I - ProductFirst) % nSources)>;
+    else if constexpr (isProductArith(I))
+        return &productArith<Source((productOf(I) - ProductFirst) / nSources),
+                             Source((productOf(I) - ProductFirst) % nSources),
+                             Arith((I - ProductArithFirst) % nProductAriths)>;
+    else if constexpr (I < FusedFirst && arithOf(T(I)) != Arith::Count)
+        return &binary<arithOf(T(I))>;
+    else if constexpr (I == Instruction(T::POW))
+        return &power<false>;
+    else if constexpr (I == Instruction(T::POW_REV))
+        return &power<true>;
+    else
+        return unaryStep<I>();
+}
+
+template <std::size_t... I>
+constexpr std::array<Step, sizeof...(I)> makeSteps(std::index_sequence<I...>)
+{
+    return {stepOf<Instruction(I)>()...};
+}
+
+constexpr std::array<Step, 256> steps = makeSteps(std::make_index_sequence<256>());
+
+// A program's instructions and side lists; a shortcut reads as a program of
+// one push.
+struct View
+{
+    const Instruction* shape = nullptr;
+    std::uint32_t nInstructions = 0;
+    const Value* constants = nullptr;
+    const std::uint32_t* variables = nullptr;
+    const std::uint32_t* parameters = nullptr;
+    std::uint32_t nConstants = 0;
+    std::uint32_t nVariables = 0;
+    std::uint32_t nParameters = 0;
+    Instruction push = 0;
+    std::uint32_t index = 0;
+};
+
+// False for a program that stays on the per-token machine.
+bool viewOf(const Evaluator* e, View& v)
+{
+    if (!e)
+        return false;
+    using Type = Evaluator::Type;
+    switch (e->getType())
+    {
+    case Type::Program:
+        if (e->getNoOfInstructions() == 0 || e->getMaxStackDepth() > ProgramBatches::maxDepth)
+            return false;
+        v.shape = e->getInstructions();
+        v.nInstructions = e->getNoOfInstructions();
+        v.constants = e->getConstants();
+        v.nConstants = e->getNoOfConstants();
+        v.variables = e->getVariableIndices();
+        v.nVariables = e->getNoOfVariables();
+        v.parameters = e->getParameterIndices();
+        v.nParameters = e->getNoOfParameters();
+        return std::all_of(v.shape, v.shape + v.nInstructions, [](Instruction i) { return steps[i] != nullptr; });
+    case Type::Constant:
+        v.push = instr::PushF;
+        v.constants = &e->getConstant();
+        v.nConstants = 1;
+        break;
+    case Type::Variable:
+        v.push = instr::PushVar;
+        v.variables = &v.index;
+        v.nVariables = 1;
+        break;
+    case Type::Parameter:
+    case Type::SharedValue:
+        v.push = e->getType() == Type::Parameter ? instr::PushParam : instr::PushShared;
+        v.parameters = &v.index;
+        v.nParameters = 1;
+        break;
+    default: return false;
+    }
+    v.index = e->getSymbolIndex();
+    v.shape = &v.push;
+    v.nInstructions = 1;
+    return true;
+}
+
+template <typename TValue>
+void appendTransposed(std::vector<TValue>& soa, const TValue* list, std::uint32_t count, std::uint32_t n,
+                      std::uint32_t k)
+{
+    for (std::uint32_t j = 0; j < count; ++j)
+        soa[std::size_t(j) * n + k] = list[j];
+}
+
+template <typename TValue>
+const TValue* at(const std::vector<TValue>& v, std::size_t offset)
+{
+    return v.empty() ? nullptr : v.data() + offset;
+}
+
+// The side-list sources an instruction reads, in order; the parent model's
+// values come from the parameter list.
+int sourcesOf(Instruction i, Source (&out)[2])
+{
+    using namespace instr;
+    if (i == PushParentValue)
+        out[0] = Source::Parameter;
+    else if (sourceOf(i) != Source::Count)
+        out[0] = sourceOf(i);
+    else if (isFused(i))
+        out[0] = Source((i - FusedFirst) / nArith);
+    else
+    {
+        const Instruction p = isProductArith(i) ? productOf(i) : i;
+        if (!isProduct(p))
+            return 0;
+        out[0] = Source((p - ProductFirst) / nSources);
+        out[1] = Source((p - ProductFirst) % nSources);
+        return 2;
+    }
+    return 1;
+}
+
+// Calls read(slot) for every shared value e reads; false for an evaluator
+// whose reads are not known from its program (a branch).
+template <class F>
+bool forEachSharedRead(const Evaluator* e, F read)
+{
+    using Type = Evaluator::Type;
+    if (!e)
+        return true;
+    switch (e->getType())
+    {
+    case Type::SharedValue: read(e->getSymbolIndex()); return true;
+    case Type::Constant:
+    case Type::Variable:
+    case Type::Parameter:
+    case Type::ParentValue: return true;
+    case Type::Program: break;
+    default: return false;
+    }
+    const std::uint32_t* p = e->getParameterIndices();
+    for (std::uint32_t i = 0; i < e->getNoOfInstructions(); ++i)
+    {
+        Source sources[2];
+        const int n = sourcesOf(e->getInstructions()[i], sources);
+        for (int s = 0; s < n; ++s)
+        {
+            if (sources[s] == Source::Shared)
+                read(*p);
+            if (sources[s] == Source::Shared || sources[s] == Source::Parameter)
+                ++p;
+        }
+    }
+    return true;
+}
+} // namespace
+
+void ProgramBatches::build(std::span<Evaluator* const> programs, std::span<const std::uint32_t> dests,
+                           std::vector<std::uint32_t>& rest)
+{
+    MU_ASSERT_MSG(programs.size() == dests.size(), "programs.size() == dests.size()");
+    _batches.clear();
+    _nPrograms = 0;
+    std::map<std::vector<Instruction>, std::vector<std::uint32_t>> groups;
+    for (std::uint32_t k = 0; k < programs.size(); ++k)
+    {
+        View v;
+        if (viewOf(programs[k], v))
+            groups[std::vector<Instruction>(v.shape, v.shape + v.nInstructions)].push_back(k);
+    }
+    std::vector<bool> batched(programs.size(), false);
+    for (auto& [shape, members] : groups)
+    {
+        Batch& b = _batches.emplace_back();
+        b.shape = shape;
+        b.n = std::uint32_t(members.size());
+        View first;
+        viewOf(programs[members[0]], first);
+        b.constants.resize(std::size_t(first.nConstants) * b.n);
+        b.variables.resize(std::size_t(first.nVariables) * b.n);
+        b.parameters.resize(std::size_t(first.nParameters) * b.n);
+        b.dests.reserve(b.n);
+        for (std::uint32_t k = 0; k < b.n; ++k)
+        {
+            View v;
+            viewOf(programs[members[k]], v);
+            appendTransposed(b.constants, v.constants, v.nConstants, b.n, k);
+            appendTransposed(b.variables, v.variables, v.nVariables, b.n, k);
+            appendTransposed(b.parameters, v.parameters, v.nParameters, b.n, k);
+            b.dests.push_back(dests[members[k]]);
+            batched[members[k]] = true;
+        }
+        _nPrograms += b.n;
+    }
+    for (std::uint32_t k = 0; k < programs.size(); ++k)
+        if (!batched[k])
+            rest.push_back(k);
+}
+
+void ProgramBatches::run(const Batch& b, const CU& cu, Value* stack, Value* out) const
+{
+    for (std::uint32_t k0 = 0; k0 < b.n; k0 += blockSize)
+    {
+        const int m = int(std::min<std::uint32_t>(blockSize, b.n - k0));
+        Operands o {at(b.constants, k0),
+                    at(b.variables, k0),
+                    at(b.parameters, k0),
+                    cu.getVariableValues(),
+                    cu.getParamValues(),
+                    cu.getSharedValues(),
+                    b.n};
+        // The first row stays free, as the per-token machine's first slot.
+        Value* sp = stack;
+        for (Instruction i : b.shape)
+            steps[i](sp, m, o);
+        MU_ASSERT_MSG(sp == stack + blockSize, "balanced batch");
+        const std::uint32_t* dest = b.dests.data() + k0;
+        for (int k = 0; k < m; ++k)
+            out[dest[k]] = sp[k];
+    }
+}
+
+void ProgramBatches::evaluate(const CU& cu, Value* out) const
+{
+    // One stack for all groups: a complex value is zeroed when made.
+    Value stack[(maxDepth + 1) * blockSize];
+    for (const Batch& b : _batches)
+        run(b, cu, stack, out);
+}
+
+void ProgramBatches::remapDestinations(std::span<const std::uint32_t> map)
+{
+    for (Batch& b : _batches)
+        for (std::uint32_t& d : b.dests)
+            d = map[d];
+}
+
+void BatchedPrograms::clear()
+{
+    _size = 0;
+    _levels.clear();
+}
+
+void BatchedPrograms::build(std::span<Evaluator* const> programs, std::span<const std::uint32_t> dests, bool byLevel)
+{
+    MU_ASSERT_MSG(programs.size() == dests.size(), "programs.size() == dests.size()");
+    clear();
+    _size = programs.size();
+    // The level of each program; a slot's level is that of its program + 1.
+    std::vector<std::uint32_t> levelOf(programs.size(), 0);
+    if (byLevel)
+    {
+        const std::uint32_t nSlots = dests.empty() ? 0 : *std::max_element(dests.begin(), dests.end()) + 1;
+        std::vector<std::uint32_t> slotLevel(nSlots, 0);
+        std::uint32_t highest = 0;
+        for (std::size_t k = 0; k < programs.size(); ++k)
+        {
+            std::uint32_t level = 0;
+            const bool known = forEachSharedRead(programs[k], [&](std::uint32_t slot) {
+                if (slot < nSlots)
+                    level = std::max(level, slotLevel[slot]);
+            });
+            // A branch may read any value before it.
+            levelOf[k] = known ? level : highest + 1;
+            highest = std::max(highest, levelOf[k]);
+            slotLevel[dests[k]] = levelOf[k] + 1;
+        }
+    }
+    const std::uint32_t nLevels = programs.empty() ? 0 : *std::max_element(levelOf.begin(), levelOf.end()) + 1;
+    std::vector<std::vector<std::uint32_t>> membersOf(nLevels);
+    for (std::uint32_t k = 0; k < programs.size(); ++k)
+        membersOf[levelOf[k]].push_back(k);
+    _levels.resize(nLevels);
+    for (std::uint32_t level = 0; level < nLevels; ++level)
+    {
+        const std::vector<std::uint32_t>& members = membersOf[level];
+        std::vector<Evaluator*> ps;
+        std::vector<std::uint32_t> ds;
+        for (std::uint32_t k : members)
+        {
+            ps.push_back(programs[k]);
+            ds.push_back(dests[k]);
+        }
+        std::vector<std::uint32_t> rest;
+        _levels[level].batches.build(ps, ds, rest);
+        for (std::uint32_t r : rest)
+        {
+            _levels[level].restPrograms.push_back(ps[r]);
+            _levels[level].restDests.push_back(ds[r]);
+        }
+    }
+}
+
+std::size_t BatchedPrograms::batchedSize() const
+{
+    std::size_t n = 0;
+    for (const Level& level : _levels)
+        n += level.batches.size();
+    return n;
+}
+
+void BatchedPrograms::evaluate(CU& cu, Value* out) const
+{
+    for (const Level& level : _levels)
+    {
+        level.batches.evaluate(cu, out);
+        for (std::size_t k = 0; k < level.restPrograms.size(); ++k)
+        {
+            const Evaluator* e = level.restPrograms[k];
+            out[level.restDests[k]] = e ? e->evaluate(cu) : Value(0);
+        }
+    }
+}
+
+void BatchedPrograms::remapDestinations(std::span<const std::uint32_t> map)
+{
+    for (Level& level : _levels)
+    {
+        level.batches.remapDestinations(map);
+        for (std::uint32_t& d : level.restDests)
+            d = map[d];
+    }
+}
+} // namespace SL_NS

@@ -1,0 +1,87 @@
+#pragma once
+// Programs of one list that run the same instructions on different operands
+// (the balance of every bus, the same kind of Jacobian entry of every line)
+// run together: each group holds its operands structure-of-arrays and runs
+// its instructions once per block of programs, each over the whole block, so
+// the machine dispatches once per block and not once per token. A shape of
+// one program is a batch too (measured: faster than the per-token machine);
+// programs with branches, side effects or a deep stack stay on the per-token
+// machine.
+#include <expr/Build.h>
+#include <expr/Instruction.h>
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace SL_NS
+{
+class CU;
+class Evaluator;
+
+class ProgramBatches
+{
+public:
+    // Programs that keep more values on the stack than this run per token.
+    static constexpr int maxDepth = 8;
+
+    // Groups programs[k], whose value goes to out[dests[k]]; the indices k of
+    // the programs left out are appended to rest in their order.
+    void build(std::span<Evaluator* const> programs, std::span<const std::uint32_t> dests,
+               std::vector<std::uint32_t>& rest);
+    // Runs every group over the machine's value arrays.
+    void evaluate(const CU& cu, Value* out) const;
+    // Sends the value that went to out[d] to out[map[d]] from now on.
+    void remapDestinations(std::span<const std::uint32_t> map);
+    std::size_t size() const { return _nPrograms; }
+
+private:
+    struct Batch
+    {
+        std::vector<Instruction> shape;
+        std::uint32_t n = 0; // programs
+        // Operand j of program k at [j * n + k], in the order the program
+        // reads its side lists.
+        std::vector<Value> constants;
+        std::vector<std::uint32_t> variables;
+        std::vector<std::uint32_t> parameters; // parameter or shared slot
+        std::vector<std::uint32_t> dests;
+    };
+
+    // stack: a row of values per level, the block's programs side by side.
+    void run(const Batch& b, const CU& cu, Value* stack, Value* out) const;
+
+    std::vector<Batch> _batches;
+    std::size_t _nPrograms = 0;
+};
+
+// A list of programs with the destination of each, batched: the residuals,
+// the Jacobian entries, the shared values. Shared values may read others of
+// the list; they run by level (1 + the highest level of the values a program
+// reads), so that no program reads a value not yet computed.
+class BatchedPrograms
+{
+public:
+    void build(std::span<Evaluator* const> programs, std::span<const std::uint32_t> dests, bool byLevel);
+    void clear();
+    bool empty() const { return _size == 0; }
+    std::size_t size() const { return _size; }
+    // The programs that run in a batch.
+    std::size_t batchedSize() const;
+    // out[dests[k]] = programs[k] for every k; those of no batch run per token
+    // in the list's order.
+    void evaluate(CU& cu, Value* out) const;
+    void remapDestinations(std::span<const std::uint32_t> map);
+
+private:
+    struct Level
+    {
+        ProgramBatches batches;
+        // The programs of no batch and their destinations, in list order.
+        std::vector<Evaluator*> restPrograms;
+        std::vector<std::uint32_t> restDests;
+    };
+    std::size_t _size = 0;
+    std::vector<Level> _levels;
+};
+} // namespace SL_NS
