@@ -2,6 +2,7 @@
 #include <expr/Evaluator.h>
 #include <expr/EvaluatorVect.h>
 #include <expr/Workspace.h>
+#include <math/Magnitude.h>
 #include <mu/Assert.h>
 
 #include <algorithm>
@@ -13,15 +14,6 @@ namespace SL_NS
 {
 namespace
 {
-double magnitude(const Value& v)
-{
-#if SL_COMPLEX
-    return std::max(std::fabs(v.real()), std::fabs(v.imag()));
-#else
-    return std::fabs(v);
-#endif
-}
-
 double realPart(const Value& v)
 {
 #if SL_COMPLEX
@@ -79,7 +71,7 @@ void EvaluatorVect::evaluateScale(Value* out, double scale, double& norm) const
     bool nan = false;
     for (std::size_t i = 0; i < _evaluators.size(); ++i)
     {
-        const double m = magnitude(out[i]);
+        const double m = math::magnitude(out[i]);
         nan |= std::isnan(m);
         norm = std::max(norm, m);
     }
