@@ -4,16 +4,13 @@ engine, a hand-written Newton on the same admittance matrix and the peer (peer.p
 folder: lightsim2grid's KLU Newton, and CasADi's build of the same equations) in one run,
 and the ratios of the engine to the others.
 
-    python3 bench/powerflow.py [BUILD_DIR] [--runs N] [--threads N]
+    python3 bench/powerflow.py [BUILD_DIR] [--runs N]
 
 BUILD_DIR (default build/release) holds bin/bench_PowerFlow and bin/bench_HandPowerFlow.
 The peer's packages (numpy, scipy, lightsim2grid, pandapower, casadi) are installed by pip
 into BUILD_DIR/peer-venv the first time; a package that does not install is named and the
 figures that need it are left out. The hand-written Newton reads the grids from text files
 that this script writes from grid.npz into BUILD_DIR/powerflow-grids (POWERFLOW_GRIDS).
---threads N passes BENCH_ENGINE_THREADS=N to the engine's benchmark, for a run with one
-thread against the default; the benchmark does not read it yet (it will set the model's
-thread setting once the engine has one).
 
 Per grid it prints, in ms: load + compile, the first solve of a freshly compiled model, a
 solve again with the model kept, and one iteration at the solution point split into f, J
@@ -136,22 +133,20 @@ def main():
         write_grids(sys.argv[sys.argv.index("--write-grids") + 1])
         return 0
     args = [a for i, a in enumerate(sys.argv[1:], 1)
-            if not a.startswith("--") and sys.argv[i - 1] not in ("--runs", "--threads")]
+            if not a.startswith("--") and sys.argv[i - 1] != "--runs"]
     build = os.path.abspath(args[0] if args else os.path.join(ROOT, "build", "release"))
     runs = int(sys.argv[sys.argv.index("--runs") + 1]) if "--runs" in sys.argv else 5
-    threads = sys.argv[sys.argv.index("--threads") + 1] if "--threads" in sys.argv else None
 
     python, have = peer_python(build)
     grids = os.path.join(build, "powerflow-grids")
     if "numpy" in have:
         subprocess.run([python, os.path.abspath(__file__), "--write-grids", grids], check=True)
-    engine_env = dict(os.environ, **({"BENCH_ENGINE_THREADS": threads} if threads else {}))
-    engine = run_benchmark(os.path.join(build, "bin", "bench_PowerFlow"), runs, engine_env)
+    engine = run_benchmark(os.path.join(build, "bin", "bench_PowerFlow"), runs, dict(os.environ))
     hand = run_benchmark(os.path.join(build, "bin", "bench_HandPowerFlow"), runs,
                          dict(os.environ, POWERFLOW_GRIDS=grids)) if "numpy" in have else {}
     peer = peer_figures(python, have, runs)
 
-    print(f"engine threads: {threads or 'default'}; ms, the fastest of {runs}; f, J, refactorisation + solve:"
+    print(f"ms, the fastest of {runs}; f, J, refactorisation + solve:"
           " one iteration at the solution point (the engine's f and J at the flat start in brackets)")
     print(f"{'grid':16} {'':14} {'load+comp':>9} {'first':>9} {'again':>9} {'f':>9} {'J':>9} {'factor':>9}"
           f" {'it':>3} {'max diff':>9}")
