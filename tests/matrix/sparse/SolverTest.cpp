@@ -520,6 +520,7 @@ TEST(SparseSolver, PatternSetUpFrontRefusesWhatCannotFactorise)
     const int emptyRowRows[] = {0, 0}, emptyRowCols[] = {0, 1};
     EXPECT_FALSE(pSolver->setPattern(emptyRowRows, emptyRowCols, 2)) << "row 1 is empty";
     EXPECT_FALSE(pSolver->factoriseValues());
+    EXPECT_EQ(pSolver->values(), nullptr) << "a refused pattern has no value array to write";
 
     const int rows[] = {0, 0, 1, 1}, cols[] = {0, 1, 0, 1};
     ASSERT_TRUE(pSolver->setPattern(rows, cols, 4));

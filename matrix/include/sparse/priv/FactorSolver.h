@@ -54,7 +54,8 @@ public:
     }
 
     bool setPattern(const int* rows, const int* cols, size_t count) override;
-    T* values() override { return _values.data(); }
+    // none after a refused pattern, whose array is not the system's
+    T* values() override { return _isAnalysed ? _values.data() : nullptr; }
     const int* places() const override { return _csc.places(); }
     int nonZeros() const override { return _csc.nonZeros(); }
     bool factoriseValues() override;

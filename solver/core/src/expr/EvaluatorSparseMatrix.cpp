@@ -169,6 +169,9 @@ bool EvaluatorSparseMatrix::setPatternOf(sparse::ISolver<Value, int>* pSolver)
 void EvaluatorSparseMatrix::evaluateIntoValues(sparse::ISolver<Value, int>* pSolver) const
 {
     Value* values = pSolver->values();
+    // no places of this solver's pattern: nothing to write into
+    if (!values || _places.size() != _entries.size())
+        return;
     CU cu(_pWorkspace);
     // Plain stores, nothing zeroed first: a sum would wait for the value
     // held at its place, and places (by columns) lie far apart in the
