@@ -2,54 +2,9 @@
 // for the whole program, and so is every allocation of KLU (which takes
 // its memory through the hooks of SuiteSparse_config); the count must not
 // move across a refill, factorisation and solve.
-#include <SuiteSparse_config.h>
-#include <cstdlib>
+#include <CountedKluAllocations.h>
 #include <gtest/gtest.h>
-#include <new>
 #include <sparse/Factory.h>
-
-namespace
-{
-unsigned long g_allocations = 0;
-
-void* countedMalloc(size_t size)
-{
-    ++g_allocations;
-    return std::malloc(size);
-}
-
-void* countedCalloc(size_t count, size_t size)
-{
-    ++g_allocations;
-    return std::calloc(count, size);
-}
-
-void* countedRealloc(void* p, size_t size)
-{
-    ++g_allocations;
-    return std::realloc(p, size);
-}
-
-// Installed before main, so that KLU's memory is counted from the start.
-const bool g_isKluCounted = [] {
-    SuiteSparse_config.malloc_func = countedMalloc;
-    SuiteSparse_config.calloc_func = countedCalloc;
-    SuiteSparse_config.realloc_func = countedRealloc;
-    return true;
-}();
-} // namespace
-
-void* operator new(size_t size)
-{
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept { std::free(p); }
-
-void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 using namespace sparse;
 

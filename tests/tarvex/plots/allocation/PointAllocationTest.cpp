@@ -1,27 +1,9 @@
 // Recording a point allocates nothing until a block of 4,096 values fills,
 // and a new recording after reset reuses the blocks: operator new is
 // counted for the whole program.
+#include <CountedNew.h>
 #include <PlottedModel.h>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <new>
-
-namespace
-{
-unsigned long g_allocations = 0;
-} // namespace
-
-void* operator new(size_t size)
-{
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept { std::free(p); }
-
-void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace test
 {

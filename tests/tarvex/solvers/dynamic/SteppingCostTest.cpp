@@ -2,55 +2,10 @@
 // new analysis of the Jacobian's pattern, and no allocation. operator new is
 // counted for the whole program, and so is every allocation that KLU takes
 // through the hooks of SuiteSparse_config.
+#include <CountedKluAllocations.h>
 #include <DynamicModel.h>
-#include <SuiteSparse_config.h>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <new>
 #include <sparse/priv/Solvers.h>
-
-namespace
-{
-unsigned long g_allocations = 0;
-
-void* countedMalloc(size_t size)
-{
-    ++g_allocations;
-    return std::malloc(size);
-}
-
-void* countedCalloc(size_t count, size_t size)
-{
-    ++g_allocations;
-    return std::calloc(count, size);
-}
-
-void* countedRealloc(void* p, size_t size)
-{
-    ++g_allocations;
-    return std::realloc(p, size);
-}
-
-// Installed before main, so that KLU's memory is counted from the start.
-const bool g_isKluCounted = [] {
-    SuiteSparse_config.malloc_func = countedMalloc;
-    SuiteSparse_config.calloc_func = countedCalloc;
-    SuiteSparse_config.realloc_func = countedRealloc;
-    return true;
-}();
-} // namespace
-
-void* operator new(size_t size)
-{
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept { std::free(p); }
-
-void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace test
 {
