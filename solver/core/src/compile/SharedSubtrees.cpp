@@ -7,12 +7,12 @@
 // once for every way to it.
 #include <compile/CompileTarget.h>
 #include <compile/RPNDerivParser.h>
+#include <compile/StructuralHash.h>
 #include <expr/ExpressionPools.h>
 #include <expr/OpTable.h>
 #include <expr/SolverData.h>
 
 #include <algorithm>
-#include <cstring>
 #include <span>
 #include <vector>
 
@@ -21,29 +21,6 @@ namespace SL_NS
 namespace
 {
 using T = Token::Type;
-
-// Two independent 64-bit structural hashes: subtrees count as identical when
-// both agree (a chance collision is far below one in 10^20 for a model of a
-// million calls), which spares comparing scattered nodes one by one.
-struct Hash
-{
-    std::uint64_t a = 0x243F6A8885A308D3ull;
-    std::uint64_t b = 0x13198A2E03707344ull;
-
-    void add(std::uint64_t v)
-    {
-        a = (a ^ v) * 0x100000001B3ull;
-        a ^= a >> 29;
-        b = (b + v) * 0x9E3779B97F4A7C15ull;
-        b ^= b >> 31;
-    }
-    void add(const Hash& h)
-    {
-        add(h.a);
-        add(h.b);
-    }
-    friend bool operator==(const Hash& x, const Hash& y) = default;
-};
 
 // A pure, non-trivial call: worth computing once.
 bool isCandidate(const ExpTreeNode* p)
@@ -66,7 +43,7 @@ public:
     static constexpr std::uint32_t none = ~0u;
 
     // The number kept for h, or value kept for it now.
-    std::uint32_t findOrAdd(const Hash& h, std::uint32_t value)
+    std::uint32_t findOrAdd(const StructuralHash& h, std::uint32_t value)
     {
         if (2 * (_size + 1) > _table.size())
             grow();
@@ -79,9 +56,9 @@ public:
         return slot.value;
     }
 
-    std::uint32_t find(const Hash& h) const { return _table.empty() ? none : _table[probe(h)].value; }
+    std::uint32_t find(const StructuralHash& h) const { return _table.empty() ? none : _table[probe(h)].value; }
 
-    void set(const Hash& h, std::uint32_t value)
+    void set(const StructuralHash& h, std::uint32_t value)
     {
         if (findOrAdd(h, value) != value)
             _table[probe(h)].value = value;
@@ -96,11 +73,11 @@ public:
 private:
     struct Slot
     {
-        Hash hash;
+        StructuralHash hash;
         std::uint32_t value = none;
     };
 
-    std::size_t probe(const Hash& h) const
+    std::size_t probe(const StructuralHash& h) const
     {
         const std::size_t mask = _table.size() - 1;
         std::size_t i = h.a & mask;
@@ -149,12 +126,12 @@ struct RPNDerivParser::SharingPass
     struct Candidate
     {
         ExpTreeNode* p;
-        Hash hash;
+        StructuralHash hash;
         std::uint32_t group;
     };
     std::vector<ExpTreeNode*> order;
     std::vector<Info> info; // by mark - 1
-    std::vector<Hash> hashes;
+    std::vector<StructuralHash> hashes;
     std::vector<Candidate> candidates;
     HashIndex groupOf;
     std::vector<std::uint32_t> groupWays;                         // per group: the ways to its members
@@ -168,18 +145,6 @@ struct RPNDerivParser::SharingPass
     const Info& of(const ExpTreeNode* p) const { return info[p->mark - 1]; }
     static int ways(const Info& i) { return i.flags & waysMask; }
     static void addWays(Info& i, int n) { i.flags = std::uint8_t((i.flags & ~waysMask) | std::min(2, ways(i) + n)); }
-
-    static Hash tokenHash(const Token& t)
-    {
-        std::uint64_t bits[2] = {0, 0};
-        static_assert(sizeof(Value) <= sizeof(bits));
-        std::memcpy(bits, &t.value, sizeof(Value));
-        Hash h;
-        h.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 | std::uint64_t(t.symbolOrigin) << 40);
-        h.add(bits[0]);
-        h.add(bits[1]);
-        return h;
-    }
 
     static std::uint8_t tokenFlags(const Token& t)
     {
@@ -246,7 +211,7 @@ struct RPNDerivParser::SharingPass
 
     // The structural hash of a subtree. Absent children count, so that
     // f(a, b) and g(a) with b elsewhere differ.
-    Hash hashOf(ExpTreeNode* pRoot)
+    StructuralHash hashOf(ExpTreeNode* pRoot)
     {
         struct Frame
         {
@@ -271,7 +236,7 @@ struct RPNDerivParser::SharingPass
             else
             {
                 stack.pop();
-                Hash h = tokenHash(*p->pToken);
+                StructuralHash h = tokenHash(*p->pToken);
                 h.add(known(p->pLeftNode));
                 h.add(known(p->pRightNode));
                 hashes.push_back(h);
@@ -282,15 +247,15 @@ struct RPNDerivParser::SharingPass
     }
 
     // The hash of a node whose inner nodes are hashed.
-    Hash known(const ExpTreeNode* p) const
+    StructuralHash known(const ExpTreeNode* p) const
     {
         if (!p)
-            return Hash {};
+            return StructuralHash {};
         if (isInner(p))
             return hashes[of(p).hash - 1];
-        Hash h = tokenHash(*p->pToken);
+        StructuralHash h = tokenHash(*p->pToken);
         h.add(known(p->pRightNode)); // a leaf argument holds the next one
-        h.add(Hash {});
+        h.add(StructuralHash {});
         return h;
     }
 
@@ -302,7 +267,7 @@ struct RPNDerivParser::SharingPass
         {
             if (!(of(p).flags & readsSymbols) || !isCandidate(p))
                 continue;
-            const Hash h = hashOf(p);
+            const StructuralHash h = hashOf(p);
             const std::uint32_t g = groupOf.findOrAdd(h, std::uint32_t(groupWays.size()));
             if (g == groupWays.size())
                 groupWays.push_back(0);

@@ -5,11 +5,11 @@
 // read, instead of once per Newton iteration.
 #include <compile/CompileTarget.h>
 #include <compile/RPNDerivParser.h>
+#include <compile/StructuralHash.h>
 #include <expr/ExpressionPools.h>
 #include <expr/OpTable.h>
 #include <expr/SolverData.h>
 
-#include <cstring>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -26,16 +26,7 @@ struct Summary
 {
     bool variable = false;
     bool parameter = false;
-    std::uint64_t a = 0x243F6A8885A308D3ull;
-    std::uint64_t b = 0x13198A2E03707344ull;
-
-    void add(std::uint64_t v)
-    {
-        a = (a ^ v) * 0x100000001B3ull;
-        a ^= a >> 29;
-        b = (b + v) * 0x9E3779B97F4A7C15ull;
-        b ^= b >> 31;
-    }
+    StructuralHash hash;
 };
 
 Summary leafSummary(const Token& t, int nVars)
@@ -55,12 +46,7 @@ Summary leafSummary(const Token& t, int nVars)
         const OpInfo& info = opInfo(t.function());
         s.variable = info.pushesOwnValue || info.variesPerRun;
     }
-    std::uint64_t bits[2] = {0, 0};
-    static_assert(sizeof(Value) <= sizeof(bits));
-    std::memcpy(bits, &t.value, sizeof(Value));
-    s.add(std::uint64_t(t.type) | std::uint64_t(std::uint32_t(t.index)) << 8 | std::uint64_t(t.symbolOrigin) << 40);
-    s.add(bits[0]);
-    s.add(bits[1]);
+    s.hash = tokenHash(t);
     return s;
 }
 
@@ -87,8 +73,7 @@ std::vector<StepConstant> stepConstantSubtrees(ExpTreeNode* pRoot, int nVars)
             const Summary c = pChild ? summaries[pChild] : Summary {};
             s.variable |= c.variable;
             s.parameter |= c.parameter;
-            s.add(c.a);
-            s.add(c.b);
+            s.hash.add(c.hash);
         }
         summaries[*it] = s;
     }
@@ -101,7 +86,7 @@ std::vector<StepConstant> stepConstantSubtrees(ExpTreeNode* pRoot, int nVars)
         const Summary& s = summaries[pNode];
         if (!s.variable && s.parameter && !pNode->isLeaf())
         {
-            found.push_back({pNode, {s.a, s.b}});
+            found.push_back({pNode, {s.hash.a, s.hash.b}});
             continue;
         }
         for (ExpTreeNode* pChild : {pNode->pRightNode, pNode->pLeftNode})
