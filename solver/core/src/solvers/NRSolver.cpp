@@ -125,8 +125,22 @@ bool NRSolver::finishInit()
         return false;
     }
     setUpSparseSolver();
+    factoriseAtStart();
     _modelRead = true;
     return true;
+}
+
+// The first factorisation chooses the pivots and costs about three
+// refactorisations on a large model; made here at the start values, it
+// leaves the first solve, like every later one, only refactorising. Values
+// that differ by then are pivoted again if the kept pivots do not suit them.
+void NRSolver::factoriseAtStart()
+{
+    if (!_hasPattern)
+        return;
+    evaluateShared();
+    _jacobian.evaluateIntoValues(_pSparse);
+    _pSparse->factoriseValues();
 }
 
 bool NRSolver::init(const sc::Naming* pNaming, const sc::TokenizedModel* pModel, bool isMainModel)

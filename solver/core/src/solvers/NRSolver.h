@@ -83,6 +83,7 @@ protected:
     double evaluateResiduals();
     // A new sparse solver that takes the Jacobian's pattern and analyses it.
     void setUpSparseSolver();
+    void factoriseAtStart();
     // Writes the Jacobian at the present x into the sparse solver and
     // factorises it.
     bool factoriseJacobian();

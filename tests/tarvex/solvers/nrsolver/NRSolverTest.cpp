@@ -203,6 +203,27 @@ TEST(NRSolver, BranchEntriesChangeTheirPlacesBetweenIterations)
     EXPECT_EQ(c.solver.getSparseSolver()->getNoOfAnalyses(), 1u) << "no solve analyses again";
 }
 
+TEST(NRSolver, PivotsChosenAtTheStartValuesGiveWayToTheSolvesValues)
+{
+    // p x + y = 1, x + p y = 2: x = (p - 2) / (p^2 - 1), y = (2p - 1) / (p^2 - 1).
+    // The factorisation made when read uses the start values. With p = 1
+    // there it is singular; with p = 2 its diagonal pivots do not suit
+    // p = 1e-18.
+    for (const double atRead : {1.0, 2.0})
+    {
+        for (const double atSolve : {2.0, 1e-18})
+        {
+            Compiled c(model("x = 0\ny = 0", "p = " + std::to_string(atRead), "p*x + y = 1\nx + p*y = 2"));
+            ASSERT_TRUE(c.ok) << c.log;
+            EXPECT_TRUE(c.solver.setParamValue("p", atSolve));
+            EXPECT_EQ(c.solver.solve(), S::OK) << atRead << " " << atSolve;
+            const double d = atSolve * atSolve - 1;
+            EXPECT_NEAR(c.value("x"), (atSolve - 2) / d, 1e-12) << atRead << " " << atSolve;
+            EXPECT_NEAR(c.value("y"), (2 * atSolve - 1) / d, 1e-12) << atRead << " " << atSolve;
+        }
+    }
+}
+
 TEST(NRSolver, LimitedExpressions)
 {
     // Inside its bounds lim(y) is y: x = y = 2; clamped at 1: x = 1, y = 3.
