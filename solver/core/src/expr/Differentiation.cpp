@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <stdexcept>
 
 namespace SL_NS
@@ -32,6 +33,20 @@ double realPart(const Value& v)
 }
 
 bool isValue(const ExpTreeNode* pNode, double v) { return pNode->isNumeric() && pNode->pToken->value == Value(v); }
+
+// The digest bit of a variable; the index is scattered over the 16 bits so
+// that the neighbouring indices of one equation land on different bits.
+std::uint16_t digestBit(unsigned var) { return std::uint16_t(1u << ((var * 0x9E3779B1u) >> 28)); }
+
+// What a leaf may depend on: its variable, or any variable for a lim (the
+// limit's derivative list decides).
+std::uint16_t leafDigest(const Token& t)
+{
+    if (t.isFunctionOf(T::LIMIT))
+        return 0xFFFF;
+    const bool variable = t.type == T::SYMBOL && t.symbolOrigin == sc::SymbolOrigin::ThisModel;
+    return variable ? digestBit(unsigned(t.index)) : 0;
+}
 } // namespace
 
 // The rules for one variable. A derivative refers to the subtrees of its
@@ -55,8 +70,9 @@ struct ExpressionTree::Derivation
             unsigned var;
             bool expanded;
         };
+        const std::uint16_t digested = pRoot == tree._pDigestRoot ? tree.diffDigestBits() : 0;
         WalkStack<Frame> stack;
-        if (!pRoot->isLeaf())
+        if (walks(pRoot, digested))
             stack.push({pRoot, var, false});
         while (!stack.empty())
         {
@@ -67,18 +83,18 @@ struct ExpressionTree::Derivation
             if (!f.expanded)
             {
                 f.expanded = true;
-                if (p->pRightNode && !p->pRightNode->isLeaf())
+                if (p->pRightNode && walks(p->pRightNode, digested))
                     stack.push({p->pRightNode, here.var, false});
-                if (!p->pLeftNode->isLeaf())
+                if (walks(p->pLeftNode, digested))
                     stack.push({p->pLeftNode, below.var, false});
                 continue;
             }
             stack.pop();
-            p->leftCount = below.colorOf(p->pLeftNode);
+            p->leftCount = below.colorOf(p->pLeftNode, digested);
             if (p->pRightNode)
-                p->rightCount = here.colorOf(p->pRightNode);
+                p->rightCount = here.colorOf(p->pRightNode, digested);
         }
-        return colorOf(pRoot);
+        return colorOf(pRoot, digested);
     }
 
     // The derivative of a colored tree, children before parents; null when
@@ -139,17 +155,29 @@ struct ExpressionTree::Derivation
         return results.pop();
     }
 
-    // The dependency of a colored node; a leaf is colored now.
-    int colorOf(ExpTreeNode* p) const
+    // The dependency of a colored node; a leaf is colored now, and a node
+    // whose digest lacks the variable was left uncolored.
+    int colorOf(ExpTreeNode* p, std::uint16_t digested) const
     {
         if (p->isLeaf())
             return colorLeaf(p);
+        if (!mayDepend(p, digested))
+            return 0;
         return p->leftCount | (p->pRightNode ? p->rightCount : 0);
     }
 
     ExpTreeNode* number(const Value& v) const { return tree.createConstant(v); }
 
 private:
+    // digested: the digest bits of the variable and its conjugate partner
+    // (below a conj the pass looks for the partner), 0 without a digest.
+    static bool mayDepend(const ExpTreeNode* p, std::uint16_t digested)
+    {
+        return !digested || (p->varDigest & digested) != 0;
+    }
+    // The dependency pass descends into a node: leaves are colored by their parent.
+    static bool walks(const ExpTreeNode* p, std::uint16_t digested) { return !p->isLeaf() && mayDepend(p, digested); }
+
     ExpTreeNode* merge(ExpTreeNode* l, ExpTreeNode* r, Op op, bool cloneL = false, bool cloneR = false) const
     {
         return tree.mergeUsingBasicOperation(l, r, cloneL, cloneR, op);
@@ -419,6 +447,52 @@ void ExpressionTree::setCurrentDiffVariable(unsigned var)
 #endif
 }
 
+ExpressionTree::VariableDigest::VariableDigest(ExpressionTree& tree)
+    : _tree(tree)
+{
+    ExpTreeNode* pRoot = tree.getRoot();
+    if (!pRoot)
+        return;
+    struct Frame
+    {
+        ExpTreeNode* p;
+        bool expanded;
+    };
+    WalkStack<Frame> stack;
+    stack.push({pRoot, false});
+    while (!stack.empty())
+    {
+        Frame& f = stack.top();
+        ExpTreeNode* p = f.p;
+        if (p->isLeaf())
+        {
+            stack.pop();
+            p->varDigest = leafDigest(*p->pToken);
+            continue;
+        }
+        if (!f.expanded)
+        {
+            f.expanded = true;
+            if (p->pRightNode)
+                stack.push({p->pRightNode, false});
+            stack.push({p->pLeftNode, false});
+            continue;
+        }
+        stack.pop();
+        p->varDigest = p->pLeftNode->varDigest | (p->pRightNode ? p->pRightNode->varDigest : 0);
+    }
+    tree._pDigestRoot = pRoot;
+}
+
+std::uint16_t ExpressionTree::diffDigestBits() const
+{
+#if SL_COMPLEX
+    return digestBit(_currentDiffVar) | digestBit(_currentDiffPartner);
+#else
+    return digestBit(_currentDiffVar);
+#endif
+}
+
 int ExpressionTree::colorTreeWithVariableDependencies(ExpTreeNode* pNode) const
 {
     return Derivation {*this, _currentDiffVar}.color(pNode);
@@ -517,6 +591,9 @@ bool ExpressionTree::deriveForUsedVars(ExpressionTree* pBranch, Run& run, const 
 {
     MU_ASSERT_MSG(_pSolverData->pLastUsedVars, "pLastUsedVars");
     const cnt::FixNumSet<int>& vars = *_pSolverData->pLastUsedVars;
+    std::optional<VariableDigest> digest;
+    if (pBranch)
+        digest.emplace(*pBranch);
     unsigned n = 0;
     if (pBranch)
         for (const int v : vars)

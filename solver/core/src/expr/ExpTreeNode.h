@@ -28,6 +28,10 @@ struct ExpTreeNode
     // the numbers when it ends.
     std::uint32_t mark = 0;
     std::uint8_t shared = 0;
+    // While a run of derivatives is made: a digest of the variables below
+    // (one bit per class of variable), so that a side whose digest lacks the
+    // variable's bit is known not to depend on it without a walk.
+    std::uint16_t varDigest = 0;
 
     Token::Type type() const { return pToken->type; }
     bool isLeaf() const { return pLeftNode == nullptr; }
@@ -37,6 +41,8 @@ struct ExpTreeNode
     // The height of the subtree from this node on.
     std::int32_t height() const { return 1 + (leftCount > rightCount ? leftCount : rightCount); }
 };
+// The digest sits in what was padding: a model holds millions of nodes.
+static_assert(sizeof(void*) != 8 || sizeof(ExpTreeNode) == 40, "ExpTreeNode grew");
 
 // The explicit stack of a walk over a tree: a tree may be far deeper than the
 // call stack allows. Small walks stay in the object.

@@ -121,6 +121,20 @@ public:
     ExpTreeNode* makeDifferentiate2(ExpTreeNode* pNode) const;
     // deriv stays empty when the tree does not depend on var.
     bool createDerivative2(ExpressionTree& deriv, int var);
+    // While it lives, the dependency pass of each variable walks only the
+    // sides of the tree that may depend on it: for a run of derivatives of
+    // one tree, during which the tree does not change.
+    class VariableDigest
+    {
+    public:
+        explicit VariableDigest(ExpressionTree& tree);
+        ~VariableDigest() { _tree._pDigestRoot = nullptr; }
+        VariableDigest(const VariableDigest&) = delete;
+        VariableDigest& operator=(const VariableDigest&) = delete;
+
+    private:
+        ExpressionTree& _tree;
+    };
     // Conditional derivatives over the equation's variables (the solver
     // data's last-used set): pDeriv becomes an if-then-else evaluator with its
     // own condition program, or a switch whose cases share the conditions of
@@ -198,9 +212,11 @@ private:
     unsigned _currentDiffPartner = 0; // the conjugate slot of the variable
 #endif
     std::uint8_t _simplify = 1;
-    std::uint16_t _nesting = 0;           // of inner trees (maxNesting)
-    mutable ExpTreeNode* _pOne = nullptr; // the derivative of a variable, shared by all derivatives
-    mutable int _mergeDepth = 0;          // of the merge rules now running, one within another
+    std::uint16_t _nesting = 0;                // of inner trees (maxNesting)
+    mutable ExpTreeNode* _pOne = nullptr;      // the derivative of a variable, shared by all derivatives
+    mutable int _mergeDepth = 0;               // of the merge rules now running, one within another
+    const ExpTreeNode* _pDigestRoot = nullptr; // the root whose nodes carry a variable digest now
+    std::uint16_t diffDigestBits() const;
 
     // Tree algebra and differentiation.
     struct Derivation; // the rules for one variable (below a conj: its partner)
