@@ -70,7 +70,10 @@ struct ExpressionTree::Derivation
             unsigned var;
             bool expanded;
         };
-        const std::uint16_t digested = pRoot == tree._pDigestRoot ? tree.diffDigestBits() : 0;
+        const VariableDigest* pDigest = tree.digestOf(pRoot);
+        if (pDigest && pDigest->exact())
+            return (pRoot->varDigest & pDigest->exactBit(var)) != 0;
+        const std::uint16_t digested = pDigest ? tree.diffDigestBits() : 0;
         WalkStack<Frame> stack;
         if (walks(pRoot, digested))
             stack.push({pRoot, var, false});
@@ -109,6 +112,14 @@ struct ExpressionTree::Derivation
         };
         if (pRoot->isLeaf())
             return leaf(pRoot);
+        // An exact digest tells the dependency of each side (no conj then:
+        // the variable is the same throughout); else the colors do.
+        const VariableDigest* pDigest = tree.digestOf(pRoot);
+        const bool exact = pDigest && pDigest->exact();
+        const std::uint16_t bit = exact ? pDigest->exactBit(var) : 0;
+        auto depends = [exact, bit](const ExpTreeNode* pSide, int color) {
+            return exact ? (pSide->varDigest & bit) != 0 : color != 0;
+        };
         WalkStack<Frame> stack;
         WalkStack<ExpTreeNode*> results;
         stack.push({pRoot, var, false});
@@ -118,7 +129,8 @@ struct ExpressionTree::Derivation
             ExpTreeNode* p = f.p;
             const Derivation here {tree, f.var};
             const Derivation below = here.forArgumentOf(p);
-            const bool left = p->leftCount != 0, right = p->pRightNode && p->rightCount != 0;
+            const bool left = depends(p->pLeftNode, p->leftCount),
+                       right = p->pRightNode && depends(p->pRightNode, p->rightCount);
             if (!left && !right)
             {
                 stack.pop();
@@ -447,19 +459,66 @@ void ExpressionTree::setCurrentDiffVariable(unsigned var)
 #endif
 }
 
-ExpressionTree::VariableDigest::VariableDigest(ExpressionTree& tree)
+ExpressionTree::VariableDigest::VariableDigest(ExpressionTree& tree, [[maybe_unused]] const cnt::FixNumSet<int>& vars)
     : _tree(tree)
+    , _pRoot(tree.getRoot())
 {
-    ExpTreeNode* pRoot = tree.getRoot();
-    if (!pRoot)
+    if (!_pRoot)
         return;
+#if !SL_COMPLEX
+    // a conj below would look for the partner, a lim for what its list holds
+    bool fits = true;
+    for (const int v : vars)
+    {
+        fits = _nExact < std::size(_exactVars);
+        if (!fits)
+            break;
+        _exactVars[_nExact++] = v;
+    }
+    if (!fits)
+        _nExact = 0;
+#endif
+    auto exactLeaf = [this](const Token& t, std::uint16_t& digest) {
+        if (t.isFunctionOf(T::LIMIT))
+            return false;
+        digest = 0;
+        if (t.type != T::SYMBOL || t.symbolOrigin != sc::SymbolOrigin::ThisModel)
+            return true;
+        const std::uint16_t bit = exactBit(unsigned(t.index));
+        digest = bit;
+        return bit != 0;
+    };
+    auto hashedLeaf = [](const Token& t, std::uint16_t& digest) {
+        digest = leafDigest(t);
+        return true;
+    };
+    if (!exact() || !digest(exactLeaf))
+    {
+        _nExact = 0;
+        digest(hashedLeaf);
+    }
+    tree._pDigest = this;
+}
+
+std::uint16_t ExpressionTree::VariableDigest::exactBit(unsigned var) const
+{
+    const int* pEnd = _exactVars + _nExact;
+    const int* p = std::lower_bound(_exactVars, pEnd, int(var));
+    return p != pEnd && *p == int(var) ? std::uint16_t(1u << (p - _exactVars)) : 0;
+}
+
+// Every node's digest, children before parents; false (the walk stopped)
+// when a leaf has no digest of the kind.
+template <typename LeafDigest>
+bool ExpressionTree::VariableDigest::digest(LeafDigest digestOfLeaf)
+{
     struct Frame
     {
         ExpTreeNode* p;
         bool expanded;
     };
     WalkStack<Frame> stack;
-    stack.push({pRoot, false});
+    stack.push({_pRoot, false});
     while (!stack.empty())
     {
         Frame& f = stack.top();
@@ -467,7 +526,8 @@ ExpressionTree::VariableDigest::VariableDigest(ExpressionTree& tree)
         if (p->isLeaf())
         {
             stack.pop();
-            p->varDigest = leafDigest(*p->pToken);
+            if (!digestOfLeaf(*p->pToken, p->varDigest))
+                return false;
             continue;
         }
         if (!f.expanded)
@@ -481,7 +541,12 @@ ExpressionTree::VariableDigest::VariableDigest(ExpressionTree& tree)
         stack.pop();
         p->varDigest = p->pLeftNode->varDigest | (p->pRightNode ? p->pRightNode->varDigest : 0);
     }
-    tree._pDigestRoot = pRoot;
+    return true;
+}
+
+const ExpressionTree::VariableDigest* ExpressionTree::digestOf(const ExpTreeNode* pRoot) const
+{
+    return _pDigest && _pDigest->root() == pRoot ? _pDigest : nullptr;
 }
 
 std::uint16_t ExpressionTree::diffDigestBits() const
@@ -593,7 +658,7 @@ bool ExpressionTree::deriveForUsedVars(ExpressionTree* pBranch, Run& run, const 
     const cnt::FixNumSet<int>& vars = *_pSolverData->pLastUsedVars;
     std::optional<VariableDigest> digest;
     if (pBranch)
-        digest.emplace(*pBranch);
+        digest.emplace(*pBranch, vars);
     unsigned n = 0;
     if (pBranch)
         for (const int v : vars)
