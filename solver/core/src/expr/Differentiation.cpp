@@ -71,9 +71,10 @@ struct ExpressionTree::Derivation
             bool expanded;
         };
         const VariableDigest* pDigest = tree.digestOf(pRoot);
-        if (pDigest && pDigest->exact())
-            return (pRoot->varDigest & pDigest->exactBit(var)) != 0;
-        const std::uint16_t digested = pDigest ? tree.diffDigestBits() : 0;
+        if (const std::uint16_t bit = exactBitOf(pDigest))
+            return (pRoot->varDigest & bit) != 0;
+        // a variable outside an exact digest is looked for by a whole walk
+        const std::uint16_t digested = pDigest && !pDigest->exact() ? tree.diffDigestBits() : 0;
         WalkStack<Frame> stack;
         if (walks(pRoot, digested))
             stack.push({pRoot, var, false});
@@ -114,11 +115,9 @@ struct ExpressionTree::Derivation
             return leaf(pRoot);
         // An exact digest tells the dependency of each side (no conj then:
         // the variable is the same throughout); else the colors do.
-        const VariableDigest* pDigest = tree.digestOf(pRoot);
-        const bool exact = pDigest && pDigest->exact();
-        const std::uint16_t bit = exact ? pDigest->exactBit(var) : 0;
-        auto depends = [exact, bit](const ExpTreeNode* pSide, int color) {
-            return exact ? (pSide->varDigest & bit) != 0 : color != 0;
+        const std::uint16_t bit = exactBitOf(tree.digestOf(pRoot));
+        auto depends = [bit](const ExpTreeNode* pSide, int color) {
+            return bit ? (pSide->varDigest & bit) != 0 : color != 0;
         };
         WalkStack<Frame> stack;
         WalkStack<ExpTreeNode*> results;
@@ -181,6 +180,11 @@ struct ExpressionTree::Derivation
     ExpTreeNode* number(const Value& v) const { return tree.createConstant(v); }
 
 private:
+    // The variable's bit in an exact digest; 0 without one.
+    std::uint16_t exactBitOf(const VariableDigest* pDigest) const
+    {
+        return pDigest && pDigest->exact() ? pDigest->exactBit(var) : 0;
+    }
     // digested: the digest bits of the variable and its conjugate partner
     // (below a conj the pass looks for the partner), 0 without a digest.
     static bool mayDepend(const ExpTreeNode* p, std::uint16_t digested)
@@ -478,15 +482,14 @@ ExpressionTree::VariableDigest::VariableDigest(ExpressionTree& tree, [[maybe_unu
     if (!fits)
         _nExact = 0;
 #endif
+    // The derivatives are taken for the variables of vars alone: a symbol
+    // outside them (a parameter) is none of them.
     auto exactLeaf = [this](const Token& t, std::uint16_t& digest) {
         if (t.isFunctionOf(T::LIMIT))
             return false;
-        digest = 0;
-        if (t.type != T::SYMBOL || t.symbolOrigin != sc::SymbolOrigin::ThisModel)
-            return true;
-        const std::uint16_t bit = exactBit(unsigned(t.index));
-        digest = bit;
-        return bit != 0;
+        const bool symbol = t.type == T::SYMBOL && t.symbolOrigin == sc::SymbolOrigin::ThisModel;
+        digest = symbol ? exactBit(unsigned(t.index)) : 0;
+        return true;
     };
     auto hashedLeaf = [](const Token& t, std::uint16_t& digest) {
         digest = leafDigest(t);

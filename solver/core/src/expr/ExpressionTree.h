@@ -138,7 +138,7 @@ public:
 
         const ExpTreeNode* root() const { return _pRoot; }
         bool exact() const { return _nExact > 0; }
-        // The bit of a variable in an exact digest, 0 for one not below the root.
+        // The bit of a variable in an exact digest, 0 for one outside vars.
         std::uint16_t exactBit(unsigned var) const;
 
     private:
