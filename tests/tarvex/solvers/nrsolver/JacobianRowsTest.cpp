@@ -48,17 +48,17 @@ const char* const conj = "";
 #endif
 
 // x_j starts at s_j = 0.1 (j + 1). Row 0: sum (j + 1) x_j^2 + x_0 x_(n-1)
-// + sin(x_0 - x_1); row 1: x_1 - lim(x_0 x_2, -100, 100); row k > 1:
-// x_k - x_(k-1).
+// + sin(x_0 - x_1) + p x_0, with the parameter p = 2.5; row 1:
+// x_1 - lim(x_0 x_2, -100, 100); row k > 1: x_k - x_(k-1).
 std::string model(int n)
 {
     std::string text = std::string("Header:\nend\nModel [type = NL") + domain + "]\nVars" + conj + "\n";
     for (int j = 0; j < n; ++j)
         text += "x" + std::to_string(j) + " = " + std::to_string(0.1 * (j + 1)) + "\n";
-    text += "NLEs\n";
+    text += "Params\np = 2.5\nNLEs\n";
     for (int j = 0; j < n; ++j)
         text += std::to_string(j + 1) + "*x" + std::to_string(j) + "^2 + ";
-    text += "x0*x" + std::to_string(n - 1) + " + sin(x0 - x1) = 1\n";
+    text += "x0*x" + std::to_string(n - 1) + " + sin(x0 - x1) + p*x0 = 1\n";
     text += "x1 - lim(x0*x2, -100, 100) = 0\n";
     for (int k = 2; k < n; ++k)
         text += "x" + std::to_string(k) + " - x" + std::to_string(k - 1) + " = 0\n";
@@ -79,7 +79,7 @@ TEST(JacobianRows, EveryVariableOfARowGetsItsEntry)
         std::map<std::pair<int, int>, double> expected;
         for (int j = 0; j < n; ++j)
             expected[{0, j}] = 2 * (j + 1) * s(j);
-        expected[{0, 0}] += s(n - 1) + std::cos(s(0) - s(1));
+        expected[{0, 0}] += s(n - 1) + std::cos(s(0) - s(1)) + 2.5;
         expected[{0, n - 1}] += s(0);
         expected[{0, 1}] -= std::cos(s(0) - s(1));
         expected[{1, 0}] = -s(2);
