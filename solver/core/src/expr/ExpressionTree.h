@@ -228,8 +228,8 @@ private:
 #endif
     std::uint8_t _simplify = 1;
     std::uint16_t _nesting = 0;               // of inner trees (maxNesting)
-    mutable ExpTreeNode* _pOne = nullptr;     // the derivative of a variable, shared by all derivatives
     mutable int _mergeDepth = 0;              // of the merge rules now running, one within another
+    mutable ExpTreeNode* _pOne = nullptr;     // the derivative of a variable, shared by all derivatives
     const VariableDigest* _pDigest = nullptr; // what the nodes of the tree carry now
     // The digest of the tree's nodes when pRoot is its root; null otherwise.
     const VariableDigest* digestOf(const ExpTreeNode* pRoot) const;
