@@ -1,56 +1,87 @@
 #include <mu/LineLoader.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <ios>
 
 #include <mu/Assert.h>
 
 namespace fo
 {
+namespace
+{
+// Drops the carriage returns of the n bytes at p; their new count.
+std::size_t dropCarriageReturns(char* p, std::size_t n)
+{
+    char* pEnd = std::remove(p, p + n, '\r');
+    return static_cast<std::size_t>(pEnd - p);
+}
+
+// A line cut at the longest string: like any line, it takes the carriage
+// returns and the line feed that follow it, and ends before anything else.
+template <class STREAM>
+void endCutLine(STREAM& f, unsigned& position)
+{
+    using Traits = typename STREAM::traits_type;
+    auto* pBuf = f.rdbuf();
+    for (;;)
+    {
+        const typename Traits::int_type c = pBuf->sgetc();
+        if (Traits::eq_int_type(c, Traits::eof()))
+        {
+            f.setstate(std::ios_base::eofbit);
+            return;
+        }
+        if (c != '\r' && c != '\n')
+            return;
+        pBuf->sbumpc();
+        ++position;
+        if (c == '\n')
+            return;
+    }
+}
+} // namespace
+
+// Every byte value, 0xFF included, is text; only the buffer's own end-of-file
+// marker ends the stream. The stream's getline finds the line feed in its
+// buffer a block at a time (far faster than a byte at a time); the carriage
+// returns are dropped from each block.
 template <class STREAM>
 bool getLine(STREAM& f, td::MutableString& line, unsigned& position)
 {
-    using Traits = typename STREAM::traits_type;
     if (!f.good())
         return false;
     if (line.capacity() == 0)
         line.reserve(4096);
     line.erase();
-    // Straight from the stream buffer: every byte value, 0xFF included, is
-    // text; only the buffer's own end-of-file marker ends the stream. Bytes
-    // are gathered in a block and appended to the line a block at a time.
-    auto* pBuf = f.rdbuf();
-    char block[256];
-    size_t n = 0;
-    auto flush = [&] {
-        if (n)
-            line.append(block, n); // n = 0 would mean a C string here
-        n = 0;
-    };
+    constexpr std::size_t blockSize = 256;
+    char block[blockSize + 1]; // getline ends what it stores with a NUL
     for (;;)
     {
-        typename Traits::int_type c = pBuf->sgetc();
-        if (Traits::eq_int_type(c, Traits::eof()))
+        // A line longer than a string can hold goes on as the next line.
+        const std::size_t room = std::min<std::size_t>(td::String::MaxLength - line.length(), blockSize);
+        f.getline(block, static_cast<std::streamsize>(room + 1));
+        const auto nRead = static_cast<std::size_t>(f.gcount());
+        position += static_cast<unsigned>(nRead);
+        // failbit without eofbit: the block filled before a line feed came
+        const bool atEnd = f.eof(), blockFull = f.fail() && !atEnd, lineFed = !atEnd && !blockFull;
+        const std::size_t nText = dropCarriageReturns(block, lineFed ? nRead - 1 : nRead);
+        if (nText > 0)
+            line.append(block, nText); // n = 0 would mean a C string here
+        if (atEnd)
         {
-            flush();
-            f.setstate(std::ios_base::eofbit);
+            f.clear(std::ios_base::eofbit); // nothing read at the end is no failure
             return !line.isEmpty();
         }
-        char ch = Traits::to_char_type(c);
-        // A line longer than a string can hold goes on as the next line.
-        if (ch != '\n' && ch != '\r' && line.length() + n == td::String::MaxLength)
-            break;
-        pBuf->sbumpc();
-        ++position;
-        if (ch == '\n')
-            break;
-        if (ch == '\r')
-            continue;
-        block[n++] = ch;
-        if (n == sizeof(block))
-            flush();
+        if (lineFed)
+            return true;
+        f.clear();
+        if (line.length() == td::String::MaxLength)
+        {
+            endCutLine(f, position);
+            return true;
+        }
     }
-    flush();
-    return true;
 }
 
 template bool getLine<std::ifstream>(std::ifstream&, td::MutableString&, unsigned&);

@@ -1,6 +1,8 @@
 #include <mu/NumberParser.h>
 
 #include <atomic>
+#include <charconv>
+#include <cstring>
 #include <cstdlib>
 #include <locale.h>
 #include <mutex>
@@ -44,10 +46,31 @@ void freeCLocale()
         freelocale(loc);
 }
 
+namespace
+{
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A plain decimal number (what model text holds) is read by from_chars, which
+// rounds correctly as strtod does and so gives the same bits, several times
+// faster. What it reads otherwise or not at all (a '+' or spaces before the
+// number, hexadecimal, a value out of range) is left to strtod.
+bool readDecimal(const char* text, double& value)
+{
+    const char* p = text + (*text == '-');
+    if (!isDigit(*p) && !(*p == '.' && isDigit(p[1])))
+        return false;
+    const auto [pEnd, ec] = std::from_chars(text, text + std::strlen(text), value);
+    return ec == std::errc() && *pEnd != 'x' && *pEnd != 'X';
+}
+} // namespace
+
 double toDouble(const char* text)
 {
     if (!text)
         return 0.0;
+    double value;
+    if (readDecimal(text, value))
+        return value;
     return strtod_l(text, nullptr, cLocale());
 }
 } // namespace mu

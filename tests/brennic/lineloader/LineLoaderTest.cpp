@@ -107,6 +107,21 @@ TEST(LineLoaderTest, StringsAndFilesEndLinesByTheirOwnRules)
     }
 }
 
+// A file is read in blocks of a few hundred bytes: lines that fill a block
+// exactly, end just past it, or have carriage returns on either side of its
+// end read as any other line.
+TEST(LineLoaderTest, FileLinesAcrossReadBlocks)
+{
+    for (const std::size_t n : {255u, 256u, 257u, 511u, 512u, 513u, 1000u})
+    {
+        const std::string x(n, 'x'), y(n - 1, 'y');
+        const std::string text = x + "\n" + x + "\r\n" + y + "\r\r\nz" + "\n\r" + x;
+        const unsigned a = unsigned(n) + 1, b = a + unsigned(n) + 2, c = b + unsigned(n) + 2, d = c + 2;
+        const std::vector<Line> expected = {{x, 0, a}, {x, a, b}, {y, b, c}, {"z", c, d}, {x, d, d + 1 + unsigned(n)}};
+        EXPECT_EQ(readFile(text), expected) << n;
+    }
+}
+
 TEST(LineLoaderTest, PositionsCountFromTheOffset)
 {
     const std::string text = "Header\r\n 12\nbody\nend";

@@ -125,6 +125,7 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
     // calls they share are found across equations.
     residuals.addEvaluator(pFx);
     _pending.push_back({&tree, pFx, pJacobian, int(eq), -1, line});
+    const ExpressionTree::VariableDigest digest(tree, _lastUsed);
     for (auto it = _lastUsed.begin(); it != _lastUsed.end(); ++it)
     {
         ExpressionTree* pDeriv = newTree();

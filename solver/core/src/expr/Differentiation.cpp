@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <stdexcept>
 
 namespace SL_NS
@@ -32,6 +33,20 @@ double realPart(const Value& v)
 }
 
 bool isValue(const ExpTreeNode* pNode, double v) { return pNode->isNumeric() && pNode->pToken->value == Value(v); }
+
+// The digest bit of a variable; the index is scattered over the 16 bits so
+// that the neighbouring indices of one equation land on different bits.
+std::uint16_t digestBit(unsigned var) { return std::uint16_t(1u << ((var * 0x9E3779B1u) >> 28)); }
+
+// What a leaf may depend on: its variable, or any variable for a lim (the
+// limit's derivative list decides).
+std::uint16_t leafDigest(const Token& t)
+{
+    if (t.isFunctionOf(T::LIMIT))
+        return 0xFFFF;
+    const bool variable = t.type == T::SYMBOL && t.symbolOrigin == sc::SymbolOrigin::ThisModel;
+    return variable ? digestBit(unsigned(t.index)) : 0;
+}
 } // namespace
 
 // The rules for one variable. A derivative refers to the subtrees of its
@@ -55,8 +70,13 @@ struct ExpressionTree::Derivation
             unsigned var;
             bool expanded;
         };
+        const VariableDigest* pDigest = tree.digestOf(pRoot);
+        if (const std::uint16_t bit = exactBitOf(pDigest))
+            return (pRoot->varDigest & bit) != 0;
+        // a variable outside an exact digest is looked for by a whole walk
+        const std::uint16_t digested = pDigest && !pDigest->exact() ? tree.diffDigestBits() : 0;
         WalkStack<Frame> stack;
-        if (!pRoot->isLeaf())
+        if (walks(pRoot, digested))
             stack.push({pRoot, var, false});
         while (!stack.empty())
         {
@@ -67,18 +87,18 @@ struct ExpressionTree::Derivation
             if (!f.expanded)
             {
                 f.expanded = true;
-                if (p->pRightNode && !p->pRightNode->isLeaf())
+                if (p->pRightNode && walks(p->pRightNode, digested))
                     stack.push({p->pRightNode, here.var, false});
-                if (!p->pLeftNode->isLeaf())
+                if (walks(p->pLeftNode, digested))
                     stack.push({p->pLeftNode, below.var, false});
                 continue;
             }
             stack.pop();
-            p->leftCount = below.colorOf(p->pLeftNode);
+            p->leftCount = below.colorOf(p->pLeftNode, digested);
             if (p->pRightNode)
-                p->rightCount = here.colorOf(p->pRightNode);
+                p->rightCount = here.colorOf(p->pRightNode, digested);
         }
-        return colorOf(pRoot);
+        return colorOf(pRoot, digested);
     }
 
     // The derivative of a colored tree, children before parents; null when
@@ -93,6 +113,12 @@ struct ExpressionTree::Derivation
         };
         if (pRoot->isLeaf())
             return leaf(pRoot);
+        // An exact digest tells the dependency of each side (no conj then:
+        // the variable is the same throughout); else the colors do.
+        const std::uint16_t bit = exactBitOf(tree.digestOf(pRoot));
+        auto depends = [bit](const ExpTreeNode* pSide, int color) {
+            return bit ? (pSide->varDigest & bit) != 0 : color != 0;
+        };
         WalkStack<Frame> stack;
         WalkStack<ExpTreeNode*> results;
         stack.push({pRoot, var, false});
@@ -102,7 +128,8 @@ struct ExpressionTree::Derivation
             ExpTreeNode* p = f.p;
             const Derivation here {tree, f.var};
             const Derivation below = here.forArgumentOf(p);
-            const bool left = p->leftCount != 0, right = p->pRightNode && p->rightCount != 0;
+            const bool left = depends(p->pLeftNode, p->leftCount),
+                       right = p->pRightNode && depends(p->pRightNode, p->rightCount);
             if (!left && !right)
             {
                 stack.pop();
@@ -139,17 +166,34 @@ struct ExpressionTree::Derivation
         return results.pop();
     }
 
-    // The dependency of a colored node; a leaf is colored now.
-    int colorOf(ExpTreeNode* p) const
+    // The dependency of a colored node; a leaf is colored now, and a node
+    // whose digest lacks the variable was left uncolored.
+    int colorOf(ExpTreeNode* p, std::uint16_t digested) const
     {
         if (p->isLeaf())
             return colorLeaf(p);
+        if (!mayDepend(p, digested))
+            return 0;
         return p->leftCount | (p->pRightNode ? p->rightCount : 0);
     }
 
     ExpTreeNode* number(const Value& v) const { return tree.createConstant(v); }
 
 private:
+    // The variable's bit in an exact digest; 0 without one.
+    std::uint16_t exactBitOf(const VariableDigest* pDigest) const
+    {
+        return pDigest && pDigest->exact() ? pDigest->exactBit(var) : 0;
+    }
+    // digested: the digest bits of the variable and its conjugate partner
+    // (below a conj the pass looks for the partner), 0 without a digest.
+    static bool mayDepend(const ExpTreeNode* p, std::uint16_t digested)
+    {
+        return !digested || (p->varDigest & digested) != 0;
+    }
+    // The dependency pass descends into a node: leaves are colored by their parent.
+    static bool walks(const ExpTreeNode* p, std::uint16_t digested) { return !p->isLeaf() && mayDepend(p, digested); }
+
     ExpTreeNode* merge(ExpTreeNode* l, ExpTreeNode* r, Op op, bool cloneL = false, bool cloneR = false) const
     {
         return tree.mergeUsingBasicOperation(l, r, cloneL, cloneR, op);
@@ -419,6 +463,104 @@ void ExpressionTree::setCurrentDiffVariable(unsigned var)
 #endif
 }
 
+ExpressionTree::VariableDigest::VariableDigest(ExpressionTree& tree, [[maybe_unused]] const cnt::FixNumSet<int>& vars)
+    : _tree(tree)
+    , _pRoot(tree.getRoot())
+{
+    if (!_pRoot)
+        return;
+#if !SL_COMPLEX
+    // a conj below would look for the partner, a lim for what its list holds
+    bool fits = true;
+    for (const int v : vars)
+    {
+        fits = _nExact < std::size(_exactVars);
+        if (!fits)
+            break;
+        _exactVars[_nExact++] = v;
+    }
+    if (!fits)
+        _nExact = 0;
+#endif
+    // The derivatives are taken for the variables of vars alone: a symbol
+    // outside them (a parameter) is none of them.
+    auto exactLeaf = [this](const Token& t, std::uint16_t& digest) {
+        if (t.isFunctionOf(T::LIMIT))
+            return false;
+        const bool symbol = t.type == T::SYMBOL && t.symbolOrigin == sc::SymbolOrigin::ThisModel;
+        digest = symbol ? exactBit(unsigned(t.index)) : 0;
+        return true;
+    };
+    auto hashedLeaf = [](const Token& t, std::uint16_t& digest) {
+        digest = leafDigest(t);
+        return true;
+    };
+    if (!exact() || !digest(exactLeaf))
+    {
+        _nExact = 0;
+        digest(hashedLeaf);
+    }
+    tree._pDigest = this;
+}
+
+std::uint16_t ExpressionTree::VariableDigest::exactBit(unsigned var) const
+{
+    const int* pEnd = _exactVars + _nExact;
+    const int* p = std::lower_bound(_exactVars, pEnd, int(var));
+    return p != pEnd && *p == int(var) ? std::uint16_t(1u << (p - _exactVars)) : 0;
+}
+
+// Every node's digest, children before parents; false (the walk stopped)
+// when a leaf has no digest of the kind.
+template <typename LeafDigest>
+bool ExpressionTree::VariableDigest::digest(LeafDigest digestOfLeaf)
+{
+    struct Frame
+    {
+        ExpTreeNode* p;
+        bool expanded;
+    };
+    WalkStack<Frame> stack;
+    stack.push({_pRoot, false});
+    while (!stack.empty())
+    {
+        Frame& f = stack.top();
+        ExpTreeNode* p = f.p;
+        if (p->isLeaf())
+        {
+            stack.pop();
+            if (!digestOfLeaf(*p->pToken, p->varDigest))
+                return false;
+            continue;
+        }
+        if (!f.expanded)
+        {
+            f.expanded = true;
+            if (p->pRightNode)
+                stack.push({p->pRightNode, false});
+            stack.push({p->pLeftNode, false});
+            continue;
+        }
+        stack.pop();
+        p->varDigest = p->pLeftNode->varDigest | (p->pRightNode ? p->pRightNode->varDigest : 0);
+    }
+    return true;
+}
+
+const ExpressionTree::VariableDigest* ExpressionTree::digestOf(const ExpTreeNode* pRoot) const
+{
+    return _pDigest && _pDigest->root() == pRoot ? _pDigest : nullptr;
+}
+
+std::uint16_t ExpressionTree::diffDigestBits() const
+{
+#if SL_COMPLEX
+    return digestBit(_currentDiffVar) | digestBit(_currentDiffPartner);
+#else
+    return digestBit(_currentDiffVar);
+#endif
+}
+
 int ExpressionTree::colorTreeWithVariableDependencies(ExpTreeNode* pNode) const
 {
     return Derivation {*this, _currentDiffVar}.color(pNode);
@@ -517,6 +659,9 @@ bool ExpressionTree::deriveForUsedVars(ExpressionTree* pBranch, Run& run, const 
 {
     MU_ASSERT_MSG(_pSolverData->pLastUsedVars, "pLastUsedVars");
     const cnt::FixNumSet<int>& vars = *_pSolverData->pLastUsedVars;
+    std::optional<VariableDigest> digest;
+    if (pBranch)
+        digest.emplace(*pBranch, vars);
     unsigned n = 0;
     if (pBranch)
         for (const int v : vars)

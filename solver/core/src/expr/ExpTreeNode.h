@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace SL_NS
@@ -28,6 +29,10 @@ struct ExpTreeNode
     // the numbers when it ends.
     std::uint32_t mark = 0;
     std::uint8_t shared = 0;
+    // While a run of derivatives is made: a digest of the variables below
+    // (one bit per class of variable), so that a side whose digest lacks the
+    // variable's bit is known not to depend on it without a walk.
+    std::uint16_t varDigest = 0;
 
     Token::Type type() const { return pToken->type; }
     bool isLeaf() const { return pLeftNode == nullptr; }
@@ -37,12 +42,18 @@ struct ExpTreeNode
     // The height of the subtree from this node on.
     std::int32_t height() const { return 1 + (leftCount > rightCount ? leftCount : rightCount); }
 };
+// The digest sits in what was padding: a model holds millions of nodes.
+static_assert(sizeof(void*) != 8 || sizeof(ExpTreeNode) == 40, "ExpTreeNode grew");
 
 // The explicit stack of a walk over a tree: a tree may be far deeper than the
-// call stack allows. Small walks stay in the object.
+// call stack allows. Small walks stay in the object, whose room is left
+// uninitialised: a walk begins with every tree compiled, and most are short.
 template <typename T>
 class WalkStack
 {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>,
+                  "entries live in raw storage");
+
 public:
     WalkStack() = default;
     WalkStack(const WalkStack&) = delete;
@@ -71,9 +82,9 @@ private:
     }
 
     static constexpr std::size_t inlineSize = 64;
-    T _inline[inlineSize];
+    alignas(T) std::byte _inline[inlineSize * sizeof(T)];
     std::vector<T> _heap;
-    T* _pData = _inline;
+    T* _pData = reinterpret_cast<T*>(_inline);
     std::size_t _size = 0;
     std::size_t _capacity = inlineSize;
 };

@@ -121,6 +121,35 @@ public:
     ExpTreeNode* makeDifferentiate2(ExpTreeNode* pNode) const;
     // deriv stays empty when the tree does not depend on var.
     bool createDerivative2(ExpressionTree& deriv, int var);
+    // While it lives, every node of the tree carries a digest of the
+    // variables below it: for a run of derivatives of one tree over its
+    // variables vars, during which the tree does not change. With at most 16
+    // variables (and no lim) the digest holds one bit per variable and tells
+    // each side's dependency without a walk; otherwise a bit stands for a
+    // class of variables, and the dependency pass walks only the sides whose
+    // digest has the variable's bit.
+    class VariableDigest
+    {
+    public:
+        VariableDigest(ExpressionTree& tree, const cnt::FixNumSet<int>& vars);
+        ~VariableDigest() { _tree._pDigest = nullptr; }
+        VariableDigest(const VariableDigest&) = delete;
+        VariableDigest& operator=(const VariableDigest&) = delete;
+
+        const ExpTreeNode* root() const { return _pRoot; }
+        bool exact() const { return _nExact > 0; }
+        // The bit of a variable in an exact digest, 0 for one outside vars.
+        std::uint16_t exactBit(unsigned var) const;
+
+    private:
+        template <typename LeafDigest>
+        bool digest(LeafDigest leafDigest);
+
+        ExpressionTree& _tree;
+        ExpTreeNode* _pRoot;
+        unsigned _nExact = 0;
+        int _exactVars[16] = {}; // ascending: a variable's bit is its position
+    };
     // Conditional derivatives over the equation's variables (the solver
     // data's last-used set): pDeriv becomes an if-then-else evaluator with its
     // own condition program, or a switch whose cases share the conditions of
@@ -198,9 +227,13 @@ private:
     unsigned _currentDiffPartner = 0; // the conjugate slot of the variable
 #endif
     std::uint8_t _simplify = 1;
-    std::uint16_t _nesting = 0;           // of inner trees (maxNesting)
-    mutable ExpTreeNode* _pOne = nullptr; // the derivative of a variable, shared by all derivatives
-    mutable int _mergeDepth = 0;          // of the merge rules now running, one within another
+    std::uint16_t _nesting = 0;               // of inner trees (maxNesting)
+    mutable int _mergeDepth = 0;              // of the merge rules now running, one within another
+    mutable ExpTreeNode* _pOne = nullptr;     // the derivative of a variable, shared by all derivatives
+    const VariableDigest* _pDigest = nullptr; // what the nodes of the tree carry now
+    // The digest of the tree's nodes when pRoot is its root; null otherwise.
+    const VariableDigest* digestOf(const ExpTreeNode* pRoot) const;
+    std::uint16_t diffDigestBits() const;
 
     // Tree algebra and differentiation.
     struct Derivation; // the rules for one variable (below a conj: its partner)

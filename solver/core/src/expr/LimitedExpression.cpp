@@ -62,6 +62,7 @@ bool ExpressionTree::addLimitDerivatives(unsigned limitID)
     for (auto it = pVars->begin(); it != pVars->end(); ++it)
         ++count;
     _pFnLimits->reserveDerivs(limitID, count);
+    const VariableDigest digest(*this, *pVars);
     for (auto it = pVars->begin(); it != pVars->end(); ++it)
     {
         const int v = *it;

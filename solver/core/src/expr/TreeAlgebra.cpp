@@ -534,7 +534,12 @@ ExpTreeNode* ExpressionTree::ownNode(ExpTreeNode* pNode) const
 
 bool ExpressionTree::areNodesIdentical(const ExpTreeNode* a, const ExpTreeNode* b) const
 {
-    WalkStack<std::pair<const ExpTreeNode*, const ExpTreeNode*>> stack;
+    struct Pair
+    {
+        const ExpTreeNode* x;
+        const ExpTreeNode* y;
+    };
+    WalkStack<Pair> stack;
     stack.push({a, b});
     while (!stack.empty())
     {
