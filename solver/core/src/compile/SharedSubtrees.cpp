@@ -5,6 +5,13 @@
 // any larger subtree that derivatives reach in several ways (the argument of
 // a chain rule, the base of a power), which would otherwise be written out
 // once for every way to it.
+//
+// Calls are grouped by their value up to its sign: f(b - a) of an odd or an
+// even function is f(a - b) negated or as it is, bit for bit (IEEE rounding
+// is symmetric, and the library keeps the identity for the functions marked
+// so), so a line of a power flow, whose sine and cosine stand with the
+// angles one way at one end and the other way at the other, costs one of
+// each.
 #include <compile/CompileTarget.h>
 #include <compile/RPNDerivParser.h>
 #include <compile/StructuralHash.h>
@@ -13,7 +20,9 @@
 #include <expr/SolverData.h>
 
 #include <algorithm>
+#include <cmath>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace SL_NS
@@ -105,8 +114,50 @@ enum Flag : std::uint8_t
     waysMask = 3, // the ways from the programs' roots to the node, counted up to 2
     readsSymbols = 4,
     drawsRandom = 8,
-    isSlot = 16
+    isSlot = 16,
+    negative = 32,   // the node's value is the negation of the value its hash names
+    negatedRead = 64 // a member of a group made 0 - slot
 };
+
+// What a node's hash gains when the node is the negation of the value the
+// hash names, where it stands as an operand.
+constexpr std::uint64_t negationMark = 0x2D358DCCAA6C78A5ull;
+
+bool isZero(const ExpTreeNode* p) { return p && !p->pLeftNode && p->isNumeric() && p->pToken->value == Value(0); }
+
+// How the sign of a node's value follows its operands' signs, bit for bit.
+enum class SignRule : std::uint8_t
+{
+    None,
+    Odd,        // f(-a) = -f(a)
+    Even,       // f(-a) = f(a)
+    Product,    // (-a) * b = -(a * b), and likewise for "/"
+    Difference, // b - a = -(a - b)
+};
+
+SignRule signRule(const ExpTreeNode* p)
+{
+    const Token& t = *p->pToken;
+    if (t.type == T::MINUS)
+        return SignRule::Difference;
+    if (t.type == T::FUNCTION && !p->pRightNode)
+    {
+        const Parity parity = opInfo(t.function()).parity;
+        return parity == Parity::Odd ? SignRule::Odd : (parity == Parity::Even ? SignRule::Even : SignRule::None);
+    }
+    // Complex products keep the identity only up to the sign of a zero part.
+    if (isComplexBuild)
+        return SignRule::None;
+    if (t.type == T::MULT || t.type == T::DIV)
+        return SignRule::Product;
+    const ExpTreeNode* e = p->pRightNode;
+    if (t.type != T::POW || e->pLeftNode || !e->isNumeric())
+        return SignRule::None;
+    const double n = std::real(e->pToken->value);
+    if (n != std::trunc(n))
+        return SignRule::None;
+    return std::fmod(n, 2) != 0 ? SignRule::Odd : SignRule::Even;
+}
 } // namespace
 
 // One pass over a batch of trees. Each inner node met is numbered by its mark,
@@ -138,6 +189,8 @@ struct RPNDerivParser::SharingPass
     std::vector<std::uint32_t> begin;                             // per group: its first entry in members
     std::vector<std::uint32_t> members;                           // candidates, by group
     HashIndex callSlots;                                          // structure of a call to its slot, across batches
+    Token* plusToken = nullptr;                                   // of the batch, for the sums and differences
+    Token* minusToken = nullptr;                                  // that take a negation in
     static constexpr std::uint32_t metOnce = HashIndex::none - 1; // a call without a slot yet
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
@@ -236,11 +289,11 @@ struct RPNDerivParser::SharingPass
             else
             {
                 stack.pop();
-                StructuralHash h = tokenHash(*p->pToken);
-                h.add(known(p->pLeftNode));
-                h.add(known(p->pRightNode));
-                hashes.push_back(h);
+                bool negated = false;
+                hashes.push_back(signedForm(p, negated));
                 of(p).hash = std::uint32_t(hashes.size());
+                if (negated)
+                    of(p).flags |= negative;
             }
         }
         return known(pRoot);
@@ -256,6 +309,55 @@ struct RPNDerivParser::SharingPass
         StructuralHash h = tokenHash(*p->pToken);
         h.add(known(p->pRightNode)); // a leaf argument holds the next one
         h.add(StructuralHash {});
+        return h;
+    }
+
+    // The hash that names an inner node's value up to its sign, from its
+    // operands' hashes: a - b and b - a name one difference (the operands in
+    // the order of their hashes), 0 - x names x, an odd function or power
+    // takes its argument's sign and an even one drops it, a product or
+    // quotient takes the signs of both; negated tells that the node is the
+    // negation of the value named.
+    StructuralHash signedForm(const ExpTreeNode* p, bool& negated) const
+    {
+        const ExpTreeNode* a = p->pLeftNode;
+        const ExpTreeNode* b = p->pRightNode;
+        if (p->type() == T::MINUS && isZero(a))
+        {
+            negated = !isNegative(b);
+            return known(b);
+        }
+        StructuralHash x = signedHash(a), y = signedHash(b);
+        switch (signRule(p))
+        {
+        case SignRule::Odd: negated = isNegative(a); [[fallthrough]];
+        case SignRule::Even: x = known(a); break;
+        case SignRule::Product:
+            negated = isNegative(a) != isNegative(b);
+            x = known(a);
+            y = known(b);
+            break;
+        case SignRule::Difference:
+            negated = y < x;
+            if (negated)
+                std::swap(x, y);
+            break;
+        case SignRule::None: break;
+        }
+        StructuralHash h = tokenHash(*p->pToken);
+        h.add(x);
+        h.add(y);
+        return h;
+    }
+
+    bool isNegative(const ExpTreeNode* p) const { return p && isInner(p) && (of(p).flags & negative); }
+
+    // The hash of a node as an operand: its sign counts.
+    StructuralHash signedHash(const ExpTreeNode* p) const
+    {
+        StructuralHash h = known(p);
+        if (isNegative(p))
+            h.add(negationMark);
         return h;
     }
 
@@ -285,12 +387,56 @@ struct RPNDerivParser::SharingPass
             members[next[candidates[i].group]++] = i;
     }
 
-    // The members of a group, into same.
-    void membersOf(std::uint32_t g, std::vector<ExpTreeNode*>& same) const
+    bool isNegatedRead(const ExpTreeNode* p) const { return isInner(p) && (of(p).flags & negatedRead); }
+
+    // A negated read under a product with a constant, a sum or a difference
+    // costs no instruction of its own: c * (0 - s) = (-c) * s (and likewise
+    // for "/"), x + (0 - s) = x - s, x - (0 - s) = x + s. The values stay,
+    // up to the sign of a zero, as the tree algebra's own rules keep them.
+    void absorbNegation(ExpTreeNode* p, const ExpressionTree& writer)
+    {
+        ExpTreeNode*& a = p->pLeftNode;
+        ExpTreeNode*& b = p->pRightNode;
+        const T type = p->type();
+        if (type == T::MULT || type == T::DIV)
+        {
+            for (auto [pRead, pConstant] : {std::pair {&a, &b}, std::pair {&b, &a}})
+                if (isNegatedRead(*pRead) && !(*pConstant)->pLeftNode && (*pConstant)->isNumeric())
+                {
+                    *pConstant = writer.createConstant(-(*pConstant)->pToken->value);
+                    *pRead = (*pRead)->pRightNode;
+                    return;
+                }
+            return;
+        }
+        if (type != T::PLUS && type != T::MINUS)
+            return;
+        const bool leftNegated = type == T::PLUS && isNegatedRead(a);
+        if (!leftNegated && !isNegatedRead(b))
+            return;
+        if (leftNegated)
+            std::swap(a, b);
+        b = b->pRightNode;
+        // The node's own token may stand elsewhere: the batch's one of the
+        // other operator instead.
+        Token*& pOther = type == T::PLUS ? minusToken : plusToken;
+        if (!pOther)
+            pOther = writer.createNode(type == T::PLUS ? T::MINUS : T::PLUS, 0)->pToken;
+        p->pToken = pOther;
+    }
+
+    // The members of a group: into same those of the sign given, into
+    // negated the others.
+    void membersOf(std::uint32_t g, bool negativeOnes, std::vector<ExpTreeNode*>& same,
+                   std::vector<ExpTreeNode*>& negated) const
     {
         same.clear();
+        negated.clear();
         for (std::uint32_t i = begin[g]; i < begin[g + 1]; ++i)
-            same.push_back(candidates[members[i]].p);
+        {
+            ExpTreeNode* p = candidates[members[i]].p;
+            (isNegative(p) == negativeOnes ? same : negated).push_back(p);
+        }
     }
 
     // The program size of a node whose operands are sized: a leaf (with the
@@ -309,6 +455,7 @@ struct RPNDerivParser::SharingPass
     {
         for (ExpTreeNode* p : order)
             p->mark = 0;
+        plusToken = minusToken = nullptr;
         order.clear();
         info.clear();
         hashes.clear();
@@ -342,9 +489,11 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
     // Children first, so that a slot's program reads the slots below it:
     // sizes, the larger subtrees reached in several ways, and the slot of a
     // group of calls when its first member is met (a group like a call of an
-    // earlier batch reads that call's slot).
+    // earlier batch reads that call's slot). A call's slot is kept with the
+    // sign of its value against the value its hash names, twice the slot
+    // plus 1 when negative.
     ExpressionTree* pWriter = nTrees ? pTrees[0] : nullptr;
-    std::vector<ExpTreeNode*> same;
+    std::vector<ExpTreeNode*> same, negated;
     std::size_t nextCandidate = 0;
     for (ExpTreeNode* p : pass.order)
     {
@@ -354,7 +503,10 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
         if (p->type() == T::SHARED_VALUE)
             continue; // a slot read now, made with its group
         SharingPass::Info& i = pass.of(p);
+        pass.absorbNegation(p, *pWriter);
         i.size = 1 + pass.sizeOf(p->pLeftNode) + pass.sizeOf(p->pRightNode);
+        if (i.flags & negatedRead)
+            continue; // 0 - slot now, made with its group
         bool slot = false;
         if (pCall)
         {
@@ -365,10 +517,15 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
             const bool existing = known != HashIndex::none && known != SharingPass::metOnce;
             if (existing || known == SharingPass::metOnce || pass.groupWays[pCall->group] >= 2)
             {
-                pass.membersOf(pCall->group, same);
-                slot = shareSubtree(same, *pWriter, existing ? int(known) : -1);
+                const bool negativeSlot = existing ? (known & 1) != 0 : pass.isNegative(p);
+                pass.membersOf(pCall->group, negativeSlot, same, negated);
+                slot = shareSubtree(same, negated, *pWriter, existing ? int(known >> 1) : -1);
                 if (slot && !existing)
-                    pass.callSlots.set(pCall->hash, std::uint32_t(solver()._sharedValues.size() - 1));
+                    pass.callSlots.set(pCall->hash,
+                                       std::uint32_t(2 * (solver()._sharedValues.size() - 1) + negativeSlot));
+                if (slot)
+                    for (ExpTreeNode* q : negated)
+                        pass.of(q).flags |= negatedRead;
             }
             else
                 pass.callSlots.set(pCall->hash, SharingPass::metOnce);
@@ -378,17 +535,20 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
                  i.size > largeSubtree)
         {
             ExpTreeNode* const one[] = {p};
-            slot = shareSubtree(one, *pWriter, -1);
+            slot = shareSubtree(one, {}, *pWriter, -1);
         }
-        if (slot)
+        if (slot && p->type() == T::SHARED_VALUE)
             i.flags |= isSlot;
+        else if (slot)
+            i.size = 1 + pass.sizeOf(p->pLeftNode) + pass.sizeOf(p->pRightNode);
     }
     pass.clear();
 }
 
-// The members become reads of a slot: an existing one, or one whose program
-// is written from the first member.
-bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot)
+// The members become reads of a slot, and the negated ones reads of 0 - slot:
+// an existing slot, or one whose program is written from the first member.
+bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, std::span<ExpTreeNode* const> negated,
+                                  ExpressionTree& writer, int slot)
 {
     CompileTarget& s = solver();
     if (slot < 0)
@@ -407,6 +567,15 @@ bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, Expression
     pToken->index = slot;
     for (ExpTreeNode* p : same)
         ExpressionTree::replaceBySharedValue(p, pToken);
+    if (negated.empty())
+        return true;
+    ExpTreeNode* pZero = writer.createConstant(Value(0));
+    ExpTreeNode* pRead = writer.createNode(T::SHARED_VALUE, slot);
+    Token* pMinus = _pSolverData->pPools->tokens.allocate();
+    *pMinus = Token {};
+    pMinus->type = T::MINUS;
+    for (ExpTreeNode* p : negated)
+        ExpressionTree::replaceByNegation(p, pMinus, pZero, pRead);
     return true;
 }
 } // namespace SL_NS
