@@ -1,17 +1,20 @@
 // Values that several programs evaluate alike are computed once per
 // evaluation pass into a slot that the programs read: calls that stand alike
 // in several places (in a power-flow balance each sine and cosine of an angle
-// difference stands in the residual and in up to four Jacobian entries), and
-// any larger subtree that derivatives reach in several ways (the argument of
-// a chain rule, the base of a power), which would otherwise be written out
-// once for every way to it.
+// difference stands in the residual and in up to four Jacobian entries),
+// sums of products that do (g cos d + b sin d of a line, the sum of a
+// balance that its Jacobian's diagonal repeats), and any larger subtree that
+// derivatives reach in several ways (the argument of a chain rule, the base
+// of a power), which would otherwise be written out once for every way to it.
 //
-// Calls are grouped by their value up to its sign: f(b - a) of an odd or an
-// even function is f(a - b) negated or as it is, bit for bit (IEEE rounding
-// is symmetric, and the library keeps the identity for the functions marked
-// so), so a line of a power flow, whose sine and cosine stand with the
-// angles one way at one end and the other way at the other, costs one of
-// each.
+// Calls and sums are grouped by their value up to its sign: b - a is
+// a - b negated, f(b - a) of an odd or an even function is f(a - b) negated
+// or as it is, c * x with c < 0 is |c| * x negated, bit for bit (IEEE
+// rounding is symmetric, and the library keeps the identity for the
+// functions marked so; a zero may change its sign, as under the tree
+// algebra's rules). So a line of a power flow, whose sine and cosine stand
+// with the angles one way at one end and the other way at the other, costs
+// one of each, and a term that a derivative negates is computed once.
 #include <compile/CompileTarget.h>
 #include <compile/RPNDerivParser.h>
 #include <compile/StructuralHash.h>
@@ -45,6 +48,10 @@ bool isCandidate(const ExpTreeNode* p)
 // that reads no symbol stays a constant of the programs that hold it.
 constexpr std::uint32_t largeSubtree = 32;
 
+// From this many tokens on a sum that stands alike (up to its sign) in
+// several programs gets a slot: c1 s1 + c2 s2 and larger.
+constexpr std::uint32_t smallestTerm = 7;
+
 // An open-addressing table from hashes to numbers.
 class HashIndex
 {
@@ -66,6 +73,13 @@ public:
     }
 
     std::uint32_t find(const StructuralHash& h) const { return _table.empty() ? none : _table[probe(h)].value; }
+
+    // Where h would be looked up, brought into the cache ahead of it.
+    void prefetch(const StructuralHash& h) const
+    {
+        if (!_table.empty())
+            __builtin_prefetch(&_table[h.a & (_table.size() - 1)]);
+    }
 
     void set(const StructuralHash& h, std::uint32_t value)
     {
@@ -129,17 +143,17 @@ bool isZero(const ExpTreeNode* p) { return p && !p->pLeftNode && p->isNumeric() 
 enum class SignRule : std::uint8_t
 {
     None,
-    Odd,        // f(-a) = -f(a)
-    Even,       // f(-a) = f(a)
-    Product,    // (-a) * b = -(a * b), and likewise for "/"
-    Difference, // b - a = -(a - b)
+    Odd,     // f(-a) = -f(a)
+    Even,    // f(-a) = f(a)
+    Product, // (-a) * b = -(a * b), and likewise for "/"; a * b = b * a
+    Sum,     // (-a) + (-b) = -(a + b), a + (-b) = a - b = -(b - a), a + b = b + a
 };
 
 SignRule signRule(const ExpTreeNode* p)
 {
     const Token& t = *p->pToken;
-    if (t.type == T::MINUS)
-        return SignRule::Difference;
+    if (t.type == T::PLUS || t.type == T::MINUS)
+        return SignRule::Sum;
     if (t.type == T::FUNCTION && !p->pRightNode)
     {
         const Parity parity = opInfo(t.function()).parity;
@@ -186,6 +200,7 @@ struct RPNDerivParser::SharingPass
     std::vector<Candidate> candidates;
     HashIndex groupOf;
     std::vector<std::uint32_t> groupWays;                         // per group: the ways to its members
+    std::vector<std::uint32_t> knownSlots;                        // per group: its entry in callSlots
     std::vector<std::uint32_t> begin;                             // per group: its first entry in members
     std::vector<std::uint32_t> members;                           // candidates, by group
     HashIndex callSlots;                                          // structure of a call to its slot, across batches
@@ -242,6 +257,7 @@ struct RPNDerivParser::SharingPass
                 stack.pop();
                 Info i;
                 i.flags = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
+                i.size = 1 + sizeOf(p->pLeftNode) + sizeOf(p->pRightNode);
                 order.push_back(p);
                 info.push_back(i);
                 p->mark = std::uint32_t(order.size());
@@ -306,10 +322,30 @@ struct RPNDerivParser::SharingPass
             return StructuralHash {};
         if (isInner(p))
             return hashes[of(p).hash - 1];
+        if (isNegativeConstant(p))
+        {
+            Token positive = *p->pToken;
+            positive.value = -positive.value;
+            return known(positive);
+        }
         StructuralHash h = tokenHash(*p->pToken);
-        h.add(known(p->pRightNode)); // a leaf argument holds the next one
+        h.add(signedHash(p->pRightNode)); // a leaf argument holds the next one
         h.add(StructuralHash {});
         return h;
+    }
+
+    static StructuralHash known(const Token& constant)
+    {
+        StructuralHash h = tokenHash(constant);
+        h.add(StructuralHash {});
+        h.add(StructuralHash {});
+        return h;
+    }
+
+    // Over real values a negative constant is the negation of its magnitude.
+    static bool isNegativeConstant(const ExpTreeNode* p)
+    {
+        return !isComplexBuild && !p->pLeftNode && !p->pRightNode && p->isNumeric() && std::real(p->pToken->value) < 0;
     }
 
     // The hash that names an inner node's value up to its sign, from its
@@ -336,12 +372,10 @@ struct RPNDerivParser::SharingPass
             negated = isNegative(a) != isNegative(b);
             x = known(a);
             y = known(b);
-            break;
-        case SignRule::Difference:
-            negated = y < x;
-            if (negated)
+            if (p->type() == T::MULT && y < x)
                 std::swap(x, y);
             break;
+        case SignRule::Sum: return sumForm(p, negated);
         case SignRule::None: break;
         }
         StructuralHash h = tokenHash(*p->pToken);
@@ -350,7 +384,32 @@ struct RPNDerivParser::SharingPass
         return h;
     }
 
-    bool isNegative(const ExpTreeNode* p) const { return p && isInner(p) && (of(p).flags & negative); }
+    // a + b or a - b, with a = sa A and b = sb B: sa (A + B) when the terms
+    // have one sign, else sa (A - B), the operands of either in the order of
+    // their hashes (A - B = -(B - A)).
+    StructuralHash sumForm(const ExpTreeNode* p, bool& negated) const
+    {
+        const bool sa = isNegative(p->pLeftNode);
+        const bool sb = isNegative(p->pRightNode) != (p->type() == T::MINUS);
+        StructuralHash x = known(p->pLeftNode), y = known(p->pRightNode);
+        negated = sa;
+        if (y < x)
+        {
+            std::swap(x, y);
+            negated = negated != (sa != sb);
+        }
+        Token op {};
+        op.type = sa == sb ? T::PLUS : T::MINUS;
+        StructuralHash h = tokenHash(op);
+        h.add(x);
+        h.add(y);
+        return h;
+    }
+
+    bool isNegative(const ExpTreeNode* p) const
+    {
+        return p && (isInner(p) ? (of(p).flags & negative) != 0 : isNegativeConstant(p));
+    }
 
     // The hash of a node as an operand: its sign counts.
     StructuralHash signedHash(const ExpTreeNode* p) const
@@ -361,13 +420,19 @@ struct RPNDerivParser::SharingPass
         return h;
     }
 
+    // A sum or difference of a few products or more.
+    bool isTerm(const ExpTreeNode* p) const
+    {
+        return (p->type() == T::PLUS || p->type() == T::MINUS) && !isZero(p->pLeftNode) && of(p).size >= smallestTerm;
+    }
+
     // Calls that read symbols, grouped by structure in the order met; a
     // counting sort lists each group's members in that order.
     void groupCalls()
     {
         for (ExpTreeNode* p : order)
         {
-            if (!(of(p).flags & readsSymbols) || !isCandidate(p))
+            if ((of(p).flags & (readsSymbols | drawsRandom)) != readsSymbols || !(isCandidate(p) || isTerm(p)))
                 continue;
             const StructuralHash h = hashOf(p);
             const std::uint32_t g = groupOf.findOrAdd(h, std::uint32_t(groupWays.size()));
@@ -376,6 +441,7 @@ struct RPNDerivParser::SharingPass
             groupWays[g] += std::uint32_t(ways(of(p)));
             candidates.push_back({p, h, g});
         }
+        lookUpSlots();
         begin.assign(groupWays.size() + 1, 0);
         for (const Candidate& c : candidates)
             ++begin[c.group + 1];
@@ -425,6 +491,25 @@ struct RPNDerivParser::SharingPass
         p->pToken = pOther;
     }
 
+    // The slots that groups like this batch's had in earlier batches, all
+    // at once: the lookups are cache misses, which overlap when they do not
+    // wait on one another.
+    void lookUpSlots()
+    {
+        constexpr std::size_t ahead = 8;
+        knownSlots.assign(groupWays.size(), HashIndex::none);
+        std::vector<const StructuralHash*> firsts(groupWays.size(), nullptr);
+        for (const Candidate& c : candidates)
+            if (!firsts[c.group])
+                firsts[c.group] = &c.hash;
+        for (std::size_t g = 0; g < firsts.size(); ++g)
+        {
+            if (g + ahead < firsts.size())
+                callSlots.prefetch(*firsts[g + ahead]);
+            knownSlots[g] = callSlots.find(*firsts[g]);
+        }
+    }
+
     // The members of a group: into same those of the sign given, into
     // negated the others.
     void membersOf(std::uint32_t g, bool negativeOnes, std::vector<ExpTreeNode*>& same,
@@ -462,6 +547,7 @@ struct RPNDerivParser::SharingPass
         candidates.clear();
         groupOf.clear();
         groupWays.clear();
+        knownSlots.clear();
         begin.clear();
         members.clear();
     }
@@ -513,7 +599,8 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
             // The first member met: the group is settled for all of them. A
             // call met once in an earlier batch is computed there and gets a
             // slot now; one met once so far is remembered.
-            const std::uint32_t known = pass.callSlots.find(pCall->hash);
+            const bool call = p->type() == T::FUNCTION;
+            const std::uint32_t known = pass.knownSlots[pCall->group];
             const bool existing = known != HashIndex::none && known != SharingPass::metOnce;
             if (existing || known == SharingPass::metOnce || pass.groupWays[pCall->group] >= 2)
             {
@@ -527,7 +614,7 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
                     for (ExpTreeNode* q : negated)
                         pass.of(q).flags |= negatedRead;
             }
-            else
+            else if (call)
                 pass.callSlots.set(pCall->hash, SharingPass::metOnce);
             pass.groupWays[pCall->group] = 0;
         }

@@ -1,7 +1,8 @@
 // A call of an odd or an even function of a difference b - a is computed
-// from the same call of a - b, negated or as it is: the residuals and
-// Jacobian entries that read it keep their values to the last bit, and the
-// model computes no more calls than if every difference were written one way.
+// from the same call of a - b, negated or as it is, and a sum that stands
+// negated or reordered from the same sum: the residuals and Jacobian entries
+// that read them keep their values to the last bit, and the model computes
+// no more than if every difference were written one way.
 #include <BatchedVsPerToken.h>
 #include <CompiledModel.h>
 #include <expr/OpTable.h>
@@ -131,6 +132,46 @@ TEST(SignFolding, CallsOfOneDifferenceBothWaysShareAndKeepTheirValues)
             EXPECT_EQ(calls(both), calls(aligned)) << k.name;
         else
             EXPECT_GT(calls(both), calls(aligned)) << k.name;
+        EXPECT_TRUE(batchedAgrees(both.solver)) << k.name;
+    }
+}
+
+// A sum of products that stands in two programs, the second time negated or
+// with its operands the other way, is computed once: as many shared values
+// as with the second written like the first, and its values as alone.
+TEST(SignFolding, SumsAlikeUpToTheirSignShareOneSlot)
+{
+    struct Sums
+    {
+        const char* name;
+        std::string first;
+        std::string second;
+        std::string aligned;
+        bool folds;
+    };
+    const Sums cases[] = {
+        // Over complex values a constant's sign is not taken out.
+        {"negated constants", "x*(2*sin(x) + 3*cos(y))", "y*(-2*sin(x) - 3*cos(y))", "y*(2*sin(x) + 3*cos(y))",
+         !isComplexBuild},
+        {"operands swapped", "x*(2*sin(x) + 3*cos(y))", "y*(3*cos(y) + 2*sin(x))", "y*(2*sin(x) + 3*cos(y))", true},
+        {"a difference both ways", "x*(2*sin(x) - 3*cos(y))", "y*(3*cos(y) - 2*sin(x))", "y*(2*sin(x) - 3*cos(y))",
+         true},
+    };
+    for (const Sums& k : cases)
+    {
+        Compiled both(model(k.first, k.second));
+        ASSERT_TRUE(both.ok) << k.name << both.load.log << both.log;
+        Compiled alone(model("0", k.second));
+        ASSERT_TRUE(alone.ok) << k.name << alone.log;
+        const std::vector<Value> folded = rowAtStart(both, 3), unfolded = rowAtStart(alone, 3);
+        ASSERT_EQ(folded.size(), unfolded.size()) << k.name;
+        for (std::size_t i = 0; i < folded.size(); ++i)
+            EXPECT_TRUE(sameBits(folded[i], unfolded[i]))
+                << k.name << ", value " << i << ": " << folded[i] << " against " << unfolded[i];
+        Compiled aligned(model(k.first, k.aligned));
+        ASSERT_TRUE(aligned.ok) << k.name << aligned.log;
+        if (k.folds)
+            EXPECT_EQ(both.solver._sharedValues.size(), aligned.solver._sharedValues.size()) << k.name;
         EXPECT_TRUE(batchedAgrees(both.solver)) << k.name;
     }
 }
