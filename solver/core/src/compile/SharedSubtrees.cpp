@@ -137,6 +137,13 @@ enum Flag : std::uint8_t
 // hash names, where it stands as an operand.
 constexpr std::uint64_t negationMark = 0x2D358DCCAA6C78A5ull;
 
+StructuralHash operatorHash(T type)
+{
+    Token op {};
+    op.type = type;
+    return tokenHash(op);
+}
+
 bool isZero(const ExpTreeNode* p) { return p && !p->pLeftNode && p->isNumeric() && p->pToken->value == Value(0); }
 
 // How the sign of a node's value follows its operands' signs, bit for bit.
@@ -363,11 +370,14 @@ struct RPNDerivParser::SharingPass
             negated = !isNegative(b);
             return known(b);
         }
-        StructuralHash x = signedHash(a), y = signedHash(b);
+        StructuralHash x, y;
         switch (signRule(p))
         {
         case SignRule::Odd: negated = isNegative(a); [[fallthrough]];
-        case SignRule::Even: x = known(a); break;
+        case SignRule::Even:
+            x = known(a);
+            y = signedHash(b);
+            break;
         case SignRule::Product:
             negated = isNegative(a) != isNegative(b);
             x = known(a);
@@ -376,7 +386,10 @@ struct RPNDerivParser::SharingPass
                 std::swap(x, y);
             break;
         case SignRule::Sum: return sumForm(p, negated);
-        case SignRule::None: break;
+        case SignRule::None:
+            x = signedHash(a);
+            y = signedHash(b);
+            break;
         }
         StructuralHash h = tokenHash(*p->pToken);
         h.add(x);
@@ -398,9 +411,8 @@ struct RPNDerivParser::SharingPass
             std::swap(x, y);
             negated = negated != (sa != sb);
         }
-        Token op {};
-        op.type = sa == sb ? T::PLUS : T::MINUS;
-        StructuralHash h = tokenHash(op);
+        static const StructuralHash sum = operatorHash(T::PLUS), difference = operatorHash(T::MINUS);
+        StructuralHash h = sa == sb ? sum : difference;
         h.add(x);
         h.add(y);
         return h;
