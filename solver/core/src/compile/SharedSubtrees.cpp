@@ -62,7 +62,7 @@ public:
     std::uint32_t findOrAdd(const StructuralHash& h, std::uint32_t value)
     {
         if (2 * (_size + 1) > _table.size())
-            grow();
+            reserve(_size + 1);
         Slot& slot = _table[probe(h)];
         if (slot.value == none)
         {
@@ -87,6 +87,21 @@ public:
             _table[probe(h)].value = value;
     }
 
+    // Room for n numbers at most half the table full.
+    void reserve(std::size_t n)
+    {
+        std::size_t size = std::max<std::size_t>(1024, _table.size());
+        while (size < 2 * n)
+            size *= 2;
+        if (size == _table.size())
+            return;
+        std::vector<Slot> old(size);
+        old.swap(_table);
+        for (const Slot& slot : old)
+            if (slot.value != none)
+                _table[probe(slot.hash)] = slot;
+    }
+
     void clear()
     {
         _table.clear();
@@ -107,15 +122,6 @@ private:
         while (_table[i].value != none && !(_table[i].hash == h))
             i = (i + 1) & mask;
         return i;
-    }
-
-    void grow()
-    {
-        std::vector<Slot> old(std::max<std::size_t>(1024, 2 * _table.size()));
-        old.swap(_table);
-        for (const Slot& slot : old)
-            if (slot.value != none)
-                _table[probe(slot.hash)] = slot;
     }
 
     std::vector<Slot> _table;
@@ -206,13 +212,13 @@ struct RPNDerivParser::SharingPass
     std::vector<StructuralHash> hashes;
     std::vector<Candidate> candidates;
     HashIndex groupOf;
-    std::vector<std::uint32_t> groupWays;                         // per group: the ways to its members
-    std::vector<std::uint32_t> knownSlots;                        // per group: its entry in callSlots
-    std::vector<std::uint32_t> begin;                             // per group: its first entry in members
-    std::vector<std::uint32_t> members;                           // candidates, by group
-    HashIndex callSlots;                                          // structure of a call to its slot, across batches
-    Token* plusToken = nullptr;                                   // of the batch, for the sums and differences
-    Token* minusToken = nullptr;                                  // that take a negation in
+    std::vector<std::uint32_t> groupWays;  // per group: the ways to its members
+    std::vector<std::uint32_t> knownSlots; // per group: its entry in callSlots
+    std::vector<std::uint32_t> begin;      // per group: its first entry in members
+    std::vector<std::uint32_t> members;    // candidates, by group
+    HashIndex callSlots;                   // structure of a call or sum to its slot, across batches
+    Token* plusToken = nullptr;            // of the batch, for the sums and differences
+    Token* minusToken = nullptr;           // that take a negation in
     static constexpr std::uint32_t metOnce = HashIndex::none - 1; // a call without a slot yet
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
@@ -443,15 +449,21 @@ struct RPNDerivParser::SharingPass
     void groupCalls()
     {
         for (ExpTreeNode* p : order)
+            if ((of(p).flags & (readsSymbols | drawsRandom)) == readsSymbols && (isCandidate(p) || isTerm(p)))
+                candidates.push_back({p, hashOf(p), 0});
+        // The table takes them all without growing, and its cache misses
+        // overlap.
+        constexpr std::size_t ahead = 8;
+        groupOf.reserve(candidates.size());
+        for (std::size_t i = 0; i < candidates.size(); ++i)
         {
-            if ((of(p).flags & (readsSymbols | drawsRandom)) != readsSymbols || !(isCandidate(p) || isTerm(p)))
-                continue;
-            const StructuralHash h = hashOf(p);
-            const std::uint32_t g = groupOf.findOrAdd(h, std::uint32_t(groupWays.size()));
-            if (g == groupWays.size())
+            if (i + ahead < candidates.size())
+                groupOf.prefetch(candidates[i + ahead].hash);
+            Candidate& c = candidates[i];
+            c.group = groupOf.findOrAdd(c.hash, std::uint32_t(groupWays.size()));
+            if (c.group == groupWays.size())
                 groupWays.push_back(0);
-            groupWays[g] += std::uint32_t(ways(of(p)));
-            candidates.push_back({p, h, g});
+            groupWays[c.group] += std::uint32_t(ways(of(c.p)));
         }
         lookUpSlots();
         begin.assign(groupWays.size() + 1, 0);
@@ -610,7 +622,9 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
         {
             // The first member met: the group is settled for all of them. A
             // call met once in an earlier batch is computed there and gets a
-            // slot now; one met once so far is remembered.
+            // slot now; one met once so far is remembered (a call, not a
+            // sum: sums met once are far too many to remember for the few
+            // that come again).
             const bool call = p->type() == T::FUNCTION;
             const std::uint32_t known = pass.knownSlots[pCall->group];
             const bool existing = known != HashIndex::none && known != SharingPass::metOnce;
