@@ -328,7 +328,8 @@ struct RPNDerivParser::SharingPass
         return known(pRoot);
     }
 
-    // The hash of a node whose inner nodes are hashed.
+    // The hash of a node whose inner nodes are hashed: of its value up to
+    // its sign.
     StructuralHash known(const ExpTreeNode* p) const
     {
         if (!p)
@@ -347,6 +348,7 @@ struct RPNDerivParser::SharingPass
         return h;
     }
 
+    // A constant leaf's.
     static StructuralHash known(const Token& constant)
     {
         StructuralHash h = tokenHash(constant);
@@ -362,11 +364,11 @@ struct RPNDerivParser::SharingPass
     }
 
     // The hash that names an inner node's value up to its sign, from its
-    // operands' hashes: a - b and b - a name one difference (the operands in
-    // the order of their hashes), 0 - x names x, an odd function or power
-    // takes its argument's sign and an even one drops it, a product or
-    // quotient takes the signs of both; negated tells that the node is the
-    // negation of the value named.
+    // operands' hashes: 0 - x names x, sums and differences are named as
+    // sumForm tells, an odd function or power takes its argument's sign and
+    // an even one drops it, a product or quotient takes the signs of both
+    // (a product's operands in the order of their hashes); negated tells
+    // that the node is the negation of the value named.
     StructuralHash signedForm(const ExpTreeNode* p, bool& negated) const
     {
         const ExpTreeNode* a = p->pLeftNode;
@@ -444,8 +446,9 @@ struct RPNDerivParser::SharingPass
         return (p->type() == T::PLUS || p->type() == T::MINUS) && !isZero(p->pLeftNode) && of(p).size >= smallestTerm;
     }
 
-    // Calls that read symbols, grouped by structure in the order met; a
-    // counting sort lists each group's members in that order.
+    // Calls and sums that read symbols (and draw no random number), grouped
+    // by their values up to the sign in the order met; a counting sort lists
+    // each group's members in that order.
     void groupCalls()
     {
         for (ExpTreeNode* p : order)
