@@ -80,6 +80,20 @@ void BM_Load(benchmark::State& state)
     }
 }
 
+// The instructions of every program a pass of f and J runs.
+double instructionsOf(const NRSolver& s)
+{
+    double n = 0;
+    for (std::size_t i = 0; i < s._shared.size(); ++i)
+        n += s._shared[i]->getNoOfInstructions();
+    for (std::size_t i = 0; i < s._fx.size(); ++i)
+        n += s._fx[i]->getNoOfInstructions();
+    const EvaluatorSparseMatrix& j = s.getJacobian();
+    for (std::size_t i = 0; i < j.size(); ++i)
+        n += j.program(i)->getNoOfInstructions();
+    return n;
+}
+
 void BM_LoadAndCompile(benchmark::State& state)
 {
     for (auto _ : state)
@@ -88,6 +102,8 @@ void BM_LoadAndCompile(benchmark::State& state)
         if (!c.ok)
             return state.SkipWithError("model not compiled");
         state.counters["jacobian_entries"] = c.solver.getJacobian().getNoOfNonZeros();
+        state.counters["shared_values"] = double(c.solver._sharedValues.size());
+        state.counters["instructions"] = instructionsOf(c.solver);
     }
 }
 

@@ -260,7 +260,8 @@ protected:
     // a shared slot that the trees then read.
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
     struct SharingPass;
-    bool shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot);
+    bool shareSubtree(std::span<ExpTreeNode* const> same, std::span<ExpTreeNode* const> negated, ExpressionTree& writer,
+                      int slot);
     // Dynamic models: what the residuals read of parameters alone is
     // computed once per time step (the compile target's step constants).
     void hoistStepConstants();

@@ -1,10 +1,20 @@
 // Values that several programs evaluate alike are computed once per
 // evaluation pass into a slot that the programs read: calls that stand alike
 // in several places (in a power-flow balance each sine and cosine of an angle
-// difference stands in the residual and in up to four Jacobian entries), and
-// any larger subtree that derivatives reach in several ways (the argument of
-// a chain rule, the base of a power), which would otherwise be written out
-// once for every way to it.
+// difference stands in the residual and in up to four Jacobian entries),
+// sums of products that do (g cos d + b sin d of a line, the sum of a
+// balance that its Jacobian's diagonal repeats), and any larger subtree that
+// derivatives reach in several ways (the argument of a chain rule, the base
+// of a power), which would otherwise be written out once for every way to it.
+//
+// Calls and sums are grouped by their value up to its sign: b - a is
+// a - b negated, f(b - a) of an odd or an even function is f(a - b) negated
+// or as it is, c * x with c < 0 is |c| * x negated, bit for bit (IEEE
+// rounding is symmetric, and the library keeps the identity for the
+// functions marked so; a zero may change its sign, as under the tree
+// algebra's rules). So a line of a power flow, whose sine and cosine stand
+// with the angles one way at one end and the other way at the other, costs
+// one of each, and a term that a derivative negates is computed once.
 #include <compile/CompileTarget.h>
 #include <compile/RPNDerivParser.h>
 #include <compile/StructuralHash.h>
@@ -13,7 +23,9 @@
 #include <expr/SolverData.h>
 
 #include <algorithm>
+#include <cmath>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace SL_NS
@@ -36,6 +48,10 @@ bool isCandidate(const ExpTreeNode* p)
 // that reads no symbol stays a constant of the programs that hold it.
 constexpr std::uint32_t largeSubtree = 32;
 
+// From this many tokens on a sum that stands alike (up to its sign) in
+// several programs gets a slot: c1 s1 + c2 s2 and larger.
+constexpr std::uint32_t smallestTerm = 7;
+
 // An open-addressing table from hashes to numbers.
 class HashIndex
 {
@@ -46,7 +62,7 @@ public:
     std::uint32_t findOrAdd(const StructuralHash& h, std::uint32_t value)
     {
         if (2 * (_size + 1) > _table.size())
-            grow();
+            reserve(_size + 1);
         Slot& slot = _table[probe(h)];
         if (slot.value == none)
         {
@@ -58,10 +74,32 @@ public:
 
     std::uint32_t find(const StructuralHash& h) const { return _table.empty() ? none : _table[probe(h)].value; }
 
+    // Where h would be looked up, brought into the cache ahead of it.
+    void prefetch(const StructuralHash& h) const
+    {
+        if (!_table.empty())
+            __builtin_prefetch(&_table[h.a & (_table.size() - 1)]);
+    }
+
     void set(const StructuralHash& h, std::uint32_t value)
     {
         if (findOrAdd(h, value) != value)
             _table[probe(h)].value = value;
+    }
+
+    // Room for n numbers at most half the table full.
+    void reserve(std::size_t n)
+    {
+        std::size_t size = std::max<std::size_t>(1024, _table.size());
+        while (size < 2 * n)
+            size *= 2;
+        if (size == _table.size())
+            return;
+        std::vector<Slot> old(size);
+        old.swap(_table);
+        for (const Slot& slot : old)
+            if (slot.value != none)
+                _table[probe(slot.hash)] = slot;
     }
 
     void clear()
@@ -86,15 +124,6 @@ private:
         return i;
     }
 
-    void grow()
-    {
-        std::vector<Slot> old(std::max<std::size_t>(1024, 2 * _table.size()));
-        old.swap(_table);
-        for (const Slot& slot : old)
-            if (slot.value != none)
-                _table[probe(slot.hash)] = slot;
-    }
-
     std::vector<Slot> _table;
     std::size_t _size = 0;
 };
@@ -105,8 +134,57 @@ enum Flag : std::uint8_t
     waysMask = 3, // the ways from the programs' roots to the node, counted up to 2
     readsSymbols = 4,
     drawsRandom = 8,
-    isSlot = 16
+    isSlot = 16,
+    negative = 32,   // the node's value is the negation of the value its hash names
+    negatedRead = 64 // a member of a group made 0 - slot
 };
+
+// What a node's hash gains when the node is the negation of the value the
+// hash names, where it stands as an operand.
+constexpr std::uint64_t negationMark = 0x2D358DCCAA6C78A5ull;
+
+StructuralHash operatorHash(T type)
+{
+    Token op {};
+    op.type = type;
+    return tokenHash(op);
+}
+
+bool isZero(const ExpTreeNode* p) { return p && !p->pLeftNode && p->isNumeric() && p->pToken->value == Value(0); }
+
+// How the sign of a node's value follows its operands' signs, bit for bit.
+enum class SignRule : std::uint8_t
+{
+    None,
+    Odd,     // f(-a) = -f(a)
+    Even,    // f(-a) = f(a)
+    Product, // (-a) * b = -(a * b), and likewise for "/"; a * b = b * a
+    Sum,     // (-a) + (-b) = -(a + b), a + (-b) = a - b = -(b - a), a + b = b + a
+};
+
+SignRule signRule(const ExpTreeNode* p)
+{
+    const Token& t = *p->pToken;
+    if (t.type == T::PLUS || t.type == T::MINUS)
+        return SignRule::Sum;
+    if (t.type == T::FUNCTION && !p->pRightNode)
+    {
+        const Parity parity = opInfo(t.function()).parity;
+        return parity == Parity::Odd ? SignRule::Odd : (parity == Parity::Even ? SignRule::Even : SignRule::None);
+    }
+    // Complex products keep the identity only up to the sign of a zero part.
+    if (isComplexBuild)
+        return SignRule::None;
+    if (t.type == T::MULT || t.type == T::DIV)
+        return SignRule::Product;
+    const ExpTreeNode* e = p->pRightNode;
+    if (t.type != T::POW || e->pLeftNode || !e->isNumeric())
+        return SignRule::None;
+    const double n = std::real(e->pToken->value);
+    if (n != std::trunc(n))
+        return SignRule::None;
+    return std::fmod(n, 2) != 0 ? SignRule::Odd : SignRule::Even;
+}
 } // namespace
 
 // One pass over a batch of trees. Each inner node met is numbered by its mark,
@@ -134,10 +212,13 @@ struct RPNDerivParser::SharingPass
     std::vector<StructuralHash> hashes;
     std::vector<Candidate> candidates;
     HashIndex groupOf;
-    std::vector<std::uint32_t> groupWays;                         // per group: the ways to its members
-    std::vector<std::uint32_t> begin;                             // per group: its first entry in members
-    std::vector<std::uint32_t> members;                           // candidates, by group
-    HashIndex callSlots;                                          // structure of a call to its slot, across batches
+    std::vector<std::uint32_t> groupWays;  // per group: the ways to its members
+    std::vector<std::uint32_t> knownSlots; // per group: its entry in callSlots
+    std::vector<std::uint32_t> begin;      // per group: its first entry in members
+    std::vector<std::uint32_t> members;    // candidates, by group
+    HashIndex callSlots;                   // structure of a call or sum to its slot, across batches
+    Token* plusToken = nullptr;            // of the batch, for the sums and differences
+    Token* minusToken = nullptr;           // that take a negation in
     static constexpr std::uint32_t metOnce = HashIndex::none - 1; // a call without a slot yet
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
@@ -189,6 +270,7 @@ struct RPNDerivParser::SharingPass
                 stack.pop();
                 Info i;
                 i.flags = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
+                i.size = 1 + sizeOf(p->pLeftNode) + sizeOf(p->pRightNode);
                 order.push_back(p);
                 info.push_back(i);
                 p->mark = std::uint32_t(order.size());
@@ -236,44 +318,157 @@ struct RPNDerivParser::SharingPass
             else
             {
                 stack.pop();
-                StructuralHash h = tokenHash(*p->pToken);
-                h.add(known(p->pLeftNode));
-                h.add(known(p->pRightNode));
-                hashes.push_back(h);
+                bool negated = false;
+                hashes.push_back(signedForm(p, negated));
                 of(p).hash = std::uint32_t(hashes.size());
+                if (negated)
+                    of(p).flags |= negative;
             }
         }
         return known(pRoot);
     }
 
-    // The hash of a node whose inner nodes are hashed.
+    // The hash of a node whose inner nodes are hashed: of its value up to
+    // its sign.
     StructuralHash known(const ExpTreeNode* p) const
     {
         if (!p)
             return StructuralHash {};
         if (isInner(p))
             return hashes[of(p).hash - 1];
+        if (isNegativeConstant(p))
+        {
+            Token positive = *p->pToken;
+            positive.value = -positive.value;
+            return known(positive);
+        }
         StructuralHash h = tokenHash(*p->pToken);
-        h.add(known(p->pRightNode)); // a leaf argument holds the next one
+        h.add(signedHash(p->pRightNode)); // a leaf argument holds the next one
         h.add(StructuralHash {});
         return h;
     }
 
-    // Calls that read symbols, grouped by structure in the order met; a
-    // counting sort lists each group's members in that order.
+    // A constant leaf's.
+    static StructuralHash known(const Token& constant)
+    {
+        StructuralHash h = tokenHash(constant);
+        h.add(StructuralHash {});
+        h.add(StructuralHash {});
+        return h;
+    }
+
+    // Over real values a negative constant is the negation of its magnitude.
+    static bool isNegativeConstant(const ExpTreeNode* p)
+    {
+        return !isComplexBuild && !p->pLeftNode && !p->pRightNode && p->isNumeric() && std::real(p->pToken->value) < 0;
+    }
+
+    // The hash that names an inner node's value up to its sign, from its
+    // operands' hashes: 0 - x names x, sums and differences are named as
+    // sumForm tells, an odd function or power takes its argument's sign and
+    // an even one drops it, a product or quotient takes the signs of both
+    // (a product's operands in the order of their hashes); negated tells
+    // that the node is the negation of the value named.
+    StructuralHash signedForm(const ExpTreeNode* p, bool& negated) const
+    {
+        const ExpTreeNode* a = p->pLeftNode;
+        const ExpTreeNode* b = p->pRightNode;
+        if (p->type() == T::MINUS && isZero(a))
+        {
+            negated = !isNegative(b);
+            return known(b);
+        }
+        StructuralHash x, y;
+        switch (signRule(p))
+        {
+        case SignRule::Odd: negated = isNegative(a); [[fallthrough]];
+        case SignRule::Even:
+            x = known(a);
+            y = signedHash(b);
+            break;
+        case SignRule::Product:
+            negated = isNegative(a) != isNegative(b);
+            x = known(a);
+            y = known(b);
+            if (p->type() == T::MULT && y < x)
+                std::swap(x, y);
+            break;
+        case SignRule::Sum: return sumForm(p, negated);
+        case SignRule::None:
+            x = signedHash(a);
+            y = signedHash(b);
+            break;
+        }
+        StructuralHash h = tokenHash(*p->pToken);
+        h.add(x);
+        h.add(y);
+        return h;
+    }
+
+    // a + b or a - b, with a = sa A and b = sb B: sa (A + B) when the terms
+    // have one sign, else sa (A - B), the operands of either in the order of
+    // their hashes (A - B = -(B - A)).
+    StructuralHash sumForm(const ExpTreeNode* p, bool& negated) const
+    {
+        const bool sa = isNegative(p->pLeftNode);
+        const bool sb = isNegative(p->pRightNode) != (p->type() == T::MINUS);
+        StructuralHash x = known(p->pLeftNode), y = known(p->pRightNode);
+        negated = sa;
+        if (y < x)
+        {
+            std::swap(x, y);
+            negated = negated != (sa != sb);
+        }
+        static const StructuralHash sum = operatorHash(T::PLUS), difference = operatorHash(T::MINUS);
+        StructuralHash h = sa == sb ? sum : difference;
+        h.add(x);
+        h.add(y);
+        return h;
+    }
+
+    bool isNegative(const ExpTreeNode* p) const
+    {
+        return p && (isInner(p) ? (of(p).flags & negative) != 0 : isNegativeConstant(p));
+    }
+
+    // The hash of a node as an operand: its sign counts.
+    StructuralHash signedHash(const ExpTreeNode* p) const
+    {
+        StructuralHash h = known(p);
+        if (isNegative(p))
+            h.add(negationMark);
+        return h;
+    }
+
+    // A sum or difference of a few products or more.
+    bool isTerm(const ExpTreeNode* p) const
+    {
+        return (p->type() == T::PLUS || p->type() == T::MINUS) && !isZero(p->pLeftNode) && of(p).size >= smallestTerm;
+    }
+
+    // Calls and sums that read symbols (and draw no random number), grouped
+    // by their values up to the sign in the order met; a counting sort lists
+    // each group's members in that order.
     void groupCalls()
     {
         for (ExpTreeNode* p : order)
+            if ((of(p).flags & (readsSymbols | drawsRandom)) == readsSymbols && (isCandidate(p) || isTerm(p)))
+                candidates.push_back({p, hashOf(p), 0});
+        // The table takes them all without growing, and its cache misses
+        // overlap.
+        constexpr std::size_t ahead = 8;
+        groupOf.reserve(candidates.size());
+        for (std::size_t i = 0; i < candidates.size(); ++i)
         {
-            if (!(of(p).flags & readsSymbols) || !isCandidate(p))
-                continue;
-            const StructuralHash h = hashOf(p);
-            const std::uint32_t g = groupOf.findOrAdd(h, std::uint32_t(groupWays.size()));
-            if (g == groupWays.size())
+            if (i + ahead < candidates.size())
+                groupOf.prefetch(candidates[i + ahead].hash);
+            Candidate& c = candidates[i];
+            c.group = groupOf.findOrAdd(c.hash, std::uint32_t(groupWays.size()));
+            if (c.group == groupWays.size())
                 groupWays.push_back(0);
-            groupWays[g] += std::uint32_t(ways(of(p)));
-            candidates.push_back({p, h, g});
+            groupWays[c.group] += std::uint32_t(ways(of(c.p)));
         }
+        lookUpSlots();
         begin.assign(groupWays.size() + 1, 0);
         for (const Candidate& c : candidates)
             ++begin[c.group + 1];
@@ -285,12 +480,75 @@ struct RPNDerivParser::SharingPass
             members[next[candidates[i].group]++] = i;
     }
 
-    // The members of a group, into same.
-    void membersOf(std::uint32_t g, std::vector<ExpTreeNode*>& same) const
+    bool isNegatedRead(const ExpTreeNode* p) const { return isInner(p) && (of(p).flags & negatedRead); }
+
+    // A negated read under a product with a constant, a sum or a difference
+    // costs no instruction of its own: c * (0 - s) = (-c) * s (and likewise
+    // for "/"), x + (0 - s) = x - s, x - (0 - s) = x + s. The values stay,
+    // up to the sign of a zero, as the tree algebra's own rules keep them.
+    void absorbNegation(ExpTreeNode* p, const ExpressionTree& writer)
+    {
+        ExpTreeNode*& a = p->pLeftNode;
+        ExpTreeNode*& b = p->pRightNode;
+        const T type = p->type();
+        if (type == T::MULT || type == T::DIV)
+        {
+            for (auto [pRead, pConstant] : {std::pair {&a, &b}, std::pair {&b, &a}})
+                if (isNegatedRead(*pRead) && !(*pConstant)->pLeftNode && (*pConstant)->isNumeric())
+                {
+                    *pConstant = writer.createConstant(-(*pConstant)->pToken->value);
+                    *pRead = (*pRead)->pRightNode;
+                    return;
+                }
+            return;
+        }
+        if (type != T::PLUS && type != T::MINUS)
+            return;
+        const bool leftNegated = type == T::PLUS && isNegatedRead(a);
+        if (!leftNegated && !isNegatedRead(b))
+            return;
+        if (leftNegated)
+            std::swap(a, b);
+        b = b->pRightNode;
+        // The node's own token may stand elsewhere: the batch's one of the
+        // other operator instead.
+        Token*& pOther = type == T::PLUS ? minusToken : plusToken;
+        if (!pOther)
+            pOther = writer.createNode(type == T::PLUS ? T::MINUS : T::PLUS, 0)->pToken;
+        p->pToken = pOther;
+    }
+
+    // The slots that groups like this batch's had in earlier batches, all
+    // at once: the lookups are cache misses, which overlap when they do not
+    // wait on one another.
+    void lookUpSlots()
+    {
+        constexpr std::size_t ahead = 8;
+        knownSlots.assign(groupWays.size(), HashIndex::none);
+        std::vector<const StructuralHash*> firsts(groupWays.size(), nullptr);
+        for (const Candidate& c : candidates)
+            if (!firsts[c.group])
+                firsts[c.group] = &c.hash;
+        for (std::size_t g = 0; g < firsts.size(); ++g)
+        {
+            if (g + ahead < firsts.size())
+                callSlots.prefetch(*firsts[g + ahead]);
+            knownSlots[g] = callSlots.find(*firsts[g]);
+        }
+    }
+
+    // The members of a group: into same those of the sign given, into
+    // negated the others.
+    void membersOf(std::uint32_t g, bool negativeOnes, std::vector<ExpTreeNode*>& same,
+                   std::vector<ExpTreeNode*>& negated) const
     {
         same.clear();
+        negated.clear();
         for (std::uint32_t i = begin[g]; i < begin[g + 1]; ++i)
-            same.push_back(candidates[members[i]].p);
+        {
+            ExpTreeNode* p = candidates[members[i]].p;
+            (isNegative(p) == negativeOnes ? same : negated).push_back(p);
+        }
     }
 
     // The program size of a node whose operands are sized: a leaf (with the
@@ -309,12 +567,14 @@ struct RPNDerivParser::SharingPass
     {
         for (ExpTreeNode* p : order)
             p->mark = 0;
+        plusToken = minusToken = nullptr;
         order.clear();
         info.clear();
         hashes.clear();
         candidates.clear();
         groupOf.clear();
         groupWays.clear();
+        knownSlots.clear();
         begin.clear();
         members.clear();
     }
@@ -342,9 +602,11 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
     // Children first, so that a slot's program reads the slots below it:
     // sizes, the larger subtrees reached in several ways, and the slot of a
     // group of calls when its first member is met (a group like a call of an
-    // earlier batch reads that call's slot).
+    // earlier batch reads that call's slot). A call's slot is kept with the
+    // sign of its value against the value its hash names, twice the slot
+    // plus 1 when negative.
     ExpressionTree* pWriter = nTrees ? pTrees[0] : nullptr;
-    std::vector<ExpTreeNode*> same;
+    std::vector<ExpTreeNode*> same, negated;
     std::size_t nextCandidate = 0;
     for (ExpTreeNode* p : pass.order)
     {
@@ -354,23 +616,34 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
         if (p->type() == T::SHARED_VALUE)
             continue; // a slot read now, made with its group
         SharingPass::Info& i = pass.of(p);
+        pass.absorbNegation(p, *pWriter);
         i.size = 1 + pass.sizeOf(p->pLeftNode) + pass.sizeOf(p->pRightNode);
+        if (i.flags & negatedRead)
+            continue; // 0 - slot now, made with its group
         bool slot = false;
         if (pCall)
         {
             // The first member met: the group is settled for all of them. A
             // call met once in an earlier batch is computed there and gets a
-            // slot now; one met once so far is remembered.
-            const std::uint32_t known = pass.callSlots.find(pCall->hash);
+            // slot now; one met once so far is remembered (a call, not a
+            // sum: sums met once are far too many to remember for the few
+            // that come again).
+            const bool call = p->type() == T::FUNCTION;
+            const std::uint32_t known = pass.knownSlots[pCall->group];
             const bool existing = known != HashIndex::none && known != SharingPass::metOnce;
             if (existing || known == SharingPass::metOnce || pass.groupWays[pCall->group] >= 2)
             {
-                pass.membersOf(pCall->group, same);
-                slot = shareSubtree(same, *pWriter, existing ? int(known) : -1);
+                const bool negativeSlot = existing ? (known & 1) != 0 : pass.isNegative(p);
+                pass.membersOf(pCall->group, negativeSlot, same, negated);
+                slot = shareSubtree(same, negated, *pWriter, existing ? int(known >> 1) : -1);
                 if (slot && !existing)
-                    pass.callSlots.set(pCall->hash, std::uint32_t(solver()._sharedValues.size() - 1));
+                    pass.callSlots.set(pCall->hash,
+                                       std::uint32_t(2 * (solver()._sharedValues.size() - 1) + negativeSlot));
+                if (slot)
+                    for (ExpTreeNode* q : negated)
+                        pass.of(q).flags |= negatedRead;
             }
-            else
+            else if (call)
                 pass.callSlots.set(pCall->hash, SharingPass::metOnce);
             pass.groupWays[pCall->group] = 0;
         }
@@ -378,17 +651,20 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
                  i.size > largeSubtree)
         {
             ExpTreeNode* const one[] = {p};
-            slot = shareSubtree(one, *pWriter, -1);
+            slot = shareSubtree(one, {}, *pWriter, -1);
         }
-        if (slot)
+        if (slot && p->type() == T::SHARED_VALUE)
             i.flags |= isSlot;
+        else if (slot)
+            i.size = 1 + pass.sizeOf(p->pLeftNode) + pass.sizeOf(p->pRightNode);
     }
     pass.clear();
 }
 
-// The members become reads of a slot: an existing one, or one whose program
-// is written from the first member.
-bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, ExpressionTree& writer, int slot)
+// The members become reads of a slot, and the negated ones reads of 0 - slot:
+// an existing slot, or one whose program is written from the first member.
+bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, std::span<ExpTreeNode* const> negated,
+                                  ExpressionTree& writer, int slot)
 {
     CompileTarget& s = solver();
     if (slot < 0)
@@ -407,6 +683,15 @@ bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, Expression
     pToken->index = slot;
     for (ExpTreeNode* p : same)
         ExpressionTree::replaceBySharedValue(p, pToken);
+    if (negated.empty())
+        return true;
+    ExpTreeNode* pZero = writer.createConstant(Value(0));
+    ExpTreeNode* pRead = writer.createNode(T::SHARED_VALUE, slot);
+    Token* pMinus = _pSolverData->pPools->tokens.allocate();
+    *pMinus = Token {};
+    pMinus->type = T::MINUS;
+    for (ExpTreeNode* p : negated)
+        ExpressionTree::replaceByNegation(p, pMinus, pZero, pRead);
     return true;
 }
 } // namespace SL_NS

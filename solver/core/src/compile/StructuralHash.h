@@ -5,6 +5,7 @@
 // one by one.
 #include <expr/Token.h>
 
+#include <compare>
 #include <cstdint>
 #include <cstring>
 
@@ -28,6 +29,8 @@ struct StructuralHash
         add(h.b);
     }
     friend bool operator==(const StructuralHash& x, const StructuralHash& y) = default;
+    // An order of no meaning but a fixed one: the canonical order of operands.
+    friend auto operator<=>(const StructuralHash& x, const StructuralHash& y) = default;
 };
 
 // A node's own token: its kind, index, origin and value.

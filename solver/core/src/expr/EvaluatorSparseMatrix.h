@@ -73,6 +73,8 @@ public:
     bool refreshValues(std::vector<Value>& values) const;
     std::uint32_t getNoOfNonZeros() const { return _nnz; }
     std::size_t size() const { return _entries.size(); }
+    // The program of entry i (its row and column aside), for inspecting it.
+    const Evaluator* program(std::size_t i) const { return _entries[i].pEvaluator; }
 
 private:
     struct Entry

@@ -213,6 +213,14 @@ void ExpressionTree::replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken)
     pNode->leftCount = pNode->rightCount = 0;
 }
 
+void ExpressionTree::replaceByNegation(ExpTreeNode* pNode, Token* pMinus, ExpTreeNode* pZero, ExpTreeNode* pRead)
+{
+    pNode->pToken = pMinus;
+    pNode->pLeftNode = pZero;
+    pNode->pRightNode = pRead;
+    pNode->leftCount = pNode->rightCount = 1;
+}
+
 void ExpressionTree::populateUsedVars(cnt::FixNumSet<int>& set) const
 {
     if (const ExpTreeNode* pRoot = getRoot())

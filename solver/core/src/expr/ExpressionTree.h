@@ -70,6 +70,9 @@ public:
     // Makes a subtree a leaf that reads a shared slot, in every tree that
     // holds it.
     static void replaceBySharedValue(ExpTreeNode* pNode, Token* pSlotToken);
+    // Makes a subtree the negation 0 - slot of a slot read (pMinus, pZero and
+    // pRead: the operator and the two leaves), in every tree that holds it.
+    static void replaceByNegation(ExpTreeNode* pNode, Token* pMinus, ExpTreeNode* pZero, ExpTreeNode* pRead);
     void calcNoOfTokensAndData();
     // The longest program written: past it a derivative has swollen beyond
     // any use, and the load fails.

@@ -36,6 +36,16 @@ enum class ArgForm : std::uint8_t
     Name              // the name of a statistic or generator (smin ... dev, rnd)
 };
 
+// How a function of one argument meets a negated argument, where the library
+// keeps the identity to the last bit: f(-x) = -f(x) or f(-x) = f(x). The
+// shared-term pass computes f(b - a) from f(a - b) by it.
+enum class Parity : std::uint8_t
+{
+    None,
+    Odd,
+    Even
+};
+
 struct OpInfo
 {
     const char* text = nullptr; // operator as printed, function's display name
@@ -45,6 +55,7 @@ struct OpInfo
     DiffRule diff = DiffRule::None;
     bool pushesOwnValue = false; // the token's value is pushed before the instruction runs
     bool variesPerRun = false;   // each run gives a new value (a random draw): two calls never agree
+    Parity parity = Parity::None;
 
     constexpr bool hasInstruction() const { return nOperands > 0; }
 };
@@ -143,6 +154,24 @@ constexpr std::array<OpInfo, 256> makeOpTable()
     at(T::PTOR) = fn("ptor", 1);
     at(T::REAL_PART) = fn("real", 1);
     at(T::IMAG_PART) = fn("imag", 1);
+#endif
+
+    // Over complex values the library keeps the identities of the circular
+    // and hyperbolic functions only up to the sign of a zero part (sin and
+    // cos of a real argument, say), which a branch cut further on (sqrt, ln)
+    // turns into another value, and those of asin, atg and atgh not even to
+    // the last bit: there only the functions that move signs and parts fold.
+    using P = Parity;
+    for (T f : {T::SIN, T::TG, T::ASIN, T::ATG, T::SINH, T::TGH, T::ASNH, T::ATGH})
+        at(f).parity = isComplexBuild ? P::None : P::Odd;
+    for (T f : {T::COS, T::COSH, T::SQR})
+        at(f).parity = isComplexBuild ? P::None : P::Even;
+    at(T::SIGN).parity = P::Odd;
+    at(T::ABS).parity = P::Even;
+#if SL_COMPLEX
+    for (T f : {T::CONJ, T::REAL_PART, T::IMAG_PART})
+        at(f).parity = P::Odd;
+    at(T::CABS).parity = P::Even;
 #endif
     return t;
 }
