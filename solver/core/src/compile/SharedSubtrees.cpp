@@ -72,6 +72,8 @@ public:
         return slot.value;
     }
 
+    std::size_t size() const { return _size; }
+
     std::uint32_t find(const StructuralHash& h) const { return _table.empty() ? none : _table[probe(h)].value; }
 
     // Where h would be looked up, brought into the cache ahead of it.
@@ -135,8 +137,9 @@ enum Flag : std::uint8_t
     readsSymbols = 4,
     drawsRandom = 8,
     isSlot = 16,
-    negative = 32,   // the node's value is the negation of the value its hash names
-    negatedRead = 64 // a member of a group made 0 - slot
+    negative = 32,    // the node's value is the negation of the value its hash names
+    negatedRead = 64, // a member of a group made 0 - slot
+    callOrSum = 128   // a pure call, or a sum large enough to share (see isTerm)
 };
 
 // What a node's hash gains when the node is the negation of the value the
@@ -195,10 +198,14 @@ SignRule signRule(const ExpTreeNode* p)
 // kept across batches.
 struct RPNDerivParser::SharingPass
 {
+    // Kept beside the nodes: the passes after the first read this instead
+    // of the scattered nodes.
     struct Info
     {
         std::uint32_t size = 0; // of the node's program, a slot read counting 1
         std::uint32_t hash = 0; // 1 + its place in hashes; 0 before it is hashed
+        std::uint32_t left = 0; // the marks of the inner operands, 0 for a leaf or none
+        std::uint32_t right = 0;
         std::uint8_t flags = 0;
     };
     struct Candidate
@@ -206,6 +213,8 @@ struct RPNDerivParser::SharingPass
         ExpTreeNode* p;
         StructuralHash hash;
         std::uint32_t group;
+        bool negative; // p is the negation of the value its hash names
+        bool call;     // not a sum
     };
     std::vector<ExpTreeNode*> order;
     std::vector<Info> info; // by mark - 1
@@ -271,6 +280,10 @@ struct RPNDerivParser::SharingPass
                 Info i;
                 i.flags = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
                 i.size = 1 + sizeOf(p->pLeftNode) + sizeOf(p->pRightNode);
+                i.left = innerMark(p->pLeftNode);
+                i.right = innerMark(p->pRightNode);
+                if (isCandidate(p) || isTerm(p, i.size))
+                    i.flags |= callOrSum;
                 order.push_back(p);
                 info.push_back(i);
                 p->mark = std::uint32_t(order.size());
@@ -279,16 +292,15 @@ struct RPNDerivParser::SharingPass
         addWays(of(pRoot), 1);
     }
 
+    static std::uint32_t innerMark(const ExpTreeNode* p) { return p && isInner(p) ? p->mark : 0; }
+
     // Parents before children: each way to a node is a way to its operands.
     void countWays()
     {
         for (std::size_t k = order.size(); k-- > 0;)
-        {
-            const ExpTreeNode* p = order[k];
-            for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
-                if (pChild && isInner(pChild))
-                    addWays(of(pChild), ways(info[k]));
-        }
+            for (std::uint32_t child : {info[k].left, info[k].right})
+                if (child)
+                    addWays(info[child - 1], ways(info[k]));
     }
 
     // The structural hash of a subtree. Absent children count, so that
@@ -440,10 +452,10 @@ struct RPNDerivParser::SharingPass
         return h;
     }
 
-    // A sum or difference of a few products or more.
-    bool isTerm(const ExpTreeNode* p) const
+    // A sum or difference of a few products or more, of the size given.
+    static bool isTerm(const ExpTreeNode* p, std::uint32_t size)
     {
-        return (p->type() == T::PLUS || p->type() == T::MINUS) && !isZero(p->pLeftNode) && of(p).size >= smallestTerm;
+        return (p->type() == T::PLUS || p->type() == T::MINUS) && !isZero(p->pLeftNode) && size >= smallestTerm;
     }
 
     // Calls and sums that read symbols (and draw no random number), grouped
@@ -451,12 +463,17 @@ struct RPNDerivParser::SharingPass
     // each group's members in that order.
     void groupCalls()
     {
-        for (ExpTreeNode* p : order)
-            if ((of(p).flags & (readsSymbols | drawsRandom)) == readsSymbols && (isCandidate(p) || isTerm(p)))
-                candidates.push_back({p, hashOf(p), 0});
+        constexpr std::uint8_t mask = readsSymbols | drawsRandom | callOrSum;
+        for (std::size_t k = 0; k < order.size(); ++k)
+            if ((info[k].flags & mask) == (readsSymbols | callOrSum))
+            {
+                const StructuralHash h = hashOf(order[k]);
+                candidates.push_back(
+                    {order[k], h, 0, (info[k].flags & negative) != 0, order[k]->type() == T::FUNCTION});
+            }
         // The table takes them all without growing, and its cache misses
         // overlap.
-        constexpr std::size_t ahead = 8;
+        constexpr std::size_t ahead = 32;
         groupOf.reserve(candidates.size());
         for (std::size_t i = 0; i < candidates.size(); ++i)
         {
@@ -520,20 +537,31 @@ struct RPNDerivParser::SharingPass
 
     // The slots that groups like this batch's had in earlier batches, all
     // at once: the lookups are cache misses, which overlap when they do not
-    // wait on one another.
+    // wait on one another. A call met once, and not before, is remembered
+    // in the same probe (a call, not a sum: sums met once are far too many
+    // to remember for the few that come again); the batch computes it.
     void lookUpSlots()
     {
-        constexpr std::size_t ahead = 8;
+        constexpr std::size_t ahead = 32;
         knownSlots.assign(groupWays.size(), HashIndex::none);
-        std::vector<const StructuralHash*> firsts(groupWays.size(), nullptr);
+        std::vector<const Candidate*> firsts(groupWays.size(), nullptr);
         for (const Candidate& c : candidates)
             if (!firsts[c.group])
-                firsts[c.group] = &c.hash;
+                firsts[c.group] = &c;
         for (std::size_t g = 0; g < firsts.size(); ++g)
         {
             if (g + ahead < firsts.size())
-                callSlots.prefetch(*firsts[g + ahead]);
-            knownSlots[g] = callSlots.find(*firsts[g]);
+                callSlots.prefetch(firsts[g + ahead]->hash);
+            const Candidate& c = *firsts[g];
+            if (!c.call || groupWays[g] >= 2)
+                knownSlots[g] = callSlots.find(c.hash);
+            else
+            {
+                const std::size_t n = callSlots.size();
+                const std::uint32_t known = callSlots.findOrAdd(c.hash, metOnce);
+                if (callSlots.size() == n)
+                    knownSlots[g] = known; // met in an earlier batch
+            }
         }
     }
 
@@ -546,8 +574,8 @@ struct RPNDerivParser::SharingPass
         negated.clear();
         for (std::uint32_t i = begin[g]; i < begin[g + 1]; ++i)
         {
-            ExpTreeNode* p = candidates[members[i]].p;
-            (isNegative(p) == negativeOnes ? same : negated).push_back(p);
+            const Candidate& c = candidates[members[i]];
+            (c.negative == negativeOnes ? same : negated).push_back(c.p);
         }
     }
 
@@ -625,15 +653,12 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
         {
             // The first member met: the group is settled for all of them. A
             // call met once in an earlier batch is computed there and gets a
-            // slot now; one met once so far is remembered (a call, not a
-            // sum: sums met once are far too many to remember for the few
-            // that come again).
-            const bool call = p->type() == T::FUNCTION;
+            // slot now.
             const std::uint32_t known = pass.knownSlots[pCall->group];
             const bool existing = known != HashIndex::none && known != SharingPass::metOnce;
             if (existing || known == SharingPass::metOnce || pass.groupWays[pCall->group] >= 2)
             {
-                const bool negativeSlot = existing ? (known & 1) != 0 : pass.isNegative(p);
+                const bool negativeSlot = existing ? (known & 1) != 0 : pCall->negative;
                 pass.membersOf(pCall->group, negativeSlot, same, negated);
                 slot = shareSubtree(same, negated, *pWriter, existing ? int(known >> 1) : -1);
                 if (slot && !existing)
@@ -643,8 +668,6 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
                     for (ExpTreeNode* q : negated)
                         pass.of(q).flags |= negatedRead;
             }
-            else if (call)
-                pass.callSlots.set(pCall->hash, SharingPass::metOnce);
             pass.groupWays[pCall->group] = 0;
         }
         else if (SharingPass::ways(i) >= 2 && (i.flags & (readsSymbols | drawsRandom)) == readsSymbols &&
@@ -660,6 +683,8 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
     }
     pass.clear();
 }
+
+void RPNDerivParser::endSharing() { _pSharing.reset(); }
 
 // The members become reads of a slot, and the negated ones reads of 0 - slot:
 // an existing slot, or one whose program is written from the first member.
