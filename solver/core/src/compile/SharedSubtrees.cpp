@@ -193,9 +193,8 @@ SignRule signRule(const ExpTreeNode* p)
 // One pass over a batch of trees. Each inner node met is numbered by its mark,
 // children before parents, and described in the pass's own table (the
 // programs of slots written during the pass take the nodes' counts for their
-// heights); leaves are described from their tokens wherever they are met. The
-// subtrees of calls are hashed, each inner node once. The slots of calls are
-// kept across batches.
+// heights) and hashed; leaves are described from their tokens wherever they
+// are met. The slots of calls are kept across batches.
 struct RPNDerivParser::SharingPass
 {
     // Kept beside the nodes: the passes after the first read this instead
@@ -203,7 +202,6 @@ struct RPNDerivParser::SharingPass
     struct Info
     {
         std::uint32_t size = 0; // of the node's program, a slot read counting 1
-        std::uint32_t hash = 0; // 1 + its place in hashes; 0 before it is hashed
         std::uint32_t left = 0; // the marks of the inner operands, 0 for a leaf or none
         std::uint32_t right = 0;
         std::uint8_t flags = 0;
@@ -217,8 +215,8 @@ struct RPNDerivParser::SharingPass
         bool call;     // not a sum
     };
     std::vector<ExpTreeNode*> order;
-    std::vector<Info> info; // by mark - 1
-    std::vector<StructuralHash> hashes;
+    std::vector<Info> info;             // by mark - 1
+    std::vector<StructuralHash> hashes; // by mark - 1
     std::vector<Candidate> candidates;
     HashIndex groupOf;
     std::vector<std::uint32_t> groupWays;  // per group: the ways to its members
@@ -287,6 +285,11 @@ struct RPNDerivParser::SharingPass
                 order.push_back(p);
                 info.push_back(i);
                 p->mark = std::uint32_t(order.size());
+                // Hashed while it and its operands are in the cache.
+                bool negated = false;
+                hashes.push_back(signedForm(p, negated));
+                if (negated)
+                    info.back().flags |= negative;
             }
         }
         addWays(of(pRoot), 1);
@@ -303,43 +306,6 @@ struct RPNDerivParser::SharingPass
                     addWays(info[child - 1], ways(info[k]));
     }
 
-    // The structural hash of a subtree. Absent children count, so that
-    // f(a, b) and g(a) with b elsewhere differ.
-    StructuralHash hashOf(ExpTreeNode* pRoot)
-    {
-        struct Frame
-        {
-            ExpTreeNode* p;
-            bool expanded;
-        };
-        WalkStack<Frame> stack;
-        stack.push({pRoot, false});
-        while (!stack.empty())
-        {
-            Frame& f = stack.top();
-            ExpTreeNode* p = f.p;
-            if (of(p).hash)
-                stack.pop();
-            else if (!f.expanded)
-            {
-                f.expanded = true;
-                for (ExpTreeNode* pChild : {p->pRightNode, p->pLeftNode})
-                    if (pChild && isInner(pChild))
-                        stack.push({pChild, false});
-            }
-            else
-            {
-                stack.pop();
-                bool negated = false;
-                hashes.push_back(signedForm(p, negated));
-                of(p).hash = std::uint32_t(hashes.size());
-                if (negated)
-                    of(p).flags |= negative;
-            }
-        }
-        return known(pRoot);
-    }
-
     // The hash of a node whose inner nodes are hashed: of its value up to
     // its sign.
     StructuralHash known(const ExpTreeNode* p) const
@@ -347,7 +313,7 @@ struct RPNDerivParser::SharingPass
         if (!p)
             return StructuralHash {};
         if (isInner(p))
-            return hashes[of(p).hash - 1];
+            return hashes[p->mark - 1];
         if (isNegativeConstant(p))
         {
             Token positive = *p->pToken;
@@ -380,7 +346,8 @@ struct RPNDerivParser::SharingPass
     // sumForm tells, an odd function or power takes its argument's sign and
     // an even one drops it, a product or quotient takes the signs of both
     // (a product's operands in the order of their hashes); negated tells
-    // that the node is the negation of the value named.
+    // that the node is the negation of the value named. Absent operands
+    // count, so that f(a, b) and g(a) with b elsewhere differ.
     StructuralHash signedForm(const ExpTreeNode* p, bool& negated) const
     {
         const ExpTreeNode* a = p->pLeftNode;
@@ -467,9 +434,8 @@ struct RPNDerivParser::SharingPass
         for (std::size_t k = 0; k < order.size(); ++k)
             if ((info[k].flags & mask) == (readsSymbols | callOrSum))
             {
-                const StructuralHash h = hashOf(order[k]);
                 candidates.push_back(
-                    {order[k], h, 0, (info[k].flags & negative) != 0, order[k]->type() == T::FUNCTION});
+                    {order[k], hashes[k], 0, (info[k].flags & negative) != 0, order[k]->type() == T::FUNCTION});
             }
         // The table takes them all without growing, and its cache misses
         // overlap.
