@@ -205,14 +205,14 @@ struct RPNDerivParser::SharingPass
         std::uint32_t left = 0; // the marks of the inner operands, 0 for a leaf or none
         std::uint32_t right = 0;
         std::uint8_t flags = 0;
+        bool call = false; // a candidate call, not a sum
     };
     struct Candidate
     {
         ExpTreeNode* p;
         StructuralHash hash;
         std::uint32_t group;
-        bool negative; // p is the negation of the value its hash names
-        bool call;     // not a sum
+        std::uint32_t index; // of p in order and info
     };
     std::vector<ExpTreeNode*> order;
     std::vector<Info> info;             // by mark - 1
@@ -280,7 +280,8 @@ struct RPNDerivParser::SharingPass
                 i.size = 1 + sizeOf(p->pLeftNode) + sizeOf(p->pRightNode);
                 i.left = innerMark(p->pLeftNode);
                 i.right = innerMark(p->pRightNode);
-                if (isCandidate(p) || isTerm(p, i.size))
+                i.call = isCandidate(p);
+                if (i.call || isTerm(p, i.size))
                     i.flags |= callOrSum;
                 order.push_back(p);
                 info.push_back(i);
@@ -405,6 +406,8 @@ struct RPNDerivParser::SharingPass
         return h;
     }
 
+    bool isNegative(const Candidate& c) const { return (info[c.index].flags & negative) != 0; }
+
     bool isNegative(const ExpTreeNode* p) const
     {
         return p && (isInner(p) ? (of(p).flags & negative) != 0 : isNegativeConstant(p));
@@ -433,10 +436,7 @@ struct RPNDerivParser::SharingPass
         constexpr std::uint8_t mask = readsSymbols | drawsRandom | callOrSum;
         for (std::size_t k = 0; k < order.size(); ++k)
             if ((info[k].flags & mask) == (readsSymbols | callOrSum))
-            {
-                candidates.push_back(
-                    {order[k], hashes[k], 0, (info[k].flags & negative) != 0, order[k]->type() == T::FUNCTION});
-            }
+                candidates.push_back({order[k], hashes[k], 0, std::uint32_t(k)});
         // The table takes them all without growing, and its cache misses
         // overlap.
         constexpr std::size_t ahead = 32;
@@ -449,7 +449,7 @@ struct RPNDerivParser::SharingPass
             c.group = groupOf.findOrAdd(c.hash, std::uint32_t(groupWays.size()));
             if (c.group == groupWays.size())
                 groupWays.push_back(0);
-            groupWays[c.group] += std::uint32_t(ways(of(c.p)));
+            groupWays[c.group] += std::uint32_t(ways(info[c.index]));
         }
         lookUpSlots();
         begin.assign(groupWays.size() + 1, 0);
@@ -519,7 +519,7 @@ struct RPNDerivParser::SharingPass
             if (g + ahead < firsts.size())
                 callSlots.prefetch(firsts[g + ahead]->hash);
             const Candidate& c = *firsts[g];
-            if (!c.call || groupWays[g] >= 2)
+            if (!info[c.index].call || groupWays[g] >= 2)
                 knownSlots[g] = callSlots.find(c.hash);
             else
             {
@@ -541,7 +541,7 @@ struct RPNDerivParser::SharingPass
         for (std::uint32_t i = begin[g]; i < begin[g + 1]; ++i)
         {
             const Candidate& c = candidates[members[i]];
-            (c.negative == negativeOnes ? same : negated).push_back(c.p);
+            (isNegative(c) == negativeOnes ? same : negated).push_back(c.p);
         }
     }
 
@@ -624,7 +624,7 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
             const bool existing = known != HashIndex::none && known != SharingPass::metOnce;
             if (existing || known == SharingPass::metOnce || pass.groupWays[pCall->group] >= 2)
             {
-                const bool negativeSlot = existing ? (known & 1) != 0 : pCall->negative;
+                const bool negativeSlot = existing ? (known & 1) != 0 : pass.isNegative(*pCall);
                 pass.membersOf(pCall->group, negativeSlot, same, negated);
                 slot = shareSubtree(same, negated, *pWriter, existing ? int(known >> 1) : -1);
                 if (slot && !existing)
