@@ -224,9 +224,10 @@ struct RPNDerivParser::SharingPass
     std::vector<std::uint32_t> begin;      // per group: its first entry in members
     std::vector<std::uint32_t> members;    // candidates, by group
     HashIndex callSlots;                   // structure of a call or sum to its slot, across batches
-    Token* plusToken = nullptr;            // of the batch, for the sums and differences
-    Token* minusToken = nullptr;           // that take a negation in
-    static constexpr std::uint32_t metOnce = HashIndex::none - 1; // a call without a slot yet
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> newSlots; // candidate and slot, for callSlots at the end
+    Token* plusToken = nullptr;                                    // of the batch, for the sums and differences
+    Token* minusToken = nullptr;                                   // that take a negation in
+    static constexpr std::uint32_t metOnce = HashIndex::none - 1;  // a call without a slot yet
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
     Info& of(const ExpTreeNode* p) { return info[p->mark - 1]; }
@@ -463,6 +464,18 @@ struct RPNDerivParser::SharingPass
             members[next[candidates[i].group]++] = i;
     }
 
+    // The batch's new slots into the table, its cache misses overlapping.
+    void rememberSlots()
+    {
+        constexpr std::size_t ahead = 32;
+        for (std::size_t i = 0; i < newSlots.size(); ++i)
+        {
+            if (i + ahead < newSlots.size())
+                callSlots.prefetch(candidates[newSlots[i + ahead].first].hash);
+            callSlots.set(candidates[newSlots[i].first].hash, newSlots[i].second);
+        }
+    }
+
     bool isNegatedRead(const ExpTreeNode* p) const { return isInner(p) && (of(p).flags & negatedRead); }
 
     // A negated read under a product with a constant, a sum or a difference
@@ -569,6 +582,7 @@ struct RPNDerivParser::SharingPass
         groupOf.clear();
         groupWays.clear();
         knownSlots.clear();
+        newSlots.clear();
         begin.clear();
         members.clear();
     }
@@ -628,8 +642,8 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
                 pass.membersOf(pCall->group, negativeSlot, same, negated);
                 slot = shareSubtree(same, negated, *pWriter, existing ? int(known >> 1) : -1);
                 if (slot && !existing)
-                    pass.callSlots.set(pCall->hash,
-                                       std::uint32_t(2 * (solver()._sharedValues.size() - 1) + negativeSlot));
+                    pass.newSlots.emplace_back(std::uint32_t(pCall - pass.candidates.data()),
+                                               std::uint32_t(2 * (solver()._sharedValues.size() - 1) + negativeSlot));
                 if (slot)
                     for (ExpTreeNode* q : negated)
                         pass.of(q).flags |= negatedRead;
@@ -647,6 +661,7 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
         else if (slot)
             i.size = 1 + pass.sizeOf(p->pLeftNode) + pass.sizeOf(p->pRightNode);
     }
+    pass.rememberSlots();
     pass.clear();
 }
 
