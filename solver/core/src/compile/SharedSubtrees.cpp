@@ -104,9 +104,11 @@ public:
                 _table[probe(slot.hash)] = slot;
     }
 
+    // Empties the table and keeps its room: the next batch needs as much.
     void clear()
     {
-        _table.clear();
+        for (Slot& slot : _table)
+            slot.value = none;
         _size = 0;
     }
 
