@@ -91,6 +91,7 @@ bool RPNDerivParser::getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::
         return false;
     if (!writePendingEquations())
         return false;
+    endSharing();
     pData->logLine = 0;
     _nEquations = nEquations;
     return parseSupplementaryGroups(pNaming, level);

@@ -259,6 +259,8 @@ protected:
     // Values that several of the trees evaluate alike are computed once, into
     // a shared slot that the trees then read.
     void shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsigned nTrees);
+    // Once every program is written: the pass's tables are let go.
+    void endSharing();
     struct SharingPass;
     bool shareSubtree(std::span<ExpTreeNode* const> same, std::span<ExpTreeNode* const> negated, ExpressionTree& writer,
                       int slot);

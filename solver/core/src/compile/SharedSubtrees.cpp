@@ -72,6 +72,8 @@ public:
         return slot.value;
     }
 
+    std::size_t size() const { return _size; }
+
     std::uint32_t find(const StructuralHash& h) const { return _table.empty() ? none : _table[probe(h)].value; }
 
     // Where h would be looked up, brought into the cache ahead of it.
@@ -102,9 +104,11 @@ public:
                 _table[probe(slot.hash)] = slot;
     }
 
+    // Empties the table and keeps its room: the next batch needs as much.
     void clear()
     {
-        _table.clear();
+        for (Slot& slot : _table)
+            slot.value = none;
         _size = 0;
     }
 
@@ -135,8 +139,9 @@ enum Flag : std::uint8_t
     readsSymbols = 4,
     drawsRandom = 8,
     isSlot = 16,
-    negative = 32,   // the node's value is the negation of the value its hash names
-    negatedRead = 64 // a member of a group made 0 - slot
+    negative = 32,    // the node's value is the negation of the value its hash names
+    negatedRead = 64, // a member of a group made 0 - slot
+    callOrSum = 128   // a pure call, or a sum large enough to share (see isTerm)
 };
 
 // What a node's hash gains when the node is the negation of the value the
@@ -190,26 +195,30 @@ SignRule signRule(const ExpTreeNode* p)
 // One pass over a batch of trees. Each inner node met is numbered by its mark,
 // children before parents, and described in the pass's own table (the
 // programs of slots written during the pass take the nodes' counts for their
-// heights); leaves are described from their tokens wherever they are met. The
-// subtrees of calls are hashed, each inner node once. The slots of calls are
-// kept across batches.
+// heights) and hashed; leaves are described from their tokens wherever they
+// are met. The slots of calls are kept across batches.
 struct RPNDerivParser::SharingPass
 {
+    // Kept beside the nodes: the passes after the first read this instead
+    // of the scattered nodes.
     struct Info
     {
         std::uint32_t size = 0; // of the node's program, a slot read counting 1
-        std::uint32_t hash = 0; // 1 + its place in hashes; 0 before it is hashed
+        std::uint32_t left = 0; // the marks of the inner operands, 0 for a leaf or none
+        std::uint32_t right = 0;
         std::uint8_t flags = 0;
+        bool call = false; // a candidate call, not a sum
     };
     struct Candidate
     {
         ExpTreeNode* p;
         StructuralHash hash;
         std::uint32_t group;
+        std::uint32_t index; // of p in order and info
     };
     std::vector<ExpTreeNode*> order;
-    std::vector<Info> info; // by mark - 1
-    std::vector<StructuralHash> hashes;
+    std::vector<Info> info;             // by mark - 1
+    std::vector<StructuralHash> hashes; // by mark - 1
     std::vector<Candidate> candidates;
     HashIndex groupOf;
     std::vector<std::uint32_t> groupWays;  // per group: the ways to its members
@@ -217,9 +226,10 @@ struct RPNDerivParser::SharingPass
     std::vector<std::uint32_t> begin;      // per group: its first entry in members
     std::vector<std::uint32_t> members;    // candidates, by group
     HashIndex callSlots;                   // structure of a call or sum to its slot, across batches
-    Token* plusToken = nullptr;            // of the batch, for the sums and differences
-    Token* minusToken = nullptr;           // that take a negation in
-    static constexpr std::uint32_t metOnce = HashIndex::none - 1; // a call without a slot yet
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> newSlots; // candidate and slot, for callSlots at the end
+    Token* plusToken = nullptr;                                    // of the batch, for the sums and differences
+    Token* minusToken = nullptr;                                   // that take a negation in
+    static constexpr std::uint32_t metOnce = HashIndex::none - 1;  // a call without a slot yet
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
     Info& of(const ExpTreeNode* p) { return info[p->mark - 1]; }
@@ -271,61 +281,33 @@ struct RPNDerivParser::SharingPass
                 Info i;
                 i.flags = tokenFlags(*p->pToken) | flagsOf(p->pLeftNode) | flagsOf(p->pRightNode);
                 i.size = 1 + sizeOf(p->pLeftNode) + sizeOf(p->pRightNode);
+                i.left = innerMark(p->pLeftNode);
+                i.right = innerMark(p->pRightNode);
+                i.call = isCandidate(p);
+                if (i.call || isTerm(p, i.size))
+                    i.flags |= callOrSum;
                 order.push_back(p);
                 info.push_back(i);
                 p->mark = std::uint32_t(order.size());
+                // Hashed while it and its operands are in the cache.
+                bool negated = false;
+                hashes.push_back(signedForm(p, negated));
+                if (negated)
+                    info.back().flags |= negative;
             }
         }
         addWays(of(pRoot), 1);
     }
 
+    static std::uint32_t innerMark(const ExpTreeNode* p) { return p && isInner(p) ? p->mark : 0; }
+
     // Parents before children: each way to a node is a way to its operands.
     void countWays()
     {
         for (std::size_t k = order.size(); k-- > 0;)
-        {
-            const ExpTreeNode* p = order[k];
-            for (const ExpTreeNode* pChild : {p->pLeftNode, p->pRightNode})
-                if (pChild && isInner(pChild))
-                    addWays(of(pChild), ways(info[k]));
-        }
-    }
-
-    // The structural hash of a subtree. Absent children count, so that
-    // f(a, b) and g(a) with b elsewhere differ.
-    StructuralHash hashOf(ExpTreeNode* pRoot)
-    {
-        struct Frame
-        {
-            ExpTreeNode* p;
-            bool expanded;
-        };
-        WalkStack<Frame> stack;
-        stack.push({pRoot, false});
-        while (!stack.empty())
-        {
-            Frame& f = stack.top();
-            ExpTreeNode* p = f.p;
-            if (of(p).hash)
-                stack.pop();
-            else if (!f.expanded)
-            {
-                f.expanded = true;
-                for (ExpTreeNode* pChild : {p->pRightNode, p->pLeftNode})
-                    if (pChild && isInner(pChild))
-                        stack.push({pChild, false});
-            }
-            else
-            {
-                stack.pop();
-                bool negated = false;
-                hashes.push_back(signedForm(p, negated));
-                of(p).hash = std::uint32_t(hashes.size());
-                if (negated)
-                    of(p).flags |= negative;
-            }
-        }
-        return known(pRoot);
+            for (std::uint32_t child : {info[k].left, info[k].right})
+                if (child)
+                    addWays(info[child - 1], ways(info[k]));
     }
 
     // The hash of a node whose inner nodes are hashed: of its value up to
@@ -335,7 +317,7 @@ struct RPNDerivParser::SharingPass
         if (!p)
             return StructuralHash {};
         if (isInner(p))
-            return hashes[of(p).hash - 1];
+            return hashes[p->mark - 1];
         if (isNegativeConstant(p))
         {
             Token positive = *p->pToken;
@@ -368,7 +350,8 @@ struct RPNDerivParser::SharingPass
     // sumForm tells, an odd function or power takes its argument's sign and
     // an even one drops it, a product or quotient takes the signs of both
     // (a product's operands in the order of their hashes); negated tells
-    // that the node is the negation of the value named.
+    // that the node is the negation of the value named. Absent operands
+    // count, so that f(a, b) and g(a) with b elsewhere differ.
     StructuralHash signedForm(const ExpTreeNode* p, bool& negated) const
     {
         const ExpTreeNode* a = p->pLeftNode;
@@ -426,6 +409,8 @@ struct RPNDerivParser::SharingPass
         return h;
     }
 
+    bool isNegative(const Candidate& c) const { return (info[c.index].flags & negative) != 0; }
+
     bool isNegative(const ExpTreeNode* p) const
     {
         return p && (isInner(p) ? (of(p).flags & negative) != 0 : isNegativeConstant(p));
@@ -440,10 +425,10 @@ struct RPNDerivParser::SharingPass
         return h;
     }
 
-    // A sum or difference of a few products or more.
-    bool isTerm(const ExpTreeNode* p) const
+    // A sum or difference of a few products or more, of the size given.
+    static bool isTerm(const ExpTreeNode* p, std::uint32_t size)
     {
-        return (p->type() == T::PLUS || p->type() == T::MINUS) && !isZero(p->pLeftNode) && of(p).size >= smallestTerm;
+        return (p->type() == T::PLUS || p->type() == T::MINUS) && !isZero(p->pLeftNode) && size >= smallestTerm;
     }
 
     // Calls and sums that read symbols (and draw no random number), grouped
@@ -451,12 +436,13 @@ struct RPNDerivParser::SharingPass
     // each group's members in that order.
     void groupCalls()
     {
-        for (ExpTreeNode* p : order)
-            if ((of(p).flags & (readsSymbols | drawsRandom)) == readsSymbols && (isCandidate(p) || isTerm(p)))
-                candidates.push_back({p, hashOf(p), 0});
+        constexpr std::uint8_t mask = readsSymbols | drawsRandom | callOrSum;
+        for (std::size_t k = 0; k < order.size(); ++k)
+            if ((info[k].flags & mask) == (readsSymbols | callOrSum))
+                candidates.push_back({order[k], hashes[k], 0, std::uint32_t(k)});
         // The table takes them all without growing, and its cache misses
         // overlap.
-        constexpr std::size_t ahead = 8;
+        constexpr std::size_t ahead = 32;
         groupOf.reserve(candidates.size());
         for (std::size_t i = 0; i < candidates.size(); ++i)
         {
@@ -466,7 +452,7 @@ struct RPNDerivParser::SharingPass
             c.group = groupOf.findOrAdd(c.hash, std::uint32_t(groupWays.size()));
             if (c.group == groupWays.size())
                 groupWays.push_back(0);
-            groupWays[c.group] += std::uint32_t(ways(of(c.p)));
+            groupWays[c.group] += std::uint32_t(ways(info[c.index]));
         }
         lookUpSlots();
         begin.assign(groupWays.size() + 1, 0);
@@ -478,6 +464,18 @@ struct RPNDerivParser::SharingPass
         members.resize(candidates.size());
         for (std::uint32_t i = 0; i < candidates.size(); ++i)
             members[next[candidates[i].group]++] = i;
+    }
+
+    // The batch's new slots into the table, its cache misses overlapping.
+    void rememberSlots()
+    {
+        constexpr std::size_t ahead = 32;
+        for (std::size_t i = 0; i < newSlots.size(); ++i)
+        {
+            if (i + ahead < newSlots.size())
+                callSlots.prefetch(candidates[newSlots[i + ahead].first].hash);
+            callSlots.set(candidates[newSlots[i].first].hash, newSlots[i].second);
+        }
     }
 
     bool isNegatedRead(const ExpTreeNode* p) const { return isInner(p) && (of(p).flags & negatedRead); }
@@ -520,20 +518,31 @@ struct RPNDerivParser::SharingPass
 
     // The slots that groups like this batch's had in earlier batches, all
     // at once: the lookups are cache misses, which overlap when they do not
-    // wait on one another.
+    // wait on one another. A call met once, and not before, is remembered
+    // in the same probe (a call, not a sum: sums met once are far too many
+    // to remember for the few that come again); the batch computes it.
     void lookUpSlots()
     {
-        constexpr std::size_t ahead = 8;
+        constexpr std::size_t ahead = 32;
         knownSlots.assign(groupWays.size(), HashIndex::none);
-        std::vector<const StructuralHash*> firsts(groupWays.size(), nullptr);
+        std::vector<const Candidate*> firsts(groupWays.size(), nullptr);
         for (const Candidate& c : candidates)
             if (!firsts[c.group])
-                firsts[c.group] = &c.hash;
+                firsts[c.group] = &c;
         for (std::size_t g = 0; g < firsts.size(); ++g)
         {
             if (g + ahead < firsts.size())
-                callSlots.prefetch(*firsts[g + ahead]);
-            knownSlots[g] = callSlots.find(*firsts[g]);
+                callSlots.prefetch(firsts[g + ahead]->hash);
+            const Candidate& c = *firsts[g];
+            if (!info[c.index].call || groupWays[g] >= 2)
+                knownSlots[g] = callSlots.find(c.hash);
+            else
+            {
+                const std::size_t n = callSlots.size();
+                const std::uint32_t known = callSlots.findOrAdd(c.hash, metOnce);
+                if (callSlots.size() == n)
+                    knownSlots[g] = known; // met in an earlier batch
+            }
         }
     }
 
@@ -546,8 +555,8 @@ struct RPNDerivParser::SharingPass
         negated.clear();
         for (std::uint32_t i = begin[g]; i < begin[g + 1]; ++i)
         {
-            ExpTreeNode* p = candidates[members[i]].p;
-            (isNegative(p) == negativeOnes ? same : negated).push_back(p);
+            const Candidate& c = candidates[members[i]];
+            (isNegative(c) == negativeOnes ? same : negated).push_back(c.p);
         }
     }
 
@@ -575,6 +584,7 @@ struct RPNDerivParser::SharingPass
         groupOf.clear();
         groupWays.clear();
         knownSlots.clear();
+        newSlots.clear();
         begin.clear();
         members.clear();
     }
@@ -625,26 +635,21 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
         {
             // The first member met: the group is settled for all of them. A
             // call met once in an earlier batch is computed there and gets a
-            // slot now; one met once so far is remembered (a call, not a
-            // sum: sums met once are far too many to remember for the few
-            // that come again).
-            const bool call = p->type() == T::FUNCTION;
+            // slot now.
             const std::uint32_t known = pass.knownSlots[pCall->group];
             const bool existing = known != HashIndex::none && known != SharingPass::metOnce;
             if (existing || known == SharingPass::metOnce || pass.groupWays[pCall->group] >= 2)
             {
-                const bool negativeSlot = existing ? (known & 1) != 0 : pass.isNegative(p);
+                const bool negativeSlot = existing ? (known & 1) != 0 : pass.isNegative(*pCall);
                 pass.membersOf(pCall->group, negativeSlot, same, negated);
                 slot = shareSubtree(same, negated, *pWriter, existing ? int(known >> 1) : -1);
                 if (slot && !existing)
-                    pass.callSlots.set(pCall->hash,
-                                       std::uint32_t(2 * (solver()._sharedValues.size() - 1) + negativeSlot));
+                    pass.newSlots.emplace_back(std::uint32_t(pCall - pass.candidates.data()),
+                                               std::uint32_t(2 * (solver()._sharedValues.size() - 1) + negativeSlot));
                 if (slot)
                     for (ExpTreeNode* q : negated)
                         pass.of(q).flags |= negatedRead;
             }
-            else if (call)
-                pass.callSlots.set(pCall->hash, SharingPass::metOnce);
             pass.groupWays[pCall->group] = 0;
         }
         else if (SharingPass::ways(i) >= 2 && (i.flags & (readsSymbols | drawsRandom)) == readsSymbols &&
@@ -658,8 +663,11 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
         else if (slot)
             i.size = 1 + pass.sizeOf(p->pLeftNode) + pass.sizeOf(p->pRightNode);
     }
+    pass.rememberSlots();
     pass.clear();
 }
+
+void RPNDerivParser::endSharing() { _pSharing.reset(); }
 
 // The members become reads of a slot, and the negated ones reads of 0 - slot:
 // an existing slot, or one whose program is written from the first member.
