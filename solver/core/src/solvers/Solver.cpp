@@ -6,8 +6,10 @@
 #include <sc/TokenizedModel.h>
 #include <xml/XmlModelReader.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cstring>
+#include <thread>
 
 namespace SL_NS
 {
@@ -342,6 +344,12 @@ bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pMod
     initSolverData(data);
     readModelFlags(data, pModel, level);
     loadModelAttribs(pModel, level);
+    // The loader took only counts from 1 up; a sub-model follows the text's
+    // setting too.
+    int threads = 0;
+    if (pModel->isHeaderParamStated(sc::HeaderParam::threads) &&
+        pModel->getHeaderParamValue(sc::HeaderParam::threads, threads) == 1)
+        _threads = std::clamp(unsigned(threads), 1u, std::max(std::thread::hardware_concurrency(), 1u));
     if (level == sc::ModelLevel::SubModel)
     {
         _nCopiedParams = pModel->getNumberOfCopiedParams();
@@ -375,6 +383,28 @@ bool Solver::readModel(const td::String& model)
     return ok;
 }
 
+unsigned Solver::defaultThreads() { return math::WorkerPool::defaultSize(); }
+
+void Solver::setMaxThreads(unsigned nThreads)
+{
+    _threads = std::clamp(nThreads, 1u, std::max(std::thread::hardware_concurrency(), 1u));
+    splitPasses();
+}
+
+bool Solver::splitLists(unsigned nThreads)
+{
+    const bool f = _fx.setThreads(nThreads);
+    return _sharedBatches.setThreads(nThreads) || f;
+}
+
+void Solver::splitPasses()
+{
+    if (!splitLists(_threads))
+        _workers.reset();
+    else if (!_workers || _workers->size() != _threads)
+        _workers = std::make_unique<math::WorkerPool>(_threads);
+}
+
 void Solver::setBatchedEvaluation(bool on)
 {
     _batchedEvaluation = on;
@@ -391,6 +421,7 @@ void Solver::takeCompiledModel(const SolverData& data)
     if (data.eps != 0)
         _precision = data.eps;
     setBatchedEvaluation(_batchedEvaluation);
+    splitPasses();
 }
 
 void Solver::initSolverData(SolverData& data)
