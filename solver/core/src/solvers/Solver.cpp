@@ -13,6 +13,12 @@
 
 namespace SL_NS
 {
+namespace
+{
+// A count of threads from 1 to the hardware's.
+unsigned usableThreads(unsigned n) { return std::clamp(n, 1u, std::max(std::thread::hardware_concurrency(), 1u)); }
+} // namespace
+
 Solver::Solver(sc::ILog* pLog)
     : _pools(std::make_unique<ExpressionPools>())
     , _pLog(pLog)
@@ -345,11 +351,11 @@ bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pMod
     readModelFlags(data, pModel, level);
     loadModelAttribs(pModel, level);
     // The loader took only counts from 1 up; a sub-model follows the text's
-    // setting too.
+    // setting too, and a text without one the host's count.
     int threads = 0;
-    if (pModel->isHeaderParamStated(sc::HeaderParam::threads) &&
-        pModel->getHeaderParamValue(sc::HeaderParam::threads, threads) == 1)
-        _threads = std::clamp(unsigned(threads), 1u, std::max(std::thread::hardware_concurrency(), 1u));
+    const bool stated = pModel->isHeaderParamStated(sc::HeaderParam::threads) &&
+                        pModel->getHeaderParamValue(sc::HeaderParam::threads, threads) == 1;
+    _threads = stated ? usableThreads(unsigned(threads)) : _hostThreads;
     if (level == sc::ModelLevel::SubModel)
     {
         _nCopiedParams = pModel->getNumberOfCopiedParams();
@@ -387,7 +393,7 @@ unsigned Solver::defaultThreads() { return math::WorkerPool::defaultSize(); }
 
 void Solver::setMaxThreads(unsigned nThreads)
 {
-    _threads = std::clamp(nThreads, 1u, std::max(std::thread::hardware_concurrency(), 1u));
+    _hostThreads = _threads = usableThreads(nThreads);
     splitPasses();
 }
 

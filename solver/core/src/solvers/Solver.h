@@ -214,7 +214,9 @@ protected:
     bool _basePostPAlwaysOn = false;
     bool _modelRead = false; // a model was read successfully
     bool _batchedEvaluation = true;
+    // The count in force: the model text's, else the host's (or the default).
     unsigned _threads = defaultThreads();
+    unsigned _hostThreads = _threads;
     BatchedPrograms _sharedBatches;
 };
 } // namespace SL_NS

@@ -114,6 +114,18 @@ TEST(Threads, CountSetAfterTheReadAndSmallModels)
     ASSERT_TRUE(small.ok) << small.load.log;
     EXPECT_EQ(small.solver._workers, nullptr);
     EXPECT_EQ(small.solver.solve(), sc::Solution::OK);
+
+    // A text's setting holds for that text: the next without one has the
+    // host's count again.
+    NRSolver s(nullptr, 50, 1e-12);
+    s.setMaxThreads(2);
+    test::Load withSetting, without;
+    withSetting.fromString(ring(50, "threads = 1"));
+    without.fromString(ring(50, ""));
+    ASSERT_TRUE(s.init(&withSetting.naming, withSetting.model.get(), true));
+    EXPECT_EQ(s.getThreadCount(), 1u);
+    ASSERT_TRUE(s.init(&without.naming, without.model.get(), true));
+    EXPECT_EQ(s.getThreadCount(), std::min(2u, hardwareThreads()));
 }
 
 // Every part runs once per task, on any number of threads, task after task,
