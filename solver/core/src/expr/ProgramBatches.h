@@ -55,9 +55,9 @@ public:
     // power-flow cases).
     static constexpr unsigned partsPerThread = 2;
     // Fewer programs than this run on the calling thread alone. Measured on
-    // the power-flow cases: a pass of about a thousand programs breaks even
-    // on four threads already awake; one of a few thousand gains about half
-    // of its time even when the workers must be woken first.
+    // the power-flow grids with four threads: the 118-bus grid's Jacobian
+    // (1,051 entries) gained nothing, the passes of the 2,869-bus grid
+    // (residuals, 36,591 Jacobian entries) took half the time or less.
     static constexpr std::size_t parallelThreshold = 4096;
 
 private:
