@@ -1,4 +1,5 @@
 #include <math/WorkerPool.h>
+#include <mu/Assert.h>
 
 #include <algorithm>
 #include <chrono>
@@ -50,7 +51,7 @@ unsigned WorkerPool::defaultSize() { return std::clamp(std::thread::hardware_con
 
 void WorkerPool::run(Task task, void* context, unsigned nParts)
 {
-    nParts = std::min(nParts, maxParts);
+    MU_ASSERT_MSG(nParts <= maxParts, "nParts <= maxParts");
     if (_workers.empty())
     {
         for (unsigned p = 0; p < nParts; ++p)
