@@ -390,8 +390,10 @@ void ProgramBatches::sortByDestination(Batch& b)
 {
     std::vector<std::uint32_t> order(b.n);
     std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t l, std::uint32_t r) { return b.dests[l] < b.dests[r]; });
+    // Ties (none in the lists built here) keep their order.
+    std::sort(order.begin(), order.end(), [&](std::uint32_t l, std::uint32_t r) {
+        return b.dests[l] != b.dests[r] ? b.dests[l] < b.dests[r] : l < r;
+    });
     permute(b.constants, order);
     permute(b.variables, order);
     permute(b.parameters, order);
