@@ -12,6 +12,9 @@ into BUILD_DIR/peer-venv the first time; a package that does not install is name
 figures that need it are left out. The hand-written Newton reads the grids from text files
 that this script writes from grid.npz into BUILD_DIR/powerflow-grids (POWERFLOW_GRIDS).
 
+The engine's figures are those of its default threads, with a line of its figures on one
+thread below them.
+
 Per grid it prints, in ms: load + compile, the first solve of a freshly compiled model, a
 solve again with the model kept, and one iteration at the solution point split into f, J
 and refactorisation + solve, for the engine and the hand-written Newton; the peer's solve
@@ -93,10 +96,11 @@ def run_benchmark(program, runs, env):
             continue
         if b.get("error_occurred"):
             sys.exit(f"{b['run_name']}: {b.get('error_message')}")
-        # names: BM_<What>/case:<index>[/point:<0 flat start, 1 solution>]
+        # names: BM_<What>/case:<index>[/point:<0 flat start, 1 solution>][/threads:<1, or 0 the default>]
         parts = b["run_name"].split("/")
         args = dict(p.split(":") for p in parts[1:] if ":" in p)
-        key = (parts[0].removeprefix("BM_"), CASES[int(args["case"])], int(args.get("point", 1)))
+        key = (parts[0].removeprefix("BM_"), CASES[int(args["case"])], int(args.get("point", 1)),
+               int(args.get("threads", 0)))
         ms = b["real_time"] * {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
         entry = figures.setdefault(key, {})
         entry["ms"] = min(entry.get("ms", ms), ms)
@@ -158,18 +162,25 @@ def main():
 
     for c in MEASURED:
         case = CASES[c]
-        e = {what: engine.get((what, case, 1), {}).get("ms") for what in
+        def fig(what, point=1, threads=0):
+            # the refactorisation runs on one thread alone
+            return engine.get((what, case, point, threads), engine.get((what, case, point, 1), {}))
+
+        e = {what: fig(what).get("ms") for what in
              ("LoadAndCompile", "FirstSolve", "Solve", "EvaluateF", "EvaluateJacobian", "RefactoriseAndSolve")}
-        solve = engine[("Solve", case, 1)]
+        solve = fig("Solve")
         print(f"{case:16} {'engine':14} {cell(e['LoadAndCompile'])} {cell(e['FirstSolve'])} {cell(e['Solve'])}"
               f" {cell(e['EvaluateF'], digits=3)} {cell(e['EvaluateJacobian'], digits=3)}"
               f" {cell(e['RefactoriseAndSolve'], digits=3)} {int(solve['iterations']):3d}"
               f" {solve['error_vs_solution']:9.1e}")
-        flat = [engine[(what, case, 0)]["ms"] for what in ("EvaluateF", "EvaluateJacobian",
-                                                                  "RefactoriseAndSolve")]
+        flat = [fig(what, 0)["ms"] for what in ("EvaluateF", "EvaluateJacobian", "RefactoriseAndSolve")]
         print(f"{'':16} {'  flat start':14} {'':9} {'':9} {'':9}" + "".join(f" ({v:7.3f})" for v in flat))
-        check(case, solve["error_vs_solution"], "the engine's solve")
-        check(case, engine[("FirstSolve", case, 1)]["error_vs_solution"], "the engine's first solve")
+        one = {what: fig(what, threads=1).get("ms") for what in ("FirstSolve", "Solve", "EvaluateF", "EvaluateJacobian")}
+        print(f"{'':16} {'  one thread':14} {'':9} {cell(one['FirstSolve'])} {cell(one['Solve'])}"
+              f" {cell(one['EvaluateF'], digits=3)} {cell(one['EvaluateJacobian'], digits=3)}")
+        for threads in (0, 1):
+            check(case, fig("Solve", threads=threads)["error_vs_solution"], "the engine's solve")
+            check(case, fig("FirstSolve", threads=threads)["error_vs_solution"], "the engine's first solve")
         h = {what: hand.get((what, case, 1), {}).get("ms") for what in
              ("HandFirstSolve", "HandSolve", "HandF", "HandJacobian", "HandRefactoriseAndSolve")}
         if hand:

@@ -57,7 +57,9 @@ add_library(Tarvex SHARED ${TARVEX_SOURCES} ${SOLVER_CORE_OBJECTS})
 # The solver headers are shared by both builds; a user of them chooses the
 # value type with SL_COMPLEX (the tests compile some programs twice).
 target_include_directories(Tarvex PUBLIC ${COMMON_INCLUDE} ${SOLVER_CORE_DIR})
-target_link_libraries(Tarvex PUBLIC Brennic PRIVATE MatrixLayer)
+# The worker pool of large evaluation passes runs threads.
+find_package(Threads REQUIRED)
+target_link_libraries(Tarvex PUBLIC Brennic PRIVATE MatrixLayer Threads::Threads)
 
 # Moltrin: the model objects and the console logger.
 file(GLOB MOLTRIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/model/src/*.cpp)

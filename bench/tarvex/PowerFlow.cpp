@@ -4,6 +4,8 @@
 // and solve (at the flat start and at the solution, where sin and cos no
 // longer see zero angles), the first solve of a freshly compiled model and a
 // solve again with the model kept, checked against the stored solution.
+// The evaluations and the solves run with one thread (threads:1) and with
+// the default count of a solver that uses threads (threads:0).
 // bench/powerflow.py runs it beside the hand-written Newton and the peer.
 #include "GridCase.h"
 #include <benchmark/benchmark.h>
@@ -34,8 +36,15 @@ Case& caseOf(int c)
     return *p;
 }
 
+// The threads of range(arg): a count, or 0 for the default count.
+void useThreads(Case& c, const benchmark::State& state, int arg)
+{
+    const auto n = unsigned(state.range(arg));
+    c.solver.setMaxThreads(n ? n : math::WorkerPool::defaultSize());
+}
+
 // The case of range(0) with its variables at range(1): 0 the flat start,
-// 1 the stored solution.
+// 1 the stored solution; with the threads of range(2).
 Case* caseAtPoint(benchmark::State& state)
 {
     Case& c = caseOf(int(state.range(0)));
@@ -44,6 +53,7 @@ Case* caseAtPoint(benchmark::State& state)
         state.SkipWithError("model not compiled");
         return nullptr;
     }
+    useThreads(c, state, 2);
     c.restart();
     if (state.range(1) == 1 && !c.moveTo(pathOf(int(state.range(0)), "solution.txt")))
     {
@@ -117,6 +127,7 @@ void BM_FirstSolve(benchmark::State& state)
         pCase = std::make_unique<Case>(pathOf(int(state.range(0)), "model.txt"));
         if (!pCase->ok)
             return state.SkipWithError("model not compiled");
+        useThreads(*pCase, state, 1);
         const auto start = std::chrono::steady_clock::now();
         const bool solved = pCase->solver.solve() == sc::Solution::OK;
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
@@ -133,6 +144,7 @@ void BM_Solve(benchmark::State& state)
     Case& c = caseOf(int(state.range(0)));
     if (!c.ok)
         return state.SkipWithError("model not compiled");
+    useThreads(c, state, 1);
     for (auto _ : state)
     {
         c.restart();
@@ -201,32 +213,37 @@ void BM_RefactoriseAndSolve(benchmark::State& state)
     pSparse->release();
 }
 
-// range(0): the case; range(1), where given: 0 the flat start, 1 the solution.
+// range(0): the case; range(1), where given: 0 the flat start, 1 the
+// solution; the last: the threads.
 const std::vector<int64_t> s_caseArgs = {0, 1, 2};
 const std::vector<int64_t> s_pointArgs = {0, 1};
+const std::vector<int64_t> s_threadArgs = {1, 0};
 
 BENCHMARK(BM_Load)->ArgsProduct({s_caseArgs})->ArgNames({"case"})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadAndCompile)->ArgsProduct({s_caseArgs})->ArgNames({"case"})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EvaluateF)
-    ->ArgsProduct({s_caseArgs, s_pointArgs})
-    ->ArgNames({"case", "point"})
+    ->ArgsProduct({s_caseArgs, s_pointArgs, s_threadArgs})
+    ->ArgNames({"case", "point", "threads"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EvaluateJacobian)
-    ->ArgsProduct({s_caseArgs, s_pointArgs})
-    ->ArgNames({"case", "point"})
+    ->ArgsProduct({s_caseArgs, s_pointArgs, s_threadArgs})
+    ->ArgNames({"case", "point", "threads"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RefactoriseAndSolve)
-    ->ArgsProduct({s_caseArgs, s_pointArgs})
-    ->ArgNames({"case", "point"})
+    ->ArgsProduct({s_caseArgs, s_pointArgs, {1}})
+    ->ArgNames({"case", "point", "threads"})
     ->Unit(benchmark::kMicrosecond);
 // Each timed solve costs an untimed load and compile: a few are enough.
 BENCHMARK(BM_FirstSolve)
-    ->ArgsProduct({s_caseArgs})
-    ->ArgNames({"case"})
+    ->ArgsProduct({s_caseArgs, s_threadArgs})
+    ->ArgNames({"case", "threads"})
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Solve)->ArgsProduct({s_caseArgs})->ArgNames({"case"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Solve)
+    ->ArgsProduct({s_caseArgs, s_threadArgs})
+    ->ArgNames({"case", "threads"})
+    ->Unit(benchmark::kMillisecond);
 } // namespace
 
 BENCHMARK_MAIN();

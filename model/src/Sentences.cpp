@@ -32,7 +32,8 @@ constexpr Entry s_logged[] = {
     {"@ML.HeaderEndAfter", "only a comment may follow the 'end' of the header"},
     {"@ML.HeaderParamUnknown",
      "unknown header setting; the header knows maxIter, startTime, dTime, endTime, report, maxReps, outToTxt, "
-     "txtFile, newTab and drawPlots"},
+     "txtFile, newTab, drawPlots and threads"},
+    {"@ML.HeaderThreadsRange", "the setting threads takes a whole number of threads from 1 to 1024"},
     {"@ML.HeaderParamExp=", "a header setting must be followed by '='"},
     {"@ML.HeaderReportExp",
      "a word is a value of the setting report alone (Solved or All); a switch takes true or false"},

@@ -17,8 +17,13 @@ enum class HeaderParam : std::uint8_t
     txtFile,
     newTab,
     drawPlots,
+    threads,
     NA
 };
 
 constexpr unsigned NumberOfHeaderParams = static_cast<unsigned>(HeaderParam::NA);
+
+// The largest count the threads setting takes; the solver uses at most the
+// hardware's threads.
+constexpr int maxThreadsSetting = 1024;
 } // namespace sc

@@ -113,6 +113,13 @@ int findHeaderParam(const char* name)
 
 bool endsLine(Token t) { return t == Token::EndOfLine || t == Token::Comment; }
 
+bool threadCountAllowed(const td::Variant& v)
+{
+    td::INT4 n = 0;
+    v.getValue(n);
+    return n >= 1 && n <= maxThreadsSetting;
+}
+
 // The parameter's type decides which values it takes: any number for a
 // number, true or false for a switch, a string for a text.
 bool acceptsValue(Token paramType, Token t)
@@ -221,6 +228,9 @@ const char* ModelLoader::headerToken(HeaderCycle& cycle, Tokenizer& tok, Token t
         if (!acceptsValue(type, t))
             return "@ML.HeaderWrongParamType";
         headerValues[cycle.param] = headerValue(type, t, tok.text());
+        if (static_cast<HeaderParam>(cycle.param) == HeaderParam::threads &&
+            !threadCountAllowed(headerValues[cycle.param]))
+            return "@ML.HeaderThreadsRange";
         stateHeaderParam(cycle);
         return nullptr;
     }

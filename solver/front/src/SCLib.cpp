@@ -71,13 +71,13 @@ const Group SupplementaryGroup2Group[8] = {
 
 const Token HeaderParamTypes[NumberOfHeaderParams] = {Token::Integer,    Token::Real,    Token::Real,   Token::Real,
                                                       Token::Identifier, Token::Integer, Token::Switch, Token::String,
-                                                      Token::Switch,     Token::Switch};
+                                                      Token::Switch,     Token::Switch,  Token::Integer};
 
 // Written by the library's static initialiser, before any call.
 const td::Variant HeaderDefaultValues[NumberOfHeaderParams] = {
-    td::Variant(td::INT4(200)), td::Variant(0.0),          td::Variant(0.001), td::Variant(2.0),
-    td::Variant(td::INT4(2)),   td::Variant(td::INT4(-1)), td::Variant(false), td::Variant(td::String()),
-    td::Variant(false),         td::Variant(true)};
+    td::Variant(td::INT4(200)), td::Variant(0.0),          td::Variant(0.001),      td::Variant(2.0),
+    td::Variant(td::INT4(2)),   td::Variant(td::INT4(-1)), td::Variant(false),      td::Variant(td::String()),
+    td::Variant(false),         td::Variant(true),         td::Variant(td::INT4(0))};
 
 const Token s_attribStart = Token::AttribStart;
 const Token s_attribEnd = Token::AttribEnd;
@@ -85,8 +85,9 @@ const char s_commonIndentStart = '@';
 
 namespace
 {
-const char* const HeaderParamNames[NumberOfHeaderParams] = {"maxIter", "startTime", "dTime",   "endTime", "report",
-                                                            "maxReps", "outToTxt",  "txtFile", "newTab",  "drawPlots"};
+const char* const HeaderParamNames[NumberOfHeaderParams] = {"maxIter", "startTime", "dTime",    "endTime",
+                                                            "report",  "maxReps",   "outToTxt", "txtFile",
+                                                            "newTab",  "drawPlots", "threads"};
 
 constexpr unsigned NumberOfAttribEnumValues = 38;
 // "LogGauss" stands twice: distributions are matched by their text, and the

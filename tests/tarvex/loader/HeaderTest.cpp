@@ -109,6 +109,10 @@ TEST(Header, Errors)
         {"Header:\n txtFile = 1\nend\n", "@ML.HeaderWrongParamType", 2, 12},
         {"Header:\n maxIter = true\nend\n", "@ML.HeaderWrongParamType", 2, 12},
         {"Header:\n maxIter = \"a\"\nend\n", "@ML.HeaderWrongParamType", 2, 13},
+        {"Header:\n threads = 0\nend\n", "@ML.HeaderThreadsRange", 2, 12},
+        {"Header:\n threads = -2\nend\n", "@ML.HeaderThreadsRange", 2, 12},
+        {"Header:\n threads = 1025\nend\n", "@ML.HeaderThreadsRange", 2, 12},
+        {"Header:\n threads = true\nend\n", "@ML.HeaderWrongParamType", 2, 12},
         {"Header:\nend x\n", "@ML.HeaderEndAfter", 2, 5},
         {"Header:\n maxIter = 1 $\nend\n", "@ML.HeaderTokError", 2, 14},
         {"  $\nHeader:\nend\n", "@ML.HeaderTokError", 1, 3},
@@ -130,6 +134,21 @@ TEST(Header, Errors)
         EXPECT_EQ(e.line, c.line) << c.text;
         EXPECT_EQ(e.column, c.column) << c.text;
         EXPECT_EQ(ld.log.entries[1].text, "@ML.HeaderIncorrectOrMissing") << c.text;
+    }
+}
+
+// A count of threads is a whole number from 1 to 1024; a fraction is cut.
+TEST(Header, ThreadCount)
+{
+    for (auto [text, count] : {std::pair {"threads = 1", 1}, {"threads = 2.9", 2}, {"threads = 1024", 1024}})
+    {
+        test::Load ld;
+        ld.fromString(std::string("Header:\n") + text + "\nend\n" + model);
+        ASSERT_TRUE(ld.ok) << text << "\n" << ld.log;
+        int n = 0;
+        EXPECT_TRUE(ld.model->isHeaderParamStated(HeaderParam::threads));
+        EXPECT_EQ(ld.model->getHeaderParamValue(HeaderParam::threads, n), 1);
+        EXPECT_EQ(n, count) << text;
     }
 }
 

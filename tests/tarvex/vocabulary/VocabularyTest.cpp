@@ -236,10 +236,10 @@ TEST_F(Vocabulary, CommonLabelTables)
 
 TEST(HeaderParams, NamesTypesAndDefaults)
 {
-    const char* const names[10] = {"maxIter", "startTime", "dTime",   "endTime", "report",
-                                   "maxReps", "outToTxt",  "txtFile", "newTab",  "drawPlots"};
-    const int types[10] = {11, 13, 13, 13, 7, 11, 22, 10, 22, 22};
-    for (int i = 0; i < 10; ++i)
+    const char* const names[11] = {"maxIter",  "startTime", "dTime",  "endTime",   "report", "maxReps",
+                                   "outToTxt", "txtFile",   "newTab", "drawPlots", "threads"};
+    const int types[11] = {11, 13, 13, 13, 7, 11, 22, 10, 22, 22, 11};
+    for (int i = 0; i < 11; ++i)
     {
         EXPECT_STREQ(sc::getHeaderParamName(static_cast<sc::HeaderParam>(i)), names[i]);
         EXPECT_EQ(static_cast<int>(sc::HeaderParamTypes[i]), types[i]) << names[i];
@@ -259,6 +259,7 @@ TEST(HeaderParams, NamesTypesAndDefaults)
     EXPECT_EQ(d[4].i4Val(), 2);
     EXPECT_EQ(d[5].getType(), td::int4);
     EXPECT_EQ(d[5].i4Val(), -1);
+    EXPECT_EQ(d[10].getType(), td::int4);
     EXPECT_EQ(d[7].getType(), td::string8);
     EXPECT_TRUE(d[7].strVal().isEmpty());
     // Booleans hold the byte 'Y' or 'N'.

@@ -42,6 +42,8 @@ public:
     // matrix is complete.
     void setBatched(bool on);
     std::size_t batchedSize() const { return _batches.batchedSize(); }
+    // See BatchedPrograms::setThreads.
+    bool setThreads(unsigned nThreads) { return _batches.setThreads(nThreads); }
 
     // Puts every entry's value at its (row, column) into the solver.
     void evaluateAndInsertToSolver(sparse::ISolver<Value, int>* pSolver) const;

@@ -35,6 +35,8 @@ public:
     // list is complete; the values agree either way.
     void setBatched(bool on);
     std::size_t batchedSize() const { return _batches.batchedSize(); }
+    // See BatchedPrograms::setThreads.
+    bool setThreads(unsigned nThreads) { return _batches.setThreads(nThreads); }
     Evaluator* operator[](std::size_t i) const { return _evaluators[i]; }
     std::span<Evaluator* const> evaluators() const { return _evaluators; }
 

@@ -2,11 +2,15 @@
 #include <expr/Evaluator.h>
 #include <expr/MachineOps.h>
 #include <expr/ProgramBatches.h>
+#include <expr/Workspace.h>
+#include <math/WorkerPool.h>
 #include <mu/Assert.h>
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <map>
+#include <numeric>
 #include <utility>
 
 namespace SL_NS
@@ -20,6 +24,10 @@ using instr::Source;
 // Programs per block: a block's stack (a row of this many values per level)
 // stays in the first-level cache.
 constexpr int blockSize = 64;
+
+// Values per cache line: the threads' ranges of destinations start at a
+// multiple of it.
+constexpr std::uint32_t valuesPerLine = std::max<std::uint32_t>(64 / sizeof(Value), 1);
 
 // Where a block reads its operands: the current operand position of each
 // side list (offset to the block's first program) and the value arrays.
@@ -259,6 +267,17 @@ void appendTransposed(std::vector<TValue>& soa, const TValue* list, std::uint32_
         soa[std::size_t(j) * n + k] = list[j];
 }
 
+// Operand j of program order[k] to [j * n + k].
+template <typename TValue>
+void permute(std::vector<TValue>& soa, const std::vector<std::uint32_t>& order)
+{
+    const std::size_t n = order.size();
+    std::vector<TValue> old(soa);
+    for (std::size_t j = 0; j * n < soa.size(); ++j)
+        for (std::size_t k = 0; k < n; ++k)
+            soa[j * n + k] = old[j * n + order[k]];
+}
+
 template <typename TValue>
 const TValue* at(const std::vector<TValue>& v, std::size_t offset)
 {
@@ -358,18 +377,78 @@ void ProgramBatches::build(std::span<Evaluator* const> programs, std::span<const
             b.dests.push_back(dests[members[k]]);
             batched[members[k]] = true;
         }
+        sortByDestination(b);
         _nPrograms += b.n;
     }
     for (std::uint32_t k = 0; k < programs.size(); ++k)
         if (!batched[k])
             rest.push_back(k);
+    partition(_requested);
 }
 
-void ProgramBatches::run(const Batch& b, const CU& cu, Value* stack, Value* out) const
+void ProgramBatches::sortByDestination(Batch& b)
 {
-    for (std::uint32_t k0 = 0; k0 < b.n; k0 += blockSize)
+    std::vector<std::uint32_t> order(b.n);
+    std::iota(order.begin(), order.end(), 0u);
+    // Ties (none in the lists built here) keep their order.
+    std::sort(order.begin(), order.end(), [&](std::uint32_t l, std::uint32_t r) {
+        return b.dests[l] != b.dests[r] ? b.dests[l] < b.dests[r] : l < r;
+    });
+    permute(b.constants, order);
+    permute(b.variables, order);
+    permute(b.parameters, order);
+    permute(b.dests, order);
+}
+
+void ProgramBatches::partition(unsigned nThreads)
+{
+    _requested = nThreads;
+    _threads = _parts = 1;
+    for (Batch& b : _batches)
+        b.starts.clear();
+    if (nThreads <= 1 || _nPrograms < parallelThreshold)
+        return;
+    const unsigned nParts = nThreads * partsPerThread;
+    // The work at each destination: the instructions of its program.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> work;
+    work.reserve(_nPrograms);
+    std::size_t total = 0;
+    for (const Batch& b : _batches)
+        for (std::uint32_t d : b.dests)
+        {
+            work.emplace_back(d, std::uint32_t(b.shape.size()));
+            total += b.shape.size();
+        }
+    std::sort(work.begin(), work.end());
+    // Part p's range starts where the work before it reaches p / nParts of
+    // the whole, rounded up to a cache line.
+    std::vector<std::uint32_t> bounds(nParts + 1, 0);
+    bounds[nParts] = std::numeric_limits<std::uint32_t>::max();
+    std::size_t i = 0;
+    std::size_t done = 0;
+    for (unsigned p = 1; p < nParts; ++p)
     {
-        const int m = int(std::min<std::uint32_t>(blockSize, b.n - k0));
+        while (i < work.size() && (done + work[i].second) * nParts <= total * p)
+            done += work[i++].second;
+        const std::uint32_t d = i < work.size() ? work[i].first : work.back().first + 1;
+        bounds[p] = std::max(bounds[p - 1], (d + valuesPerLine - 1) / valuesPerLine * valuesPerLine);
+    }
+    for (Batch& b : _batches)
+    {
+        b.starts.resize(nParts + 1);
+        for (unsigned p = 0; p <= nParts; ++p)
+            b.starts[p] = std::uint32_t(std::lower_bound(b.dests.begin(), b.dests.end(), bounds[p]) - b.dests.begin());
+    }
+    _threads = nThreads;
+    _parts = nParts;
+}
+
+void ProgramBatches::run(const Batch& b, const CU& cu, Value* stack, Value* out, std::uint32_t first,
+                         std::uint32_t last)
+{
+    for (std::uint32_t k0 = first; k0 < last; k0 += blockSize)
+    {
+        const int m = int(std::min<std::uint32_t>(blockSize, last - k0));
         Operands o {at(b.constants, k0),
                     at(b.variables, k0),
                     at(b.parameters, k0),
@@ -393,14 +472,26 @@ void ProgramBatches::evaluate(const CU& cu, Value* out) const
     // One stack for all groups: a complex value is zeroed when made.
     Value stack[(maxDepth + 1) * blockSize];
     for (const Batch& b : _batches)
-        run(b, cu, stack, out);
+        run(b, cu, stack, out, 0, b.n);
+}
+
+void ProgramBatches::evaluatePart(const CU& cu, Value* out, unsigned p) const
+{
+    MU_ASSERT_MSG(p < _parts && _parts > 1, "p < _parts");
+    Value stack[(maxDepth + 1) * blockSize];
+    for (const Batch& b : _batches)
+        run(b, cu, stack, out, b.starts[p], b.starts[p + 1]);
 }
 
 void ProgramBatches::remapDestinations(std::span<const std::uint32_t> map)
 {
     for (Batch& b : _batches)
+    {
         for (std::uint32_t& d : b.dests)
             d = map[d];
+        sortByDestination(b);
+    }
+    partition(_requested);
 }
 
 void BatchedPrograms::clear()
@@ -450,6 +541,8 @@ void BatchedPrograms::build(std::span<Evaluator* const> programs, std::span<cons
             ds.push_back(dests[k]);
         }
         std::vector<std::uint32_t> rest;
+        // The count first, so that the build splits the level once.
+        _levels[level].batches.partition(_threads);
         _levels[level].batches.build(ps, ds, rest);
         for (std::uint32_t r : rest)
         {
@@ -467,16 +560,42 @@ std::size_t BatchedPrograms::batchedSize() const
     return n;
 }
 
+namespace
+{
+void runRest(std::span<Evaluator* const> programs, const std::uint32_t* dests, CU& cu, Value* out)
+{
+    for (std::size_t k = 0; k < programs.size(); ++k)
+        out[dests[k]] = programs[k] ? programs[k]->evaluate(cu) : Value(0);
+}
+} // namespace
+
+struct BatchedPrograms::LevelRun
+{
+    const ProgramBatches& batches;
+    const CU& cu;
+    Value* out;
+};
+
+void BatchedPrograms::runLevelPart(void* context, unsigned p)
+{
+    const LevelRun& r = *static_cast<const LevelRun*>(context);
+    r.batches.evaluatePart(r.cu, r.out, p);
+}
+
 void BatchedPrograms::evaluate(CU& cu, Value* out) const
 {
+    const Workspace* pWorkspace = cu.getWorkspace();
+    math::WorkerPool* pPool = pWorkspace ? pWorkspace->_workers.get() : nullptr;
     for (const Level& level : _levels)
     {
-        level.batches.evaluate(cu, out);
-        for (std::size_t k = 0; k < level.restPrograms.size(); ++k)
-        {
-            const Evaluator* e = level.restPrograms[k];
-            out[level.restDests[k]] = e ? e->evaluate(cu) : Value(0);
-        }
+        const unsigned threads = level.batches.threads();
+        LevelRun run {level.batches, cu, out};
+        if (threads > 1 && pPool && pPool->size() == threads)
+            pPool->run(&runLevelPart, &run, level.batches.parts());
+        else
+            level.batches.evaluate(cu, out);
+        // The per-token machine is the calling thread's alone.
+        runRest(level.restPrograms, level.restDests.data(), cu, out);
     }
 }
 
@@ -488,5 +607,17 @@ void BatchedPrograms::remapDestinations(std::span<const std::uint32_t> map)
         for (std::uint32_t& d : level.restDests)
             d = map[d];
     }
+}
+
+bool BatchedPrograms::setThreads(unsigned nThreads)
+{
+    _threads = std::max(nThreads, 1u);
+    bool split = false;
+    for (Level& level : _levels)
+    {
+        level.batches.partition(_threads);
+        split |= level.batches.threads() > 1;
+    }
+    return split;
 }
 } // namespace SL_NS

@@ -10,6 +10,7 @@
 #include <expr/FnLimits.h>
 #include <expr/RndGenManager.h>
 #include <expr/StatsManager.h>
+#include <math/WorkerPool.h>
 #include <sc/StringPool.h>
 
 #include <memory>
@@ -51,5 +52,8 @@ public:
     RndGenManager _rndGens;
     StatsManager _stats;
     FnLimits _fnLimits;
+    // The threads of large evaluation passes; null while every pass runs on
+    // the calling thread.
+    std::unique_ptr<math::WorkerPool> _workers;
 };
 } // namespace SL_NS

@@ -108,6 +108,12 @@ void NRSolver::takeCompiledModel(const SolverData& data)
     _nJacEntries = _jacobian.getNoOfNonZeros();
 }
 
+bool NRSolver::splitLists(unsigned nThreads)
+{
+    const bool shared = Solver::splitLists(nThreads);
+    return _jacobian.setThreads(nThreads) || shared;
+}
+
 void NRSolver::setBatchedEvaluation(bool on)
 {
     Solver::setBatchedEvaluation(on);

@@ -55,6 +55,7 @@ protected:
     bool compileModel(const ChildCompile& compile) override;
     // The base's, and the Jacobian's entries.
     void takeCompiledModel(const SolverData& data) override;
+    bool splitLists(unsigned nThreads) override;
     // The arrays of a model read; false, with the error text told, without
     // initial values.
     virtual bool finishInit();

@@ -6,11 +6,19 @@
 #include <sc/TokenizedModel.h>
 #include <xml/XmlModelReader.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cstring>
+#include <thread>
 
 namespace SL_NS
 {
+namespace
+{
+// A count of threads from 1 to the hardware's.
+unsigned usableThreads(unsigned n) { return std::clamp(n, 1u, std::max(std::thread::hardware_concurrency(), 1u)); }
+} // namespace
+
 Solver::Solver(sc::ILog* pLog)
     : _pools(std::make_unique<ExpressionPools>())
     , _pLog(pLog)
@@ -342,6 +350,12 @@ bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pMod
     initSolverData(data);
     readModelFlags(data, pModel, level);
     loadModelAttribs(pModel, level);
+    // The loader took only counts from 1 up; a sub-model follows the text's
+    // setting too, and a text without one the host's count.
+    int threads = 0;
+    const bool stated = pModel->isHeaderParamStated(sc::HeaderParam::threads) &&
+                        pModel->getHeaderParamValue(sc::HeaderParam::threads, threads) == 1;
+    _threads = stated ? usableThreads(unsigned(threads)) : _hostThreads;
     if (level == sc::ModelLevel::SubModel)
     {
         _nCopiedParams = pModel->getNumberOfCopiedParams();
@@ -375,6 +389,28 @@ bool Solver::readModel(const td::String& model)
     return ok;
 }
 
+unsigned Solver::defaultThreads() { return math::WorkerPool::defaultSize(); }
+
+void Solver::setMaxThreads(unsigned nThreads)
+{
+    _hostThreads = _threads = usableThreads(nThreads);
+    splitPasses();
+}
+
+bool Solver::splitLists(unsigned nThreads)
+{
+    const bool f = _fx.setThreads(nThreads);
+    return _sharedBatches.setThreads(nThreads) || f;
+}
+
+void Solver::splitPasses()
+{
+    if (!splitLists(_threads))
+        _workers.reset();
+    else if (!_workers || _workers->size() != _threads)
+        _workers = std::make_unique<math::WorkerPool>(_threads);
+}
+
 void Solver::setBatchedEvaluation(bool on)
 {
     _batchedEvaluation = on;
@@ -391,6 +427,7 @@ void Solver::takeCompiledModel(const SolverData& data)
     if (data.eps != 0)
         _precision = data.eps;
     setBatchedEvaluation(_batchedEvaluation);
+    splitPasses();
 }
 
 void Solver::initSolverData(SolverData& data)

@@ -40,6 +40,8 @@ public:
     // sweep written as repetitions needs, and still a short run for a small
     // model.
     static constexpr unsigned defaultRepetitionLimit = 10000;
+    // The threads of a solver whose model sets none.
+    static unsigned defaultThreads();
 
     explicit Solver(sc::ILog* pLog = nullptr);
     Solver(const Solver&) = delete;
@@ -101,6 +103,8 @@ public:
     const sc::SolverAttribs* getAttribs() const override { return &_attribs; }
     // Negative: no limit of the caller's, the default limit holds.
     void setMaxRepetitions(int maxRepetitions) override;
+    void setMaxThreads(unsigned nThreads) override;
+    unsigned getThreadCount() const override { return _threads; }
     void setOutFilter(sc::OutFilter filter) override { _outFilter = filter; }
     void release() override { delete this; }
 
@@ -153,6 +157,12 @@ protected:
     // What the compile left in its data: the time indices and the model's
     // precision.
     virtual void takeCompiledModel(const SolverData& data);
+    // Splits the large passes among the threads of the setting and keeps a
+    // pool of them while some pass is split.
+    void splitPasses();
+    // Splits each batched list of the solver among nThreads threads; true
+    // when some list is large enough to be split.
+    virtual bool splitLists(unsigned nThreads);
     // A child model of an XML Init section read into this solver, made by its
     // parent; false for a kind that reads no such model.
     virtual bool compileModel(const ChildCompile&) { return false; }
@@ -204,6 +214,9 @@ protected:
     bool _basePostPAlwaysOn = false;
     bool _modelRead = false; // a model was read successfully
     bool _batchedEvaluation = true;
+    // The count in force: the model text's, else the host's (or the default).
+    unsigned _threads = defaultThreads();
+    unsigned _hostThreads = _threads;
     BatchedPrograms _sharedBatches;
 };
 } // namespace SL_NS
