@@ -301,13 +301,27 @@ struct RPNDerivParser::SharingPass
 
     static std::uint32_t innerMark(const ExpTreeNode* p) { return p && isInner(p) ? p->mark : 0; }
 
-    // Parents before children: each way to a node is a way to its operands.
+    // Parents before children: each way to a node is a way to its operands,
+    // except that a node sure to get a slot is computed once, one way to its
+    // operands however many lead to it. Else the sum of a balance, reached
+    // from the residual and the Jacobian's diagonal, would hand its two ways
+    // down to every partial sum in it, each of which would get a slot that
+    // only the next one reads.
     void countWays()
     {
         for (std::size_t k = order.size(); k-- > 0;)
+        {
+            const int n = isSureSlot(info[k]) ? 1 : ways(info[k]);
             for (std::uint32_t child : {info[k].left, info[k].right})
                 if (child)
-                    addWays(info[child - 1], ways(info[k]));
+                    addWays(info[child - 1], n);
+        }
+    }
+
+    static bool isSureSlot(const Info& i)
+    {
+        return ways(i) >= 2 && (i.flags & (readsSymbols | drawsRandom)) == readsSymbols &&
+               ((i.flags & callOrSum) || i.size > largeSubtree);
     }
 
     // The hash of a node whose inner nodes are hashed: of its value up to
