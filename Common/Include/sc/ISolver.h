@@ -152,9 +152,9 @@ public:
     virtual SolverType getType() const = 0;
     virtual const SolverAttribs* getAttribs() const = 0;
     virtual void setMaxRepetitions(int maxRepetitions) = 0;
-    // The threads that share a large evaluation pass, at most the
-    // hardware's (1: every pass on the calling thread); before the model is
-    // read or after.
+    // The threads that share a large evaluation pass, at most the cores
+    // the process may run on (1: every pass on the calling thread); before
+    // the model is read or after.
     virtual void setMaxThreads(unsigned nThreads) = 0;
     virtual unsigned getThreadCount() const = 0;
     virtual void setOutFilter(OutFilter filter) = 0;

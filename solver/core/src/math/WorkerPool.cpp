@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <sched.h>
 
 namespace math
 {
@@ -47,7 +48,19 @@ WorkerPool::~WorkerPool()
         w.join();
 }
 
-unsigned WorkerPool::defaultSize() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
+unsigned WorkerPool::availableCores()
+{
+    // The cores this process may run on: under taskset or a container's
+    // CPU set, fewer than the machine has, and more threads than cores
+    // only take turns.
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(unsigned(CPU_COUNT(&set)), 1u);
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
+unsigned WorkerPool::defaultSize() { return std::min(availableCores(), 4u); }
 
 void WorkerPool::run(Task task, void* context, unsigned nParts)
 {

@@ -33,9 +33,10 @@ public:
     // time; allocates nothing. nParts <= maxParts.
     void run(Task task, void* context, unsigned nParts);
 
-    // The threads a pool gets unless told otherwise: the hardware's, at
-    // most 4.
+    // The threads a pool gets unless told otherwise: the cores this process
+    // may run on, at most 4.
     static unsigned defaultSize();
+    static unsigned availableCores();
 
 private:
     void work();

@@ -15,8 +15,8 @@ namespace SL_NS
 {
 namespace
 {
-// A count of threads from 1 to the hardware's.
-unsigned usableThreads(unsigned n) { return std::clamp(n, 1u, std::max(std::thread::hardware_concurrency(), 1u)); }
+// A count of threads from 1 to the cores this process may run on.
+unsigned usableThreads(unsigned n) { return std::clamp(n, 1u, math::WorkerPool::availableCores()); }
 } // namespace
 
 Solver::Solver(sc::ILog* pLog)

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <sched.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,7 +52,13 @@ struct Compiled
     }
 };
 
-unsigned hardwareThreads() { return std::max(std::thread::hardware_concurrency(), 1u); }
+// The cores the test may run on (fewer than the machine's under taskset).
+unsigned hardwareThreads()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    return sched_getaffinity(0, sizeof set, &set) == 0 ? std::max(unsigned(CPU_COUNT(&set)), 1u) : 1u;
+}
 
 bool sameBits(const std::vector<Value>& a, const std::vector<Value>& b)
 {
