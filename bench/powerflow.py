@@ -181,10 +181,10 @@ def main():
         for threads in (0, 1):
             check(case, fig("Solve", threads=threads)["error_vs_solution"], "the engine's solve")
             check(case, fig("FirstSolve", threads=threads)["error_vs_solution"], "the engine's first solve")
-        h = {what: hand.get((what, case, 1), {}).get("ms") for what in
+        h = {what: hand.get((what, case, 1, 0), {}).get("ms") for what in
              ("HandFirstSolve", "HandSolve", "HandF", "HandJacobian", "HandRefactoriseAndSolve")}
         if hand:
-            hs = hand[("HandSolve", case, 1)]
+            hs = hand[("HandSolve", case, 1, 0)]
             print(f"{'':16} {'hand-written':14} {'':9} {cell(h['HandFirstSolve'])} {cell(h['HandSolve'])}"
                   f" {cell(h['HandF'], digits=3)} {cell(h['HandJacobian'], digits=3)}"
                   f" {cell(h['HandRefactoriseAndSolve'], digits=3)} {int(hs['iterations']):3d}"
