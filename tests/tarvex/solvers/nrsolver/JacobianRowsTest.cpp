@@ -2,6 +2,7 @@
 // variables, whether it has a few of them or far more than the compiler can
 // tell apart by their digest alone, with a lim among its terms.
 #include <CompiledModel.h>
+#include <EntryRecorder.h>
 #include <NearlyEqual.h>
 #include <gtest/gtest.h>
 #include <solvers/NRSolver.h>
@@ -17,20 +18,6 @@ namespace test
 namespace
 {
 using namespace SL_NS;
-
-struct Recorder : sparse::ISolver<Value, int>
-{
-    std::map<std::pair<int, int>, Value> entries;
-    void put(int row, int col, Value value) override { entries[{row, col}] += value; }
-    const Value* solutionValue(int) const override { return nullptr; }
-    bool analyse() override { return false; }
-    bool factorise() override { return false; }
-    bool solve() override { return false; }
-    bool solve(const Value*, Value*) override { return false; }
-    void release() override {}
-    void reset() override { entries.clear(); }
-    void putRHS(int, Value) override {}
-};
 
 // lim takes its side in a round over the limits, as a Newton step begins.
 struct LimitsOpen : NRSolver
@@ -73,7 +60,7 @@ TEST(JacobianRows, EveryVariableOfARowGetsItsEntry)
         ASSERT_TRUE(c.ok) << n;
         c.solver.evaluateLimits(false);
         c.solver.evaluateShared();
-        Recorder r;
+        EntryRecorder r;
         c.solver.getJacobian().evaluateAndInsertToSolver(&r);
         auto s = [](int j) { return 0.1 * (j + 1); };
         std::map<std::pair<int, int>, double> expected;

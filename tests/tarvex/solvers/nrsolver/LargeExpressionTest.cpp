@@ -3,6 +3,7 @@
 // compile, their derivatives agree with recurrences computed here, and the
 // pools the compile built its trees from are given back.
 #include <CompiledModel.h>
+#include <EntryRecorder.h>
 #include <expr/ExpressionPools.h>
 #include <expr/ExpressionTree.h>
 #include <solvers/NRSolver.h>
@@ -49,26 +50,11 @@ std::string chain(const std::string& operand, const std::string& op, int n)
 
 double real(const Value& v) { return std::real(v); }
 
-// The Jacobian's entries as a fill puts them.
-struct Recorder : sparse::ISolver<Value, int>
-{
-    std::map<std::pair<int, int>, Value> entries;
-    void put(int row, int col, Value value) override { entries[{row, col}] += value; }
-    const Value* solutionValue(int) const override { return nullptr; }
-    bool analyse() override { return false; }
-    bool factorise() override { return false; }
-    bool solve() override { return false; }
-    bool solve(const Value*, Value*) override { return false; }
-    void release() override {}
-    void reset() override { entries.clear(); }
-    void putRHS(int, Value) override {}
-};
-
 // d f / dx at the start point, as the solver's programs compute it.
 Value jacobianAtStart(Compiled& c)
 {
     c.solver.evaluateShared();
-    Recorder r;
+    EntryRecorder r;
     c.solver.getJacobian().evaluateAndInsertToSolver(&r);
     return r.entries[{0, 0}];
 }
