@@ -221,5 +221,18 @@ TEST(SignFolding, ASlotKeepsItsSignAcrossBatches)
             EXPECT_NEAR(residual, std::abs(x + sine - b), 1e-13) << blocks[b] << i;
         }
 }
+// Two calls alike that each draw a random number are two draws, not one
+// value computed once: x - (sin(y + r1) - sin(y + r2)) is not 0 at x = 0.
+TEST(SignFolding, CallsThatDrawRandomNumbersAreNotShared)
+{
+    Compiled c(modelHead + "x = 0\ny = 1\nDistribs\nu [type = Uniform, min = 0, max = 1]\nNLEs\n" +
+               "x = sin(y + rnd(u)) - sin(y + rnd(u))\ny = 1\nend\n");
+    ASSERT_TRUE(c.ok) << c.load.log << c.log;
+    c.solver.evaluateShared();
+    std::vector<Value> f(c.solver._fx.size());
+    c.solver._fx.evaluate(f.data(), 1.0);
+    EXPECT_NE(f[0], Value(0));
+}
+
 } // namespace
 } // namespace test
