@@ -10,9 +10,8 @@
 #include <array>
 #include <functional>
 #include <limits>
-#include <map>
-#include <numeric>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace SL_NS
@@ -367,17 +366,25 @@ void ProgramBatches::build(std::span<Evaluator* const> programs, std::span<const
     _batches.clear();
     _nPrograms = 0;
     // Keyed by the programs' own instruction lists (they outlive the build),
-    // in the order of the shapes, so that no key is copied per program.
-    std::map<std::basic_string_view<Instruction>, std::vector<std::uint32_t>> groups;
+    // so that no key is copied per program; the batches follow the order of
+    // the shapes.
+    std::unordered_map<std::string_view, std::vector<std::uint32_t>> groups;
     for (std::uint32_t k = 0; k < programs.size(); ++k)
     {
         View v;
         if (viewOf(programs[k], v))
-            groups[{v.shape, v.nInstructions}].push_back(k);
+            groups[{reinterpret_cast<const char*>(v.shape), v.nInstructions}].push_back(k);
     }
+    std::vector<decltype(groups)::value_type*> ordered;
+    ordered.reserve(groups.size());
+    for (auto& group : groups)
+        ordered.push_back(&group);
+    std::sort(ordered.begin(), ordered.end(), [](auto* l, auto* r) { return l->first < r->first; });
     std::vector<bool> batched(programs.size(), false);
-    for (auto& [shape, members] : groups)
+    for (auto* group : ordered)
     {
+        const std::string_view shape = group->first;
+        const std::vector<std::uint32_t>& members = group->second;
         Batch& b = _batches.emplace_back();
         b.shape.assign(shape.begin(), shape.end());
         b.n = std::uint32_t(members.size());
@@ -411,12 +418,14 @@ void ProgramBatches::sortByDestination(Batch& b)
     // Programs are mostly gathered in the order of their destinations.
     if (std::adjacent_find(b.dests.begin(), b.dests.end(), std::greater<>()) == b.dests.end())
         return;
-    std::vector<std::uint32_t> order(b.n);
-    std::iota(order.begin(), order.end(), 0u);
     // Ties (none in the lists built here) keep their order.
-    std::sort(order.begin(), order.end(), [&](std::uint32_t l, std::uint32_t r) {
-        return b.dests[l] != b.dests[r] ? b.dests[l] < b.dests[r] : l < r;
-    });
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> byDest(b.n);
+    for (std::uint32_t k = 0; k < b.n; ++k)
+        byDest[k] = {b.dests[k], k};
+    std::sort(byDest.begin(), byDest.end());
+    std::vector<std::uint32_t> order(b.n);
+    for (std::uint32_t k = 0; k < b.n; ++k)
+        order[k] = byDest[k].second;
     permute(b.constants, order);
     permute(b.variables, order);
     permute(b.parameters, order);
