@@ -1,8 +1,9 @@
 #pragma once
 // Slot pool: hands out fixed-size slots of one type from chunks of a fixed
 // byte budget. Slots are never given back to the heap one by one; the whole
-// pool goes with its owner. Allocation is a pop from a free list threaded
-// through the free slots themselves.
+// pool goes with its owner. Allocation pops a slot given back, else takes the
+// next untouched slot of the current chunk; given-back slots form a list
+// threaded through themselves.
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -43,21 +44,24 @@ public:
         }
         _pSpare = nullptr;
         _current = nullptr;
+        _fresh = _freshEnd = nullptr;
         _nChunks = 0;
     }
 
     // One slot, not constructed again: it holds what the chunk's construction
-    // or its last user left, except for the free-list link in its first bytes.
+    // or its last user left; a slot given back has the free-list link in its
+    // first bytes.
     T* allocate()
     {
-        if (!_current)
+        if (T* pSlot = _current)
         {
-            allocateChunk();
-            MU_ASSERT(_current);
+            _current = nextFree(pSlot);
+            return pSlot;
         }
-        T* pSlot = _current;
-        _current = nextFree(pSlot);
-        return pSlot;
+        // A chunk is handed out front to back without threading it first.
+        if (_fresh == _freshEnd)
+            allocateChunk();
+        return _fresh++;
     }
 
     // Gives a slot back; the next allocate hands it out again.
@@ -72,6 +76,7 @@ public:
     void reset()
     {
         _current = nullptr;
+        _fresh = _freshEnd = nullptr;
         _pSpare = _pChunks;
     }
 
@@ -87,11 +92,8 @@ public:
         {
             pSlots = createChunk();
         }
-        // Thread in address order so that slots are handed out front to back.
-        for (size_t i = slotsPerChunk - 1; i > 0; --i)
-            setNextFree(pSlots + i - 1, pSlots + i);
-        setNextFree(pSlots + slotsPerChunk - 1, _current);
-        _current = pSlots;
+        _fresh = pSlots;
+        _freshEnd = pSlots + slotsPerChunk;
     }
 
     size_t getNoOfChunks() const { return _nChunks; }
@@ -127,7 +129,9 @@ private:
 
     ChunkNode* _pChunks = nullptr; // newest first; reset makes all of them spare
     ChunkNode* _pSpare = nullptr;  // next allocated chunk not threaded yet
-    T* _current = nullptr;         // first free slot
+    T* _current = nullptr;         // last slot given back, head of the free list
+    T* _fresh = nullptr;           // next untouched slot of the current chunk
+    T* _freshEnd = nullptr;
     size_t _nChunks = 0;
 };
 

@@ -8,9 +8,10 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <limits>
-#include <map>
-#include <numeric>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace SL_NS
@@ -199,6 +200,13 @@ constexpr std::array<Step, sizeof...(I)> makeSteps(std::index_sequence<I...>)
 
 constexpr std::array<Step, 256> steps = makeSteps(std::make_index_sequence<256>());
 
+// The one-instruction shapes of the shortcuts; static, so that a view's shape
+// outlives it and can key the grouping.
+constexpr Instruction pushConstant = instr::PushF;
+constexpr Instruction pushVariable = instr::PushVar;
+constexpr Instruction pushParameter = instr::PushParam;
+constexpr Instruction pushShared = instr::PushShared;
+
 // A program's instructions and side lists; a shortcut reads as a program of
 // one push.
 struct View
@@ -211,12 +219,12 @@ struct View
     std::uint32_t nConstants = 0;
     std::uint32_t nVariables = 0;
     std::uint32_t nParameters = 0;
-    Instruction push = 0;
     std::uint32_t index = 0;
 };
 
-// False for a program that stays on the per-token machine.
-bool viewOf(const Evaluator* e, View& v)
+// Fills v for a program or shortcut without checking that its instructions
+// have steps; false for an evaluator of another kind.
+bool describe(const Evaluator* e, View& v)
 {
     if (!e)
         return false;
@@ -224,8 +232,6 @@ bool viewOf(const Evaluator* e, View& v)
     switch (e->getType())
     {
     case Type::Program:
-        if (e->getNoOfInstructions() == 0 || e->getMaxStackDepth() > ProgramBatches::maxDepth)
-            return false;
         v.shape = e->getInstructions();
         v.nInstructions = e->getNoOfInstructions();
         v.constants = e->getConstants();
@@ -234,29 +240,40 @@ bool viewOf(const Evaluator* e, View& v)
         v.nVariables = e->getNoOfVariables();
         v.parameters = e->getParameterIndices();
         v.nParameters = e->getNoOfParameters();
-        return std::all_of(v.shape, v.shape + v.nInstructions, [](Instruction i) { return steps[i] != nullptr; });
+        return true;
     case Type::Constant:
-        v.push = instr::PushF;
+        v.shape = &pushConstant;
         v.constants = &e->getConstant();
         v.nConstants = 1;
         break;
     case Type::Variable:
-        v.push = instr::PushVar;
+        v.shape = &pushVariable;
         v.variables = &v.index;
         v.nVariables = 1;
         break;
     case Type::Parameter:
     case Type::SharedValue:
-        v.push = e->getType() == Type::Parameter ? instr::PushParam : instr::PushShared;
+        v.shape = e->getType() == Type::Parameter ? &pushParameter : &pushShared;
         v.parameters = &v.index;
         v.nParameters = 1;
         break;
     default: return false;
     }
     v.index = e->getSymbolIndex();
-    v.shape = &v.push;
     v.nInstructions = 1;
     return true;
+}
+
+// False for a program that stays on the per-token machine.
+bool viewOf(const Evaluator* e, View& v)
+{
+    if (!describe(e, v))
+        return false;
+    if (e->getType() != Evaluator::Type::Program)
+        return true;
+    if (v.nInstructions == 0 || e->getMaxStackDepth() > ProgramBatches::maxDepth)
+        return false;
+    return std::all_of(v.shape, v.shape + v.nInstructions, [](Instruction i) { return steps[i] != nullptr; });
 }
 
 template <typename TValue>
@@ -348,21 +365,31 @@ void ProgramBatches::build(std::span<Evaluator* const> programs, std::span<const
     MU_ASSERT_MSG(programs.size() == dests.size(), "programs.size() == dests.size()");
     _batches.clear();
     _nPrograms = 0;
-    std::map<std::vector<Instruction>, std::vector<std::uint32_t>> groups;
+    // Keyed by the programs' own instruction lists (they outlive the build),
+    // so that no key is copied per program; the batches follow the order of
+    // the shapes.
+    std::unordered_map<std::string_view, std::vector<std::uint32_t>> groups;
     for (std::uint32_t k = 0; k < programs.size(); ++k)
     {
         View v;
         if (viewOf(programs[k], v))
-            groups[std::vector<Instruction>(v.shape, v.shape + v.nInstructions)].push_back(k);
+            groups[{reinterpret_cast<const char*>(v.shape), v.nInstructions}].push_back(k);
     }
+    std::vector<decltype(groups)::value_type*> ordered;
+    ordered.reserve(groups.size());
+    for (auto& group : groups)
+        ordered.push_back(&group);
+    std::sort(ordered.begin(), ordered.end(), [](auto* l, auto* r) { return l->first < r->first; });
     std::vector<bool> batched(programs.size(), false);
-    for (auto& [shape, members] : groups)
+    for (auto* group : ordered)
     {
+        const std::string_view shape = group->first;
+        const std::vector<std::uint32_t>& members = group->second;
         Batch& b = _batches.emplace_back();
-        b.shape = shape;
+        b.shape.assign(shape.begin(), shape.end());
         b.n = std::uint32_t(members.size());
         View first;
-        viewOf(programs[members[0]], first);
+        describe(programs[members[0]], first);
         b.constants.resize(std::size_t(first.nConstants) * b.n);
         b.variables.resize(std::size_t(first.nVariables) * b.n);
         b.parameters.resize(std::size_t(first.nParameters) * b.n);
@@ -370,7 +397,7 @@ void ProgramBatches::build(std::span<Evaluator* const> programs, std::span<const
         for (std::uint32_t k = 0; k < b.n; ++k)
         {
             View v;
-            viewOf(programs[members[k]], v);
+            describe(programs[members[k]], v);
             appendTransposed(b.constants, v.constants, v.nConstants, b.n, k);
             appendTransposed(b.variables, v.variables, v.nVariables, b.n, k);
             appendTransposed(b.parameters, v.parameters, v.nParameters, b.n, k);
@@ -388,12 +415,17 @@ void ProgramBatches::build(std::span<Evaluator* const> programs, std::span<const
 
 void ProgramBatches::sortByDestination(Batch& b)
 {
-    std::vector<std::uint32_t> order(b.n);
-    std::iota(order.begin(), order.end(), 0u);
+    // Programs are mostly gathered in the order of their destinations.
+    if (std::adjacent_find(b.dests.begin(), b.dests.end(), std::greater<>()) == b.dests.end())
+        return;
     // Ties (none in the lists built here) keep their order.
-    std::sort(order.begin(), order.end(), [&](std::uint32_t l, std::uint32_t r) {
-        return b.dests[l] != b.dests[r] ? b.dests[l] < b.dests[r] : l < r;
-    });
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> byDest(b.n);
+    for (std::uint32_t k = 0; k < b.n; ++k)
+        byDest[k] = {b.dests[k], k};
+    std::sort(byDest.begin(), byDest.end());
+    std::vector<std::uint32_t> order(b.n);
+    for (std::uint32_t k = 0; k < b.n; ++k)
+        order[k] = byDest[k].second;
     permute(b.constants, order);
     permute(b.variables, order);
     permute(b.parameters, order);
