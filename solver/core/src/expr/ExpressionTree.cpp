@@ -12,6 +12,29 @@ namespace SL_NS
 {
 using T = Token::Type;
 
+namespace
+{
+// A node may straddle two cache lines.
+void prefetchNode(const ExpTreeNode* p)
+{
+    __builtin_prefetch(p);
+    __builtin_prefetch(reinterpret_cast<const char*>(p + 1) - 1);
+}
+
+// An operand the walk visits soon: what it reads of it next (its token, and
+// its own operands) is brought into the cache meanwhile, so that the misses
+// on scattered nodes overlap.
+void prefetchOperand(const ExpTreeNode* p)
+{
+    __builtin_prefetch(p->pToken);
+    if (p->isLeaf())
+        return;
+    __builtin_prefetch(p->pLeftNode);
+    if (p->pRightNode)
+        __builtin_prefetch(p->pRightNode);
+}
+} // namespace
+
 ExpressionTree::ExpressionTree(bool simplify)
     : _simplify(simplify)
 {
@@ -48,6 +71,28 @@ void ExpressionTree::bindPools(SolverData* pSolverData, FnLimits* pFnLimits, int
 void ExpressionTree::resetCounts() { _noOfConsts = _noOfVars = _noOfParams = _noOfTokens = 0; }
 
 ExpTreeNode* ExpressionTree::getRoot() const { return _operandStack.isEmpty() ? nullptr : _operandStack.top(); }
+
+void ExpressionTree::prefetch(unsigned step) const
+{
+    if (step == 0)
+        __builtin_prefetch(&_operandStack);
+    else if (_operandStack.isEmpty())
+        return;
+    else if (step == 1)
+        __builtin_prefetch(&_operandStack.top());
+    else if (const ExpTreeNode* pRoot = getRoot(); step == 2)
+        prefetchNode(pRoot);
+    else
+        prefetchOperand(pRoot);
+}
+
+void ExpressionTree::prefetchAhead(ExpressionTree* const* pTrees, std::size_t n, std::size_t i)
+{
+    constexpr std::size_t apart = 4;
+    for (unsigned step = 0; step < prefetchSteps; ++step)
+        if (const std::size_t k = i + (prefetchSteps - step) * apart; k < n && pTrees[k])
+            pTrees[k]->prefetch(step);
+}
 
 void ExpressionTree::setTreeNode(ExpTreeNode* pRoot) { _operandStack.push(pRoot); }
 
@@ -180,6 +225,9 @@ bool ExpressionTree::calcNoOfTokensAndData(ExpTreeNode* pRoot)
         if (!f.expanded)
         {
             f.expanded = true;
+            if (p->pRightNode)
+                prefetchOperand(p->pRightNode);
+            prefetchOperand(p->pLeftNode);
             if (p->pRightNode && !p->pRightNode->isLeaf())
                 stack.push({p->pRightNode, false});
             if (!p->pLeftNode->isLeaf())
