@@ -237,13 +237,6 @@ struct RPNDerivParser::SharingPass
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
 
-    // A node may straddle two cache lines: its mark is in the last bytes.
-    static void prefetchNode(const ExpTreeNode* p)
-    {
-        __builtin_prefetch(p);
-        __builtin_prefetch(&p->mark);
-    }
-
     // The nodes a walk over order reads are scattered: the ones ahead are
     // brought into the cache in two steps (a node, then what it points to),
     // so that their misses overlap.
@@ -251,15 +244,9 @@ struct RPNDerivParser::SharingPass
     {
         constexpr std::size_t ahead = 16;
         if (k + 2 * ahead < order.size())
-            prefetchNode(order[k + 2 * ahead]);
+            ExpressionTree::prefetchNode(order[k + 2 * ahead]);
         if (k + ahead < order.size())
-        {
-            const ExpTreeNode* p = order[k + ahead];
-            __builtin_prefetch(p->pToken);
-            __builtin_prefetch(p->pLeftNode);
-            if (p->pRightNode)
-                __builtin_prefetch(p->pRightNode);
-        }
+            ExpressionTree::prefetchOperand(order[k + ahead]);
     }
     Info& of(const ExpTreeNode* p) { return info[p->mark - 1]; }
     const Info& of(const ExpTreeNode* p) const { return info[p->mark - 1]; }
@@ -333,13 +320,9 @@ struct RPNDerivParser::SharingPass
     template <typename Stack>
     static void visitSoon(ExpTreeNode* p, Stack& stack)
     {
-        __builtin_prefetch(p->pToken);
-        if (!isInner(p))
-            return;
-        stack.push({p, false});
-        prefetchNode(p->pLeftNode);
-        if (p->pRightNode)
-            prefetchNode(p->pRightNode);
+        ExpressionTree::prefetchOperand(p);
+        if (isInner(p))
+            stack.push({p, false});
     }
 
     static std::uint32_t innerMark(const ExpTreeNode* p) { return p && isInner(p) ? p->mark : 0; }

@@ -12,29 +12,6 @@ namespace SL_NS
 {
 using T = Token::Type;
 
-namespace
-{
-// A node may straddle two cache lines.
-void prefetchNode(const ExpTreeNode* p)
-{
-    __builtin_prefetch(p);
-    __builtin_prefetch(reinterpret_cast<const char*>(p + 1) - 1);
-}
-
-// An operand the walk visits soon: what it reads of it next (its token, and
-// its own operands) is brought into the cache meanwhile, so that the misses
-// on scattered nodes overlap.
-void prefetchOperand(const ExpTreeNode* p)
-{
-    __builtin_prefetch(p->pToken);
-    if (p->isLeaf())
-        return;
-    __builtin_prefetch(p->pLeftNode);
-    if (p->pRightNode)
-        __builtin_prefetch(p->pRightNode);
-}
-} // namespace
-
 ExpressionTree::ExpressionTree(bool simplify)
     : _simplify(simplify)
 {
