@@ -158,8 +158,10 @@ bool RPNDerivParser::writePendingEquations()
         hoistStepConstants();
     shareRepeatedSubtrees(_trees.data(), unsigned(_trees.size()));
     ExpressionPools& pools = *_pSolverData->pPools;
-    for (const Pending& p : _pending)
+    for (std::size_t i = 0; i < _pending.size(); ++i)
     {
+        ExpressionTree::prefetchAhead(_trees.data(), _trees.size(), i);
+        const Pending& p = _pending[i];
         Evaluator* e = p.pEvaluator ? p.pEvaluator : pools.evaluators.getEntry();
         _pSolverData->logLine = p.at.line;
         _pSolverData->logColumn = p.at.column;

@@ -79,8 +79,12 @@ public:
     // Where h would be looked up, brought into the cache ahead of it.
     void prefetch(const StructuralHash& h) const
     {
-        if (!_table.empty())
-            __builtin_prefetch(&_table[h.a & (_table.size() - 1)]);
+        if (_table.empty())
+            return;
+        // A slot may straddle two cache lines.
+        const Slot* pSlot = &_table[h.a & (_table.size() - 1)];
+        __builtin_prefetch(pSlot);
+        __builtin_prefetch(&pSlot->value);
     }
 
     void set(const StructuralHash& h, std::uint32_t value)
@@ -232,6 +236,18 @@ struct RPNDerivParser::SharingPass
     static constexpr std::uint32_t metOnce = HashIndex::none - 1;  // a call without a slot yet
 
     static bool isInner(const ExpTreeNode* p) { return p->pLeftNode != nullptr; }
+
+    // The nodes a walk over order reads are scattered: the ones ahead are
+    // brought into the cache in two steps (a node, then what it points to),
+    // so that their misses overlap.
+    void prefetch(std::size_t k) const
+    {
+        constexpr std::size_t ahead = 16;
+        if (k + 2 * ahead < order.size())
+            ExpressionTree::prefetchNode(order[k + 2 * ahead]);
+        if (k + ahead < order.size())
+            ExpressionTree::prefetchOperand(order[k + ahead]);
+    }
     Info& of(const ExpTreeNode* p) { return info[p->mark - 1]; }
     const Info& of(const ExpTreeNode* p) const { return info[p->mark - 1]; }
     static int ways(const Info& i) { return i.flags & waysMask; }
@@ -272,8 +288,8 @@ struct RPNDerivParser::SharingPass
             {
                 f.expanded = true;
                 for (ExpTreeNode* pChild : {p->pRightNode, p->pLeftNode})
-                    if (pChild && isInner(pChild))
-                        stack.push({pChild, false});
+                    if (pChild)
+                        visitSoon(pChild, stack);
             }
             else
             {
@@ -297,6 +313,16 @@ struct RPNDerivParser::SharingPass
             }
         }
         addWays(of(pRoot), 1);
+    }
+
+    // An inner operand goes on the stack; what the walk reads of an operand
+    // next (its token, its own operands) is brought into the cache meanwhile.
+    template <typename Stack>
+    static void visitSoon(ExpTreeNode* p, Stack& stack)
+    {
+        ExpressionTree::prefetchOperand(p);
+        if (isInner(p))
+            stack.push({p, false});
     }
 
     static std::uint32_t innerMark(const ExpTreeNode* p) { return p && isInner(p) ? p->mark : 0; }
@@ -619,8 +645,11 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
         _pSharing = std::make_unique<SharingPass>();
     SharingPass& pass = *_pSharing;
     for (unsigned i = 0; i < nTrees; ++i)
+    {
+        ExpressionTree::prefetchAhead(pTrees, nTrees, i);
         if (ExpTreeNode* pRoot = pTrees[i]->getRoot())
             pass.discover(pRoot);
+    }
     pass.countWays();
     pass.groupCalls();
     // Children first, so that a slot's program reads the slots below it:
@@ -632,8 +661,10 @@ void RPNDerivParser::shareRepeatedSubtrees(ExpressionTree* const* pTrees, unsign
     ExpressionTree* pWriter = nTrees ? pTrees[0] : nullptr;
     std::vector<ExpTreeNode*> same, negated;
     std::size_t nextCandidate = 0;
-    for (ExpTreeNode* p : pass.order)
+    for (std::size_t k = 0; k < pass.order.size(); ++k)
     {
+        pass.prefetch(k);
+        ExpTreeNode* const p = pass.order[k];
         const SharingPass::Candidate* pCall = nullptr;
         if (nextCandidate < pass.candidates.size() && pass.candidates[nextCandidate].p == p)
             pCall = &pass.candidates[nextCandidate++];

@@ -49,6 +49,28 @@ void ExpressionTree::resetCounts() { _noOfConsts = _noOfVars = _noOfParams = _no
 
 ExpTreeNode* ExpressionTree::getRoot() const { return _operandStack.isEmpty() ? nullptr : _operandStack.top(); }
 
+void ExpressionTree::prefetch(unsigned step) const
+{
+    if (step == 0)
+        __builtin_prefetch(&_operandStack);
+    else if (_operandStack.isEmpty())
+        return;
+    else if (step == 1)
+        __builtin_prefetch(&_operandStack.top());
+    else if (const ExpTreeNode* pRoot = getRoot(); step == 2)
+        prefetchNode(pRoot);
+    else
+        prefetchOperand(pRoot);
+}
+
+void ExpressionTree::prefetchAhead(ExpressionTree* const* pTrees, std::size_t n, std::size_t i)
+{
+    constexpr std::size_t apart = 4;
+    for (unsigned step = 0; step < prefetchSteps; ++step)
+        if (const std::size_t k = i + (prefetchSteps - step) * apart; k < n && pTrees[k])
+            pTrees[k]->prefetch(step);
+}
+
 void ExpressionTree::setTreeNode(ExpTreeNode* pRoot) { _operandStack.push(pRoot); }
 
 ExpTreeNode* ExpressionTree::createNode() const
@@ -180,6 +202,9 @@ bool ExpressionTree::calcNoOfTokensAndData(ExpTreeNode* pRoot)
         if (!f.expanded)
         {
             f.expanded = true;
+            if (p->pRightNode)
+                prefetchOperand(p->pRightNode);
+            prefetchOperand(p->pLeftNode);
             if (p->pRightNode && !p->pRightNode->isLeaf())
                 stack.push({p->pRightNode, false});
             if (!p->pLeftNode->isLeaf())
