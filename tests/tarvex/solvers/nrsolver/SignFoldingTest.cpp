@@ -54,6 +54,19 @@ std::vector<Value> rowAtStart(Compiled& c, int row)
     return out;
 }
 
+// Row 3 of both keeps the bits it has when its equation stands alone,
+// where nothing folds.
+void expectRowAsAlone(Compiled& both, const std::string& second, const char* name)
+{
+    Compiled alone(model("0", second));
+    ASSERT_TRUE(alone.ok) << name << alone.log;
+    const std::vector<Value> folded = rowAtStart(both, 3), unfolded = rowAtStart(alone, 3);
+    ASSERT_EQ(folded.size(), unfolded.size()) << name;
+    for (std::size_t i = 0; i < folded.size(); ++i)
+        EXPECT_TRUE(sameBits(folded[i], unfolded[i]))
+            << name << ", value " << i << ": " << folded[i] << " against " << unfolded[i];
+}
+
 // The function calls of all programs: shared values, residuals, Jacobian.
 unsigned calls(const Compiled& c)
 {
@@ -118,14 +131,7 @@ TEST(SignFolding, CallsOfOneDifferenceBothWaysShareAndKeepTheirValues)
     {
         Compiled both(model(k.first, k.second));
         ASSERT_TRUE(both.ok) << k.name << both.load.log << both.log;
-        // The second equation alone, where nothing folds.
-        Compiled alone(model("0", k.second));
-        ASSERT_TRUE(alone.ok) << k.name << alone.log;
-        const std::vector<Value> folded = rowAtStart(both, 3), unfolded = rowAtStart(alone, 3);
-        ASSERT_EQ(folded.size(), unfolded.size()) << k.name;
-        for (std::size_t i = 0; i < folded.size(); ++i)
-            EXPECT_TRUE(sameBits(folded[i], unfolded[i]))
-                << k.name << ", value " << i << ": " << folded[i] << " against " << unfolded[i];
+        expectRowAsAlone(both, k.second, k.name);
         Compiled aligned(model(k.first, k.aligned));
         ASSERT_TRUE(aligned.ok) << k.name << aligned.log;
         if (k.folds)
@@ -163,13 +169,7 @@ TEST(SignFolding, SumsAlikeUpToTheirSignShareOneSlot)
     {
         Compiled both(model(k.first, k.second));
         ASSERT_TRUE(both.ok) << k.name << both.load.log << both.log;
-        Compiled alone(model("0", k.second));
-        ASSERT_TRUE(alone.ok) << k.name << alone.log;
-        const std::vector<Value> folded = rowAtStart(both, 3), unfolded = rowAtStart(alone, 3);
-        ASSERT_EQ(folded.size(), unfolded.size()) << k.name;
-        for (std::size_t i = 0; i < folded.size(); ++i)
-            EXPECT_TRUE(sameBits(folded[i], unfolded[i]))
-                << k.name << ", value " << i << ": " << folded[i] << " against " << unfolded[i];
+        expectRowAsAlone(both, k.second, k.name);
         Compiled aligned(model(k.first, k.aligned));
         ASSERT_TRUE(aligned.ok) << k.name << aligned.log;
         if (k.folds)
