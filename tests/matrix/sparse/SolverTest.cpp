@@ -438,6 +438,30 @@ TEST(SparseSolver, PoorRefactorisationFallsBackToFreshPivoting)
     }
 }
 
+TEST(SparseSolver, RowsScaledApartPivotAsIfScaledAlsoOnRefactorisation)
+{
+    // Row 0 is (1e-20, 1) scaled by 1e20: on the raw values its diagonal
+    // looks as large as any, and pivoting on it leaves U with the pivots 1
+    // and -1e20, singular in all but name. Scaled by its largest entry it is
+    // 1e-20 and row 1 pivots. The refill moves the rows' magnitudes a
+    // thousandfold each way: the scale chosen with the pivots still serves
+    // the refactorisation.
+    ISolver<double, int>* pSolver =
+        createDblSolver(2, 0, Symmetry::General, SolverType::LU, Pivoting::Relaxed, Ordering::AMD);
+    DenseReference<double> ref(2);
+    fill(pSolver, ref, {{0, 0, 1}, {0, 1, 1e20}, {1, 0, 1}, {1, 1, 1}});
+    ASSERT_TRUE(pSolver->factorise());
+    expectSolves(pSolver, ref);
+    pSolver->reset();
+    ref.reset();
+    fill(pSolver, ref, {{0, 0, 1e3}, {0, 1, 1e23}, {1, 0, 1e-3}, {1, 1, 1e-3}});
+    ASSERT_TRUE(pSolver->factorise());
+    expectSolves(pSolver, ref);
+    EXPECT_EQ(statisticsOf(pSolver).factorisations, 1u);
+    EXPECT_EQ(statisticsOf(pSolver).refactorisations, 1u);
+    pSolver->release();
+}
+
 TEST(SparseSolver, RefactorisationWithLargePivotGrowthFallsBack)
 {
     // With the old pivots the refill's U has the diagonal (1e-7, 1, 1), so the

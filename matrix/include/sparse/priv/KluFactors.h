@@ -4,6 +4,7 @@
 // values of the same pattern are refactorised with the pivot order of the
 // last full factorisation while that stays well conditioned.
 #include <klu.h>
+#include <vector>
 #include <sparse/Options.h>
 #include <sparse/priv/CompressedPattern.h>
 
@@ -42,6 +43,8 @@ private:
     bool factoriseFully(CompressedPattern& csc, T* values);
     bool refactorise(CompressedPattern& csc, T* values);
     bool isWellConditioned(CompressedPattern& csc, T* values);
+    void chooseRowScale(CompressedPattern& csc, const T* values);
+    T* scaled(CompressedPattern& csc, T* values);
     void freeNumeric();
 
     int _n = 0;
@@ -49,6 +52,9 @@ private:
     klu_symbolic* _pSymbolic = nullptr;
     klu_numeric* _pNumeric = nullptr;
     double _pivotRcond = 0.0; // condition estimate when the pivots were chosen
+    bool _scaling = true;
+    std::vector<double> _rowScale; // 1 / the row's largest magnitude, at the last full factorisation
+    std::vector<T> _scaledValues;  // what KLU factorises: the values with their rows scaled
     Statistics _stats;
 };
 } // namespace sparse::priv
