@@ -291,8 +291,12 @@ protected:
     std::vector<Pending> _pending;
     std::vector<ExpressionTree*> _trees;
     // The nodes of the trees built since programs were last written, past
-    // which the next batch is written.
-    static constexpr std::size_t batchNodes = std::size_t(1) << 18;
+    // which the next batch is written. Small enough that a batch's trees
+    // stay in the cache from their building through the sharing to the
+    // writing of their programs (a fifth of the compile of a large grid
+    // against batches 16 times larger); an equation and its derivatives
+    // are always in one batch, and calls are shared across batches.
+    static constexpr std::size_t batchNodes = std::size_t(1) << 14;
     // Kept across batches: the slots of calls made so far, found by their
     // structure.
     std::unique_ptr<SharingPass> _pSharing;
