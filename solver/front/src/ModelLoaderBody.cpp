@@ -104,6 +104,8 @@ bool ModelLoader::createTokenLists(mu::LineLoader& source, td::MutableString& li
     _model._mainGroups = TokenizedModel::GroupCounts {};
     _model._subGroups = TokenizedModel::GroupCounts {};
     _model._limitUses[0] = _model._limitUses[1] = 0;
+    _names[0].build(_naming.getUserLabels());
+    _names[1].build(_naming.getUserSubModelLabels());
     Tokenizer tok;
     tok.setDictionaries(_pRealFunctions, _pCmplxFunctions, _pReserved, _pGroups, _pAttribs, _pSpecConsts);
     tok._complex = domain == Domain::Complex;
@@ -293,18 +295,14 @@ ModelLoader::Step ModelLoader::mainReference(BodyState& st, Tokenizer& tok, std:
 bool ModelLoader::resolveName(std::string_view name, bool main, unsigned nKinds, _TokV& rec) const
 {
     static constexpr Token codes[] = {Token::Var, Token::Param, Token::Distrib, Token::Stat};
-    for (unsigned kind = 0; kind < nKinds; ++kind)
-    {
-        const VarAndParamMap& symbols = map(static_cast<UserLabel>(kind), main);
-        if (auto it = symbols.find(name); it != symbols.end())
-        {
-            rec.code = codes[kind];
-            rec.pStr = &it->first;
-            rec.id = it->second;
-            return true;
-        }
-    }
-    return false;
+    const NameIndex::Entry* e = _names[main ? 0 : 1].find(name);
+    const auto kind = e ? static_cast<unsigned>(e->kind) : nKinds;
+    if (kind >= nKinds)
+        return false;
+    rec.code = codes[kind];
+    rec.pStr = e->name;
+    rec.id = e->pos;
+    return true;
 }
 
 bool ModelLoader::groupHeading(BodyState& st, Tokenizer& tok, std::uint32_t line)
