@@ -12,8 +12,9 @@ void NameIndex::build(const Naming::UserLabels& maps)
     std::size_t n = 0;
     for (const VarAndParamMap& map : maps)
         n += map.size();
-    // at most half full: probe runs stay short, and an empty slot ends every one
-    const std::size_t capacity = std::bit_ceil(std::max<std::size_t>(2 * n, 16));
+    // at most two thirds full: probe runs stay short, an empty slot ends
+    // every one, and the table of a large model still fits a core's cache
+    const std::size_t capacity = std::bit_ceil(std::max<std::size_t>(n + n / 2, 16));
     _slots.assign(capacity, Entry {});
     _mask = static_cast<std::uint32_t>(capacity - 1);
     _shift = static_cast<std::uint32_t>(32 - std::countr_zero(capacity));
