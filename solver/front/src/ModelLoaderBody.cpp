@@ -185,22 +185,24 @@ ModelLoader::Step ModelLoader::bodyToken(BodyState& st, Tokenizer& tok, Token t,
     if (t == Token::Group && (st.hasContent || st.hasExprToken))
         return fail("@ML.UnexpectedToken", line, col, tok.text());
     st.hasContent = true;
-    _TokV rec;
-    if (!makeRecord(st, tok, t, line, rec))
-        return Step::Fail;
-    if (t == Token::Group && !groupHeading(st, tok, line))
-        return Step::Fail;
-    if (t == Token::Reserved)
+    const bool ends = t == Token::Reserved && static_cast<ReservedID>(tok._identifier) == ReservedID::End;
+    // An expression token is written where it stays: a copy of a record
+    // just written field by field would wait for those writes.
+    const bool stored = !ends && !st.bracketOpen;
+    _TokV other;
+    _TokV& rec = stored ? _model._expressionTokens.push_back() : other;
+    if (!makeRecord(st, tok, t, line, rec) || (t == Token::Group && !groupHeading(st, tok, line)))
     {
-        const auto id = static_cast<ReservedID>(tok._identifier);
-        if (id == ReservedID::End)
-            return endLine(st, tok, rec, line);
-        if (TokenizedModel::opensBlock(id))
-            ++st.depth;
+        if (stored)
+            _model._expressionTokens.pop_back();
+        return Step::Fail;
     }
-    if (st.bracketOpen)
+    if (ends)
+        return endLine(st, tok, rec, line);
+    if (t == Token::Reserved && TokenizedModel::opensBlock(static_cast<ReservedID>(tok._identifier)))
+        ++st.depth;
+    if (!stored)
         return attributeCycle(st, t, rec, line) ? Step::Next : Step::Fail;
-    _model._expressionTokens.push_back(rec);
     st.hasExprToken = true;
     return Step::Next;
 }
