@@ -4,12 +4,10 @@
 // destruction. The block used last is cached, so a forward walk costs one
 // list step per block; a step backwards restarts from the head.
 #include <cnt/List.h>
-#include <mem/LargeBlock.h>
 #include <mu/Assert.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
 #include <utility>
 
 namespace cnt
@@ -48,32 +46,10 @@ class BlockVector
         return pBlock;
     }
 
-    // Blocks of plain records that span whole huge pages are left
-    // unconstructed (every element is written before it is read): filling
-    // them is the only pass over their fresh memory.
-    static constexpr bool LargeBlocks = std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T> &&
-                                        sizeof(T) * BLOCK_SIZE % mem::LargeBlockAlignment == 0;
-
-    static T* newBlock()
-    {
-        if constexpr (LargeBlocks)
-            return static_cast<T*>(mem::allocateLarge(sizeof(T) * BLOCK_SIZE));
-        else
-            return new T[BLOCK_SIZE];
-    }
-
-    static void deleteBlock(T* pBlock)
-    {
-        if constexpr (LargeBlocks)
-            mem::freeLarge(pBlock);
-        else
-            delete[] pBlock;
-    }
-
     void freeBlocks()
     {
         for (T* pBlock : _blocks)
-            deleteBlock(pBlock);
+            delete[] pBlock;
         _blocks.clean();
         _cachedPos = typename Blocks::iterator();
         _cachedBlock = 0;
@@ -133,7 +109,7 @@ public:
         if (_size == _capacity)
         {
             MU_ASSERT(_capacity <= UINT32_MAX - BLOCK_SIZE);
-            pBlock = newBlock();
+            pBlock = new T[BLOCK_SIZE];
             _cachedPos = _blocks.push_back(pBlock);
             _cachedBlock = _size / BLOCK_SIZE;
             _capacity += BLOCK_SIZE;
@@ -184,7 +160,7 @@ public:
         {
             freeBlocks();
             for (std::size_t i = 0; i < blocks; ++i)
-                _blocks.push_back(newBlock());
+                _blocks.push_back(new T[BLOCK_SIZE]);
             _capacity = static_cast<std::uint32_t>(blocks * BLOCK_SIZE);
         }
         _cachedPos = _blocks.begin();

@@ -49,8 +49,7 @@ enum class ExpressionType : std::uint8_t
 class TokenizedModel
 {
 public:
-    // 2 MiB of records per block: a large model fills whole huge pages
-    using ExprTokens = cnt::BlockVector<_TokV, 131072>;
+    using ExprTokens = cnt::BlockVector<_TokV, 4096>;
     using AttribTokens = cnt::BlockVector<_TokV, 1024>;
     using Lines = cnt::BlockVector<_tl, 1024>;
     using GroupCounts = cnt::Array<_CP, NumberOfGroups>;
