@@ -100,7 +100,9 @@ public:
     }
     ~BlockVector() { freeBlocks(); }
 
-    void push_back(const T& value)
+    // Appends a value-initialised element and returns it: a record written
+    // field by field in place is never copied.
+    T& push_back()
     {
         MU_ASSERT(_size <= _capacity);
         T* pBlock;
@@ -115,8 +117,19 @@ public:
         else
             pBlock = findBlock(_size / BLOCK_SIZE);
         MU_ASSERT(pBlock);
-        pBlock[_size % BLOCK_SIZE] = value;
+        T& slot = pBlock[_size % BLOCK_SIZE];
+        slot = T {};
         ++_size;
+        return slot;
+    }
+
+    void push_back(const T& value) { push_back() = value; }
+
+    // Drops the last element; its block stays.
+    void pop_back()
+    {
+        MU_ASSERT(_size > 0);
+        --_size;
     }
 
     T& operator[](std::size_t pos)

@@ -4,8 +4,12 @@
 // (one sort); an insert outside a bulk update puts the entry in its place at once.
 // Lookups never sort, so a lookup while a bulk update is open may miss.
 // Duplicate keys are kept: inserting a present key adds a second entry.
+// A key with a 64-bit value (td::StrKey) also sets one bit of a 256-bit
+// filter: most look-ups of an absent key, such as every symbol name the
+// tokenizer checks against the vocabulary, end there without a search.
 #include <cnt/SortedArray.h>
 
+#include <concepts>
 #include <cstdint>
 #include <utility>
 
@@ -28,6 +32,30 @@ private:
     std::uint32_t _size = 0;
     sorted::BulkState _bulk;
     unsigned char _growthPolicy = 0;
+    std::uint64_t _filter[4] = {};
+
+    static constexpr bool Filtered = requires(const KEY& k)
+    {
+        {
+            k.getValue()
+            } -> std::convertible_to<std::uint64_t>;
+    };
+
+    static unsigned filterBit(const KEY& key)
+    {
+        return static_cast<unsigned>((static_cast<std::uint64_t>(key.getValue()) * 0x9E3779B97F4A7C15ull) >> 56);
+    }
+
+    bool mayHold(const KEY& key) const
+    {
+        if constexpr (Filtered)
+        {
+            const unsigned bit = filterBit(key);
+            return (_filter[bit >> 6] >> (bit & 63)) & 1;
+        }
+        else
+            return true;
+    }
 
 public:
     Dictionary() = default;
@@ -53,6 +81,7 @@ public:
         std::swap(_size, other._size);
         std::swap(_bulk, other._bulk);
         std::swap(_growthPolicy, other._growthPolicy);
+        std::swap(_filter, other._filter);
     }
 
     // Replaces the array with one of n entries, keeping the present ones;
@@ -93,15 +122,23 @@ public:
         _entries[_size].key = key;
         _entries[_size].value = value;
         ++_size;
+        if constexpr (Filtered)
+        {
+            const unsigned bit = filterBit(key);
+            _filter[bit >> 6] |= std::uint64_t(1) << (bit & 63);
+        }
         if (_bulk.inserted())
             sorted::placeLastEntry(_entries, _size);
     }
 
-    bool find(const KEY& key, VALUE& value) const { return sorted::findValue(_entries, _size, key, value); }
+    bool find(const KEY& key, VALUE& value) const
+    {
+        return mayHold(key) && sorted::findValue(_entries, _size, key, value);
+    }
 
     VALUE* findValPtr(const KEY& key) const
     {
-        Entry* e = sorted::findEntry(_entries, _size, key);
+        Entry* e = mayHold(key) ? sorted::findEntry(_entries, _size, key) : nullptr;
         return e ? &e->value : nullptr;
     }
 

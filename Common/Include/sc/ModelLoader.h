@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 #include <sc/ILog.h>
+#include <sc/NameIndex.h>
 #include <sc/Naming.h>
 #include <sc/TokenizedModel.h>
 #include <sc/TokenizerBase.h>
@@ -194,6 +195,8 @@ private:
     std::int32_t _copyCount = 0;
     bool _dynamic = false;
     bool _complex = false;
+    // The names of each level, for the body pass.
+    NameIndex _names[2];
 };
 
 } // namespace sc

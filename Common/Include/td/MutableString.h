@@ -119,7 +119,8 @@ private:
             pOld = moveToNewBlock(size + 1 > 2 * _capacity ? size + 1 : 2 * _capacity);
         std::memcpy(_str._pBuffer + SPACE_FOR_SIZE + oldLen, text, n);
         setLength(size);
-        freeStringBlock(pOld);
+        if (pOld) // no call for the common append that fits
+            freeStringBlock(pOld);
     }
 
     // Copies the text into a new block with room for capacity bytes (text and

@@ -11,6 +11,7 @@
 #include <mu/Assert.h>
 #include <td/String.h>
 
+#include <bit>
 #include <compare>
 #include <cstring>
 #include <type_traits>
@@ -72,10 +73,14 @@ public:
     }
 
 private:
+    // Byte i in bits 8i..8i+7: a little-endian machine's copy of the bytes.
     void setPlain(const char* pStr, int strLen)
     {
-        for (int i = 0; i < strLen; ++i)
-            _key |= static_cast<NumType>(static_cast<unsigned char>(pStr[i])) << (8 * i);
+        if constexpr (std::endian::native == std::endian::little)
+            std::memcpy(&_key, pStr, static_cast<std::size_t>(strLen));
+        else
+            for (int i = 0; i < strLen; ++i)
+                _key |= static_cast<NumType>(static_cast<unsigned char>(pStr[i])) << (8 * i);
     }
 
     // A byte with its top bit set does not fit a seven-bit field and would

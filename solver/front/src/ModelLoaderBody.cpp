@@ -104,6 +104,8 @@ bool ModelLoader::createTokenLists(mu::LineLoader& source, td::MutableString& li
     _model._mainGroups = TokenizedModel::GroupCounts {};
     _model._subGroups = TokenizedModel::GroupCounts {};
     _model._limitUses[0] = _model._limitUses[1] = 0;
+    _names[0].build(_naming.getUserLabels());
+    _names[1].build(_naming.getUserSubModelLabels());
     Tokenizer tok;
     tok.setDictionaries(_pRealFunctions, _pCmplxFunctions, _pReserved, _pGroups, _pAttribs, _pSpecConsts);
     tok._complex = domain == Domain::Complex;
@@ -183,22 +185,24 @@ ModelLoader::Step ModelLoader::bodyToken(BodyState& st, Tokenizer& tok, Token t,
     if (t == Token::Group && (st.hasContent || st.hasExprToken))
         return fail("@ML.UnexpectedToken", line, col, tok.text());
     st.hasContent = true;
-    _TokV rec;
-    if (!makeRecord(st, tok, t, line, rec))
-        return Step::Fail;
-    if (t == Token::Group && !groupHeading(st, tok, line))
-        return Step::Fail;
-    if (t == Token::Reserved)
+    const bool ends = t == Token::Reserved && static_cast<ReservedID>(tok._identifier) == ReservedID::End;
+    // An expression token is written where it stays: a copy of a record
+    // just written field by field would wait for those writes.
+    const bool stored = !ends && !st.bracketOpen;
+    _TokV other;
+    _TokV& rec = stored ? _model._expressionTokens.push_back() : other;
+    if (!makeRecord(st, tok, t, line, rec) || (t == Token::Group && !groupHeading(st, tok, line)))
     {
-        const auto id = static_cast<ReservedID>(tok._identifier);
-        if (id == ReservedID::End)
-            return endLine(st, tok, rec, line);
-        if (TokenizedModel::opensBlock(id))
-            ++st.depth;
+        if (stored)
+            _model._expressionTokens.pop_back();
+        return Step::Fail;
     }
-    if (st.bracketOpen)
+    if (ends)
+        return endLine(st, tok, rec, line);
+    if (t == Token::Reserved && TokenizedModel::opensBlock(static_cast<ReservedID>(tok._identifier)))
+        ++st.depth;
+    if (!stored)
         return attributeCycle(st, t, rec, line) ? Step::Next : Step::Fail;
-    _model._expressionTokens.push_back(rec);
     st.hasExprToken = true;
     return Step::Next;
 }
@@ -293,18 +297,14 @@ ModelLoader::Step ModelLoader::mainReference(BodyState& st, Tokenizer& tok, std:
 bool ModelLoader::resolveName(std::string_view name, bool main, unsigned nKinds, _TokV& rec) const
 {
     static constexpr Token codes[] = {Token::Var, Token::Param, Token::Distrib, Token::Stat};
-    for (unsigned kind = 0; kind < nKinds; ++kind)
-    {
-        const VarAndParamMap& symbols = map(static_cast<UserLabel>(kind), main);
-        if (auto it = symbols.find(name); it != symbols.end())
-        {
-            rec.code = codes[kind];
-            rec.pStr = &it->first;
-            rec.id = it->second;
-            return true;
-        }
-    }
-    return false;
+    const NameIndex::Entry* e = _names[main ? 0 : 1].find(name);
+    const auto kind = e ? static_cast<unsigned>(e->kind) : nKinds;
+    if (kind >= nKinds)
+        return false;
+    rec.code = codes[kind];
+    rec.pStr = e->name;
+    rec.id = e->pos;
+    return true;
 }
 
 bool ModelLoader::groupHeading(BodyState& st, Tokenizer& tok, std::uint32_t line)

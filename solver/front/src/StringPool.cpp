@@ -1,4 +1,5 @@
 #include <sc/StringPool.h>
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -18,19 +19,52 @@ std::uint64_t HashMap::hash(const char* text, std::size_t len)
 
 std::uint64_t HashMap::hash(const char* text) { return text ? hash(text, std::strlen(text)) : 0; }
 
+void HashMap::insert(std::uint64_t h, std::int32_t index)
+{
+    if (3 * (_entries.size() + 1) > 2 * _slots.size())
+        grow();
+    _entries.push_back({h, index});
+    place(static_cast<std::uint32_t>(_entries.size() - 1));
+}
+
+// Equal hashes follow one probe sequence: an entry lands behind those of
+// its hash that came before it, and a lookup meets them in that order.
+void HashMap::place(std::uint32_t pos)
+{
+    const std::size_t mask = _slots.size() - 1;
+    std::size_t i = slotOf(_entries[pos].hash);
+    while (_slots[i] != EmptySlot)
+        i = (i + 1) & mask;
+    _slots[i] = pos;
+}
+
+void HashMap::grow()
+{
+    const std::size_t n = _slots.empty() ? 16 : 2 * _slots.size();
+    _slots.assign(n, EmptySlot);
+    _shift = static_cast<unsigned>(64 - std::countr_zero(n));
+    for (std::uint32_t pos = 0; pos < _entries.size(); ++pos)
+        place(pos);
+}
+
 std::uint32_t HashMap::getIndex(const char* name) const
 {
     if (!name)
         name = "";
+    if (_slots.empty())
+        return NotFound;
     const std::uint64_t h = hash(name);
-    // A slot overwritten by setString leaves its old entry behind, so an
-    // equal-hash run may hold stale entries before the live one.
-    auto [it, end] = _entries.equal_range(h);
-    for (; it != end; ++it)
+    const std::size_t mask = _slots.size() - 1;
+    // A slot overwritten by setString leaves its old entry behind, so the
+    // entries of a hash may hold stale ones before the live one.
+    for (std::size_t i = slotOf(h); _slots[i] != EmptySlot; i = (i + 1) & mask)
     {
-        const td::StringExt& stored = (*_pNames)[static_cast<std::size_t>(static_cast<std::uint32_t>(it->second))];
+        const Entry& e = _entries[_slots[i]];
+        if (e.hash != h)
+            continue;
+        const td::StringExt& stored = (*_pNames)[static_cast<std::size_t>(static_cast<std::uint32_t>(e.index))];
         if (std::strcmp(stored.c_str(), name) == 0)
-            return static_cast<std::uint32_t>(it->second);
+            return static_cast<std::uint32_t>(e.index);
     }
     return NotFound;
 }

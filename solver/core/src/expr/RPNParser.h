@@ -34,7 +34,7 @@ struct SolverData;
 class RPNParser
 {
 public:
-    using ModelTokens = cnt::BlockVector<sc::_TokV, 4096>;
+    using ModelTokens = sc::TokenizedModel::ExprTokens;
 
     RPNParser(sc::StringPool* pSymbols, std::vector<Value>* pValues);
     RPNParser(const RPNParser&) = delete;
