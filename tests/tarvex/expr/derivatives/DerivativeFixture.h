@@ -5,27 +5,19 @@
 // the imaginary axis, which a holomorphic derivative must match as well.
 #include "../algebra/AlgebraFixture.h"
 
-#include <sparse/ISolver.h>
+#include <EntryRecorder.h>
 
 #include <deque>
 #include <map>
 
 namespace test
 {
-// A sparse solver that keeps what a Jacobian fill puts, by column.
-struct Recorder : sparse::ISolver<Value, int>
+// What a Jacobian fill puts, by column.
+struct Recorder : RecordingSolver
 {
     std::map<int, Value> columns;
     void put(int, int col, Value value) override { columns[col] += value; }
-    const Value* solutionValue(int) const override { return nullptr; }
-    bool analyse() override { return false; }
-    bool factorise() override { return false; }
-    bool solve() override { return false; }
-    bool solve(const Value*, Value*) override { return false; }
-    void release() override {}
     void reset() override { columns.clear(); }
-    void putRHS(int, Value) override {}
-    sparse::ISolver<Value, int>* target() { return this; }
 };
 
 class DerivativeTest : public AlgebraTest

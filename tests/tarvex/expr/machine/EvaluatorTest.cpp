@@ -6,6 +6,7 @@
 #include <expr/FnLimits.h>
 #include <NearlyEqual.h>
 #include <ProgramBuilder.h>
+#include <EntryRecorder.h>
 #include <gtest/gtest.h>
 #include <sparse/Factory.h>
 #include <sparse/ISolver.h>
@@ -19,20 +20,12 @@ namespace
 {
 const double nan = std::numeric_limits<double>::quiet_NaN();
 
-// A sparse solver that records what is put into it.
-struct Recorder : sparse::ISolver<Value, int>
+// What is put, in order.
+struct Recorder : RecordingSolver
 {
     std::vector<std::tuple<int, int, Value>> puts;
     void put(int row, int col, Value value) override { puts.emplace_back(row, col, value); }
-    const Value* solutionValue(int) const override { return nullptr; }
-    bool analyse() override { return false; }
-    bool factorise() override { return false; }
-    bool solve() override { return false; }
-    bool solve(const Value*, Value*) override { return false; }
-    void release() override {}
     void reset() override { puts.clear(); }
-    void putRHS(int, Value) override {}
-    sparse::ISolver<Value, int>* target() { return this; }
 };
 
 struct Signals : sc::ISignal

@@ -88,9 +88,9 @@ unsigned calls(const Compiled& c)
 struct Case
 {
     const char* name;
-    std::string first;   // with a - b
-    std::string second;  // with b - a
-    std::string aligned; // second with a - b
+    std::string first;   // a term one way (a - b)
+    std::string second;  // the term the other way or negated (b - a)
+    std::string aligned; // second written as first has it
     bool folds;
 };
 
@@ -125,23 +125,34 @@ std::vector<Case> cases()
     return out;
 }
 
+// The case written both ways and aligned: the second row as alone, the
+// batched evaluation as per token, and count(both) against count(aligned):
+// equal when it folds, else larger when asked.
+template <typename Count>
+void expectFoldedAsAligned(const Case& k, Count count, bool largerUnlessFolded)
+{
+    Compiled both(model(k.first, k.second));
+    ASSERT_TRUE(both.ok) << k.name << both.load.log << both.log;
+    expectRowAsAlone(both, k.second, k.name);
+    Compiled aligned(model(k.first, k.aligned));
+    ASSERT_TRUE(aligned.ok) << k.name << aligned.log;
+    if (k.folds)
+    {
+        EXPECT_EQ(count(both), count(aligned)) << k.name;
+    }
+    else if (largerUnlessFolded)
+    {
+        EXPECT_GT(count(both), count(aligned)) << k.name;
+    }
+    EXPECT_TRUE(batchedAgrees(both.solver)) << k.name;
+}
+
+std::size_t sharedValues(const Compiled& c) { return c.solver._sharedValues.size(); }
+
 TEST(SignFolding, CallsOfOneDifferenceBothWaysShareAndKeepTheirValues)
 {
     for (const Case& k : cases())
-    {
-        Compiled both(model(k.first, k.second));
-        ASSERT_TRUE(both.ok) << k.name << both.load.log << both.log;
-        expectRowAsAlone(both, k.second, k.name);
-        Compiled aligned(model(k.first, k.aligned));
-        ASSERT_TRUE(aligned.ok) << k.name << aligned.log;
-        if (k.folds)
-        {
-            EXPECT_EQ(calls(both), calls(aligned)) << k.name;
-        }
-        else
-            EXPECT_GT(calls(both), calls(aligned)) << k.name;
-        EXPECT_TRUE(batchedAgrees(both.solver)) << k.name;
-    }
+        expectFoldedAsAligned(k, calls, true);
 }
 
 // A sum of products that stands in two programs, the second time negated or
@@ -149,15 +160,7 @@ TEST(SignFolding, CallsOfOneDifferenceBothWaysShareAndKeepTheirValues)
 // as with the second written like the first, and its values as alone.
 TEST(SignFolding, SumsAlikeUpToTheirSignShareOneSlot)
 {
-    struct Sums
-    {
-        const char* name;
-        std::string first;
-        std::string second;
-        std::string aligned;
-        bool folds;
-    };
-    const Sums cases[] = {
+    const Case cases[] = {
         // Over complex values a constant's sign is not taken out.
         {"negated constants", "x*(2*sin(x) + 3*cos(y))", "y*(-2*sin(x) - 3*cos(y))", "y*(2*sin(x) + 3*cos(y))",
          !isComplexBuild},
@@ -165,19 +168,8 @@ TEST(SignFolding, SumsAlikeUpToTheirSignShareOneSlot)
         {"a difference both ways", "x*(2*sin(x) - 3*cos(y))", "y*(3*cos(y) - 2*sin(x))", "y*(2*sin(x) - 3*cos(y))",
          true},
     };
-    for (const Sums& k : cases)
-    {
-        Compiled both(model(k.first, k.second));
-        ASSERT_TRUE(both.ok) << k.name << both.load.log << both.log;
-        expectRowAsAlone(both, k.second, k.name);
-        Compiled aligned(model(k.first, k.aligned));
-        ASSERT_TRUE(aligned.ok) << k.name << aligned.log;
-        if (k.folds)
-        {
-            EXPECT_EQ(both.solver._sharedValues.size(), aligned.solver._sharedValues.size()) << k.name;
-        }
-        EXPECT_TRUE(batchedAgrees(both.solver)) << k.name;
-    }
+    for (const Case& k : cases)
+        expectFoldedAsAligned(k, sharedValues, false);
 }
 
 // Three blocks of equations far apart, so that the programs are written in
