@@ -61,12 +61,11 @@ bool RPNDerivParser::getWLSEvaluators(const sc::Naming* pNaming, const sc::Token
             logAt("@CS.WLSEsError", it);
             return false;
         }
+    beginEquations();
     if (!parseEquations(sc::Group::WLSEs, level, nMeasurements, 'H', "@CS.WLSEsError"))
         return false;
     pData->location = SolutionLocation::ECs;
-    if (!parseEquations(sc::Group::ECs, level, nConstraints, 'E', "@CS.WLSECError"))
-        return false;
-    if (!writePendingEquations())
+    if (!parseEquations(sc::Group::ECs, level, nConstraints, 'E', "@CS.WLSECError") || !endEquations())
         return false;
     _nEquations = nMeasurements;
     return parseSupplementaryGroups(pNaming, level);

@@ -14,12 +14,12 @@ using ET = sc::ExpressionType;
 
 ExpressionTree* RPNDerivParser::newTree()
 {
-    ExpressionTree* pTree = new (_pSolverData->pPools->trees.allocate()) ExpressionTree();
+    ExpressionTree* pTree = new (_pTreePools->trees.allocate()) ExpressionTree();
     bindTree(*pTree);
     return pTree;
 }
 
-void RPNDerivParser::bindTree(ExpressionTree& tree) { tree.init(*_pSolverData, _nVars); }
+void RPNDerivParser::bindTree(ExpressionTree& tree) { tree.init(*_pSolverData, _nVars, *_pTreePools); }
 
 bool RPNDerivParser::lexLine(const ModelIterator& it, unsigned offset, sc::ExpressionType& type)
 {
@@ -47,6 +47,9 @@ bool RPNDerivParser::parseEquations(sc::Group group, sc::ModelLevel level, unsig
         _pSolverData->lineNo = std::uint16_t(at.line);
         if (!parseNLEquation(it, eq, count, kind))
         {
+            // A batch before this equation failed first when the writer's did.
+            if (!finishWriting())
+                return false;
             logAt(errorKey, at);
             _pSolverData->logLine = 0;
             return false;
@@ -104,6 +107,9 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
     const Position line {_pSolverData->logLine, _pSolverData->logColumn};
     if (tree._kind != ExpressionTree::Kind::Plain)
     {
+        // Its Jacobian entries go in after those of the batches before it.
+        if (!finishWriting())
+            return false;
         if (!tree.createPostFix(pFx))
             return false;
         residuals.addEvaluator(pFx);
@@ -140,41 +146,65 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
     return true;
 }
 
+void RPNDerivParser::beginEquations() { _writeOnThread = _pSolverData->pWriterPools != nullptr; }
+
+bool RPNDerivParser::endEquations()
+{
+    const bool written = writePendingEquations();
+    _writeOnThread = false;
+    _pTreePools = _pSolverData->pPools;
+    return written;
+}
+
 bool RPNDerivParser::writeFullBatch()
 {
     // The programs are written in batches, so that the trees of a model of
     // any size take a bounded amount of memory.
-    return _pSolverData->pPools->nodesTaken < batchNodes || writePendingEquations();
+    if (_pTreePools->nodesTaken < batchNodes)
+        return true;
+    return _writeOnThread ? handOverBatch() : writePendingEquations();
 }
 
 bool RPNDerivParser::writePendingEquations()
 {
+    if (!finishWriting())
+        return false;
+    Position failedAt;
+    if (writeBatch(_pending, *_pTreePools, failedAt))
+        return true;
+    logAt("@SC.SymbolicJacobian", failedAt);
+    return false;
+}
+
+bool RPNDerivParser::writeBatch(std::vector<Pending>& pending, ExpressionPools& treePools, Position& failedAt)
+{
     _trees.clear();
-    for (const Pending& p : _pending)
+    for (const Pending& p : pending)
         _trees.push_back(p.pTree);
     // What a time step holds constant is computed once per step, before
     // what is shared is computed once per pass.
     if (_pSolverData->modelKind == 2)
-        hoistStepConstants();
+        hoistStepConstants(pending);
     shareRepeatedSubtrees(_trees.data(), unsigned(_trees.size()));
-    ExpressionPools& pools = *_pSolverData->pPools;
-    for (std::size_t i = 0; i < _pending.size(); ++i)
+    for (std::size_t i = 0; i < pending.size(); ++i)
     {
         ExpressionTree::prefetchAhead(_trees.data(), _trees.size(), i);
-        const Pending& p = _pending[i];
-        Evaluator* e = p.pEvaluator ? p.pEvaluator : pools.evaluators.getEntry();
-        _pSolverData->logLine = p.at.line;
-        _pSolverData->logColumn = p.at.column;
+        const Pending& p = pending[i];
+        // The data the tree reports to: the solver's, or the writer thread's.
+        SolverData& data = *p.pTree->reportsTo();
+        Evaluator* e = p.pEvaluator ? p.pEvaluator : data.pPools->evaluators.getEntry();
+        data.logLine = p.at.line;
+        data.logColumn = p.at.column;
         if (!p.pTree->createPostFix(e))
         {
-            logAt("@SC.SymbolicJacobian", p.at);
+            failedAt = p.at;
             return false;
         }
         if (p.column >= 0)
             p.pJacobian->addEvaluator(p.row, p.column, e);
     }
-    _pending.clear();
-    pools.recycleTrees();
+    pending.clear();
+    treePools.recycleTrees();
     return true;
 }
 

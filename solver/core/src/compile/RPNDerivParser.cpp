@@ -13,8 +13,11 @@ void RPNDerivParser::releaseRes()
 {
     if (!_pSolverData)
         return;
+    finishWriting();
     clearTokenList();
     _pSolverData->pPools->releaseTrees();
+    if (_pSolverData->pWriterPools)
+        _pSolverData->pWriterPools->releaseTrees();
 }
 
 bool RPNDerivParser::addLastUsedVar(int v)
@@ -43,10 +46,16 @@ void RPNDerivParser::logAt(const char* key, const Position& at)
     translateAndAddLog(key, at.line, at.column, sc::ILog::Type::Error);
 }
 
-bool RPNDerivParser::startEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level)
+void RPNDerivParser::bindModel(const sc::TokenizedModel* pModel, SolverData* pData)
 {
     _pModel = pModel;
     initSolverData(pData);
+    _pTreePools = pData->pPools;
+}
+
+bool RPNDerivParser::startEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level)
+{
+    bindModel(pModel, pData);
     pData->pLastUsedVars = &_lastUsed;
     pData->modelLevel = std::uint16_t(level);
     if (level == sc::ModelLevel::SubModel)
@@ -87,9 +96,8 @@ bool RPNDerivParser::getFxAndJacEvaluators(const sc::Naming* pNaming, const sc::
     pJacobian->reserve(std::size_t(nEquations) * 5);
     pJacobian->setSolver(&solver());
     pData->location = SolutionLocation::NLEqs;
-    if (!parseEquations(sc::Group::NLEs, level, nEquations, 'F', "@CS.NLEsError"))
-        return false;
-    if (!writePendingEquations())
+    beginEquations();
+    if (!parseEquations(sc::Group::NLEs, level, nEquations, 'F', "@CS.NLEsError") || !endEquations())
         return false;
     endSharing();
     pData->logLine = 0;

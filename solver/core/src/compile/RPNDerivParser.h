@@ -103,6 +103,8 @@ protected:
     static Position positionOf(const ModelIterator& it, unsigned token = 0);
 
     CompileTarget& solver() const { return _target; }
+    // The model a compile reads and the solver data it fills.
+    void bindModel(const sc::TokenizedModel* pModel, SolverData* pData);
     bool startEntry(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level);
     void logAt(const char* key, const Position& at);
     void logAt(const char* key, const ModelIterator& it, unsigned token = 0) { logAt(key, positionOf(it, token)); }
@@ -221,9 +223,20 @@ protected:
     // false for a weight that is no number, truth value or symbol, and for
     // a negative number.
     bool readWeight(const ModelIterator& it, double& weight) const;
-    // Writes the pending programs once they hold a batch's worth of nodes.
+    // Around the equation sections of the static entries: from the start
+    // on, a large model's full batches may go to a writer thread (when the
+    // solver may use threads); the end writes every pending program and
+    // leaves the compile on this thread again.
+    void beginEquations();
+    bool endEquations();
+    // Writes the pending programs once they hold a batch's worth of nodes:
+    // on the writer thread when the compile has one, else here.
     bool writeFullBatch();
+    // Writes the pending programs here, after the writer thread's batch.
     bool writePendingEquations();
+    // Waits for the writer thread's batch and hands its messages on; false
+    // when its programs could not be written.
+    bool finishWriting();
     bool parseIfEquation(ModelIterator& it, ExpressionTree& tree, sc::Group group, unsigned nesting);
     bool parseSwitch(ModelIterator& it, ExpressionTree& tree, sc::Group group);
     bool lexLine(const ModelIterator& it, unsigned offset, sc::ExpressionType& type);
@@ -266,7 +279,8 @@ protected:
                       int slot);
     // Dynamic models: what the residuals read of parameters alone is
     // computed once per time step (the compile target's step constants).
-    void hoistStepConstants();
+    struct Pending;
+    void hoistStepConstants(std::span<const Pending> pending);
     // A tree over the solver's pools that outlives this compile (branches).
     ExpressionTree* newTree();
     void bindTree(ExpressionTree& tree);
@@ -289,6 +303,17 @@ protected:
         Position at;
     };
     std::vector<Pending> _pending;
+    // The programs of a batch's trees, their sharing first; false at the
+    // first that fails, with its position in failedAt. The trees' pools are
+    // recycled.
+    bool writeBatch(std::vector<Pending>& pending, ExpressionPools& treePools, Position& failedAt);
+    // The full batch goes to the writer thread; the next one is built in the
+    // other set of tree pools meanwhile.
+    bool handOverBatch();
+    struct BatchWriter;
+    BatchWriter& writer();
+    // The pools the trees being built take their nodes from.
+    ExpressionPools* _pTreePools = nullptr;
     std::vector<ExpressionTree*> _trees;
     // The nodes of the trees built since programs were last written, past
     // which the next batch is written. Small enough that a batch's trees
@@ -311,5 +336,9 @@ protected:
     int _nStages = 0;
     std::vector<sTF> _tfs; // one per TFs line, in their order
     bool _collecting = true;
+    // Whether full batches of equations go to a writer thread.
+    bool _writeOnThread = false;
+    // Last, so that it ends first: its thread works on the members above.
+    std::unique_ptr<BatchWriter> _pWriter;
 };
 } // namespace SL_NS

@@ -15,6 +15,7 @@
 // algebra's rules). So a line of a power flow, whose sine and cosine stand
 // with the angles one way at one end and the other way at the other, costs
 // one of each, and a term that a derivative negates is computed once.
+#include <compile/BatchWriter.h>
 #include <compile/CompileTarget.h>
 #include <compile/RPNDerivParser.h>
 #include <compile/StructuralHash.h>
@@ -722,7 +723,7 @@ bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, std::span<
     CompileTarget& s = solver();
     if (slot < 0)
     {
-        Evaluator* pSlot = _pSolverData->pPools->evaluators.getEntry();
+        Evaluator* pSlot = writer.programPools().evaluators.getEntry();
         if (!writer.createPostFix(same.front(), pSlot))
             return false;
         slot = int(s._sharedValues.size());
@@ -730,8 +731,7 @@ bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, std::span<
         s._sharedSlots.push_back(std::uint32_t(slot));
         s._sharedValues.push_back(Value {});
     }
-    Token* pToken = _pSolverData->pPools->tokens.allocate();
-    *pToken = Token {};
+    Token* pToken = writer.createToken();
     pToken->type = Token::Type::SHARED_VALUE;
     pToken->index = slot;
     for (ExpTreeNode* p : same)
@@ -740,8 +740,7 @@ bool RPNDerivParser::shareSubtree(std::span<ExpTreeNode* const> same, std::span<
         return true;
     ExpTreeNode* pZero = writer.createConstant(Value(0));
     ExpTreeNode* pRead = writer.createNode(T::SHARED_VALUE, slot);
-    Token* pMinus = _pSolverData->pPools->tokens.allocate();
-    *pMinus = Token {};
+    Token* pMinus = writer.createToken();
     pMinus->type = T::MINUS;
     for (ExpTreeNode* p : negated)
         ExpressionTree::replaceByNegation(p, pMinus, pZero, pRead);

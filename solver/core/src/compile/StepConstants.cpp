@@ -97,10 +97,10 @@ std::vector<StepConstant> stepConstantSubtrees(ExpTreeNode* pRoot, int nVars)
 }
 } // namespace
 
-void RPNDerivParser::hoistStepConstants()
+void RPNDerivParser::hoistStepConstants(std::span<const Pending> pending)
 {
     CompileTarget& s = solver();
-    for (const Pending& p : _pending)
+    for (const Pending& p : pending)
     {
         if (p.column >= 0 || p.pTree->_kind != ExpressionTree::Kind::Plain)
             continue;
@@ -110,7 +110,7 @@ void RPNDerivParser::hoistStepConstants()
             auto [it, added] = _stepConstantSlotOf.try_emplace(c.hash, std::uint32_t(s._sharedValues.size()));
             if (added)
             {
-                Evaluator* pSlot = _pSolverData->pPools->evaluators.getEntry();
+                Evaluator* pSlot = p.pTree->programPools().evaluators.getEntry();
                 if (!p.pTree->createPostFix(c.pNode, pSlot))
                 {
                     _stepConstantSlotOf.erase(it);
@@ -120,8 +120,7 @@ void RPNDerivParser::hoistStepConstants()
                 s._stepConstantSlots.push_back(it->second);
                 s._sharedValues.push_back(Value {});
             }
-            Token* pToken = _pSolverData->pPools->tokens.allocate();
-            *pToken = Token {};
+            Token* pToken = p.pTree->createToken();
             pToken->type = T::SHARED_VALUE;
             pToken->index = int(it->second);
             // A node that other trees reach too reads the slot there as well:

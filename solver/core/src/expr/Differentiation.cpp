@@ -630,7 +630,7 @@ bool ExpressionTree::createSwitchDerivative2(Evaluator* pDeriv, Evaluator* pSwit
         largest = std::max(largest, run.n);
         if (pTree->_elseET)
         {
-            Evaluator* pNext = _pPools->evaluators.getEntry();
+            Evaluator* pNext = programPools().evaluators.getEntry();
             pCase->setNextCaseEvaluator(pNext);
             pCase = pNext;
             pSwitchEvaluator = pSwitchEvaluator->getNextCase();
@@ -646,7 +646,7 @@ bool ExpressionTree::deriveBranch(ExpressionTree* pBranch, Run& run, const char*
 {
     if (pBranch->_kind != Kind::IfThenElse)
         return deriveForUsedVars(pBranch, run, noVarsKey, failKey);
-    run = {_pPools->evaluators.getEntry(), 1};
+    run = {programPools().evaluators.getEntry(), 1};
     if (pBranch->createIfThenDerivative2(run.pFirst))
         return true;
     logError(failKey, _errorCode);
@@ -671,10 +671,11 @@ bool ExpressionTree::deriveForUsedVars(ExpressionTree* pBranch, Run& run, const 
         logError(noVarsKey, _errorCode);
         return false;
     }
-    run = {_pPools->evaluators.getEntries(int(n)), 0};
+    run = {programPools().evaluators.getEntries(int(n)), 0};
     for (const int v : vars)
     {
-        ExpressionTree deriv(_pSolverData, _pFnLimits, _nVars, _simplify);
+        ExpressionTree deriv(_simplify);
+        deriv.bindLike(*this);
         if (!pBranch->createDerivative2(deriv, v))
         {
             logError(failKey, _errorCode);

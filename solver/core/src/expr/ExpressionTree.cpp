@@ -20,23 +20,28 @@ ExpressionTree::ExpressionTree(bool simplify)
 ExpressionTree::ExpressionTree(SolverData* pSolverData, FnLimits* pFnLimits, int nVars, bool simplify)
     : _simplify(simplify)
 {
-    bindPools(pSolverData, pFnLimits, nVars);
+    bindPools(pSolverData, pFnLimits, nVars, pSolverData ? pSolverData->pPools : nullptr);
 }
 
 ExpressionTree::ExpressionTree(ExpressionTree* pOther)
 {
-    bindPools(pOther->_pSolverData, pOther->_pFnLimits, pOther->_nVars);
+    bindPools(pOther->_pSolverData, pOther->_pFnLimits, pOther->_nVars, pOther->_pPools);
     _simplify = pOther->_simplify;
     _nesting = std::uint16_t(pOther->_nesting + 1);
 }
 
-void ExpressionTree::init(SolverData& solverData, int nVars) { bindPools(&solverData, solverData.pFnLimits, nVars); }
+void ExpressionTree::init(SolverData& solverData, int nVars) { init(solverData, nVars, *solverData.pPools); }
 
-void ExpressionTree::bindPools(SolverData* pSolverData, FnLimits* pFnLimits, int nVars)
+void ExpressionTree::init(SolverData& solverData, int nVars, ExpressionPools& treePools)
 {
-    MU_ASSERT_MSG(pSolverData && pSolverData->pPools, "_pMemMgr");
+    bindPools(&solverData, solverData.pFnLimits, nVars, &treePools);
+}
+
+void ExpressionTree::bindPools(SolverData* pSolverData, FnLimits* pFnLimits, int nVars, ExpressionPools* pTreePools)
+{
+    MU_ASSERT_MSG(pSolverData && pSolverData->pPools && pTreePools, "_pMemMgr");
     _pSolverData = pSolverData;
-    _pPools = pSolverData->pPools;
+    _pPools = pTreePools;
     _pFnLimits = pFnLimits;
     _nVars = nVars;
     _opStack.setPool(&_pPools->nodeStackEntries);
@@ -73,15 +78,28 @@ void ExpressionTree::prefetchAhead(ExpressionTree* const* pTrees, std::size_t n,
 
 void ExpressionTree::setTreeNode(ExpTreeNode* pRoot) { _operandStack.push(pRoot); }
 
+void ExpressionTree::bindLike(const ExpressionTree& other)
+{
+    bindPools(other._pSolverData, other._pFnLimits, other._nVars, other._pPools);
+}
+
+ExpressionPools& ExpressionTree::programPools() const { return *_pSolverData->pPools; }
+
+Token* ExpressionTree::createToken() const
+{
+    MU_ASSERT_MSG(_pPools, "_pMemMgr");
+    Token* pToken = _pPools->tokens.allocate();
+    *pToken = Token();
+    return pToken;
+}
+
 ExpTreeNode* ExpressionTree::createNode() const
 {
     MU_ASSERT_MSG(_pPools, "_pMemMgr");
     ExpTreeNode* pNode = _pPools->nodes.allocate();
     ++_pPools->nodesTaken;
-    Token* pToken = _pPools->tokens.allocate();
-    *pToken = Token();
     *pNode = ExpTreeNode();
-    pNode->pToken = pToken;
+    pNode->pToken = createToken();
     return pNode;
 }
 

@@ -46,7 +46,19 @@ public:
     ExpressionTree(SolverData* pSolverData, FnLimits* pFnLimits, int nVars, bool simplify);
     // An inner tree over the same pools as pOther (function arguments, lim).
     explicit ExpressionTree(ExpressionTree* pOther);
+    // Nodes and tokens come from treePools, programs from the solver data's
+    // pools: a batch's trees may be built in one set of pools while another
+    // batch's are written on another thread.
+    void init(SolverData& solverData, int nVars, ExpressionPools& treePools);
     void init(SolverData& solverData, int nVars);
+    // Messages and the memory of programs go through data from now on (the
+    // thread that writes the programs has its own).
+    void reportTo(SolverData& data) { _pSolverData = &data; }
+    SolverData* reportsTo() const { return _pSolverData; }
+    // A token from the tree's pools.
+    Token* createToken() const;
+    // Where the programs written for the tree take their memory.
+    ExpressionPools& programPools() const;
 
     // Building.
     bool makeExpressionTree(TokenList* pList, sc::ExpressionType type);
@@ -209,7 +221,9 @@ private:
     };
     struct Builder;
 
-    void bindPools(SolverData* pSolverData, FnLimits* pFnLimits, int nVars);
+    void bindPools(SolverData* pSolverData, FnLimits* pFnLimits, int nVars, ExpressionPools* pTreePools);
+    // Over the pools, data and limits of other (a derivative's tree).
+    void bindLike(const ExpressionTree& other);
     void resetCounts();
     void countNode(const ExpTreeNode* pNode);
     bool calcNoOfTokensAndData(ExpTreeNode* pNode);

@@ -17,7 +17,7 @@ bool ExpressionTree::registerLimit(ExpTreeNode* pLim, ExpressionTree& inner)
 {
     const ExpTreeNode* pMin = pLim->pRightNode;
     inner.removeBoundsFromCounts(pMin);
-    Evaluator* pEvaluator = _pPools->evaluators.getEntry();
+    Evaluator* pEvaluator = programPools().evaluators.getEntry();
     if (!inner.createPostFix(pEvaluator))
         return false;
     const unsigned id = _pFnLimits->appendFnLimit(pEvaluator, *pMin->pToken, *pMin->pRightNode->pToken, _nVars);
@@ -66,13 +66,14 @@ bool ExpressionTree::addLimitDerivatives(unsigned limitID)
     for (auto it = pVars->begin(); it != pVars->end(); ++it)
     {
         const int v = *it;
-        ExpressionTree deriv(_pSolverData, _pFnLimits, _nVars, _simplify);
+        ExpressionTree deriv(_simplify);
+        deriv.bindLike(*this);
         // A limit whose derivative cannot be made fails the equation.
         if (!createDerivative2(deriv, v))
             return false;
         if (deriv.isEmpty())
             continue;
-        Evaluator* pEvaluator = _pPools->evaluators.getEntry();
+        Evaluator* pEvaluator = programPools().evaluators.getEntry();
         if (!deriv.createPostFix(pEvaluator))
             return false;
         _pFnLimits->addDerivative(limitID, pEvaluator, v);

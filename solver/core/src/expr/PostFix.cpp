@@ -101,7 +101,7 @@ bool ExpressionTree::writeBranch(ExpressionTree* pTree, Evaluator*& pEvaluator)
     pEvaluator = nullptr;
     if (!pTree)
         return true;
-    pEvaluator = _pPools->evaluators.getEntry();
+    pEvaluator = programPools().evaluators.getEntry();
     return pTree->createPostFix(pEvaluator);
 }
 
@@ -162,7 +162,7 @@ bool ExpressionTree::createPostFix(Evaluator* pEvaluator)
             pCase->setSwitchCase(pCond, pBody, pBody ? 1 : 0);
             if (pTree->_elseET)
             {
-                Evaluator* pNext = _pPools->evaluators.getEntry();
+                Evaluator* pNext = programPools().evaluators.getEntry();
                 pCase->setNextCaseEvaluator(pNext);
                 pCase = pNext;
             }

@@ -35,6 +35,10 @@ struct SolverData
     Workspace* pWorkspace = nullptr; // the symbols' names and the parent model
     sc::ILog* pLog = nullptr;
     ExpressionPools* pPools = nullptr;
+    // A second set the solver keeps for the compile's writer thread (its
+    // programs, and every other batch's trees); null when the compile may
+    // use no second thread.
+    ExpressionPools* pWriterPools = nullptr;
     cnt::SafeFullVector<sc::_SI>* pSymbolInfo = nullptr;
     std::vector<Value>* pSymbolValues = nullptr;
     sc::StringPool* pStringPool = nullptr;

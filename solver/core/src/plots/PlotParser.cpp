@@ -107,8 +107,7 @@ void PlotParser::report(const char* key, const ModelIterator& it, sc::ILog::Type
 
 bool PlotParser::getPlotEvaluators(const sc::TokenizedModel* pModel, SolverData* pData, sc::ModelLevel level)
 {
-    _pModel = pModel;
-    initSolverData(pData);
+    bindModel(pModel, pData);
     for (ModelIterator it = pModel->getGroupIterator(sc::Group::Plots, level); it.isValid(); ++it)
     {
         const std::size_t before = _plots.size();

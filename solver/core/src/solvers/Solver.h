@@ -130,6 +130,8 @@ public:
     bool compileChild(Interface* pChild, const ChildCompile& compile) override;
 
     std::unique_ptr<ExpressionPools> _pools;
+    // The compile's writer thread writes its programs here.
+    std::unique_ptr<ExpressionPools> _writerPools;
     cnt::SafeFullVector<sc::_SI> _symbolInfo;
     SolutionLimits _limits;
     cnt::FixNumSet<int> _lastUsedVarsForLimits;

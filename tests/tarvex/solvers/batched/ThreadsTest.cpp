@@ -1,16 +1,21 @@
 // Large passes split among threads: the values and the solution are the
 // same to the last bit as on one thread, the pool serves solve after solve,
-// and the model's threads setting decides the count.
+// and the model's threads setting decides the count. A large model's
+// programs are written on a second thread while its next equations are
+// built: the programs and the messages are those of one thread.
 #include <BatchedVsPerToken.h>
 #include <LoaderSupport.h>
 #include <gtest/gtest.h>
+#include <math/BackgroundTask.h>
 #include <math/WorkerPool.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <sched.h>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,8 +27,9 @@ using namespace SL_NS;
 // A ring of n variables, x_i + 0.1 sin(x_(i-1) - x_i) + 0.1 sin(x_(i+1) - x_i)
 // = 1, solved by x_i = 1 (every sine of zero); started off it, unevenly.
 // With n above the threshold every pass (shared values, residuals,
-// Jacobian) is split.
-std::string ring(int n, const std::string& header)
+// Jacobian) is split. The equation of variable at may be replaced by lines
+// of one's own.
+std::string ring(int n, const std::string& header, int at = -1, const std::string& lines = "")
 {
     std::string text = "Header:\n" + header + "\nend\nModel [type = NL, eps = 1e-12" +
                        (isComplexBuild ? ", domain = cmplx]\nVars [conj = false]\n" : "]\nVars\n");
@@ -32,10 +38,14 @@ std::string ring(int n, const std::string& header)
         text += x(i) + " = " + std::to_string(0.1 * (i % 7)) + "\n";
     text += "NLEs\n";
     for (int i = 0; i < n; ++i)
-        text +=
-            x(i) + " + 0.1 * sin(" + x(i - 1) + " - " + x(i) + ") + 0.1 * sin(" + x(i + 1) + " - " + x(i) + ") = 1\n";
+        text += i == at ? lines
+                        : x(i) + " + 0.1 * sin(" + x(i - 1) + " - " + x(i) + ") + 0.1 * sin(" + x(i + 1) + " - " +
+                              x(i) + ") = 1\n";
     return text + "end\n";
 }
+
+// The line of the equation of variable at in ring's text.
+unsigned ringLine(int n, int at) { return unsigned(3 + 2 + n + 1 + at + 1); }
 
 constexpr int ringSize = int(ProgramBatches::parallelThreshold) + 100;
 
@@ -103,6 +113,64 @@ TEST(Threads, SplitPassesGiveTheValuesAndSolutionOfOneThread)
     }
 }
 
+// The instructions of every program the model runs, in order.
+std::vector<unsigned> programSizes(const NRSolver& s)
+{
+    std::vector<unsigned> sizes;
+    for (const EvaluatorVect* list : {&s._fx, &s._shared})
+        for (std::size_t i = 0; i < list->size(); ++i)
+            sizes.push_back((*list)[i]->getNoOfInstructions());
+    const EvaluatorSparseMatrix& j = s.getJacobian();
+    for (std::size_t i = 0; i < j.size(); ++i)
+        sizes.push_back(j.program(i)->getNoOfInstructions());
+    return sizes;
+}
+
+// With a conditional equation amid the batches: its Jacobian entries wait
+// for the batches before it.
+TEST(Threads, ProgramsWrittenBesideTheBuildAreThoseOfOneThread)
+{
+    const int at = ringSize / 2;
+    const std::string x = "x" + std::to_string(at);
+    const std::string conditional = "if " + x + " > 5\n" + x + " = 5\nelse\n" + x + " + 0.1 * sin(x" +
+                                    std::to_string(at - 1) + " - " + x + ") = 1.1\nend\n";
+    Compiled one(ring(ringSize, "threads = 1", at, conditional));
+    Compiled two(ring(ringSize, "threads = 2", at, conditional));
+    ASSERT_TRUE(one.ok) << one.load.log;
+    ASSERT_TRUE(two.ok) << two.load.log;
+    EXPECT_EQ(programSizes(one.solver), programSizes(two.solver));
+    const test::Evaluation a = test::evaluate(one.solver);
+    const test::Evaluation b = test::evaluate(two.solver);
+    EXPECT_EQ(a.places, b.places);
+    EXPECT_TRUE(sameBits(a.values, b.values));
+    ASSERT_EQ(two.solver.solve(), sc::Solution::OK);
+}
+
+// An equation late in the model that cannot be differentiated fails while
+// the batches before it are written on the second thread: the load fails
+// with the messages of one thread, at the equation's line.
+TEST(Threads, AnEquationFailingBesideTheWritingFailsTheLoadWithTheMessagesOfOneThread)
+{
+    const int at = ringSize - 10;
+    const std::string x = "x" + std::to_string(at);
+    const std::string equation = x + " + int(" + x + ") = 0.5\n";
+    Compiled one(ring(ringSize, "threads = 1", at, equation));
+    Compiled two(ring(ringSize, "threads = 2", at, equation));
+    EXPECT_FALSE(one.ok);
+    EXPECT_FALSE(two.ok);
+    const auto& entries = two.load.log.entries;
+    ASSERT_FALSE(entries.empty());
+    EXPECT_NE(entries.front().text.find("CantDiff"), std::string::npos) << two.load.log;
+    EXPECT_EQ(entries.front().line, ringLine(ringSize, at));
+    ASSERT_EQ(one.load.log.entries.size(), entries.size()) << one.load.log << two.load.log;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+    {
+        EXPECT_EQ(one.load.log.entries[i].text, entries[i].text);
+        EXPECT_EQ(one.load.log.entries[i].line, entries[i].line);
+        EXPECT_EQ(one.load.log.entries[i].column, entries[i].column);
+    }
+}
+
 // The count follows the setting after the model is read as well; a small
 // model keeps no pool whatever the count.
 TEST(Threads, CountSetAfterTheReadAndSmallModels)
@@ -161,5 +229,36 @@ TEST(Threads, PoolRunsEveryPartOnce)
             EXPECT_EQ(runs[p].load(), expected) << n << " threads, part " << p;
         }
     }
+}
+
+// A task runs behind its poster, one at a time, and hands its result (or
+// what it threw) to the wait; the end of the task object waits for a task
+// still running.
+TEST(Threads, BackgroundTaskRunsBehindItsPoster)
+{
+    std::atomic<int> runs {0};
+    {
+        math::BackgroundTask task;
+        EXPECT_TRUE(task.wait()); // nothing posted
+        for (int k = 0; k < 100; ++k)
+        {
+            task.post([&runs, k] {
+                ++runs;
+                return k % 3 != 0;
+            });
+            EXPECT_TRUE(task.pending());
+            EXPECT_EQ(task.wait(), k % 3 != 0);
+            EXPECT_FALSE(task.pending());
+        }
+        task.post([]() -> bool { throw std::runtime_error("no memory"); });
+        EXPECT_THROW(task.wait(), std::runtime_error);
+        EXPECT_TRUE(task.wait());
+        task.post([&runs] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            ++runs;
+            return true;
+        });
+    }
+    EXPECT_EQ(runs.load(), 101);
 }
 } // namespace

@@ -1,0 +1,1 @@
+add_value_type_tests(${name} ${dir})
