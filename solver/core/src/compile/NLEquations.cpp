@@ -146,7 +146,11 @@ bool RPNDerivParser::createNLJacAndFx(ExpressionTree& tree, unsigned eq, unsigne
     return true;
 }
 
-void RPNDerivParser::beginEquations() { _writeOnThread = _pSolverData->pWriterPools != nullptr; }
+void RPNDerivParser::beginEquations()
+{
+    _writeOnThread = _pSolverData->pWriterPools != nullptr;
+    _fullBatches = 0;
+}
 
 bool RPNDerivParser::endEquations()
 {
@@ -162,7 +166,7 @@ bool RPNDerivParser::writeFullBatch()
     // any size take a bounded amount of memory.
     if (_pTreePools->nodesTaken < batchNodes)
         return true;
-    return _writeOnThread ? handOverBatch() : writePendingEquations();
+    return _writeOnThread && ++_fullBatches > batchesBeforeWriter ? handOverBatch() : writePendingEquations();
 }
 
 bool RPNDerivParser::writePendingEquations()
