@@ -2,20 +2,33 @@
 #include <compile/BatchWriter.h>
 #include <expr/ExpressionPools.h>
 
+#include <system_error>
+
 namespace SL_NS
 {
-RPNDerivParser::BatchWriter& RPNDerivParser::writer()
+RPNDerivParser::BatchWriter* RPNDerivParser::writer()
 {
-    if (!_pWriter)
+    if (_pWriter)
+        return _pWriter.get();
+    try
+    {
         _pWriter = std::make_unique<BatchWriter>(*_pSolverData);
-    return *_pWriter;
+    }
+    catch (const std::system_error&)
+    {
+        // No thread to be had (a process at its limit): the compile goes on here.
+        _writeOnThread = false;
+    }
+    return _pWriter.get();
 }
 
 bool RPNDerivParser::handOverBatch()
 {
     if (!finishWriting())
         return false;
-    BatchWriter& w = writer();
+    if (!writer())
+        return writePendingEquations();
+    BatchWriter& w = *_pWriter;
     w.pending.swap(_pending);
     for (const Pending& p : w.pending)
         p.pTree->reportTo(w.data);

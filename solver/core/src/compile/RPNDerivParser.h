@@ -311,7 +311,8 @@ protected:
     // other set of tree pools meanwhile.
     bool handOverBatch();
     struct BatchWriter;
-    BatchWriter& writer();
+    // Null when no thread can be started.
+    BatchWriter* writer();
     // The pools the trees being built take their nodes from.
     ExpressionPools* _pTreePools = nullptr;
     std::vector<ExpressionTree*> _trees;
