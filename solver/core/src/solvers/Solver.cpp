@@ -21,7 +21,6 @@ unsigned usableThreads(unsigned n) { return std::clamp(n, 1u, math::WorkerPool::
 
 Solver::Solver(sc::ILog* pLog)
     : _pools(std::make_unique<ExpressionPools>())
-    , _writerPools(std::make_unique<ExpressionPools>())
     , _pLog(pLog)
     , _obtainedPrecision(DBL_MAX)
 {
@@ -43,7 +42,7 @@ void Solver::clearModel()
     _nVars = _nParams = 0;
     _stringPool = std::make_unique<sc::StringPool>();
     _pools = std::make_unique<ExpressionPools>();
-    _writerPools = std::make_unique<ExpressionPools>();
+    _writerPools.reset();
     _symbolInfo.clean();
     _rndGens.reserve(0);
     _stats.reserve(0);
@@ -359,7 +358,10 @@ bool Solver::readModel(const sc::Naming* pNaming, const sc::TokenizedModel* pMod
                         pModel->getHeaderParamValue(sc::HeaderParam::threads, threads) == 1;
     _threads = stated ? usableThreads(unsigned(threads)) : _hostThreads;
     if (_threads > 1)
+    {
+        _writerPools = std::make_unique<ExpressionPools>();
         data.pWriterPools = _writerPools.get();
+    }
     if (level == sc::ModelLevel::SubModel)
     {
         _nCopiedParams = pModel->getNumberOfCopiedParams();

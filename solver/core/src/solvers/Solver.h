@@ -130,7 +130,8 @@ public:
     bool compileChild(Interface* pChild, const ChildCompile& compile) override;
 
     std::unique_ptr<ExpressionPools> _pools;
-    // The compile's writer thread writes its programs here.
+    // The compile's writer thread writes its programs here; made for a
+    // compile that may use that thread.
     std::unique_ptr<ExpressionPools> _writerPools;
     cnt::SafeFullVector<sc::_SI> _symbolInfo;
     SolutionLimits _limits;
