@@ -115,12 +115,29 @@ template <typename T>
 bool KluFactors<T>::refactorise(CompressedPattern& csc, T* values)
 {
     T* a = scaled(csc, values);
-    bool good = Klu<T>::refactor(csc.starts(), csc.indices(), a, _pSymbolic, _pNumeric, &_common) &&
-                _common.status == KLU_OK && isWellConditioned(csc, a);
+    bool good = refactoriseWithPivots(csc, a) && isWellConditioned(csc, a);
     if (!good)
         return factoriseFully(csc, values);
     ++_stats.refactorisations;
     return true;
+}
+
+// On the lent threads when they gain (the plan is made on the first
+// refactorisation of new factors), otherwise by KLU: the factors are the
+// same bit for bit.
+template <typename T>
+bool KluFactors<T>::refactoriseWithPivots(CompressedPattern& csc, T* values)
+{
+    const unsigned lanes = _pThreads ? _pThreads->size() : 1;
+    if (lanes != _plannedLanes)
+    {
+        _plannedLanes = lanes;
+        _parallel.plan(*_pSymbolic, *_pNumeric, lanes);
+    }
+    if (_parallel.isPlannedFor(lanes))
+        return _parallel.refactor(csc.starts(), csc.indices(), values, *_pSymbolic, *_pNumeric, *_pThreads);
+    return Klu<T>::refactor(csc.starts(), csc.indices(), values, _pSymbolic, _pNumeric, &_common) &&
+           _common.status == KLU_OK;
 }
 
 // The scale of each row, as KLU's own (its largest magnitude), chosen with the
@@ -183,6 +200,8 @@ void KluFactors<T>::freeNumeric()
 {
     if (_pNumeric)
         Klu<T>::freeNumeric(&_pNumeric, &_common);
+    _parallel.forget();
+    _plannedLanes = 0;
 }
 
 template class KluFactors<double>;

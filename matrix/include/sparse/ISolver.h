@@ -9,6 +9,7 @@
 // release() only.
 
 #include <cstddef>
+#include <sparse/IParallel.h>
 
 namespace sparse
 {
@@ -57,6 +58,9 @@ public:
     virtual TIndex nonZeros() const { return 0; }
     // Factorises the values as written into values(); fails as factorise().
     virtual bool factoriseValues() { return false; }
+    // Threads the factorisations may share from now on (null: none); the
+    // caller keeps them alive while this solver factorises.
+    virtual void shareWork(IParallel*) {}
     // Symbolic analyses done so far: a refill must not add any.
     virtual unsigned getNoOfAnalyses() const { return 0; }
 

@@ -41,6 +41,9 @@ public:
 
     const Statistics& getStatistics() const { return _stats; }
 
+    // for the LU that takes the fills a Cholesky cannot
+    void shareWork(IParallel* pThreads) { _lu.shareWork(pThreads); }
+
 private:
     void clear();
     void findTransposes(CompressedPattern& csc);

@@ -60,6 +60,7 @@ public:
     int nonZeros() const override { return _csc.nonZeros(); }
     bool factoriseValues() override;
     unsigned getNoOfAnalyses() const override { return getStatistics().analyses; }
+    void shareWork(IParallel* pThreads) override { _factors.shareWork(pThreads); }
 
     const Statistics& getStatistics() const { return _factors.getStatistics(); }
 

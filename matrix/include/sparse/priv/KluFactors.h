@@ -5,8 +5,10 @@
 // last full factorisation while that stays well conditioned.
 #include <klu.h>
 #include <vector>
+#include <sparse/IParallel.h>
 #include <sparse/Options.h>
 #include <sparse/priv/CompressedPattern.h>
+#include <sparse/priv/KluRefactor.h>
 
 namespace sparse::priv
 {
@@ -36,12 +38,16 @@ public:
     bool solve(T* x);
     // Forgets the analysis too (a new pattern follows).
     void clear();
+    // Threads the refactorisations may share (null: none); the caller keeps
+    // them alive while it factorises.
+    void shareWork(IParallel* pThreads) { _pThreads = pThreads; }
 
     const Statistics& getStatistics() const { return _stats; }
 
 private:
     bool factoriseFully(CompressedPattern& csc, T* values);
     bool refactorise(CompressedPattern& csc, T* values);
+    bool refactoriseWithPivots(CompressedPattern& csc, T* values);
     bool isWellConditioned(CompressedPattern& csc, T* values);
     void chooseRowScale(CompressedPattern& csc, const T* values);
     T* scaled(CompressedPattern& csc, T* values);
@@ -56,5 +62,8 @@ private:
     std::vector<double> _rowScale; // 1 / the row's largest magnitude, at the last full factorisation
     std::vector<T> _scaledValues;  // what KLU factorises: the values with their rows scaled
     Statistics _stats;
+    IParallel* _pThreads = nullptr;
+    KluRefactor<T> _parallel;
+    unsigned _plannedLanes = 0; // the threads the present factors were planned for
 };
 } // namespace sparse::priv

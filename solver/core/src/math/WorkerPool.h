@@ -10,16 +10,16 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <sparse/IParallel.h>
 #include <thread>
 #include <vector>
 
 namespace math
 {
-class WorkerPool
+// Lent to the sparse factorisation as its threads too.
+class WorkerPool final : public sparse::IParallel
 {
 public:
-    // task(context, part) for part 0 .. nParts - 1, each once.
-    using Task = void (*)(void* context, unsigned part);
     static constexpr unsigned maxParts = 0xFFFF;
 
     // nThreads >= 1 (1: no workers, every task runs on the calling thread).
@@ -28,10 +28,11 @@ public:
     WorkerPool& operator=(const WorkerPool&) = delete;
     ~WorkerPool();
 
-    unsigned size() const { return unsigned(_workers.size()) + 1; }
+    unsigned size() const override { return unsigned(_workers.size()) + 1; }
     // Runs every part and returns when all have finished. One caller at a
     // time; allocates nothing. nParts <= maxParts.
-    void run(Task task, void* context, unsigned nParts);
+    // task(context, part) for part 0 .. nParts - 1, each once.
+    void run(Task task, void* context, unsigned nParts) override;
 
     // The threads a pool gets unless told otherwise: the cores this process
     // may run on, at most 4.

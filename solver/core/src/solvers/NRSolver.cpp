@@ -213,6 +213,7 @@ void NRSolver::setUpSparseSolver()
 bool NRSolver::factoriseJacobian()
 {
     MU_ASSERT(_pSparse);
+    _pSparse->shareWork(_workers.get());
     if (_hasPattern)
     {
         _jacobian.evaluateIntoValues(_pSparse);
