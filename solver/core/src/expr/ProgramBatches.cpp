@@ -442,27 +442,28 @@ void ProgramBatches::partition(unsigned nThreads)
         return;
     const unsigned nParts = nThreads * partsPerThread;
     // The work at each destination: the instructions of its program.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> work;
-    work.reserve(_nPrograms);
+    std::uint32_t lastDest = 0;
+    for (const Batch& b : _batches)
+        for (std::uint32_t d : b.dests)
+            lastDest = std::max(lastDest, d);
+    std::vector<std::uint32_t> workAt(std::size_t(lastDest) + 1, 0);
     std::size_t total = 0;
     for (const Batch& b : _batches)
         for (std::uint32_t d : b.dests)
         {
-            work.emplace_back(d, std::uint32_t(b.shape.size()));
+            workAt[d] += std::uint32_t(b.shape.size());
             total += b.shape.size();
         }
-    std::sort(work.begin(), work.end());
     // Part p's range starts where the work before it reaches p / nParts of
     // the whole, rounded up to a cache line.
     std::vector<std::uint32_t> bounds(nParts + 1, 0);
     bounds[nParts] = std::numeric_limits<std::uint32_t>::max();
-    std::size_t i = 0;
+    std::uint32_t d = 0;
     std::size_t done = 0;
     for (unsigned p = 1; p < nParts; ++p)
     {
-        while (i < work.size() && (done + work[i].second) * nParts <= total * p)
-            done += work[i++].second;
-        const std::uint32_t d = i < work.size() ? work[i].first : work.back().first + 1;
+        while (d <= lastDest && (done + workAt[d]) * nParts <= total * p)
+            done += workAt[d++];
         bounds[p] = std::max(bounds[p - 1], (d + valuesPerLine - 1) / valuesPerLine * valuesPerLine);
     }
     for (Batch& b : _batches)
