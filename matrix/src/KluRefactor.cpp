@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <complex>
 #include <cstddef>
+#include <plat/SpinPause.h>
 #include <sparse/priv/KluRefactor.h>
 #include <thread>
 
@@ -44,18 +45,24 @@ struct Stored
     int length;
 };
 
+// The entries of T that `length` indices take.
+template <typename T>
+std::size_t indexEntriesOf(int length)
+{
+    return (std::size_t(length) * sizeof(int) + sizeof(T) - 1) / sizeof(T);
+}
+
 template <typename T>
 Stored<T> storedAt(void* lu, int offset, int length)
 {
     T* at = static_cast<T*>(lu) + offset;
-    const std::size_t indexEntries = (std::size_t(length) * sizeof(int) + sizeof(T) - 1) / sizeof(T);
-    return {reinterpret_cast<const int*>(at), at + indexEntries, length};
+    return {reinterpret_cast<const int*>(at), at + indexEntriesOf<T>(length), length};
 }
 
 template <typename T>
 std::size_t entriesOf(int length)
 {
-    return (std::size_t(length) * sizeof(int) + sizeof(T) - 1) / sizeof(T) + std::size_t(length);
+    return indexEntriesOf<T>(length) + std::size_t(length);
 }
 
 // KLU's own arithmetic, term by term, so that the factors match its
@@ -76,6 +83,7 @@ std::complex<double> quotient(std::complex<double> a, std::complex<double> b)
     SuiteSparse_divcomplex(a.real(), a.imag(), b.real(), b.imag(), &re, &im);
     return {re, im};
 }
+
 template <typename T>
 ColumnGraph describeColumns(const klu_numeric& numeric)
 {
@@ -290,7 +298,7 @@ bool KluRefactor<T>::computeColumn(const Pass& pass, int k, T* x) const
         const int j = u.index[up];
         for (int spins = 0; _done[std::size_t(j)].load(std::memory_order_acquire) != pass.generation; ++spins)
             if (spins < spinsBeforeYield)
-                __builtin_ia32_pause();
+                plat::spinPause();
             else
                 std::this_thread::yield();
         const T ujk = x[j];
@@ -315,9 +323,7 @@ bool KluRefactor<T>::computeColumn(const Pass& pass, int k, T* x) const
     return !singular;
 }
 
-// A lane takes runs of columns in level order until none is left. The
-// columns a take reads were taken before it, by lanes that are computing
-// them, so the earliest unfinished column can always go on.
+// A lane takes the next take of the plan's order until none is left.
 template <typename T>
 void KluRefactor<T>::runLane(void* context, unsigned lane)
 {

@@ -1,5 +1,6 @@
 #include <math/WorkerPool.h>
 #include <mu/Assert.h>
+#include <plat/SpinPause.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,13 +17,6 @@ namespace
 // cores but twice as slow on cores shared with other processes: the
 // spinning workers took turns from the thread that factorises.
 constexpr auto spinTime = std::chrono::microseconds(200);
-
-inline void relax()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
 
 std::uint32_t generationOf(std::uint64_t ticket) { return std::uint32_t(ticket >> 32); }
 unsigned partsOf(std::uint64_t ticket) { return unsigned(ticket >> 16) & WorkerPool::maxParts; }
@@ -88,7 +82,7 @@ void WorkerPool::run(Task task, void* context, unsigned nParts)
     }
     takeParts(g);
     while (_finished.load(std::memory_order_acquire) != nParts)
-        relax();
+        plat::spinPause();
 }
 
 void WorkerPool::takeParts(std::uint32_t g)
@@ -109,7 +103,7 @@ bool WorkerPool::awaitTask(std::uint32_t& seen)
     const auto until = std::chrono::steady_clock::now() + spinTime;
     for (unsigned spins = 0; generationOf(_ticket.load(std::memory_order_acquire)) == seen; ++spins)
     {
-        relax();
+        plat::spinPause();
         if (spins % 256 == 255 && std::chrono::steady_clock::now() > until)
         {
             std::unique_lock lock(_mutex);
